@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Whole-file reads and atomic whole-file replacement: every file Pelmio
+// touches is small enough to read at once, and a file it writes must never
+// be left cut off by a crash or a full disk.
+namespace pelmio {
+
+enum class FileStatus {
+    Ok,
+    CannotOpen,  // missing, no access, or not a regular file
+    ReadOnly,    // exists but is marked read-only, or is a folder
+    ReadError,
+    WriteError,
+};
+
+struct ReadResult {
+    FileStatus status = FileStatus::Ok;
+    std::string bytes;
+    std::string message;  // for the developer; empty when status is Ok
+};
+
+struct WriteResult {
+    FileStatus status = FileStatus::Ok;
+    std::string message;
+};
+
+// Reads the whole of a regular file. Anything else (a folder, a FIFO, a
+// device) is refused without being read, so it can never block or flood us.
+ReadResult ReadWholeFile(const std::filesystem::path& path);
+
+// Every byte Pelmio writes to a file goes through a writer, so tests can
+// make a write fail part way as a full disk would.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Writes all of bytes or returns false.
+    virtual bool Write(std::FILE* file, std::string_view bytes);
+    // Flushes to the disk, so a rename never publishes an unwritten file.
+    virtual bool Sync(std::FILE* file);
+};
+
+FileWriter& DefaultFileWriter();
+
+// True when path names a folder or a file marked read-only: such a target
+// is left alone rather than replaced.
+bool IsProtectedTarget(const std::filesystem::path& path);
+
+// Writes bytes to a new file beside path, then renames it over path. On any
+// failure path keeps its old content and the new file is removed. A
+// protected target (see above) gives ReadOnly and is not touched.
+WriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                  FileWriter& writer = DefaultFileWriter());
+
+}  // namespace pelmio

@@ -1,0 +1,57 @@
+#include "res/dialog_templates.h"
+
+namespace pelmio::res {
+namespace {
+
+using enum ControlKind;
+
+constexpr ControlTemplate kMainControls[] = {
+    {kIdOk, PushButton, "閉じる", 98, 216, 50, 14, kTabStop},
+    {kIdSettings, PushButton, "設定", 37, 216, 50, 14, kTabStop},
+    {kNoId, Label, "キーワード", 24, 7, 32, 8, kNone},
+    {kIdKeywordBox, ComboBox, "", 24, 17, 136, 144, kVScroll | kTabStop},
+    {kNoId, Label, "候補（ダブルクリックで詳細表示）", 7, 41, 96, 8, kNone},
+    {kIdResultList, ListBox, "", 7, 52, 173, 153, kVScroll | kTabStop},
+    {kIdReload, PushButton, "Button1", 107, 35, 50, 14, kHidden | kTabStop},
+};
+
+constexpr ControlTemplate kDetailControls[] = {
+    {kIdHeadword, Edit, "", 7, 7, 173, 14, kAutoHScroll | kTabStop},
+    {kIdBaseForm, Edit, "", 84, 23, 96, 14, kAutoHScroll | kTabStop},
+    {kIdMeaning, MultiEdit, "", 7, 55, 173, 81, kTabStop},
+    {kNoId, Label, "原形", 62, 25, 15, 8, kNone},
+    {kNoId, Label, "発音", 62, 41, 15, 8, kNone},
+    {kIdPronunciation, WhiteRect, "", 84, 39, 96, 14, kSunken},
+};
+
+constexpr const char* kRowLimitItems[] = {"10", "50", "100", "300", "500", "800", "1000", kUnlimited};
+
+constexpr ControlTemplate kSettingsControls[] = {
+    {kIdOk, PushButton, "OK", 78, 66, 50, 14, kDefault | kTabStop},
+    {kIdCancel, PushButton, "ｷｬﾝｾﾙ", 130, 66, 50, 14, kTabStop},
+    {kNoId, Label, "リストボックス最大表示行数", 7, 7, 82, 8, kNone},
+    {kIdKeywordBox, ComboBox, "", 104, 7, 76, 51, kVScroll | kTabStop, kRowLimitItems},
+};
+
+constexpr ControlTemplate kAboutControls[] = {
+    {kNoId, Icon, "", 11, 17, 18, 21, kNone},
+    {kNoId, Label, "Pelmio Version 2.80", 40, 10, 119, 8, kNone},
+    {kNoId, Label, kCopyright, 40, 25, 144, 8, kNone},
+    {kIdOk, PushButton, "OK", 188, 7, 32, 14, kDefault | kTabStop},
+    {kNoId, Label, "HP：", 37, 44, 13, 8, kNone},
+    {kIdHomePage, Edit, kHomePage, 53, 42, 167, 12, kAutoHScroll | kTabStop},
+};
+
+constexpr DialogTemplate kMain{kMainDialog, kAppName, 187, 237, kMainControls};
+constexpr DialogTemplate kDetail{kDetailDialog, "詳細情報", 187, 143, kDetailControls};
+constexpr DialogTemplate kSettings{kSettingsDialog, "設定", 187, 87, kSettingsControls};
+constexpr DialogTemplate kAbout{kAboutDialog, "ﾊﾞｰｼﾞｮﾝ情報 Pelmio", 227, 61, kAboutControls};
+
+}  // namespace
+
+const DialogTemplate& MainDialogTemplate() { return kMain; }
+const DialogTemplate& DetailDialogTemplate() { return kDetail; }
+const DialogTemplate& SettingsDialogTemplate() { return kSettings; }
+const DialogTemplate& AboutDialogTemplate() { return kAbout; }
+
+}  // namespace pelmio::res

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <span>
+
+// The dialogs' layouts, in dialog units, and the program's fixed texts. Kept
+// free of any widget toolkit: a builder in ui/ turns a template into widgets.
+namespace pelmio::res {
+
+// Control ids.
+inline constexpr int kNoId = -1;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdHeadword = 1000;
+inline constexpr int kIdResultList = 1001;
+inline constexpr int kIdBaseForm = 1002;
+inline constexpr int kIdMeaning = 1004;
+inline constexpr int kIdPronunciation = 1005;
+inline constexpr int kIdSettings = 1006;
+inline constexpr int kIdKeywordBox = 1007;  // also the settings dialog's row-limit box
+inline constexpr int kIdReload = 1009;
+inline constexpr int kIdHomePage = 1010;
+
+// Dialog template ids.
+inline constexpr int kAboutDialog = 100;
+inline constexpr int kMainDialog = 102;
+inline constexpr int kDetailDialog = 130;
+inline constexpr int kSettingsDialog = 131;
+
+enum class ControlKind {
+    PushButton,
+    Label,
+    ComboBox,   // drop-down with an editable text field
+    ListBox,
+    Edit,       // single line
+    MultiEdit,  // multi-line, words wrap at the box's width
+    Icon,       // the program's icon
+    WhiteRect,  // white rectangle, drawn on by its owner
+};
+
+// Style bits beyond what the kind implies.
+enum Style : unsigned {
+    kNone = 0,
+    kHidden = 1u << 0,
+    kDefault = 1u << 1,      // default push button
+    kSunken = 1u << 2,       // sunken client edge
+    kVScroll = 1u << 3,
+    kAutoHScroll = 1u << 4,  // the text field scrolls horizontally
+    kTabStop = 1u << 5,
+};
+
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    const char* text;  // UTF-8; empty for none
+    int x, y, width, height;
+    unsigned style;
+    std::span<const char* const> items = {};  // a combo box's initial list
+};
+
+struct DialogTemplate {
+    int id;
+    const char* caption;
+    int width, height;  // client area
+    std::span<const ControlTemplate> controls;
+};
+
+const DialogTemplate& MainDialogTemplate();
+const DialogTemplate& DetailDialogTemplate();
+const DialogTemplate& SettingsDialogTemplate();
+const DialogTemplate& AboutDialogTemplate();
+
+// The application's name: the main window's caption and every message box's.
+inline constexpr const char* kAppName = "Pelmio";
+inline constexpr const char* kVersion = "2.80";
+
+// Messages and menu texts (UTF-8).
+inline constexpr const char* kCannotReadDictionary = "辞書ファイルを読み込めません";
+inline constexpr const char* kDictionaryTooLarge =
+    "辞書ファイルの行数が上限の100,000行を超えています。超えた分は読み込んでいません";
+inline constexpr const char* kAboutMenuItem = "ﾊﾞｰｼﾞｮﾝ情報(Pelmio) (&A)...";  // string 101
+inline constexpr const char* kUnlimited = "無制限";
+inline constexpr const char* kHomePage = "https://pelmio.example.org/";
+inline constexpr const char* kCopyright = "Copyright (C) 2026 The Pelmio developers";
+
+}  // namespace pelmio::res

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dict/entry_table.h"
+
+namespace pelmio {
+
+// The keyword text's tokens: the pieces between spaces (byte 0x20 only).
+// Empty pieces are dropped, since an empty token matches anywhere without
+// moving the search on. A text cut at its first NUL, as a C string would be.
+std::vector<std::string> KeywordTokens(std::string_view keywordText);
+
+// How many rows a search may list under a row limit: 0 means no limit, a
+// negative limit still lets the first row in.
+std::size_t RowCap(std::int32_t rowLimit);
+
+// Reference matcher, byte by byte: every token occurs in order, each one at
+// its first occurrence at or after the end of the previous one, and each
+// only where a character of the line begins. The fast matcher must agree
+// with it exactly.
+bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens);
+
+// Matches the tokens against a whole table at once.
+class KeywordMatcher {
+public:
+    explicit KeywordMatcher(std::vector<std::string> tokens);
+
+    bool matchesLine(std::string_view line) const;
+
+    // Appends the indices of the matching lines in table order to out,
+    // stopping once out holds RowCap(rowLimit) indices. Allocates nothing
+    // per line examined.
+    void findMatches(const EntryTable& table, std::int32_t rowLimit,
+                     std::vector<std::uint32_t>& out) const;
+
+private:
+    bool restMatches(std::string_view line, std::size_t from, std::size_t boundary) const;
+
+    std::vector<std::string> m_tokens;
+    bool m_impossible = false;  // a token with a NUL can match no line
+};
+
+}  // namespace pelmio

@@ -1,0 +1,90 @@
+#include "search/result_order.h"
+
+#include <algorithm>
+
+namespace pelmio {
+namespace {
+
+constexpr unsigned char Fold(unsigned char byte) {
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = Fold(static_cast<unsigned char>(a[i]));
+        const unsigned char y = Fold(static_cast<unsigned char>(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The first eight folded bytes, big-endian, so most comparisons while
+// sorting are one integer compare. Shorter lines pad with 0, which sorts
+// first, as a shorter string does.
+std::uint64_t FoldedPrefix(std::string_view line) {
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        key = (key << 8) | (i < line.size() ? Fold(static_cast<unsigned char>(line[i])) : 0);
+    }
+    return key;
+}
+
+}  // namespace
+
+bool RowLess(std::string_view a, std::uint32_t indexA, std::string_view b, std::uint32_t indexB) {
+    if (const int folded = CompareFolded(a, b); folded != 0) {
+        return folded < 0;
+    }
+    if (const int raw = a.compare(b); raw != 0) {
+        return raw < 0;
+    }
+    return indexA < indexB;
+}
+
+ResultOrder::ResultOrder(const EntryTable& table) {
+    const auto count = static_cast<std::uint32_t>(table.count());
+    struct Key {
+        std::uint64_t prefix;
+        std::uint32_t index;
+    };
+    std::vector<Key> keys(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        keys[i] = {FoldedPrefix(table.lineView(i)), i};
+    }
+    std::sort(keys.begin(), keys.end(), [&table](const Key& x, const Key& y) {
+        if (x.prefix != y.prefix) {
+            return x.prefix < y.prefix;
+        }
+        return RowLess(table.lineView(x.index), x.index, table.lineView(y.index), y.index);
+    });
+    m_sorted.resize(count);
+    m_rank.resize(count);
+    for (std::uint32_t position = 0; position < count; ++position) {
+        m_sorted[position] = keys[position].index;
+        m_rank[keys[position].index] = position;
+    }
+}
+
+void ResultOrder::arrange(std::vector<std::uint32_t>& matches) const {
+    // Many matches: walk the sorted table once. Few: sort them by rank.
+    if (matches.size() * 16 < m_sorted.size()) {
+        std::sort(matches.begin(), matches.end(),
+                  [this](std::uint32_t x, std::uint32_t y) { return m_rank[x] < m_rank[y]; });
+        return;
+    }
+    std::vector<bool> wanted(m_sorted.size());
+    for (const std::uint32_t index : matches) {
+        wanted[index] = true;
+    }
+    matches.clear();
+    for (const std::uint32_t index : m_sorted) {
+        if (wanted[index]) {
+            matches.push_back(index);
+        }
+    }
+}
+
+}  // namespace pelmio

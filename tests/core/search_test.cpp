@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dict/bytes.h"
+#include "search/keyword_search.h"
+#include "search/matcher.h"
+#include "search/result_order.h"
+#include "tests/support/test_support.h"
+
+namespace pelmio {
+namespace {
+
+using testing::Sjis;
+
+EntryTable TableOf(const std::vector<std::string>& lines) {
+    EntryTable table;
+    table.appendFileContents(testing::JoinCrLf(lines));
+    return table;
+}
+
+// The lines a search lists, in display order.
+std::vector<std::string> Search(const std::vector<std::string>& lines, std::string_view keyword,
+                                std::int32_t rowLimit = 0) {
+    const EntryTable table = TableOf(lines);
+    const ResultOrder order(table);
+    std::vector<std::string> shown;
+    for (const std::uint32_t index : SearchEntries(table, order, keyword, rowLimit)) {
+        shown.emplace_back(table.lineView(index));
+    }
+    return shown;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(KeywordSearch, TokensMustOccurInTypedOrder) {
+    const Lines lines = {"take off,離陸する", "off we take", "takeoff", "take it off", "off"};
+    EXPECT_EQ(Search(lines, "take off"), (Lines{"take it off", "take off,離陸する", "takeoff"}));
+    EXPECT_EQ(Search(lines, "off take"), (Lines{"off we take"}));
+    // Leading, trailing and repeated spaces change nothing.
+    for (const char* keyword : {"take  off", " take off", "take off ", "  take   off  "}) {
+        EXPECT_EQ(Search(lines, keyword), Search(lines, "take off")) << keyword;
+    }
+}
+
+TEST(KeywordSearch, TokensDoNotOverlap) {
+    EXPECT_EQ(Search({"aaa"}, "aa a"), (Lines{"aaa"}));
+    EXPECT_EQ(Search({"aaa"}, "aa aa"), (Lines{}));
+    EXPECT_EQ(Search({"aaaa"}, "aa aa"), (Lines{"aaaa"}));
+    EXPECT_EQ(Search({"abab"}, "ab ab ab"), (Lines{}));
+}
+
+TEST(KeywordSearch, CaseMatters) {
+    EXPECT_EQ(Search({"take"}, "Take"), (Lines{}));
+    EXPECT_EQ(Search({"Apple", "apple"}, "Apple"), (Lines{"Apple"}));
+}
+
+TEST(KeywordSearch, WholeLineIsSearchedAcrossFields) {
+    const Lines lines = {Sjis("take,取る,,tEik")};
+    EXPECT_EQ(Search(lines, "tEik"), lines);
+    EXPECT_EQ(Search(lines, Sjis("取る")), lines);
+    EXPECT_EQ(Search(lines, ",,"), lines);
+    EXPECT_EQ(Search(lines, "take,"), lines);
+}
+
+TEST(KeywordSearch, MatchesOnlyWhereACharacterBegins) {
+    const std::string katakana = Sjis("ア");  // 83 41
+    // "A" is the second byte of ア: no match there, but a real A matches.
+    EXPECT_EQ(Search({katakana}, "A"), (Lines{}));
+    EXPECT_EQ(Search({katakana + "A"}, "A"), (Lines{katakana + "A"}));
+    // A Japanese token never matches across two characters: 表 is 95 5C and
+    // 示 is 8E A6, so "5C 8E" would straddle them.
+    const std::string hyouji = Sjis("表示");
+    EXPECT_EQ(Search({hyouji}, std::string("\x5C\x8E", 2)), (Lines{}));
+    EXPECT_EQ(Search({hyouji}, Sjis("示")), (Lines{hyouji}));
+    // Boundaries are found from the line's start, so a lead byte pairs with
+    // the byte after it even after a run of single bytes.
+    const std::string line = "ab" + Sjis("アイ") + "A";
+    EXPECT_EQ(Search({line}, "A"), (Lines{line}));
+    EXPECT_EQ(Search({line}, Sjis("イ") + "A"), (Lines{line}));
+    // A later token after a double-byte character is matched at the right
+    // place too.
+    EXPECT_EQ(Search({Sjis("離陸") + "A"}, Sjis("離") + " A"), (Lines{Sjis("離陸") + "A"}));
+}
+
+TEST(KeywordSearch, EmptyTextListsEveryLine) {
+    const Lines lines = {"b", "", "a"};
+    EXPECT_EQ(Search(lines, ""), (Lines{"", "a", "b"}));
+    EXPECT_EQ(Search(lines, "   "), (Lines{"", "a", "b"}));
+    EXPECT_EQ(Search({}, ""), (Lines{}));
+    EXPECT_EQ(Search({}, "a"), (Lines{}));
+}
+
+TEST(KeywordSearch, ManyTokensAllCount) {
+    // 99 spaces give 100 tokens; 150 give 151, and every one must match.
+    std::string hundred;
+    std::string line;
+    for (int i = 0; i < 100; ++i) {
+        hundred += (i ? " " : "") + std::to_string(i % 10);
+        line += std::to_string(i % 10);
+    }
+    EXPECT_EQ(Search({line}, hundred), (Lines{line}));
+    const std::string more = hundred + std::string(50, ' ') + "x";
+    EXPECT_EQ(Search({line}, more), (Lines{}));
+    EXPECT_EQ(Search({line + "x"}, more), (Lines{line + "x"}));
+}
+
+TEST(KeywordSearch, RowLimitKeepsTheFirstMatchesInTableOrder) {
+    const Lines lines = {"j", "i", "h", "g", "f", "e", "d", "c", "b", "a"};
+    EXPECT_EQ(Search(lines, "", 0).size(), 10u);
+    EXPECT_EQ(Search(lines, "", 3), (Lines{"h", "i", "j"}));
+    EXPECT_EQ(Search(lines, "", -5), (Lines{"j"}));
+    EXPECT_EQ(Search(lines, "", 1000).size(), 10u);
+    EXPECT_EQ(Search({"x", "ab", "y", "ac"}, "a", 1), (Lines{"ab"}));
+}
+
+TEST(KeywordSearch, KeywordIsCutAt999BytesOnACharacterBoundary) {
+    const std::string line = std::string(998, 'a') + Sjis("ア") + "zzz";
+    // 998 a's and ア make 1000 bytes: the cut drops ア, so the search is
+    // for the a's alone, and the trailing z's do not count either.
+    EXPECT_EQ(Search({line, std::string(998, 'a')}, line).size(), 2u);
+}
+
+TEST(KeywordSearch, NulEndsTheKeywordText) {
+    EXPECT_EQ(Search({"ab"}, std::string("a\0zzz", 5)), (Lines{"ab"}));
+    KeywordMatcher matcher({std::string("a\0b", 3)});
+    EXPECT_FALSE(matcher.matchesLine("a"));
+    std::vector<std::uint32_t> out;
+    matcher.findMatches(TableOf({"a", "b"}), 0, out);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(ResultOrder, CaseInsensitiveThenBytesThenIndex) {
+    EXPECT_EQ(Search({"b", "B", "a", "A", "_", "ab", "Ab", "aB"}, ""),
+              (Lines{"_", "A", "a", "Ab", "aB", "ab", "B", "b"}));
+    // Shift-JIS sorts after ASCII, by its bytes.
+    EXPECT_EQ(Search({Sjis("水"), "z", Sjis("ア")}, ""), (Lines{"z", Sjis("ア"), Sjis("水")}));
+    // Equal lines keep table order, so every row's index is the same on
+    // every run.
+    const EntryTable table = TableOf({"same", "x", "same", "same"});
+    const ResultOrder order(table);
+    EXPECT_EQ(SearchEntries(table, order, "same", 0), (std::vector<std::uint32_t>{0, 2, 3}));
+    // Prefixes sort before longer lines, within and beyond eight bytes.
+    EXPECT_EQ(Search({"abcdefghij", "abcdefghi", "abc", "ABCDEFGHIJ"}, ""),
+              (Lines{"abc", "abcdefghi", "ABCDEFGHIJ", "abcdefghij"}));
+}
+
+TEST(ResultOrder, ArrangeAgreesWithSortingByRowLess) {
+    const std::vector<std::string> lines = testing::GenerateDictionaryLines(3000, 7);
+    const EntryTable table = TableOf(lines);
+    const ResultOrder order(table);
+    std::mt19937 random(3);
+    for (std::size_t take : {0u, 5u, 150u, 1000u, 3000u}) {
+        std::vector<std::uint32_t> picked(lines.size());
+        for (std::uint32_t i = 0; i < picked.size(); ++i) {
+            picked[i] = i;
+        }
+        std::shuffle(picked.begin(), picked.end(), random);
+        picked.resize(take);
+        std::vector<std::uint32_t> expected = picked;
+        std::sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return RowLess(table.lineView(a), a, table.lineView(b), b);
+        });
+        order.arrange(picked);
+        EXPECT_EQ(picked, expected) << take;
+    }
+}
+
+// Random lines and keywords from a small alphabet with ASCII, double-byte
+// characters, their lead and trail bytes on their own, and spaces: the fast
+// matcher must agree with the byte-by-byte reference on every pair.
+TEST(KeywordMatcher, AgreesWithTheReferenceOnRandomInput) {
+    std::mt19937 random(20261207);
+    const std::vector<std::string> pieces = {"a", "A", "b", ",", Sjis("ア"), Sjis("表"),
+                                             Sjis("示"), "\x83", "\x5C", "\x8E", "aa", " "};
+    const auto randomText = [&](std::size_t maxPieces) {
+        std::string text;
+        const std::size_t count = random() % (maxPieces + 1);
+        for (std::size_t i = 0; i < count; ++i) {
+            text += pieces[random() % pieces.size()];
+        }
+        return text;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::string> lines;
+        const std::size_t lineCount = 1 + random() % 40;
+        for (std::size_t i = 0; i < lineCount; ++i) {
+            std::string line = randomText(12);
+            std::replace(line.begin(), line.end(), ' ', 'b');
+            lines.push_back(line);
+        }
+        const EntryTable table = TableOf(lines);
+        for (int k = 0; k < 20; ++k) {
+            const std::string keyword = randomText(4);
+            const std::vector<std::string> tokens = KeywordTokens(keyword);
+            const std::int32_t rowLimit = static_cast<std::int32_t>(random() % 5) - 1;
+            std::vector<std::uint32_t> expected;
+            for (std::uint32_t i = 0; i < lines.size() && expected.size() < RowCap(rowLimit); ++i) {
+                if (MatchesInOrderBaseline(table.lineView(i), tokens)) {
+                    expected.push_back(i);
+                }
+            }
+            std::vector<std::uint32_t> fast;
+            KeywordMatcher(tokens).findMatches(table, rowLimit, fast);
+            ASSERT_EQ(fast, expected) << "keyword [" << keyword << "] limit " << rowLimit;
+            for (std::uint32_t i = 0; i < lines.size(); ++i) {
+                ASSERT_EQ(KeywordMatcher(tokens).matchesLine(table.lineView(i)),
+                          MatchesInOrderBaseline(table.lineView(i), tokens));
+            }
+        }
+    }
+}
+
+TEST(KeywordMatcher, LongAndRepetitiveInputStaysCorrect) {
+    // Long tokens take the linear-time path; the answers must not change.
+    const std::string needle = std::string(100, 'a') + "b";
+    const std::string hay = std::string(5000, 'a') + "b";
+    EXPECT_TRUE(KeywordMatcher({needle}).matchesLine(hay));
+    EXPECT_FALSE(KeywordMatcher({needle + "c"}).matchesLine(hay));
+    EXPECT_TRUE(KeywordMatcher({std::string(64, 'a'), "b"}).matchesLine(hay));
+    // Hits on every second byte that are not character starts.
+    std::string katakanaRun;
+    for (int i = 0; i < 5000; ++i) {
+        katakanaRun += Sjis("ア");
+    }
+    EXPECT_FALSE(KeywordMatcher({"A"}).matchesLine(katakanaRun));
+    EXPECT_TRUE(KeywordMatcher({"A"}).matchesLine(katakanaRun + "A"));
+}
+
+}  // namespace
+}  // namespace pelmio

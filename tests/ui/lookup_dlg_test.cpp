@@ -1,0 +1,257 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "res/dialog_templates.h"
+#include "tests/support/test_support.h"
+#include "ui/dialog_builder.h"
+#include "ui/lookup_dlg.h"
+
+namespace pelmio {
+
+using testing::Sjis;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+namespace {
+
+struct Message {
+    QWidget* owner;
+    QString text;
+};
+
+// A main window over a scratch folder, whose message boxes are recorded
+// instead of shown.
+struct Fixture {
+    TempFolder folder;
+    std::vector<Message> messages;
+
+    LookupEnvironment environment() {
+        return {folder.path(), [this](QWidget* owner, const QString& text) {
+                    messages.push_back({owner, text});
+                }};
+    }
+    // Lines in UTF-8, written as code page 932.
+    void writeDictionaries(const std::vector<std::string>& phrases, const std::vector<std::string>& words) {
+        WriteBytes(folder / "settei_jyukugo.txt", Sjis(testing::JoinCrLf(phrases)));
+        WriteBytes(folder / "settei_tango.txt", Sjis(testing::JoinCrLf(words)));
+    }
+};
+
+template <class Widget>
+Widget* Control(QWidget& dialog, int id) {
+    for (QWidget* child : dialog.findChildren<QWidget*>()) {
+        if (child->property(kControlIdProperty).toInt() == id && child->parentWidget() == &dialog) {
+            return qobject_cast<Widget*>(child);
+        }
+    }
+    return nullptr;
+}
+
+// Types text as key presses carrying it, as an input method commits it.
+void TypeText(QWidget* widget, const QString& text) {
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+QStringList Rows(const CLookupDlg& dialog) {
+    QStringList rows;
+    const ResultListModel& model = dialog.resultModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        rows << model.data(model.index(row)).toString();
+    }
+    return rows;
+}
+
+}  // namespace
+
+class LookupDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buildsEveryControlOfTheTemplateAtItsPlace() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Pelmio"));
+        const DialogUnits units(dialog.font());
+        QCOMPARE(dialog.size(), units.toPixels(0, 0, 187, 237).size());
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+
+        const res::DialogTemplate& main = res::MainDialogTemplate();
+        int checked = 0;
+        for (const QWidget* child : dialog.findChildren<QWidget*>()) {
+            if (child->parentWidget() != &dialog || !child->property(kControlIdProperty).isValid()) {
+                continue;
+            }
+            const res::ControlTemplate& control = main.controls[static_cast<std::size_t>(checked++)];
+            QCOMPARE(child->property(kControlIdProperty).toInt(), control.id);
+            const QRect expected = units.toPixels(control.x, control.y, control.width, control.height);
+            QCOMPARE(child->pos(), expected.topLeft());
+            QCOMPARE(child->width(), expected.width());
+            if (control.kind != res::ControlKind::ComboBox) {
+                QCOMPARE(child->height(), expected.height());
+            }
+            if (const auto* button = qobject_cast<const QPushButton*>(child)) {
+                QCOMPARE(button->text(), QString::fromUtf8(control.text));
+            }
+            if (const auto* label = qobject_cast<const QLabel*>(child)) {
+                QCOMPARE(label->text(), QString::fromUtf8(control.text));
+            }
+        }
+        QCOMPARE(checked, 7);
+        QCOMPARE(Control<QPushButton>(dialog, 1)->text(), QStringLiteral("閉じる"));
+        QCOMPARE(Control<QPushButton>(dialog, 1006)->text(), QStringLiteral("設定"));
+        QVERIFY(Control<QPushButton>(dialog, 1009)->isHidden());
+        QCOMPARE(Control<QComboBox>(dialog, 1007)->accessibleName(), QStringLiteral("キーワード"));
+        QCOMPARE(Control<QListView>(dialog, 1001)->accessibleName(),
+                 QStringLiteral("候補（ダブルクリックで詳細表示）"));
+    }
+
+    void reportsEachMissingDictionaryWithoutAnOwner() {
+        Fixture fixture;
+        CLookupDlg dialog(fixture.environment());
+        QCOMPARE(fixture.messages.size(), std::size_t{2});
+        for (const Message& message : fixture.messages) {
+            QCOMPARE(message.text, QStringLiteral("辞書ファイルを読み込めません"));
+            QCOMPARE(message.owner, nullptr);
+        }
+        QCOMPARE(dialog.entries().count(), 0);
+        QTest::keyClicks(Control<QComboBox>(dialog, 1007), "a");
+        QCOMPARE(Rows(dialog), QStringList());
+
+        // Only the phrase file missing: one box, and the word file loads.
+        Fixture oneMissing;
+        WriteBytes(oneMissing.folder / "settei_tango.txt", "take\r\ngo\r\n");
+        CLookupDlg second(oneMissing.environment());
+        QCOMPARE(oneMissing.messages.size(), std::size_t{1});
+        QCOMPARE(second.entries().count(), 2);
+
+        // A folder in place of a file is a file that cannot be opened.
+        Fixture folderInPlace;
+        std::filesystem::create_directory(folderInPlace.folder / "settei_jyukugo.txt");
+        WriteBytes(folderInPlace.folder / "settei_tango.txt", "");
+        CLookupDlg third(folderInPlace.environment());
+        QCOMPARE(folderInPlace.messages.size(), std::size_t{1});
+    }
+
+    void tooManyLinesGiveOneMessage() {
+        Fixture fixture;
+        std::vector<std::string> lines(80'000, "line");
+        fixture.writeDictionaries(lines, lines);
+        CLookupDlg dialog(fixture.environment());
+        QCOMPARE(dialog.entries().count(), 100'000);
+        QCOMPARE(fixture.messages.size(), std::size_t{1});
+        QVERIFY(fixture.messages[0].text.contains(QStringLiteral("100,000")));
+    }
+
+    void closeAndEscapeEndTheWindow() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+
+        CLookupDlg escaped(fixture.environment());
+        escaped.show();
+        QTest::keyClick(&escaped, Qt::Key_Escape);
+        QCOMPARE(escaped.result(), int(QDialog::Rejected));
+        QVERIFY(!escaped.isVisible());
+    }
+
+    void typingListsMatchesWithTheirTableIndices() {
+        Fixture fixture;
+        fixture.writeDictionaries({"take off,離陸する,,tEik o0f", "look up,調べる,,lUk 3p"},
+                                  {"take,取る,,tEik", "off,離れて,,O0f", "apple,りんご,,2pl"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        auto* box = Control<QComboBox>(dialog, 1007);
+        QCOMPARE(Rows(dialog), QStringList());  // nothing is listed before the first edit
+        QTest::keyClicks(box, "take off");
+        QCOMPARE(Rows(dialog), QStringList{QStringLiteral("take off,離陸する,,tEik o0f")});
+        box->lineEdit()->clear();
+        QTest::keyClicks(box, "o");
+        // Sorted without regard to case, each row carrying its own index.
+        const ResultListModel& model = dialog.resultModel();
+        QCOMPARE(Rows(dialog), (QStringList{"look up,調べる,,lUk 3p", "off,離れて,,O0f",
+                                            "take off,離陸する,,tEik o0f"}));
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const auto index = model.data(model.index(row), ResultListModel::kEntryIndexRole).toUInt();
+            QCOMPARE(QString::fromStdString(std::string(dialog.entries().lineView(index))).left(2),
+                     Rows(dialog)[row].left(2));
+        }
+        // Deleting everything lists every line.
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(Rows(dialog).size(), 5);
+    }
+
+    void textSetByTheProgramDoesNotSearch() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {"take", "off"});
+        CLookupDlg dialog(fixture.environment());
+        Control<QComboBox>(dialog, 1007)->setEditText(QStringLiteral("take"));
+        QCOMPARE(Rows(dialog), QStringList());
+    }
+
+    void textOutsideTheCodePageListsNothing() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {"wave", "take"});
+        CLookupDlg dialog(fixture.environment());
+        auto* box = Control<QComboBox>(dialog, 1007);
+        TypeText(box, QStringLiteral("wave"));
+        QCOMPARE(Rows(dialog), QStringList{"wave"});
+        TypeText(box, QStringLiteral("\u301C"));
+        QCOMPARE(Rows(dialog), QStringList());
+        box->lineEdit()->clear();
+        TypeText(box, QStringLiteral("😀"));
+        QCOMPARE(Rows(dialog), QStringList());
+        box->lineEdit()->clear();
+        TypeText(box, QStringLiteral("\uFF5E"));  // fullwidth tilde is in the code page
+        QCOMPARE(Rows(dialog), QStringList());
+    }
+
+    void rowLimitStopsTheList() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {"a1", "a2", "a3", "a4", "a5"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.SetRowLimit(3);
+        QTest::keyClicks(Control<QComboBox>(dialog, 1007), "a");
+        QCOMPARE(Rows(dialog), (QStringList{"a1", "a2", "a3"}));
+    }
+
+    void reloadRefreshesTheList() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {"one", "two", "three"});
+        CLookupDlg dialog(fixture.environment());
+        // Before any search, a reload leaves the list empty.
+        Control<QPushButton>(dialog, 1009)->click();
+        QCOMPARE(Rows(dialog), QStringList());
+        QTest::keyClicks(Control<QComboBox>(dialog, 1007), "t");
+        QCOMPARE(Rows(dialog), (QStringList{"three", "two"}));
+        // Shorter files: the rows are those of the new table.
+        fixture.writeDictionaries({}, {"two"});
+        Control<QPushButton>(dialog, 1009)->click();
+        QCOMPARE(dialog.entries().count(), 1);
+        QCOMPARE(Rows(dialog), (QStringList{"two"}));
+        QVERIFY(fixture.messages.empty());
+        // A file gone: its message is owned by the main window.
+        std::filesystem::remove(fixture.folder / "settei_tango.txt");
+        Control<QPushButton>(dialog, 1009)->click();
+        QCOMPARE(fixture.messages.size(), std::size_t{1});
+        QCOMPARE(fixture.messages[0].owner, &dialog);
+        QCOMPARE(Rows(dialog), QStringList());
+    }
+};
+
+}  // namespace pelmio
+
+QTEST_MAIN(pelmio::LookupDlgTest)
+#include "lookup_dlg_test.moc"

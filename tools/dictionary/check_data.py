@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Check the shipped dictionary files: format, encoding, limits, and the
+hand-checked list of first meanings.  Standard library only, no network.
+
+usage: check_data.py [DATA_DIR]      (default: data/ of this repository)
+Exits non-zero when a check fails.
+"""
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import dictfile  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CHECKED = os.path.join(HERE, "checked_meanings.tsv")
+MIN_LINES = 60_000
+MIN_CHECKED = 300
+MIN_PASS = 0.97
+
+
+def main(argv):
+    data = argv[1] if len(argv) > 1 else os.path.join(HERE, "..", "..", "data")
+    problems = []
+    rows = {}
+    for name, kind in ((dictfile.WORD_FILE, "word"), (dictfile.PHRASE_FILE, "phrase")):
+        path = os.path.join(data, name)
+        if not os.path.exists(path):
+            problems.append(f"{name}: missing")
+            rows[kind] = []
+            continue
+        rows[kind], p = dictfile.check_file(path, kind)
+        problems += p
+    total = len(rows["word"]) + len(rows["phrase"])
+    if total > dictfile.MAX_LINES:
+        problems.append(f"{total} lines, more than the {dictfile.MAX_LINES} the program holds")
+    if total < MIN_LINES:
+        problems.append(f"{total} lines, fewer than {MIN_LINES}")
+
+    by_hw = {}
+    for r in rows["phrase"] + rows["word"]:
+        by_hw.setdefault(r[0], r)
+    checked = dictfile.load_checked(CHECKED)
+    fails = dictfile.check_meanings(by_hw, checked)
+    passed = len(checked) - len(fails)
+    rate = passed / len(checked) if checked else 0.0
+    if len(checked) < MIN_CHECKED:
+        problems.append(f"hand-checked list has {len(checked)} words, fewer than {MIN_CHECKED}")
+    if rate < MIN_PASS:
+        problems.append(f"hand-checked first meanings: {rate:.1%} pass, below {MIN_PASS:.0%}")
+
+    print(f"word lines {len(rows['word'])}, phrase lines {len(rows['phrase'])}, total {total}")
+    print(f"hand-checked first meanings: {passed}/{len(checked)} pass ({rate:.1%})")
+    for hw, got, ok in fails:
+        print(f"  {hw}: first meaning {got!r}, acceptable {'|'.join(ok)}")
+    for p in problems:
+        print("FAIL:", p)
+    print("dictionary data: OK" if not problems else "dictionary data: FAILED")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

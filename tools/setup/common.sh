@@ -1,0 +1,54 @@
+# Shared by run.sh and test.sh: installs what the build needs from Debian's
+# packages and builds a preset. Source it; do not run it.
+
+PELMIO_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-ipafont-gothic
+    python3
+)
+
+pelmio_missing_packages() {
+    local package missing=()
+    for package in "${PELMIO_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    echo "${missing[@]}"
+}
+
+# Installs every missing package (extra names may be given), as root or
+# through sudo; otherwise says which command is needed and fails.
+pelmio_ensure_packages() {
+    if ! command -v dpkg-query >/dev/null 2>&1; then
+        echo "pelmio: this script installs its tools with Debian's apt-get; on another system install" >&2
+        echo "pelmio: a C++20 compiler, CMake, Ninja, Qt 6 (Widgets), GoogleTest and Google Benchmark." >&2
+        return 1
+    fi
+    local missing
+    missing=$(pelmio_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo=(sudo)
+        else
+            echo "pelmio: missing packages: $missing" >&2
+            echo "pelmio: install them as root with:  apt-get update && apt-get install -y $missing" >&2
+            return 1
+        fi
+    fi
+    echo "pelmio: installing $missing"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q >/dev/null
+    # shellcheck disable=SC2086
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null
+}
+
+# Configures and builds one preset from CMakePresets.json.
+pelmio_build() {
+    local preset=$1
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+}

@@ -1,0 +1,17 @@
+#include "ui/codec.h"
+
+#include "dict/cp932.h"
+
+namespace pelmio {
+
+QString FromCp932(std::string_view bytes) {
+    const std::u16string text = cp932::Decode(bytes);
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<std::string> ToCp932(const QString& text) {
+    return cp932::Encode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+}
+
+}  // namespace pelmio

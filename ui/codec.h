@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <QString>
+
+namespace pelmio {
+
+// The one place where text crosses between the widgets' Unicode and the
+// files' code page 932 bytes.
+QString FromCp932(std::string_view bytes);
+
+// nullopt when the text holds a character code page 932 cannot represent.
+std::optional<std::string> ToCp932(const QString& text);
+
+}  // namespace pelmio

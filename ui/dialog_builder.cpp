@@ -1,0 +1,153 @@
+#include "ui/dialog_builder.h"
+
+#include <cmath>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/keyword_combo_box.h"
+
+namespace pelmio {
+namespace {
+
+QWidget* MakePushButton(const res::ControlTemplate& control, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(control.text), parent);
+    button->setDefault((control.style & res::kDefault) != 0);
+    return button;
+}
+
+QWidget* MakeLabel(const res::ControlTemplate& control, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(control.text), parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QWidget* MakeComboBox(const res::ControlTemplate& control, QWidget* parent) {
+    auto* combo = new KeywordComboBox(parent);
+    for (const char* item : control.items) {
+        combo->addItem(QString::fromUtf8(item));
+    }
+    return combo;
+}
+
+QWidget* MakeListBox(const res::ControlTemplate&, QWidget* parent) {
+    auto* list = new QListView(parent);
+    // Rows all have one height, which keeps a list of 100,000 rows cheap.
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return list;
+}
+
+QWidget* MakeEdit(const res::ControlTemplate& control, QWidget* parent) {
+    return new QLineEdit(QString::fromUtf8(control.text), parent);
+}
+
+QWidget* MakeMultiEdit(const res::ControlTemplate&, QWidget* parent) {
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setTabChangesFocus(true);
+    return edit;
+}
+
+QWidget* MakeIcon(const res::ControlTemplate&, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QWidget* MakeWhiteRect(const res::ControlTemplate& control, QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setAutoFillBackground(true);
+    QPalette palette = frame->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    frame->setPalette(palette);
+    if ((control.style & res::kSunken) != 0) {
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
+    return frame;
+}
+
+QWidget* MakeStandardControl(const res::ControlTemplate& control, QWidget* parent) {
+    switch (control.kind) {
+        case res::ControlKind::PushButton: return MakePushButton(control, parent);
+        case res::ControlKind::Label: return MakeLabel(control, parent);
+        case res::ControlKind::ComboBox: return MakeComboBox(control, parent);
+        case res::ControlKind::ListBox: return MakeListBox(control, parent);
+        case res::ControlKind::Edit: return MakeEdit(control, parent);
+        case res::ControlKind::MultiEdit: return MakeMultiEdit(control, parent);
+        case res::ControlKind::Icon: return MakeIcon(control, parent);
+        case res::ControlKind::WhiteRect: return MakeWhiteRect(control, parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QFont DialogFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(9);
+    return font;
+}
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_baseWidth = metrics.horizontalAdvance(letters) / letters.size();
+    m_baseHeight = std::ceil(metrics.height());
+}
+
+QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
+    const auto px = [this](int units) { return static_cast<int>(std::lround(units * m_baseWidth / 4)); };
+    const auto py = [this](int units) { return static_cast<int>(std::lround(units * m_baseHeight / 8)); };
+    return {px(x), py(y), px(x + width) - px(x), py(y + height) - py(y)};
+}
+
+ControlMap BuildDialog(QDialog& dialog, const res::DialogTemplate& dialogTemplate,
+                       const ControlFactory& factory) {
+    dialog.setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+    dialog.setFont(DialogFont());
+    const DialogUnits units(dialog.font());
+    dialog.setFixedSize(units.toPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
+
+    ControlMap controls;
+    for (const res::ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = factory ? factory(control, &dialog) : nullptr;
+        if (widget == nullptr) {
+            widget = MakeStandardControl(control, &dialog);
+        }
+        QRect place = units.toPixels(control.x, control.y, control.width, control.height);
+        if (control.kind == res::ControlKind::ComboBox) {
+            // A combo box's height in a template includes its dropped-down
+            // list; closed, it is as tall as its text needs.
+            place.setHeight(widget->sizeHint().height());
+        }
+        widget->setGeometry(place);
+        widget->setProperty(kControlIdProperty, control.id);
+        widget->setFocusPolicy((control.style & res::kTabStop) != 0 ? Qt::StrongFocus : Qt::NoFocus);
+        if ((control.style & res::kHidden) != 0) {
+            widget->hide();
+        }
+        if (control.id != res::kNoId) {
+            controls[control.id] = widget;
+        }
+    }
+    return controls;
+}
+
+}  // namespace pelmio

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include <QFont>
+#include <QRect>
+
+#include "res/dialog_templates.h"
+
+class QDialog;
+class QWidget;
+
+namespace pelmio {
+
+// The dialogs' font: "ＭＳ Ｐゴシック" 9 point where installed, else IPAPGothic,
+// else whatever Japanese sans-serif the system offers.
+QFont DialogFont();
+
+// Dialog units to pixels for a font: a horizontal unit is a quarter of the
+// average width of A-Z and a-z, a vertical unit an eighth of the font's
+// height.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font);
+    QRect toPixels(int x, int y, int width, int height) const;
+    double baseWidth() const { return m_baseWidth; }
+    double baseHeight() const { return m_baseHeight; }
+
+private:
+    double m_baseWidth;
+    double m_baseHeight;
+};
+
+// The property that carries a widget's control id, so code and tests can
+// find controls by the ids of the templates.
+inline constexpr const char* kControlIdProperty = "controlId";
+
+using ControlMap = std::map<int, QWidget*>;
+// Makes the widget for a control the builder does not make itself, or
+// returns nullptr to let the builder make its standard one.
+using ControlFactory = std::function<QWidget*(const res::ControlTemplate&, QWidget* parent)>;
+
+// Sets the dialog's caption, font and fixed size and creates its controls
+// at their places. Returns the controls that have ids.
+ControlMap BuildDialog(QDialog& dialog, const res::DialogTemplate& dialogTemplate,
+                       const ControlFactory& factory = {});
+
+}  // namespace pelmio

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+
+#include <QString>
+
+class QWidget;
+
+namespace pelmio {
+
+// Shows a message box with caption "Pelmio", the OK button only and no icon.
+void ShowMessageBox(QWidget* owner, const QString& text);
+
+// What the main window needs from outside: the folder its files live in
+// (the current folder in the program; a scratch folder in tests) and how to
+// tell the user something (a message box in the program; a recorder in
+// tests, which must not block).
+struct LookupEnvironment {
+    std::filesystem::path folder = ".";
+    std::function<void(QWidget* owner, const QString& text)> showMessage = ShowMessageBox;
+};
+
+}  // namespace pelmio
