@@ -1,6 +1,7 @@
 #include "dict/entry_table.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pelmio {
 
@@ -16,6 +17,32 @@ void EntryTable::clear() {
     m_starts.shrink_to_fit();
 }
 
+namespace {
+
+// The next position of one byte value, found with memchr and remembered
+// until the walk passes it, so each byte value costs one vectorised pass.
+class NextByte {
+public:
+    NextByte(const char* end, char value) : m_end(end), m_value(value) {}
+    const char* at(const char* pos) {
+        if (m_next != nullptr && m_next < pos) {
+            m_next = nullptr;
+        }
+        if (m_next == nullptr) {
+            const void* found = std::memchr(pos, m_value, static_cast<std::size_t>(m_end - pos));
+            m_next = found != nullptr ? static_cast<const char*>(found) : m_end;
+        }
+        return m_next;
+    }
+
+private:
+    const char* m_end;
+    char m_value;
+    const char* m_next = nullptr;
+};
+
+}  // namespace
+
 bool EntryTable::appendFileContents(std::string_view contents) {
     if (contents.empty()) {
         return true;
@@ -23,26 +50,22 @@ bool EntryTable::appendFileContents(std::string_view contents) {
     // Reserve exactly what this file can need, so the table never holds
     // more than its lines plus one NUL each.
     m_text.reserve(m_text.size() + contents.size() + 1);
-    std::size_t lineCount = 0;
-    for (const char byte : contents) {
-        lineCount += byte == '\n' || byte == '\r';
-    }
-    m_starts.reserve(std::min(kCapacity, m_starts.size() + lineCount + 1));
-
     const char* pos = contents.data();
     const char* const end = pos + contents.size();
+    NextByte nextCr(end, '\r');
+    NextByte nextLf(end, '\n');
+    NextByte nextNul(end, '\0');
+    bool complete = true;
     while (pos < end) {
         if (full()) {
-            return false;
+            complete = false;
+            break;
         }
         m_starts.push_back(m_text.size());
-        const char* lineEndPos = pos;
-        while (lineEndPos < end && *lineEndPos != '\r' && *lineEndPos != '\n') {
-            ++lineEndPos;
-        }
+        const char* const lineEndPos = std::min(nextCr.at(pos), nextLf.at(pos));
         // Copy the line without its NUL bytes.
         for (const char* run = pos; run < lineEndPos;) {
-            const char* nul = std::find(run, lineEndPos, '\0');
+            const char* nul = std::min(nextNul.at(run), lineEndPos);
             m_text.append(run, nul);
             run = nul == lineEndPos ? nul : nul + 1;
         }
@@ -57,7 +80,8 @@ bool EntryTable::appendFileContents(std::string_view contents) {
             ++pos;
         }
     }
-    return true;
+    m_starts.shrink_to_fit();
+    return complete;
 }
 
 }  // namespace pelmio

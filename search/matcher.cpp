@@ -134,16 +134,22 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
         }
         return;
     }
-    // Look for the first token in the whole table at once, then check the
-    // line each hit falls in.
+    // Look for one token in the whole table at once, then check the line
+    // each hit falls in. The longest token is likely the rarest.
+    std::size_t anchor = 0;
+    for (std::size_t k = 1; k < m_tokens.size(); ++k) {
+        if (m_tokens[k].size() > m_tokens[anchor].size()) {
+            anchor = k;
+        }
+    }
     const std::string_view text = table.text();
-    const std::string_view first = m_tokens.front();
+    const std::string_view needle = m_tokens[anchor];
     const char* const end = text.data() + text.size();
     std::size_t from = 0;
     std::size_t lineIndex = 0;
     CharStarts starts(table.lineView(0), 0);
     while (from < text.size()) {
-        const char* hit = FindBytes(text.data() + from, end, first);
+        const char* hit = FindBytes(text.data() + from, end, needle);
         if (hit == nullptr) {
             return;
         }
@@ -158,14 +164,18 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             from = offset + 1;
             continue;
         }
-        if (restMatches(line, pos + first.size(), starts.knownStart())) {
+        // With the first token as anchor its first hit is where the match
+        // starts; any other anchor only says the line is worth checking.
+        const bool matches = anchor == 0 ? restMatches(line, pos + needle.size(), starts.knownStart())
+                                         : matchesLine(line);
+        if (matches) {
             out.push_back(static_cast<std::uint32_t>(lineIndex));
             if (out.size() >= cap) {
                 return;
             }
         }
-        // The first hit that starts a character decides the line: a later
-        // hit leaves less of the line for the other tokens.
+        // The first hit that starts a character decides the line: for the
+        // first token a later hit leaves less of the line for the others.
         from = table.lineEnd(lineIndex) + 1;
     }
 }

@@ -116,7 +116,7 @@ std::vector<std::string> GenerateDictionaryLines(std::size_t count, std::uint32_
             line += " " + word();
         }
         line += ',';
-        const std::size_t senses = 1 + pick(3);
+        const std::size_t senses = 2 + pick(3);
         for (std::size_t s = 0; s < senses; ++s) {
             if (s > 0) {
                 line += Sjis("、");
@@ -128,7 +128,7 @@ std::vector<std::string> GenerateDictionaryLines(std::size_t count, std::uint32_
             line += word();
         }
         line += ',';
-        const std::size_t codeLength = 3 + pick(9);
+        const std::size_t codeLength = 4 + pick(10);
         for (std::size_t c = 0; c < codeLength; ++c) {
             line += kCode[pick(sizeof(kCode) - 1)];
         }

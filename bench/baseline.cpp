@@ -1,0 +1,73 @@
+#include "bench/baseline.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "dict/bytes.h"
+
+namespace pelmio::bench {
+
+BaselineTable::~BaselineTable() {
+    for (char* line : m_lines) {
+        std::free(line);
+    }
+}
+
+void BaselineTable::load(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return;
+    }
+    std::fseek(file, 0, SEEK_END);
+    const long length = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    char* buffer = static_cast<char*>(std::malloc(static_cast<std::size_t>(length)));
+    const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(length), file);
+    std::fclose(file);
+    char* pos = buffer;
+    char* const end = buffer + got;
+    while (pos < end) {
+        char* cr = static_cast<char*>(std::memchr(pos, '\r', static_cast<std::size_t>(end - pos)));
+        if (cr == nullptr) {
+            break;
+        }
+        const auto length = static_cast<std::size_t>(cr - pos);
+        char* line = static_cast<char*>(std::malloc(length + 1));
+        std::memcpy(line, pos, length);
+        line[length] = '\0';
+        m_lines.push_back(line);
+        pos = cr + 2;
+    }
+    std::free(buffer);
+}
+
+std::size_t BaselineTable::memoryUsed() const {
+    // Each block rounded up as malloc does, plus its header, plus the slots.
+    std::size_t total = 100'000 * sizeof(char*);
+    for (const char* line : m_lines) {
+        total += ((std::strlen(line) + 1 + 8 + 15) / 16) * 16;
+    }
+    return total;
+}
+
+void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string>& tokens,
+                  std::vector<std::uint32_t>& out) {
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        const char* pos = lines[j];
+        bool all = true;
+        for (const std::string& token : tokens) {
+            const char* found = FindSubstring(pos, token.c_str());
+            if (found == nullptr) {
+                all = false;
+                break;
+            }
+            pos = found + token.size();
+        }
+        if (all) {
+            out.push_back(static_cast<std::uint32_t>(j));
+        }
+    }
+}
+
+}  // namespace pelmio::bench

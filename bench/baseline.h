@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The straightforward implementations every figure is compared with: one
+// heap block per line, and a byte-by-byte substring search per line.
+namespace pelmio::bench {
+
+class BaselineTable {
+public:
+    ~BaselineTable();
+    // Loads a file as the original loader did: one read, lines cut at CR,
+    // one block of exactly its size per line.
+    void load(const char* path);
+    std::size_t count() const { return m_lines.size(); }
+    const std::vector<char*>& lines() const { return m_lines; }
+    std::size_t memoryUsed() const;
+
+private:
+    std::vector<char*> m_lines;
+};
+
+// Every line that holds the tokens in order, found with FindSubstring token
+// by token, first match first.
+void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string>& tokens,
+                  std::vector<std::uint32_t>& out);
+
+}  // namespace pelmio::bench

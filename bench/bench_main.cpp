@@ -1,0 +1,120 @@
+// Runs every benchmark, then prints each figure as a ratio against its
+// baseline, measured in the same run.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string>
+
+#include "bench/bench_data.h"
+
+#ifdef PELMIO_BENCH_UI
+#include <QApplication>
+#endif
+
+namespace {
+std::atomic<std::size_t> g_allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+namespace pelmio::bench {
+
+std::size_t AllocationCount() { return g_allocations.load(std::memory_order_relaxed); }
+
+const BenchData& Data() {
+    static const BenchData* const data = [] {
+        auto* pointer = new BenchData;  // lives until the process ends
+        BenchData& made = *pointer;
+        made.lines = testing::GenerateDictionaryLines(100'000, 2026);
+        const std::vector<std::string> phrases(made.lines.begin(), made.lines.begin() + 20'000);
+        const std::vector<std::string> words(made.lines.begin() + 20'000, made.lines.end());
+        made.phraseFile = made.folder / "settei_jyukugo.txt";
+        made.wordFile = made.folder / "settei_tango.txt";
+        const std::string phraseBytes = testing::JoinCrLf(phrases);
+        const std::string wordBytes = testing::JoinCrLf(words);
+        testing::WriteBytes(made.phraseFile, phraseBytes);
+        testing::WriteBytes(made.wordFile, wordBytes);
+        made.fileBytes = phraseBytes.size() + wordBytes.size();
+        return pointer;
+    }();
+    return *data;
+}
+
+namespace {
+
+// Collects the time per iteration of every run, and at the end prints
+// "<name>: <ratio>x the baseline" for each pair "<name>/baseline" and
+// "<name>/pelmio".
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nRatios (baseline time / Pelmio time, same process):\n");
+        for (const auto& [name, time] : m_times) {
+            const std::string suffix = "/baseline";
+            if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+                continue;
+            }
+            const std::string stem = name.substr(0, name.size() - suffix.size());
+            const auto ours = m_times.find(stem + "/pelmio");
+            if (ours != m_times.end() && ours->second > 0) {
+                std::printf("  %-28s %8.1fx\n", stem.c_str(), time / ours->second);
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+}  // namespace
+}  // namespace pelmio::bench
+
+void RegisterCoreBenchmarks();
+void RegisterKeystrokeBenchmarks();
+
+int main(int argc, char** argv) {
+    // --write-dictionary DIR: write the generated files for outside tools
+    // (rg) and stop.
+    if (argc == 3 && std::strcmp(argv[1], "--write-dictionary") == 0) {
+        const auto& data = pelmio::bench::Data();
+        std::filesystem::copy_file(data.phraseFile, std::filesystem::path(argv[2]) / "settei_jyukugo.txt",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(data.wordFile, std::filesystem::path(argv[2]) / "settei_tango.txt",
+                                   std::filesystem::copy_options::overwrite_existing);
+        return 0;
+    }
+#ifdef PELMIO_BENCH_UI
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    RegisterKeystrokeBenchmarks();
+#endif
+    RegisterCoreBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    pelmio::bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

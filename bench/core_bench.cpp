@@ -1,0 +1,141 @@
+// Loading and searching 100,000 generated lines, each against the
+// straightforward implementation.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "bench/baseline.h"
+#include "bench/bench_data.h"
+#include "dict/dictionary_loader.h"
+#include "search/keyword_search.h"
+#include "search/matcher.h"
+#include "search/result_order.h"
+#include "tests/support/test_support.h"
+
+namespace pelmio::bench {
+namespace {
+
+void LoadBaseline(benchmark::State& state) {
+    const BenchData& data = Data();
+    std::size_t memory = 0;
+    for (auto _ : state) {
+        BaselineTable table;
+        table.load(data.phraseFile.c_str());
+        table.load(data.wordFile.c_str());
+        memory = table.memoryUsed();
+        benchmark::DoNotOptimize(table.count());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.fileBytes));
+    state.counters["memory/file"] = static_cast<double>(memory) / static_cast<double>(data.fileBytes);
+}
+
+void LoadPelmio(benchmark::State& state) {
+    const BenchData& data = Data();
+    std::size_t memory = 0;
+    for (auto _ : state) {
+        EntryTable table;
+        LoadDictionaryFile(table, data.phraseFile);
+        LoadDictionaryFile(table, data.wordFile);
+        memory = table.memoryUsed();
+        benchmark::DoNotOptimize(table.count());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.fileBytes));
+    state.counters["memory/file"] = static_cast<double>(memory) / static_cast<double>(data.fileBytes);
+}
+
+void SortOrder(benchmark::State& state) {
+    EntryTable table;
+    LoadDictionaryFile(table, Data().phraseFile);
+    LoadDictionaryFile(table, Data().wordFile);
+    for (auto _ : state) {
+        ResultOrder order(table);
+        benchmark::DoNotOptimize(order.memoryUsed());
+    }
+}
+
+struct Keyword {
+    const char* name;
+    std::string bytes;
+};
+
+std::vector<Keyword> Keywords() {
+    return {
+        {"rare", "zqx"},
+        {"rare-japanese", testing::Sjis("鸚鵡")},
+        {"word", "water"},
+        {"two-words", "ta off"},
+        {"japanese", testing::Sjis("離陸")},
+        {"worst-a", "a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a"},
+    };
+}
+
+void RegisterScan(const Keyword& keyword) {
+    const std::string stem = std::string("scan/") + keyword.name;
+    const std::vector<std::string> tokens = KeywordTokens(keyword.bytes);
+    benchmark::RegisterBenchmark((stem + "/baseline").c_str(), [tokens](benchmark::State& state) {
+        BaselineTable table;
+        table.load(Data().phraseFile.c_str());
+        table.load(Data().wordFile.c_str());
+        std::vector<std::uint32_t> rows;
+        rows.reserve(100'000);
+        for (auto _ : state) {
+            rows.clear();
+            BaselineScan(table.lines(), tokens, rows);
+            benchmark::DoNotOptimize(rows.data());
+        }
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Data().fileBytes));
+        state.counters["rows"] = static_cast<double>(rows.size());
+    });
+    benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens](benchmark::State& state) {
+        EntryTable table;
+        LoadDictionaryFile(table, Data().phraseFile);
+        LoadDictionaryFile(table, Data().wordFile);
+        const KeywordMatcher matcher(tokens);
+        std::vector<std::uint32_t> rows;
+        rows.reserve(100'000);
+        std::size_t allocations = 0;
+        for (auto _ : state) {
+            rows.clear();
+            const std::size_t before = AllocationCount();
+            matcher.findMatches(table, 0, rows);
+            allocations = AllocationCount() - before;
+            benchmark::DoNotOptimize(rows.data());
+        }
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Data().fileBytes));
+        state.counters["rows"] = static_cast<double>(rows.size());
+        state.counters["allocs"] = static_cast<double>(allocations);
+    });
+}
+
+// A whole search as a keystroke makes it, short of the widgets: tokens,
+// scan and display order.
+void RegisterSearch(const Keyword& keyword) {
+    benchmark::RegisterBenchmark((std::string("search+order/") + keyword.name).c_str(),
+                                 [bytes = keyword.bytes](benchmark::State& state) {
+                                     EntryTable table;
+                                     LoadDictionaryFile(table, Data().phraseFile);
+                                     LoadDictionaryFile(table, Data().wordFile);
+                                     const ResultOrder order(table);
+                                     for (auto _ : state) {
+                                         benchmark::DoNotOptimize(SearchEntries(table, order, bytes, 0));
+                                     }
+                                 })
+        ->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+}  // namespace pelmio::bench
+
+void RegisterCoreBenchmarks() {
+    using namespace pelmio::bench;
+    benchmark::RegisterBenchmark("load/baseline", LoadBaseline)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("load/pelmio", LoadPelmio)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("sort-order", SortOrder)->Unit(benchmark::kMillisecond);
+    for (const Keyword& keyword : Keywords()) {
+        RegisterScan(keyword);
+    }
+    for (const Keyword& keyword : {Keyword{"empty", ""}, Keyword{"word", "water"}}) {
+        RegisterSearch(keyword);
+    }
+}
