@@ -6,6 +6,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -188,6 +189,28 @@ WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view bytes, 
         return {FileStatus::WriteError, "rename failed"};
     }
     return {};
+}
+
+FolderLock::FolderLock(const fs::path& folder) {
+#ifndef _WIN32
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    m_fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd >= 0) {
+        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+#else
+    (void)folder;
+#endif
+}
+
+FolderLock::~FolderLock() {
+#ifndef _WIN32
+    if (m_fd >= 0) {
+        ::flock(m_fd, LOCK_UN);
+        ::close(m_fd);
+    }
+#endif
 }
 
 }  // namespace pelmio

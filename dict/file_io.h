@@ -56,4 +56,18 @@ bool IsProtectedTarget(const std::filesystem::path& path);
 WriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                   FileWriter& writer = DefaultFileWriter());
 
+// Holds an advisory lock on a folder while it lives, so two programs that
+// read, change and replace the same file in it take turns. Where locking is
+// not available it does nothing.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 }  // namespace pelmio

@@ -1,16 +1,25 @@
 #include "ui/lookup_dlg.h"
 
+#include <QContextMenuEvent>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "dict/dictionary_loader.h"
+#include "dict/entry_fields.h"
 #include "search/keyword_search.h"
+#include "settings/settings_file.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
 #include "ui/keyword_combo_box.h"
+#include "ui/pronunciation_field.h"
+#include "ui/settings_dlg.h"
+#include "ui/about_dlg.h"
 
 namespace pelmio {
 
@@ -19,22 +28,41 @@ void ShowMessageBox(QWidget* owner, const QString& text) {
     box.exec();
 }
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const char* file : {":/pelmio/pelmio-16.png", ":/pelmio/pelmio-32.png", ":/pelmio/pelmio-256.png"}) {
+        icon.addFile(QString::fromUtf8(file));
+    }
+    return icon;
+}
+
 CLookupDlg::CLookupDlg(LookupEnvironment environment)
-    : m_environment(std::move(environment)), m_entries(std::make_shared<EntryTable>()) {
-    m_icon = QIcon(QStringLiteral(":/pelmio/pelmio.ico"));
+    : m_environment(std::move(environment)),
+      m_icon(ProgramIcon()),
+      m_entries(std::make_shared<EntryTable>()),
+      m_detail(m_glyphStrip, m_pronunciationBuffer),
+      m_history(m_environment.folder / kHistoryFileName) {
     // Before the window exists, so a message box about a missing file has
     // no owner.
     loadDictionaries(nullptr);
+    m_glyphStrip = QImage(QStringLiteral(":/pelmio/glyph_strip.bmp"));
+    m_rowLimit = ReadRowLimit(m_environment.folder / kSettingsFileName);
     buildWindow();
     connectEvents();
+    // As the window opens: creates the history file if need be and fills
+    // the drop-down list.
+    SaveKeywordToHistory();
 }
 
-CLookupDlg::~CLookupDlg() = default;
+CLookupDlg::~CLookupDlg() {
+    // Nothing to report if it cannot be written: the setting is lost.
+    WriteRowLimit(m_environment.folder / kSettingsFileName, m_rowLimit);
+}
 
 void CLookupDlg::buildWindow() {
     // A top-level window with a task-bar button, a close box and no
     // minimise or maximise box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(m_icon);
     const ControlMap controls = BuildDialog(*this, res::MainDialogTemplate());
@@ -44,18 +72,40 @@ void CLookupDlg::buildWindow() {
     m_resultList = qobject_cast<QListView*>(controls.at(res::kIdResultList));
     m_reloadButton = qobject_cast<QPushButton*>(controls.at(res::kIdReload));
     m_resultList->setModel(&m_resultModel);
+    m_keywordBox->setMaxVisibleItems(static_cast<int>(kHistoryListSize));
     // Screen readers name the two controls after their labels.
     m_keywordBox->setAccessibleName(QStringLiteral("キーワード"));
     m_resultList->setAccessibleName(QStringLiteral("候補（ダブルクリックで詳細表示）"));
     m_keywordBox->setFocus();
+
+    // Linux gives programs no system menu: this window menu stands in for
+    // it, ending with a separator and the About item.
+    m_windowMenu = new QMenu(this);
+    m_windowMenu->addAction(QStringLiteral("閉じる(&C)"), this, &CLookupDlg::reject);
+    m_windowMenu->addSeparator();
+    m_windowMenu->addAction(QString::fromUtf8(res::kAboutMenuItem), this,
+                            [this] { OnSysCommand(kAboutCommand); });
 }
 
+// The window's events, in one place.
 void CLookupDlg::connectEvents() {
-    connect(m_closeButton, &QPushButton::clicked, this, &CLookupDlg::accept);
+    auto* menuShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(menuShortcut, &QShortcut::activated, this,
+            [this] { m_windowMenu->popup(mapToGlobal(QPoint(0, 0))); });
+    connect(m_settingsButton, &QPushButton::clicked, this, &CLookupDlg::RunSettingsDialog);
+    connect(m_keywordBox, &KeywordComboBox::focusLeft, this, [this] {
+        if (!m_closing) {
+            SaveKeywordToHistory();
+        }
+    });
+    connect(m_keywordBox, &KeywordComboBox::popupAboutToShow, this, &CLookupDlg::LoadHistoryIntoCombo);
+    connect(m_resultList, &QListView::doubleClicked, this, &CLookupDlg::ShowEntryDetails);
     // textEdited: the user's own edits only, never text the program sets.
     // An input method's composition is not an edit until it is committed.
     connect(m_keywordBox->lineEdit(), &QLineEdit::textEdited, this, &CLookupDlg::RunSearch);
+    connect(m_keywordBox, qOverload<int>(&QComboBox::activated), this, &CLookupDlg::SelectHistoryKeyword);
     connect(m_reloadButton, &QPushButton::clicked, this, &CLookupDlg::ReloadDictionaries);
+    connect(m_closeButton, &QPushButton::clicked, this, &CLookupDlg::accept);
 }
 
 void CLookupDlg::loadDictionaries(QWidget* messageOwner) {
@@ -95,7 +145,102 @@ void CLookupDlg::ReloadDictionaries() {
     }
 }
 
-void CLookupDlg::accept() { QDialog::accept(); }
+void CLookupDlg::ShowEntryDetails() {
+    const QModelIndex selected = m_resultList->currentIndex();
+    if (!selected.isValid()) {
+        return;
+    }
+    // The row's table index, never its text or position, names the entry.
+    const std::string_view line = m_resultModel.table().lineView(m_resultModel.entryIndex(selected.row()));
+    if (line.empty()) {
+        return;
+    }
+    const EntryFields fields = SplitEntryFields(line);
+    m_detail.showFields(fields);
+    m_detail.show();
+    m_detail.raise();
+    m_detail.activateWindow();
+    m_pronunciationBuffer.set(fields.pronunciation);
+    if (m_pronunciationTimer != 0) {
+        killTimer(m_pronunciationTimer);
+    }
+    m_pronunciationTimer = startTimer(10);
+}
+
+void CLookupDlg::timerEvent(QTimerEvent*) {
+    // Fires once: the pronunciation field draws the new buffer.
+    if (m_pronunciationTimer != 0) {
+        killTimer(m_pronunciationTimer);
+        m_pronunciationTimer = 0;
+    }
+    m_detail.pronunciationField()->update();
+}
+
+void CLookupDlg::SaveKeywordToHistory() {
+    // Text that code page 932 cannot hold is not stored.
+    const std::string keyword = ToCp932(m_keywordBox->currentText()).value_or(std::string());
+    const HistoryResult result = m_history.save(keyword);
+    if (result.status == HistoryStatus::Ok) {
+        fillHistoryList(result.list);
+    }
+}
+
+void CLookupDlg::LoadHistoryIntoCombo() {
+    const HistoryResult result = m_history.load();
+    if (result.status == HistoryStatus::Ok) {
+        fillHistoryList(result.list);
+    }
+}
+
+void CLookupDlg::fillHistoryList(const std::vector<std::string>& lines) {
+    // Emptying the list empties the text field too: keep the text, and
+    // where the cursor stood in it.
+    const QString text = m_keywordBox->currentText();
+    const int cursor = m_keywordBox->lineEdit()->cursorPosition();
+    m_keywordBox->clear();
+    for (const std::string& line : lines) {
+        m_keywordBox->addItem(FromCp932(line));
+    }
+    m_keywordBox->setCurrentIndex(-1);
+    m_keywordBox->setEditText(text);
+    m_keywordBox->lineEdit()->setCursorPosition(cursor);
+}
+
+void CLookupDlg::SelectHistoryKeyword(int item) {
+    if (item < 0) {
+        return;
+    }
+    m_keywordBox->setEditText(m_keywordBox->itemText(item));
+    RunSearch();
+}
+
+void CLookupDlg::RunSettingsDialog() {
+    CSettingsDlg dialog(this);
+    dialog.setRowLimitText(m_rowLimit == 0 ? QString::fromUtf8(res::kUnlimited) : QString::number(m_rowLimit));
+    if (dialog.exec() == QDialog::Accepted) {
+        m_rowLimit = ParseRowLimit(dialog.rowLimitText().toStdString());
+    }
+}
+
+void CLookupDlg::OnSysCommand(int command) {
+    if ((command & 0xFFF0) == kAboutCommand) {
+        CAboutDlg about(this);
+        about.exec();
+    }
+}
+
+void CLookupDlg::accept() {
+    SaveKeywordToHistory();
+    QDialog::accept();
+}
+
+void CLookupDlg::done(int result) {
+    // Hiding the window takes the focus from the keyword box; that is not
+    // the user leaving it, and Escape must save nothing.
+    m_closing = true;
+    QDialog::done(result);
+    m_closing = false;
+}
 
 void CLookupDlg::keyPressEvent(QKeyEvent* event) {
     // Enter anywhere but on a push button ends the window through OK.
@@ -105,6 +250,16 @@ void CLookupDlg::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CLookupDlg::contextMenuEvent(QContextMenuEvent* event) {
+    // A right-click on the window's background, not on a control.
+    QWidget* under = childAt(event->pos());
+    if (under == nullptr || qobject_cast<QLabel*>(under) != nullptr) {
+        m_windowMenu->popup(event->globalPos());
+        return;
+    }
+    QDialog::contextMenuEvent(event);
 }
 
 }  // namespace pelmio

@@ -2,28 +2,39 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QIcon>
+#include <QImage>
 
 #include "dict/entry_table.h"
+#include "history/keyword_history.h"
+#include "pron/pronunciation_buffer.h"
 #include "search/result_order.h"
+#include "ui/detail_dlg.h"
 #include "ui/lookup_environment.h"
 #include "ui/result_list_model.h"
 
 class QListView;
+class QMenu;
 class QPushButton;
 
 namespace pelmio {
 
 class KeywordComboBox;
 
-// The main window: owns the dictionary table, the result list and the
-// setting, and turns the user's events into calls on the core.
+// The main window: owns the dictionary table, the detail window, the
+// result list and the setting, and turns the user's events into calls on
+// the core.
 class CLookupDlg : public QDialog {
     Q_OBJECT
 
 public:
+    // The window menu's About command.
+    static constexpr int kAboutCommand = 0x0010;
+
     explicit CLookupDlg(LookupEnvironment environment = {});
     ~CLookupDlg() override;
 
@@ -31,35 +42,62 @@ public:
     void SetRowLimit(std::int32_t rowLimit) { m_rowLimit = rowLimit; }
     const EntryTable& entries() const { return *m_entries; }
     const ResultListModel& resultModel() const { return m_resultModel; }
+    CDetailDlg& detailWindow() { return m_detail; }
+    std::string_view pronunciation() const { return m_pronunciationBuffer.view(); }
+    QMenu* windowMenu() const { return m_windowMenu; }
 
     // Lists every line that holds the keyword box's tokens in order.
     void RunSearch();
     // Loads both dictionary files again and lists the new lines.
     void ReloadDictionaries();
+    // Shows the entry of the selected row in the detail window.
+    void ShowEntryDetails();
+    // Puts the keyword box's text in front of the history and rebuilds the
+    // drop-down list.
+    void SaveKeywordToHistory();
+    // Rebuilds the drop-down list from the history file.
+    void LoadHistoryIntoCombo();
+    // Puts a history line into the box and searches.
+    void SelectHistoryKeyword(int item);
+    // Runs the settings dialog; OK sets the row limit.
+    void RunSettingsDialog();
+    // A window-menu command: kAboutCommand opens the About box.
+    void OnSysCommand(int command);
 
-    // The OK path (Close button, Enter).
+    // The OK path (Close button, Enter): saves the keyword, then closes.
     void accept() override;
+    void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     void buildWindow();
     void connectEvents();
     void loadDictionaries(QWidget* messageOwner);
+    void fillHistoryList(const std::vector<std::string>& lines);
 
     LookupEnvironment m_environment;
     QIcon m_icon;
     std::shared_ptr<EntryTable> m_entries;
     ResultOrder m_order;
+    QImage m_glyphStrip;
+    PronunciationBuffer m_pronunciationBuffer;
+    CDetailDlg m_detail;
     std::int32_t m_rowLimit = 0;
-    bool m_hasSearched = false;  // the list stays empty until the first search
+    HistoryFile m_history;
     ResultListModel m_resultModel;
     KeywordComboBox* m_keywordBox = nullptr;
     QListView* m_resultList = nullptr;
     QPushButton* m_closeButton = nullptr;
     QPushButton* m_settingsButton = nullptr;
     QPushButton* m_reloadButton = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    int m_pronunciationTimer = 0;  // "timer 1": redraws the pronunciation once
+    bool m_hasSearched = false;    // the list stays empty until the first search
+    bool m_closing = false;        // no saving on focus loss while closing
 };
 
 }  // namespace pelmio

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 
+#include <QIcon>
 #include <QString>
 
 class QWidget;
@@ -11,6 +12,9 @@ namespace pelmio {
 
 // Shows a message box with caption "Pelmio", the OK button only and no icon.
 void ShowMessageBox(QWidget* owner, const QString& text);
+
+// The program's icon, 16, 32 and 256 pixels.
+QIcon ProgramIcon();
 
 // What the main window needs from outside: the folder its files live in
 // (the current folder in the program; a scratch folder in tests) and how to

@@ -29,6 +29,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // The table the rows were listed from.
+    const EntryTable& table() const { return *m_table; }
     // The table index of a row.
     std::uint32_t entryIndex(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
 

@@ -1,0 +1,24 @@
+#include "ui/about_dlg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/dialog_builder.h"
+
+namespace pelmio {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_homePage(QString::fromUtf8(res::kHomePage)) {
+    const ControlMap controls = BuildDialog(*this, res::AboutDialogTemplate());
+    m_homePageField = qobject_cast<QLineEdit*>(controls.at(res::kIdHomePage));
+    m_homePageField->setText(m_homePage);
+    m_homePageField->setCursorPosition(0);
+    connect(qobject_cast<QPushButton*>(controls.at(res::kIdOk)), &QPushButton::clicked, this,
+            &CAboutDlg::accept);
+}
+
+void CAboutDlg::accept() {
+    m_homePage = m_homePageField->text();
+    QDialog::accept();
+}
+
+}  // namespace pelmio

@@ -1,0 +1,64 @@
+#include "ui/detail_dlg.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "dict/entry_fields.h"
+#include "ui/codec.h"
+#include "ui/dialog_builder.h"
+#include "ui/pronunciation_field.h"
+
+namespace pelmio {
+
+CDetailDlg::CDetailDlg(const QImage& strip, const PronunciationBuffer& buffer) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(false);
+    const ControlMap controls =
+        BuildDialog(*this, res::DetailDialogTemplate(), [&](const res::ControlTemplate& control, QWidget* parent) {
+            return control.id == res::kIdPronunciation ? new PronunciationField(strip, buffer, parent) : nullptr;
+        });
+    m_pronunciation = qobject_cast<PronunciationField*>(controls.at(res::kIdPronunciation));
+    m_meaning = qobject_cast<QPlainTextEdit*>(controls.at(res::kIdMeaning));
+    m_baseForm = qobject_cast<QLineEdit*>(controls.at(res::kIdBaseForm));
+    m_headword = qobject_cast<QLineEdit*>(controls.at(res::kIdHeadword));
+    // Enter closes the window from every box, the meaning box too.
+    m_meaning->installEventFilter(this);
+}
+
+namespace {
+bool IsEnter(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+}  // namespace
+
+void CDetailDlg::keyPressEvent(QKeyEvent* event) {
+    if (IsEnter(event)) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CDetailDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_meaning && IsEnter(event)) {
+        accept();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDetailDlg::showFields(const EntryFields& fields) {
+    m_headword->setText(FromCp932(fields.headword));
+    m_headword->setCursorPosition(0);
+    m_baseForm->setText(FromCp932(fields.baseForm));
+    m_baseForm->setCursorPosition(0);
+    m_meaning->setPlainText(FromCp932(fields.meaning));
+}
+
+}  // namespace pelmio
