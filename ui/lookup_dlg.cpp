@@ -55,6 +55,10 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
 }
 
 CLookupDlg::~CLookupDlg() {
+    // Hide while every member is still alive: hiding moves the focus, and
+    // that must reach a whole window, not save the keyword.
+    m_closing = true;
+    hide();
     // Nothing to report if it cannot be written: the setting is lost.
     WriteRowLimit(m_environment.folder / kSettingsFileName, m_rowLimit);
 }

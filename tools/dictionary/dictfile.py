@@ -109,15 +109,9 @@ def check_file(path, kind):
 
 
 def first_term(meaning):
-    """The first sense of a meaning, without the inflection note a form's line
-    starts with ('takeの過去形、取った' -> '取った')."""
-    terms = meaning.split(SEP)
-    for t in terms:
-        if re.search(r"の(過去形|過去分詞|現在分詞|三人称|複数形|比較級|最上級|現在形)", t) \
-                and re.match(r"^[A-Za-z' ・-]+の", t):
-            continue
-        return t
-    return terms[0]
+    """The first sense of a meaning (for a form's line, its note such as
+    'takeの過去形')."""
+    return meaning.split(SEP)[0]
 
 
 def normalise_term(t):

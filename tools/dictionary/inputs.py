@@ -10,6 +10,7 @@ import os
 import shutil
 import subprocess
 import sys
+import threading
 
 # name, version, file sha256
 DEBIAN = [
@@ -186,9 +187,7 @@ def espeak_ipa(paths, words, jobs=2):
                              stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              env=env)
         procs.append(p)
-    # feed and read concurrently: communicate() on each in turn would work
-    # too, but starting both first keeps both cores busy
-    import threading
+    # both processes run at once, one thread feeding and reading each
     results = [None] * jobs
 
     def run(k):

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "settings/settings_file.h"
+#include "tests/support/test_support.h"
+
+namespace pelmio {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+TEST(SettingsFile, RoundTripsEightLittleEndianBytes) {
+    TempFolder folder;
+    const fs::path file = folder / "pelmio.inf";
+    for (const std::int32_t value : {0, 300, -5, 2147483647, -2147483647 - 1}) {
+        ASSERT_EQ(WriteRowLimit(file, value).status, FileStatus::Ok);
+        EXPECT_EQ(ReadBytes(file).size(), 8u);
+        EXPECT_EQ(ReadRowLimit(file), value);
+    }
+    WriteRowLimit(file, 0x01020304);
+    EXPECT_EQ(ReadBytes(file), std::string("\x04\x03\x02\x01\0\0\0\0", 8));
+}
+
+TEST(SettingsFile, MissingShortOrStrangeFilesMeanNoLimit) {
+    TempFolder folder;
+    EXPECT_EQ(ReadRowLimit(folder / "missing"), 0);
+    WriteBytes(folder / "short", "\x05\x00\x00");
+    EXPECT_EQ(ReadRowLimit(folder / "short"), 0);
+    WriteBytes(folder / "four", std::string("\x0A\0\0\0", 4));
+    EXPECT_EQ(ReadRowLimit(folder / "four"), 10);
+    WriteBytes(folder / "long", std::string("\x32\0\0\0garbage after", 17));
+    EXPECT_EQ(ReadRowLimit(folder / "long"), 50);
+    fs::create_directory(folder / "dir");
+    EXPECT_EQ(ReadRowLimit(folder / "dir"), 0);
+}
+
+TEST(SettingsFile, ReadOnlyFileKeepsItsValue) {
+    TempFolder folder;
+    const fs::path file = folder / "pelmio.inf";
+    WriteRowLimit(file, 100);
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_EQ(WriteRowLimit(file, 5).status, FileStatus::ReadOnly);
+    EXPECT_EQ(ReadRowLimit(file), 100);
+}
+
+class BrokenWriter : public FileWriter {
+public:
+    bool Write(std::FILE* file, std::string_view bytes) override {
+        FileWriter::Write(file, bytes.substr(0, 3));
+        return false;
+    }
+};
+
+TEST(SettingsFile, AFailedWriteKeepsTheOldFile) {
+    TempFolder folder;
+    const fs::path file = folder / "pelmio.inf";
+    WriteRowLimit(file, 300);
+    BrokenWriter broken;
+    EXPECT_EQ(WriteRowLimit(file, 10, broken).status, FileStatus::WriteError);
+    EXPECT_EQ(ReadRowLimit(file), 300);
+    EXPECT_EQ(ReadBytes(file).size(), 8u);
+}
+
+TEST(ParseRowLimit, ReadsLikeAtol) {
+    EXPECT_EQ(ParseRowLimit("300"), 300);
+    EXPECT_EQ(ParseRowLimit("25"), 25);
+    EXPECT_EQ(ParseRowLimit("  \t42abc"), 42);
+    EXPECT_EQ(ParseRowLimit("-5"), -5);
+    EXPECT_EQ(ParseRowLimit("+7"), 7);
+    EXPECT_EQ(ParseRowLimit("abc"), 0);
+    EXPECT_EQ(ParseRowLimit("無制限"), 0);
+    EXPECT_EQ(ParseRowLimit(""), 0);
+    EXPECT_EQ(ParseRowLimit("- 5"), 0);
+    EXPECT_EQ(ParseRowLimit("99999999999999999999"), 2147483647);
+    EXPECT_EQ(ParseRowLimit("-99999999999999999999"), -2147483647 - 1);
+}
+
+}  // namespace
+}  // namespace pelmio

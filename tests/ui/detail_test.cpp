@@ -1,0 +1,209 @@
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "pron/phonetic_code.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/pronunciation_field.h"
+
+namespace pelmio {
+
+using namespace testing;
+
+namespace {
+
+QImage Strip() { return QImage(QStringLiteral(":/pelmio/glyph_strip.bmp")).convertToFormat(QImage::Format_RGB32); }
+
+// A white canvas with a code drawn on it as the field draws it.
+QImage Drawn(const std::string& code, int width = 200) {
+    QImage canvas(width, 19, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setClipRect(canvas.rect());
+    DrawPronunciation(painter, 1, 2, Strip(), code);
+    return canvas;
+}
+
+bool SameBlock(const QImage& canvas, int x, const QImage& strip, int cell) {
+    for (int dy = 0; dy < kGlyphHeight; ++dy) {
+        for (int dx = 0; dx < kGlyphWidth; ++dx) {
+            if (canvas.pixel(x + dx, 2 + dy) != strip.pixel(cell * kGlyphWidth + dx, dy)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool AllWhite(const QImage& image, QRect area) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+QListView* List(CLookupDlg& dialog) { return Control<QListView>(dialog, 1001); }
+
+void DoubleClickRow(CLookupDlg& dialog, int row) {
+    QListView* list = List(dialog);
+    const QRect rect = list->visualRect(dialog.resultModel().index(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+}  // namespace
+
+class DetailTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stripIsTheGlyphBitmap() {
+        const QImage strip = Strip();
+        QCOMPARE(strip.size(), QSize(350, 15));
+    }
+
+    void drawsEachGlyphSevenPixelsOnPixelForPixel() {
+        const QImage strip = Strip();
+        const QImage canvas = Drawn("2pl");
+        QVERIFY(SameBlock(canvas, 1, strip, 2));
+        QVERIFY(SameBlock(canvas, 8, strip, 8));
+        QVERIFY(SameBlock(canvas, 15, strip, 17));
+        QVERIFY(AllWhite(canvas, QRect(22, 0, 178, 19)));
+        QVERIFY(AllWhite(canvas, QRect(0, 0, 1, 19)));
+    }
+
+    void unknownBytesAndSpacesAreBlankCells() {
+        const QImage strip = Strip();
+        QVERIFY(AllWhite(Drawn(""), QRect(0, 0, 200, 19)));
+        const QImage canvas = Drawn("t x\x83t");
+        QVERIFY(SameBlock(canvas, 1, strip, 10));
+        QVERIFY(AllWhite(canvas, QRect(8, 0, 21, 19)));
+        QVERIFY(SameBlock(canvas, 29, strip, 10));
+    }
+
+    void longCodesAreClippedAtTheEdge() {
+        const QImage strip = Strip();
+        const QImage canvas = Drawn(std::string(999, 'm'), 50);
+        // Seven glyphs fit from x = 1; the eighth starts at 50 and is cut.
+        QVERIFY(SameBlock(canvas, 43, strip, 14));
+    }
+
+    void redOnlyWhereTheStripHasIt() {
+        const QImage strip = Strip();
+        const std::string all(PhoneticCodeTable);
+        const QImage canvas = Drawn(all, 1 + 7 * 50 + 1);
+        for (int cell = 0; cell < kGlyphCount; ++cell) {
+            QVERIFY2(SameBlock(canvas, 1 + 7 * cell, strip, cell), qPrintable(QString::number(cell)));
+        }
+        // Red in the strip: accents (rows 0-2) and the length mark only.
+        for (int y = 0; y < 15; ++y) {
+            for (int x = 0; x < 350; ++x) {
+                if (strip.pixel(x, y) == qRgb(255, 0, 0)) {
+                    QVERIFY(y <= 2 || x / 7 == 30);
+                }
+            }
+        }
+    }
+
+    void doubleClickShowsTheEntryOfTheRowsIndex() {
+        WindowFixture fixture;
+        // Table order differs from display order.
+        fixture.writeDictionaries({"zebra crossing,横断歩道,,zIbR1 kRo0si4"},
+                                  {"take,取る,,tEik", "apple,りんご,,2pl", "taken,取られた,take,tEik1n"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // Nothing listed: a double-click does nothing.
+        QTest::mouseDClick(List(dialog)->viewport(), Qt::LeftButton);
+        QVERIFY(!dialog.detailWindow().isVisible());
+
+        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("a"));
+        QCOMPARE(Rows(dialog).size(), 4);
+        QCOMPARE(Rows(dialog)[2], QStringLiteral("taken,取られた,take,tEik1n"));
+        DoubleClickRow(dialog, 2);
+        CDetailDlg& detail = dialog.detailWindow();
+        QVERIFY(detail.isVisible());
+        QCOMPARE(detail.windowTitle(), QStringLiteral("詳細情報"));
+        QCOMPARE(Control<QLineEdit>(detail, 1000)->text(), QStringLiteral("taken"));
+        QCOMPARE(Control<QPlainTextEdit>(detail, 1004)->toPlainText(), QStringLiteral("取られた"));
+        QCOMPARE(Control<QLineEdit>(detail, 1002)->text(), QStringLiteral("take"));
+        QCOMPARE(dialog.pronunciation(), std::string_view("tEik1n"));
+
+        // Another row replaces all four fields.
+        DoubleClickRow(dialog, 0);
+        QCOMPARE(Control<QLineEdit>(detail, 1000)->text(), QStringLiteral("apple"));
+        QCOMPARE(Control<QLineEdit>(detail, 1002)->text(), QString());
+        QCOMPARE(dialog.pronunciation(), std::string_view("2pl"));
+    }
+
+    void anEmptyLineChangesNothing() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"", "go,行く,,g`u"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral(" "));
+        QCOMPARE(Rows(dialog), (QStringList{"", "go,行く,,g`u"}));
+        DoubleClickRow(dialog, 1);
+        QCOMPARE(Control<QLineEdit>(dialog.detailWindow(), 1000)->text(), QStringLiteral("go"));
+        dialog.detailWindow().hide();
+        DoubleClickRow(dialog, 0);
+        QVERIFY(!dialog.detailWindow().isVisible());
+        QCOMPARE(Control<QLineEdit>(dialog.detailWindow(), 1000)->text(), QStringLiteral("go"));
+        QCOMPARE(dialog.pronunciation(), std::string_view("g`u"));
+    }
+
+    void closingOnlyHidesAndTheWindowKeepsItsPlace() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"go,行く,,g`u"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("go"));
+        DoubleClickRow(dialog, 0);
+        CDetailDlg& detail = dialog.detailWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&detail));
+        detail.move(123, 77);
+        const QPoint place = detail.pos();
+        QTest::keyClick(&detail, Qt::Key_Escape);
+        QVERIFY(!detail.isVisible());
+        DoubleClickRow(dialog, 0);
+        QVERIFY(detail.isVisible());
+        QCOMPARE(detail.pos(), place);
+        // Enter, even in the meaning box, closes it too.
+        QTest::keyClick(Control<QPlainTextEdit>(detail, 1004), Qt::Key_Return);
+        QVERIFY(!detail.isVisible());
+    }
+
+    void fieldRepaintsItsGlyphsWhenUncovered() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"go,行く,,g`u"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("go"));
+        DoubleClickRow(dialog, 0);
+        // Timer 1 fires once and the field draws; a later repaint on its own
+        // (as when uncovered) draws the same glyphs again.
+        QTest::qWait(50);
+        PronunciationField* field = dialog.detailWindow().pronunciationField();
+        const QImage first = field->grab().toImage();
+        field->repaint();
+        QCOMPARE(field->grab().toImage(), first);
+        const QImage strip = Strip();
+        const QPoint origin = field->contentsRect().topLeft() + QPoint(1, 2);
+        for (int dx = 0; dx < 7; ++dx) {
+            for (int dy = 0; dy < 15; ++dy) {
+                QCOMPARE(first.pixel(origin.x() + dx, origin.y() + dy), strip.pixel(13 * 7 + dx, dy));
+            }
+        }
+    }
+};
+
+}  // namespace pelmio
+
+QTEST_MAIN(pelmio::DetailTest)
+#include "detail_test.moc"

@@ -1,0 +1,199 @@
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "history/keyword_history.h"
+#include "settings/settings_file.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/about_dlg.h"
+#include "ui/settings_dlg.h"
+
+namespace pelmio {
+
+using namespace testing;
+
+namespace {
+
+std::string History(const WindowFixture& fixture) { return ReadBytes(fixture.folder / "strlist.txt"); }
+
+// Runs action on the modal dialog of type Dialog as soon as it opens.
+template <class Dialog, class Action>
+void WhenOpen(Action action) {
+    QTimer::singleShot(0, [action] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        action(*dialog);
+    });
+}
+
+void ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+}  // namespace
+
+class HistorySettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startCreatesAnEmptyHistoryFile() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        QVERIFY(std::filesystem::exists(fixture.folder / "strlist.txt"));
+        QCOMPARE(History(fixture), std::string());
+        QCOMPARE(Control<QComboBox>(dialog, 1007)->count(), 0);
+    }
+
+    void focusLossSavesAndCloseSavesTwice() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"take"});
+        CLookupDlg dialog(fixture.environment());
+        ShowActive(dialog);
+        auto* box = Control<QComboBox>(dialog, 1007);
+        box->setFocus();
+        TypeText(box, QStringLiteral("take"));
+        Control<QPushButton>(dialog, 1006)->setFocus();
+        QCOMPARE(History(fixture), std::string("take\r\n"));
+        QCOMPARE(Items(*box), QStringList{"take"});
+        QCOMPARE(box->currentText(), QStringLiteral("take"));
+        // Close while the box has the focus: the focus loss and the OK path
+        // each save.
+        box->setFocus();
+        QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(History(fixture), std::string("take\r\ntake\r\ntake\r\n"));
+    }
+
+    void escapeSavesNothing() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        ShowActive(dialog);
+        auto* box = Control<QComboBox>(dialog, 1007);
+        box->setFocus();
+        TypeText(box, QStringLiteral("unsaved"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(History(fixture), std::string());
+    }
+
+    void enterClosesThroughOkAndSaves() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        ShowActive(dialog);
+        auto* box = Control<QComboBox>(dialog, 1007);
+        box->setFocus();
+        TypeText(box, QStringLiteral("離陸"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(History(fixture), Sjis("離陸\r\n"));
+        QCOMPARE(box->count(), 1);  // Enter did not add the text to the list itself
+    }
+
+    void dropDownShowsEightNewestAndKeepsTheText() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"take off", "take"});
+        CLookupDlg dialog(fixture.environment());
+        // Written by another program while the window is open.
+        WriteBytes(fixture.folder / "strlist.txt", "9\r\n9\r\n8\r\n7\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n");
+        auto* box = Control<QComboBox>(dialog, 1007);
+        TypeText(box, QStringLiteral("typed"));
+        dialog.LoadHistoryIntoCombo();
+        QCOMPARE(Items(*box), (QStringList{"9", "8", "7", "6", "5", "4", "3", "2"}));
+        QCOMPARE(box->currentText(), QStringLiteral("typed"));
+        // Picking a line puts it into the box and searches.
+        WriteBytes(fixture.folder / "strlist.txt", "take off\r\ntake\r\n");
+        dialog.LoadHistoryIntoCombo();
+        emit box->activated(0);
+        QCOMPARE(box->currentText(), QStringLiteral("take off"));
+        QCOMPARE(Rows(dialog), QStringList{"take off"});
+    }
+
+    void openingTheDropDownRebuildsItFirst() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        ShowActive(dialog);
+        WriteBytes(fixture.folder / "strlist.txt", "fresh\r\n");
+        auto* box = Control<QComboBox>(dialog, 1007);
+        box->showPopup();
+        QCOMPARE(Items(*box), QStringList{"fresh"});
+        box->hidePopup();
+    }
+
+    void settingsDialogShowsAndSetsTheRowLimit() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"a1", "a2", "a3", "a4", "a5"});
+        {
+            CLookupDlg dialog(fixture.environment());
+            QString shown;
+            WhenOpen<CSettingsDlg>([&shown](CSettingsDlg& settings) {
+                auto* box = Control<QComboBox>(settings, 1007);
+                shown = box->currentText();
+                QCOMPARE(Items(*box), (QStringList{"10", "50", "100", "300", "500", "800", "1000", "無制限"}));
+                box->setEditText(QStringLiteral("3"));
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(dialog, 1006)->click();
+            QCOMPARE(shown, QStringLiteral("無制限"));
+            QCOMPARE(dialog.RowLimit(), 3);
+            TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("a"));
+            QCOMPARE(Rows(dialog).size(), 3);
+        }
+        // Written at the end, read at the next start.
+        QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 3);
+        CLookupDlg again(fixture.environment());
+        QCOMPARE(again.RowLimit(), 3);
+        QString shown;
+        WhenOpen<CSettingsDlg>([&shown](CSettingsDlg& settings) {
+            shown = Control<QComboBox>(settings, 1007)->currentText();
+            Control<QComboBox>(settings, 1007)->setEditText(QStringLiteral("-5"));
+            QTest::mouseClick(Control<QPushButton>(settings, 2), Qt::LeftButton);  // ｷｬﾝｾﾙ
+        });
+        Control<QPushButton>(again, 1006)->click();
+        QCOMPARE(shown, QStringLiteral("3"));
+        QCOMPARE(again.RowLimit(), 3);
+    }
+
+    void aboutBoxOpensFromTheWindowMenu() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        const QList<QAction*> actions = dialog.windowMenu()->actions();
+        QVERIFY(actions.size() >= 2);
+        QVERIFY(actions[actions.size() - 2]->isSeparator());
+        QCOMPARE(actions.last()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Pelmio) (&A)..."));
+        QString caption;
+        QString homePage;
+        WhenOpen<CAboutDlg>([&](CAboutDlg& about) {
+            caption = about.windowTitle();
+            auto* field = Control<QLineEdit>(about, 1010);
+            homePage = field->text();
+            QVERIFY(!field->isReadOnly());
+            field->setText(QStringLiteral("edited"));
+            QTest::mouseClick(Control<QPushButton>(about, 1), Qt::LeftButton);
+        });
+        actions.last()->trigger();
+        QCOMPARE(caption, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 Pelmio"));
+        QVERIFY(homePage.startsWith(QStringLiteral("https://")));
+        // The edit went with the box.
+        WhenOpen<CAboutDlg>([&](CAboutDlg& about) {
+            homePage = Control<QLineEdit>(about, 1010)->text();
+            about.reject();
+        });
+        actions.last()->trigger();
+        QVERIFY(homePage.startsWith(QStringLiteral("https://")));
+    }
+};
+
+}  // namespace pelmio
+
+QTEST_MAIN(pelmio::HistorySettingsTest)
+#include "history_settings_test.moc"
