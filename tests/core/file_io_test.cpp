@@ -16,24 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadBytes;
 using testing::TempFolder;
+using testing::FailingWriter;
 using testing::WriteBytes;
-
-// Fails once a given number of bytes has gone out, as a full disk would.
-class FailingWriter : public FileWriter {
-public:
-    explicit FailingWriter(std::size_t bytesBeforeFailure) : m_left(bytesBeforeFailure) {}
-    bool Write(std::FILE* file, std::string_view bytes) override {
-        if (bytes.size() > m_left) {
-            FileWriter::Write(file, bytes.substr(0, m_left));
-            return false;
-        }
-        m_left -= bytes.size();
-        return FileWriter::Write(file, bytes);
-    }
-
-private:
-    std::size_t m_left;
-};
 
 class FailingSync : public FileWriter {
 public:

@@ -90,24 +90,10 @@ TEST(HistoryFile, ReadOnlyFileOrFolderIsLeftAloneAndNothingIsListed) {
     EXPECT_TRUE(fs::is_directory(folder / "dir.txt"));
 }
 
-class FailAfter : public FileWriter {
-public:
-    explicit FailAfter(std::size_t bytes) : m_left(bytes) {}
-    bool Write(std::FILE* file, std::string_view bytes) override {
-        const bool fits = bytes.size() <= m_left;
-        FileWriter::Write(file, bytes.substr(0, std::min(bytes.size(), m_left)));
-        m_left -= std::min(bytes.size(), m_left);
-        return fits;
-    }
-
-private:
-    std::size_t m_left;
-};
-
 TEST(HistoryFile, AnInterruptedSaveKeepsTheOldFileWhole) {
     TempFolder folder;
     WriteBytes(folder / "strlist.txt", "one\r\ntwo\r\n");
-    FailAfter writer(3);
+    testing::FailingWriter writer(3);
     const HistoryFile history(folder / "strlist.txt", writer);
     EXPECT_EQ(history.save("three").status, HistoryStatus::WriteError);
     EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "one\r\ntwo\r\n");

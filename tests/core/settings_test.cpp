@@ -47,19 +47,11 @@ TEST(SettingsFile, ReadOnlyFileKeepsItsValue) {
     EXPECT_EQ(ReadRowLimit(file), 100);
 }
 
-class BrokenWriter : public FileWriter {
-public:
-    bool Write(std::FILE* file, std::string_view bytes) override {
-        FileWriter::Write(file, bytes.substr(0, 3));
-        return false;
-    }
-};
-
 TEST(SettingsFile, AFailedWriteKeepsTheOldFile) {
     TempFolder folder;
     const fs::path file = folder / "pelmio.inf";
     WriteRowLimit(file, 300);
-    BrokenWriter broken;
+    testing::FailingWriter broken(3);
     EXPECT_EQ(WriteRowLimit(file, 10, broken).status, FileStatus::WriteError);
     EXPECT_EQ(ReadRowLimit(file), 300);
     EXPECT_EQ(ReadBytes(file).size(), 8u);

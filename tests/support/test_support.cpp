@@ -1,5 +1,6 @@
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -11,6 +12,13 @@
 
 namespace pelmio::testing {
 namespace fs = std::filesystem;
+
+bool FailingWriter::Write(std::FILE* file, std::string_view bytes) {
+    const std::size_t written = std::min(bytes.size(), m_left);
+    FileWriter::Write(file, bytes.substr(0, written));
+    m_left -= written;
+    return written == bytes.size();
+}
 
 TempFolder::TempFolder() {
     static std::atomic<unsigned> counter{0};

@@ -6,7 +6,20 @@
 #include <string_view>
 #include <vector>
 
+#include "dict/file_io.h"
+
 namespace pelmio::testing {
+
+// Writes the first bytesBeforeFailure bytes, then fails, as a full disk
+// would.
+class FailingWriter : public FileWriter {
+public:
+    explicit FailingWriter(std::size_t bytesBeforeFailure) : m_left(bytesBeforeFailure) {}
+    bool Write(std::FILE* file, std::string_view bytes) override;
+
+private:
+    std::size_t m_left;
+};
 
 // A fresh folder under the system's temporary folder, removed with
 // everything in it when the object goes.
