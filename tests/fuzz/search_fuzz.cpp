@@ -1,0 +1,52 @@
+// Any table and any keyword: the fast matcher lists exactly what the
+// byte-by-byte reference lists, under any row limit, in display order.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dict/entry_table.h"
+#include "search/keyword_search.h"
+#include "search/matcher.h"
+#include "search/result_order.h"
+#include "tests/fuzz/fuzz_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    // Byte 0: the row limit (-2 .. 5, or 0 most often); then the keyword up
+    // to the first LF; the rest is the dictionary.
+    const std::int32_t rowLimit = data[0] % 3 == 0 ? 0 : static_cast<std::int32_t>(data[0] % 8) - 2;
+    const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::size_t keywordEnd = std::min(rest.find('\n'), rest.size());
+    const std::string_view keyword = rest.substr(0, keywordEnd);
+    const std::string_view dictionary = rest.substr(std::min(keywordEnd + 1, rest.size()));
+
+    pelmio::EntryTable table;
+    table.appendFileContents(dictionary);
+    const std::vector<std::string> tokens = pelmio::KeywordTokens(keyword);
+
+    std::vector<std::uint32_t> expected;
+    const std::size_t cap = pelmio::RowCap(rowLimit);
+    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(table.count()) && expected.size() < cap; ++i) {
+        if (pelmio::MatchesInOrderBaseline(table.lineView(i), tokens)) {
+            expected.push_back(i);
+        }
+    }
+    std::vector<std::uint32_t> fast;
+    pelmio::KeywordMatcher(tokens).findMatches(table, rowLimit, fast);
+    FUZZ_CHECK(fast == expected);
+
+    // The full search: the same rows, in the display order.
+    const pelmio::ResultOrder order(table);
+    std::vector<std::uint32_t> shown = pelmio::SearchEntries(table, order, keyword, rowLimit);
+    if (keyword.size() <= pelmio::kMaxKeywordBytes) {
+        std::sort(expected.begin(), expected.end(), [&table](std::uint32_t a, std::uint32_t b) {
+            return pelmio::RowLess(table.lineView(a), a, table.lineView(b), b);
+        });
+        FUZZ_CHECK(shown == expected);
+    }
+    return 0;
+}
