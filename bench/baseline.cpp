@@ -71,3 +71,57 @@ void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string
 }
 
 }  // namespace pelmio::bench
+
+namespace pelmio::bench {
+
+void BaselineSaveHistory(const char* path, const std::string& keyword) {
+    std::FILE* file = std::fopen(path, "r+b");
+    if (file == nullptr) {
+        return;
+    }
+    std::fseek(file, 0, SEEK_END);
+    const long length = std::ftell(file);
+    std::string old(static_cast<std::size_t>(length), '\0');
+    std::fseek(file, 0, SEEK_SET);
+    const std::size_t got = std::fread(old.data(), 1, old.size(), file);
+    std::fseek(file, 0, SEEK_SET);
+    std::fwrite(keyword.data(), 1, keyword.size(), file);
+    std::fwrite("\r\n", 1, 2, file);
+    std::fwrite(old.data(), 1, got, file);
+    std::fclose(file);
+}
+
+std::vector<std::string> BaselineLoadHistory(const char* path) {
+    std::vector<std::string> list;
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return list;
+    }
+    std::fseek(file, 0, SEEK_END);
+    std::string bytes(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::fseek(file, 0, SEEK_SET);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    std::string last;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            break;
+        }
+        std::string line = bytes.substr(start, end - start);
+        start = end + 2;
+        if (!list.empty() && line == last) {
+            continue;
+        }
+        if (line.empty()) {
+            break;
+        }
+        if (list.size() < 8) {
+            list.push_back(line);
+        }
+        last = std::move(line);
+    }
+    return list;
+}
+
+}  // namespace pelmio::bench

@@ -28,3 +28,14 @@ void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string
                   std::vector<std::uint32_t>& out);
 
 }  // namespace pelmio::bench
+
+namespace pelmio::bench {
+
+// The history file rewritten in place: read it all, write the keyword and
+// CR LF at the start, then the old bytes after them.
+void BaselineSaveHistory(const char* path, const std::string& keyword);
+// The history file read whole and walked line by line to its end (or its
+// first empty line), keeping the first eight distinct lines.
+std::vector<std::string> BaselineLoadHistory(const char* path);
+
+}  // namespace pelmio::bench

@@ -94,6 +94,7 @@ private:
 
 void RegisterCoreBenchmarks();
 void RegisterKeystrokeBenchmarks();
+void RegisterHistoryBenchmarks();
 
 int main(int argc, char** argv) {
     // --write-dictionary DIR: write the generated files for outside tools
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     RegisterKeystrokeBenchmarks();
 #endif
     RegisterCoreBenchmarks();
+    RegisterHistoryBenchmarks();
     benchmark::Initialize(&argc, argv);
     pelmio::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

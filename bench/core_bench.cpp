@@ -108,6 +108,43 @@ void RegisterScan(const Keyword& keyword) {
     });
 }
 
+// The worst case for the matcher: 999 bytes of "a a a ..." (500 tokens)
+// against 100,000 lines of 60 a's.
+void RegisterWorstCase() {
+    const std::string keyword = [] {
+        std::string text = "a";
+        while (text.size() + 2 <= kMaxKeywordBytes) {
+            text += " a";
+        }
+        return text;
+    }();
+    const std::vector<std::string> tokens = KeywordTokens(keyword);
+    static const testing::TempFolder folder;
+    const auto file = folder / "aaaa.txt";
+    testing::WriteBytes(file, testing::JoinCrLf(std::vector<std::string>(100'000, std::string(60, 'a'))));
+    benchmark::RegisterBenchmark("worst-a-tokens/baseline", [tokens, file](benchmark::State& state) {
+        BaselineTable table;
+        table.load(file.c_str());
+        std::vector<std::uint32_t> rows;
+        for (auto _ : state) {
+            rows.clear();
+            BaselineScan(table.lines(), tokens, rows);
+        }
+        state.counters["rows"] = static_cast<double>(rows.size());
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("worst-a-tokens/pelmio", [tokens, file](benchmark::State& state) {
+        EntryTable table;
+        LoadDictionaryFile(table, file);
+        const KeywordMatcher matcher(tokens);
+        std::vector<std::uint32_t> rows;
+        for (auto _ : state) {
+            rows.clear();
+            matcher.findMatches(table, 0, rows);
+        }
+        state.counters["rows"] = static_cast<double>(rows.size());
+    })->Unit(benchmark::kMillisecond);
+}
+
 // A whole search as a keystroke makes it, short of the widgets: tokens,
 // scan and display order.
 void RegisterSearch(const Keyword& keyword) {
@@ -135,6 +172,7 @@ void RegisterCoreBenchmarks() {
     for (const Keyword& keyword : Keywords()) {
         RegisterScan(keyword);
     }
+    RegisterWorstCase();
     for (const Keyword& keyword : {Keyword{"empty", ""}, Keyword{"word", "water"}}) {
         RegisterSearch(keyword);
     }

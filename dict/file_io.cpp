@@ -150,7 +150,8 @@ bool IsProtectedTarget(const fs::path& path) {
     if (error || !fs::exists(status)) {
         return false;
     }
-    if (fs::is_directory(status)) {
+    // A folder, a FIFO or a device in the file's place is never replaced.
+    if (!fs::is_regular_file(status)) {
         return true;
     }
     // Checked on the mode bits, not only by trying to open: the
@@ -168,17 +169,33 @@ bool IsProtectedTarget(const fs::path& path) {
 }
 
 WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view bytes, FileWriter& writer) {
-    if (IsProtectedTarget(path)) {
-        return {FileStatus::ReadOnly, "target is read-only or a folder"};
+    return ReplaceFileAtomically(path, {bytes}, writer);
+}
+
+WriteResult ReplaceFileAtomically(const fs::path& link, std::initializer_list<std::string_view> pieces,
+                                  FileWriter& writer) {
+    if (IsProtectedTarget(link)) {
+        return {FileStatus::ReadOnly, "target is read-only or not a regular file"};
+    }
+    // Through a symbolic link, replace the file it names and keep the link.
+    std::error_code error;
+    const bool isLink = fs::is_symlink(link, error);  // a missing file is no link, and no error
+    error.clear();
+    const fs::path path = isLink ? fs::weakly_canonical(link, error) : link;
+    if (error) {
+        return {FileStatus::CannotOpen, "cannot resolve " + link.string()};
     }
     const fs::path temporary = TemporaryPathBeside(path);
     std::FILE* file = CreateExclusive(temporary, path);
     if (file == nullptr) {
         return {FileStatus::CannotOpen, "cannot create a file beside " + path.string()};
     }
-    const bool written = writer.Write(file, bytes) && writer.Sync(file);
+    bool written = true;
+    for (const std::string_view piece : pieces) {
+        written = written && writer.Write(file, piece);
+    }
+    written = written && writer.Sync(file);
     const bool closed = std::fclose(file) == 0;
-    std::error_code error;
     if (!written || !closed) {
         fs::remove(temporary, error);
         return {FileStatus::WriteError, "write failed"};

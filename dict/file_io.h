@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -46,14 +47,21 @@ public:
 
 FileWriter& DefaultFileWriter();
 
-// True when path names a folder or a file marked read-only: such a target
-// is left alone rather than replaced.
+// True when path names a file marked read-only or something that is not a
+// regular file (a folder, a FIFO, a device): such a target is left alone
+// rather than replaced.
 bool IsProtectedTarget(const std::filesystem::path& path);
 
-// Writes bytes to a new file beside path, then renames it over path. On any
-// failure path keeps its old content and the new file is removed. A
-// protected target (see above) gives ReadOnly and is not touched.
+// Writes bytes to a new file beside path, then renames it over path (over
+// the file a symbolic link names, keeping the link). On any failure path
+// keeps its old content and the new file is removed. A protected target
+// (see above) gives ReadOnly and is not touched.
 WriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                  FileWriter& writer = DefaultFileWriter());
+// The same with the new content given in pieces, written one after another,
+// so a large file need not be copied into one string first.
+WriteResult ReplaceFileAtomically(const std::filesystem::path& path,
+                                  std::initializer_list<std::string_view> pieces,
                                   FileWriter& writer = DefaultFileWriter());
 
 // Holds an advisory lock on a folder while it lives, so two programs that

@@ -33,7 +33,7 @@ HistoryResult ReadForUpdate(const std::filesystem::path& path, std::string& byte
     return result;
 }
 
-HistoryResult Written(const WriteResult& write, const std::string& bytes) {
+HistoryResult Written(const WriteResult& write, std::vector<std::string> list) {
     HistoryResult result;
     if (write.status == FileStatus::ReadOnly || write.status == FileStatus::CannotOpen) {
         result.status = HistoryStatus::CannotOpen;
@@ -42,7 +42,7 @@ HistoryResult Written(const WriteResult& write, const std::string& bytes) {
     }
     result.message = write.message;
     if (result.status == HistoryStatus::Ok) {
-        result.list = HistoryListFromBytes(bytes);
+        result.list = std::move(list);
     }
     return result;
 }
@@ -76,14 +76,20 @@ std::string_view StoredKeyword(std::string_view keyword) {
     return cp932::CutAtCharBoundary(keyword, kMaxHistoryKeywordBytes);
 }
 
-std::string PrependKeyword(std::string_view oldBytes, std::string_view keyword) {
-    std::string bytes;
-    if (!keyword.empty()) {
-        bytes.reserve(keyword.size() + kLineEnd.size() + oldBytes.size());
-        bytes.append(keyword).append(kLineEnd);
+std::vector<std::string> HistoryListAfterSave(std::string_view keyword, std::string_view oldBytes) {
+    std::vector<std::string> oldList = HistoryListFromBytes(oldBytes);
+    // A repeat of the newest line shows once.
+    if (!oldList.empty() && oldList.front() == keyword) {
+        return oldList;
     }
-    bytes.append(oldBytes);
-    return bytes;
+    std::vector<std::string> list{std::string(keyword)};
+    for (std::string& line : oldList) {
+        if (list.size() == kHistoryListSize) {
+            break;
+        }
+        list.push_back(std::move(line));
+    }
+    return list;
 }
 
 HistoryFile::HistoryFile(std::filesystem::path path, FileWriter& writer)
@@ -97,12 +103,13 @@ HistoryResult HistoryFile::save(std::string_view keyword) const {
         return read;
     }
     keyword = StoredKeyword(keyword);
-    if (keyword.empty() && exists) {
-        // Nothing to add: the file stays as it is.
-        return Written({}, bytes);
+    if (keyword.empty()) {
+        // Nothing to add: the file stays as it is, or starts empty.
+        return Written(exists ? WriteResult{} : ReplaceFileAtomically(m_path, "", *m_writer),
+                       HistoryListFromBytes(bytes));
     }
-    const std::string updated = PrependKeyword(bytes, keyword);
-    return Written(ReplaceFileAtomically(m_path, updated, *m_writer), updated);
+    return Written(ReplaceFileAtomically(m_path, {keyword, kLineEnd, bytes}, *m_writer),
+                   HistoryListAfterSave(keyword, bytes));
 }
 
 HistoryResult HistoryFile::load() const {
@@ -113,9 +120,9 @@ HistoryResult HistoryFile::load() const {
         return read;
     }
     if (!exists) {
-        return Written(ReplaceFileAtomically(m_path, "", *m_writer), bytes);
+        return Written(ReplaceFileAtomically(m_path, "", *m_writer), {});
     }
-    return Written({}, bytes);
+    return Written({}, HistoryListFromBytes(bytes));
 }
 
 }  // namespace pelmio

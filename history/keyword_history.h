@@ -27,9 +27,9 @@ std::vector<std::string> HistoryListFromBytes(std::string_view fileBytes);
 // one keyword), cut to kMaxHistoryKeywordBytes at a character boundary.
 std::string_view StoredKeyword(std::string_view keyword);
 
-// The history file's new content: the keyword and CR LF in front of the old
-// content, or the old content as it was for an empty keyword.
-std::string PrependKeyword(std::string_view oldBytes, std::string_view keyword);
+// The drop-down list for the file a save of keyword (non-empty) makes out
+// of oldBytes, worked out without building that file in memory.
+std::vector<std::string> HistoryListAfterSave(std::string_view keyword, std::string_view oldBytes);
 
 enum class HistoryStatus {
     Ok,

@@ -94,6 +94,9 @@ KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens) : m_tokens(std::
         m_impossible = m_impossible || token.find('\0') != std::string::npos;
     }
     std::erase_if(m_tokens, [](const std::string& token) { return token.empty(); });
+    for (const std::string& token : m_tokens) {
+        m_minLength += token.size();
+    }
 }
 
 bool KeywordMatcher::restMatches(std::string_view line, std::size_t from, std::size_t boundary) const {
@@ -109,7 +112,7 @@ bool KeywordMatcher::restMatches(std::string_view line, std::size_t from, std::s
 }
 
 bool KeywordMatcher::matchesLine(std::string_view line) const {
-    if (m_impossible) {
+    if (m_impossible || line.size() < m_minLength) {
         return false;
     }
     if (m_tokens.empty()) {
@@ -160,6 +163,10 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
         }
         const std::string_view line = table.lineView(lineIndex);
         const std::size_t pos = offset - table.lineStart(lineIndex);
+        if (line.size() < m_minLength) {
+            from = table.lineEnd(lineIndex) + 1;
+            continue;
+        }
         if (!starts.isCharStart(pos)) {
             from = offset + 1;
             continue;

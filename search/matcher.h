@@ -42,7 +42,8 @@ private:
     bool restMatches(std::string_view line, std::size_t from, std::size_t boundary) const;
 
     std::vector<std::string> m_tokens;
-    bool m_impossible = false;  // a token with a NUL can match no line
+    std::size_t m_minLength = 0;  // tokens never overlap: a shorter line cannot match
+    bool m_impossible = false;    // a token with a NUL can match no line
 };
 
 }  // namespace pelmio

@@ -41,7 +41,7 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
       m_icon(ProgramIcon()),
       m_entries(std::make_shared<EntryTable>()),
       m_detail(m_glyphStrip, m_pronunciationBuffer),
-      m_history(m_environment.folder / kHistoryFileName) {
+      m_history(m_environment.folder / kHistoryFileName, *m_environment.writer) {
     // Before the window exists, so a message box about a missing file has
     // no owner.
     loadDictionaries(nullptr);
@@ -60,7 +60,7 @@ CLookupDlg::~CLookupDlg() {
     m_closing = true;
     hide();
     // Nothing to report if it cannot be written: the setting is lost.
-    WriteRowLimit(m_environment.folder / kSettingsFileName, m_rowLimit);
+    WriteRowLimit(m_environment.folder / kSettingsFileName, m_rowLimit, *m_environment.writer);
 }
 
 void CLookupDlg::buildWindow() {

@@ -4,6 +4,8 @@
 #include <functional>
 
 #include <QIcon>
+
+#include "dict/file_io.h"
 #include <QString>
 
 class QWidget;
@@ -17,12 +19,14 @@ void ShowMessageBox(QWidget* owner, const QString& text);
 QIcon ProgramIcon();
 
 // What the main window needs from outside: the folder its files live in
-// (the current folder in the program; a scratch folder in tests) and how to
+// (the current folder in the program; a scratch folder in tests), how to
 // tell the user something (a message box in the program; a recorder in
-// tests, which must not block).
+// tests, which must not block) and what writes its files (a writer that
+// fails on purpose in tests).
 struct LookupEnvironment {
     std::filesystem::path folder = ".";
     std::function<void(QWidget* owner, const QString& text)> showMessage = ShowMessageBox;
+    FileWriter* writer = &DefaultFileWriter();
 };
 
 }  // namespace pelmio

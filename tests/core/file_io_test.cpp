@@ -88,6 +88,32 @@ TEST(ReplaceFileAtomically, LeavesReadOnlyFilesAndFoldersAlone) {
 }
 
 #ifndef _WIN32
+TEST(ReplaceFileAtomically, NeverReplacesSomethingThatIsNotAFile) {
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReplaceFileAtomically(folder / "fifo", "x").status, FileStatus::ReadOnly);
+    fs::create_symlink("/dev/zero", folder / "zero");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "zero", "x").status, FileStatus::ReadOnly);
+    EXPECT_TRUE(fs::is_symlink(folder / "zero"));
+    // A link to a real file: the file changes, the link stays.
+    WriteBytes(folder / "real", "old");
+    fs::create_symlink("real", folder / "link");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "link", "new").status, FileStatus::Ok);
+    EXPECT_TRUE(fs::is_symlink(folder / "link"));
+    EXPECT_EQ(ReadBytes(folder / "real"), "new");
+}
+
+TEST(ReplaceFileAtomically, ReadOnlyFolderLeavesTheFileAsItWas) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the administrator may write into a read-only folder";
+    }
+    TempFolder folder;
+    WriteBytes(folder / "f", "old");
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_NE(ReplaceFileAtomically(folder / "f", "new").status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "f"), "old");
+}
+
 TEST(ReplaceFileAtomically, KeepsTheFilesPermissions) {
     TempFolder folder;
     WriteBytes(folder / "f", "a");

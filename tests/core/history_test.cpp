@@ -39,6 +39,17 @@ TEST(HistoryList, EmptyLineEndsItAndAnUnfinishedLastLineIsNotListed) {
     EXPECT_EQ(HistoryListFromBytes(" take  off \r\n"), (List{" take  off "}));
 }
 
+TEST(HistoryList, AfterSaveIsTheListOfTheNewFile) {
+    const std::vector<std::string> olds = {"", "k\r\n", "k\r\nk\r\nx\r\n", "\r\nk\r\n", "x\r\nk\r\n",
+                                           "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n", "k"};
+    for (const std::string& old : olds) {
+        for (const std::string keyword : {"k", "x", "9"}) {
+            EXPECT_EQ(HistoryListAfterSave(keyword, old), HistoryListFromBytes(keyword + "\r\n" + old))
+                << old << " + " << keyword;
+        }
+    }
+}
+
 TEST(HistoryFile, SavePutsTheKeywordInFrontAndKeepsEverything) {
     TempFolder folder;
     const HistoryFile history(folder / "strlist.txt");

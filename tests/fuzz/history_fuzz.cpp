@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(stored.size() <= pelmio::kMaxHistoryKeywordBytes);
     const std::string expected = stored.empty() ? std::string(old) : std::string(stored) + "\r\n" + std::string(old);
     FUZZ_CHECK(pelmio::testing::ReadBytes(path) == expected);
+    FUZZ_CHECK(saved.list == pelmio::HistoryListFromBytes(expected));
     if (!stored.empty()) {
         FUZZ_CHECK(!saved.list.empty() && saved.list.front() == stored);
     }

@@ -25,11 +25,12 @@ struct Message {
 struct WindowFixture {
     TempFolder folder;
     std::vector<Message> messages;
+    FileWriter* writer = &DefaultFileWriter();
 
     LookupEnvironment environment() {
-        return {folder.path(), [this](QWidget* owner, const QString& text) {
-                    messages.push_back({owner, text});
-                }};
+        return {folder.path(),
+                [this](QWidget* owner, const QString& text) { messages.push_back({owner, text}); },
+                writer};
     }
     // Lines in UTF-8, written as code page 932.
     void writeDictionaries(const std::vector<std::string>& phrases, const std::vector<std::string>& words) {

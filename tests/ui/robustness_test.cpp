@@ -1,0 +1,171 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "settings/settings_file.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/pronunciation_field.h"
+
+namespace pelmio {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+void ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+void OpenRow(CLookupDlg& dialog, int row) {
+    auto* list = Control<QListView>(dialog, 1001);
+    list->setCurrentIndex(dialog.resultModel().index(row));
+    dialog.ShowEntryDetails();
+}
+
+}  // namespace
+
+class RobustnessTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aFailingDiskLosesNothingAndTheWindowGoesOn() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"take", "off"});
+        WriteBytes(fixture.folder / "strlist.txt", "old\r\n");
+        WriteRowLimit(fixture.folder / "pelmio.inf", 50);
+        FailingWriter full(2);
+        fixture.writer = &full;
+        {
+            CLookupDlg dialog(fixture.environment());
+            ShowActive(dialog);
+            auto* box = Control<QComboBox>(dialog, 1007);
+            box->setFocus();
+            TypeText(box, QStringLiteral("take"));
+            Control<QPushButton>(dialog, 1006)->setFocus();  // saves, and the write fails
+            QCOMPARE(ReadBytes(fixture.folder / "strlist.txt"), std::string("old\r\n"));
+            QCOMPARE(box->currentText(), QStringLiteral("take"));
+            box->setFocus();
+            TypeText(box, QStringLiteral(" "));
+            QCOMPARE(Rows(dialog), QStringList{"take"});
+            dialog.SetRowLimit(7);
+        }
+        // The settings write at the end failed too: the old file is whole.
+        QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 50);
+        QCOMPARE(ReadBytes(fixture.folder / "pelmio.inf").size(), std::size_t{8});
+    }
+
+    void filesChangedUnderTheRunningWindow() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({"take off"}, {"take"});
+        CLookupDlg dialog(fixture.environment());
+        auto* box = Control<QComboBox>(dialog, 1007);
+        TypeText(box, QStringLiteral("take"));
+        QCOMPARE(Rows(dialog).size(), 2);
+
+        // History deleted: the next save starts a new file.
+        fs::remove(fixture.folder / "strlist.txt");
+        dialog.SaveKeywordToHistory();
+        QCOMPARE(ReadBytes(fixture.folder / "strlist.txt"), std::string("take\r\n"));
+        // History replaced by a folder: nothing happens, the list stays.
+        fs::remove(fixture.folder / "strlist.txt");
+        fs::create_directory(fixture.folder / "strlist.txt");
+        dialog.SaveKeywordToHistory();
+        dialog.LoadHistoryIntoCombo();
+        QCOMPARE(Items(*box), QStringList{"take"});
+        QVERIFY(fs::is_directory(fixture.folder / "strlist.txt"));
+
+        // Dictionaries replaced by other lines, then deleted.
+        fixture.writeDictionaries({}, {"taken"});
+        Control<QPushButton>(dialog, 1009)->click();
+        QCOMPARE(Rows(dialog), QStringList{"taken"});
+        fs::remove(fixture.folder / "settei_jyukugo.txt");
+        fs::remove(fixture.folder / "settei_tango.txt");
+        Control<QPushButton>(dialog, 1009)->click();
+        QCOMPARE(fixture.messages.size(), std::size_t{2});
+        QCOMPARE(Rows(dialog), QStringList());
+    }
+
+#ifndef _WIN32
+    void dictionaryNamesThatAreNotFilesNeverHang() {
+        WindowFixture fixture;
+        QCOMPARE(::mkfifo((fixture.folder / "settei_jyukugo.txt").c_str(), 0600), 0);
+        fs::create_symlink("/dev/zero", fixture.folder / "settei_tango.txt");
+        fs::create_symlink("/dev/zero", fixture.folder / "strlist.txt");
+        fs::create_symlink("/dev/zero", fixture.folder / "pelmio.inf");
+        {
+            CLookupDlg dialog(fixture.environment());
+            QCOMPARE(fixture.messages.size(), std::size_t{2});
+            QCOMPARE(dialog.entries().count(), 0);
+            QCOMPARE(dialog.RowLimit(), 0);
+            dialog.SetRowLimit(9);
+        }
+        QVERIFY(fs::is_symlink(fixture.folder / "pelmio.inf"));
+        QVERIFY(fs::is_symlink(fixture.folder / "strlist.txt"));
+    }
+#endif
+
+    void pastingAMegabyteSearchesItsFirst999Bytes() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {std::string(998, 'a'), std::string(997, 'a'), "b"});
+        CLookupDlg dialog(fixture.environment());
+        auto* box = Control<QComboBox>(dialog, 1007);
+        QApplication::clipboard()->setText(QString(1 << 20, QLatin1Char('a')));
+        box->lineEdit()->paste();
+        // The keyword is 999 a's: no line is that long.
+        QCOMPARE(Rows(dialog), QStringList());
+        box->lineEdit()->clear();
+        QApplication::clipboard()->setText(QString(998, QLatin1Char('a')) + QStringLiteral(" ") +
+                                           QString(5000, QLatin1Char('b')));
+        box->lineEdit()->paste();
+        // Cut at 999 bytes: 998 a's and a space.
+        QCOMPARE(Rows(dialog), QStringList{QString(998, QLatin1Char('a'))});
+    }
+
+    void leadBytesAtLineEndsAndLongCodesGiveDefinedResults() {
+        WindowFixture fixture;
+        std::string lines;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (lead >= 0xA0 && lead < 0xE0) {
+                continue;
+            }
+            lines += "A";
+            lines += static_cast<char>(lead);
+            lines += "\r\n";
+        }
+        lines += "code,,," + std::string(999, 'a') + "\r\n";
+        WriteBytes(fixture.folder / "settei_tango.txt", lines);
+        WriteBytes(fixture.folder / "settei_jyukugo.txt", "");
+        CLookupDlg dialog(fixture.environment());
+        auto* box = Control<QComboBox>(dialog, 1007);
+        TypeText(box, QStringLiteral("A"));
+        QCOMPARE(Rows(dialog).size(), 60);
+        // A lead byte with nothing after it shows as a replacement character.
+        QCOMPARE(Rows(dialog).first(), QStringLiteral("A\uFFFD"));
+        OpenRow(dialog, 0);
+        QVERIFY(dialog.detailWindow().isVisible());
+
+        box->lineEdit()->clear();
+        TypeText(box, QStringLiteral("code"));
+        OpenRow(dialog, 0);
+        QCOMPARE(dialog.pronunciation().size(), std::size_t{999 - 7});
+        // The field draws what fits and stops at its edge.
+        const QImage field = dialog.detailWindow().pronunciationField()->grab().toImage();
+        QVERIFY(!field.isNull());
+    }
+};
+
+}  // namespace pelmio
+
+QTEST_MAIN(pelmio::RobustnessTest)
+#include "robustness_test.moc"
