@@ -29,12 +29,6 @@ void WhenOpen(Action action) {
     });
 }
 
-void ShowActive(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
 }  // namespace
 
 class HistorySettingsTest : public QObject {
@@ -54,7 +48,7 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({}, {"take"});
         CLookupDlg dialog(fixture.environment());
-        ShowActive(dialog);
+        QVERIFY(ShowActive(dialog));
         auto* box = Control<QComboBox>(dialog, 1007);
         box->setFocus();
         TypeText(box, QStringLiteral("take"));
@@ -74,7 +68,7 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({}, {});
         CLookupDlg dialog(fixture.environment());
-        ShowActive(dialog);
+        QVERIFY(ShowActive(dialog));
         auto* box = Control<QComboBox>(dialog, 1007);
         box->setFocus();
         TypeText(box, QStringLiteral("unsaved"));
@@ -87,7 +81,7 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({}, {});
         CLookupDlg dialog(fixture.environment());
-        ShowActive(dialog);
+        QVERIFY(ShowActive(dialog));
         auto* box = Control<QComboBox>(dialog, 1007);
         box->setFocus();
         TypeText(box, QStringLiteral("離陸"));
@@ -120,7 +114,7 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({}, {});
         CLookupDlg dialog(fixture.environment());
-        ShowActive(dialog);
+        QVERIFY(ShowActive(dialog));
         WriteBytes(fixture.folder / "strlist.txt", "fresh\r\n");
         auto* box = Control<QComboBox>(dialog, 1007);
         box->showPopup();

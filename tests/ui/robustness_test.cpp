@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void ShowActive(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
 void OpenRow(CLookupDlg& dialog, int row) {
     auto* list = Control<QListView>(dialog, 1001);
     list->setCurrentIndex(dialog.resultModel().index(row));
@@ -48,7 +42,7 @@ private slots:
         fixture.writer = &full;
         {
             CLookupDlg dialog(fixture.environment());
-            ShowActive(dialog);
+            QVERIFY(ShowActive(dialog));
             auto* box = Control<QComboBox>(dialog, 1007);
             box->setFocus();
             TypeText(box, QStringLiteral("take"));

@@ -55,6 +55,13 @@ inline void TypeText(QWidget* widget, const QString& text) {
     QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text, Qt::NoModifier);
 }
 
+// Shows a window and waits until it has the keyboard focus.
+inline bool ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 inline QStringList Rows(const CLookupDlg& dialog) {
     QStringList rows;
     const ResultListModel& model = dialog.resultModel();
