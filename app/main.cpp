@@ -3,7 +3,7 @@
 
 #include "res/dialog_templates.h"
 #include "ui/lookup_app.h"
-#include "ui/lookup_environment.h"
+#include "ui/dialog_builder.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

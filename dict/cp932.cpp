@@ -49,9 +49,16 @@ std::u16string Decode(std::string_view bytes) {
 }
 
 std::optional<std::string> Encode(std::u16string_view text) {
+    return EncodePrefix(text, std::string::npos);
+}
+
+std::optional<std::string> EncodePrefix(std::u16string_view text, std::size_t maxBytes) {
     std::string out;
-    out.reserve(text.size() * 2);
+    out.reserve(std::min(text.size() * 2, maxBytes));
     for (const char16_t unit : text) {
+        if (out.size() >= maxBytes) {
+            break;
+        }
         if (unit < 0x80) {
             out.push_back(static_cast<char>(unit));
             continue;
@@ -64,6 +71,9 @@ std::optional<std::string> Encode(std::u16string_view text) {
             return std::nullopt;
         }
         if (found->bytes > 0xFF) {
+            if (out.size() + 2 > maxBytes) {
+                break;
+            }
             out.push_back(static_cast<char>(found->bytes >> 8));
         }
         out.push_back(static_cast<char>(found->bytes & 0xFF));

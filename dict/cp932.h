@@ -39,7 +39,11 @@ std::string_view CutAtCharBoundary(std::string_view text, std::size_t maxBytes);
 std::u16string Decode(std::string_view bytes);
 
 // UTF-16 to bytes; nullopt when the text holds a character that code page
-// 932 cannot represent (or a lone surrogate). Never substitutes look-alikes.
+// 932 cannot represent (or a surrogate). Never substitutes look-alikes.
 std::optional<std::string> Encode(std::u16string_view text);
+
+// The same for the longest run of whole characters from the start of text
+// that fits in maxBytes; what lies beyond it is not looked at.
+std::optional<std::string> EncodePrefix(std::u16string_view text, std::size_t maxBytes);
 
 }  // namespace pelmio::cp932

@@ -10,13 +10,6 @@ std::size_t EntryTable::lineAt(std::size_t offset) const {
     return static_cast<std::size_t>(after - m_starts.begin()) - 1;
 }
 
-void EntryTable::clear() {
-    m_text.clear();
-    m_text.shrink_to_fit();
-    m_starts.clear();
-    m_starts.shrink_to_fit();
-}
-
 namespace {
 
 // The next position of one byte value, found with memchr and remembered
@@ -47,8 +40,9 @@ bool EntryTable::appendFileContents(std::string_view contents) {
     if (contents.empty()) {
         return true;
     }
-    // Reserve exactly what this file can need, so the table never holds
-    // more than its lines plus one NUL each.
+    if (full()) {
+        return false;
+    }
     m_text.reserve(m_text.size() + contents.size() + 1);
     const char* pos = contents.data();
     const char* const end = pos + contents.size();
@@ -80,6 +74,8 @@ bool EntryTable::appendFileContents(std::string_view contents) {
             ++pos;
         }
     }
+    // Growing may have doubled the block: keep only what the lines need.
+    m_text.shrink_to_fit();
     m_starts.shrink_to_fit();
     return complete;
 }

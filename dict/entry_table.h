@@ -37,8 +37,6 @@ public:
     // Every line and its NUL, back to back.
     std::string_view text() const { return {m_text.data(), m_text.size()}; }
 
-    void clear();
-
     // Appends the lines of a file's contents. CR LF, a lone CR and a lone LF
     // each end a line; a last line without a line end counts too; NUL bytes
     // are dropped. Stops at kCapacity lines. Returns false when lines were

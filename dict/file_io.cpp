@@ -178,12 +178,10 @@ WriteResult ReplaceFileAtomically(const fs::path& link, std::initializer_list<st
         return {FileStatus::ReadOnly, "target is read-only or not a regular file"};
     }
     // Through a symbolic link, replace the file it names and keep the link.
+    const fs::path path = ResolveLinks(link);
     std::error_code error;
-    const bool isLink = fs::is_symlink(link, error);  // a missing file is no link, and no error
-    error.clear();
-    const fs::path path = isLink ? fs::weakly_canonical(link, error) : link;
-    if (error) {
-        return {FileStatus::CannotOpen, "cannot resolve " + link.string()};
+    if (fs::is_symlink(path, error)) {
+        return {FileStatus::CannotOpen, "too many levels of links at " + link.string()};
     }
     const fs::path temporary = TemporaryPathBeside(path);
     std::FILE* file = CreateExclusive(temporary, path);
@@ -208,14 +206,39 @@ WriteResult ReplaceFileAtomically(const fs::path& link, std::initializer_list<st
     return {};
 }
 
+fs::path ResolveLinks(const fs::path& path) {
+    fs::path resolved = path;
+    std::error_code error;
+    // A bounded number of steps, so a loop of links ends.
+    for (int step = 0; step < 40 && fs::is_symlink(resolved, error); ++step) {
+        const fs::path target = fs::read_symlink(resolved, error);
+        if (error) {
+            break;
+        }
+        resolved = target.is_absolute() ? target : resolved.parent_path() / target;
+    }
+    return resolved;
+}
+
 FolderLock::FolderLock(const fs::path& folder) {
 #ifndef _WIN32
     const fs::path where = folder.empty() ? fs::path(".") : folder;
     m_fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd >= 0) {
-        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-        }
+    if (m_fd < 0) {
+        return;
     }
+    // Never freeze the window for long on another program's lock.
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            break;
+        }
+        ::usleep(10'000);
+    }
+    ::close(m_fd);
+    m_fd = -1;
 #else
     (void)folder;
 #endif

@@ -64,9 +64,15 @@ WriteResult ReplaceFileAtomically(const std::filesystem::path& path,
                                   std::initializer_list<std::string_view> pieces,
                                   FileWriter& writer = DefaultFileWriter());
 
+// The file a path names after following symbolic links, even when that
+// file does not exist yet; the path itself when it is no link.
+std::filesystem::path ResolveLinks(const std::filesystem::path& path);
+
 // Holds an advisory lock on a folder while it lives, so two programs that
-// read, change and replace the same file in it take turns. Where locking is
-// not available it does nothing.
+// read, change and replace the same file in it take turns. It waits for
+// the lock at most about two seconds and then goes on without it (a file
+// is still never left half written); where locking is not available it
+// does nothing.
 class FolderLock {
 public:
     explicit FolderLock(const std::filesystem::path& folder);

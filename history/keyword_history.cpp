@@ -18,7 +18,8 @@ HistoryResult ReadForUpdate(const std::filesystem::path& path, std::string& byte
         return result;
     }
     std::error_code error;
-    exists = std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    // Through a link to a missing file, the file is missing (and will be made).
+    exists = std::filesystem::exists(path, error);
     if (!exists) {
         bytes.clear();
         return result;
@@ -96,7 +97,7 @@ HistoryFile::HistoryFile(std::filesystem::path path, FileWriter& writer)
     : m_path(std::move(path)), m_writer(&writer) {}
 
 HistoryResult HistoryFile::save(std::string_view keyword) const {
-    const FolderLock lock(m_path.parent_path());
+    const FolderLock lock(ResolveLinks(m_path).parent_path());
     std::string bytes;
     bool exists = false;
     if (HistoryResult read = ReadForUpdate(m_path, bytes, exists); read.status != HistoryStatus::Ok) {
@@ -113,7 +114,7 @@ HistoryResult HistoryFile::save(std::string_view keyword) const {
 }
 
 HistoryResult HistoryFile::load() const {
-    const FolderLock lock(m_path.parent_path());
+    const FolderLock lock(ResolveLinks(m_path).parent_path());
     std::string bytes;
     bool exists = false;
     if (HistoryResult read = ReadForUpdate(m_path, bytes, exists); read.status != HistoryStatus::Ok) {

@@ -43,8 +43,8 @@ enum Style : unsigned {
     kHidden = 1u << 0,
     kDefault = 1u << 1,      // default push button
     kSunken = 1u << 2,       // sunken client edge
-    kVScroll = 1u << 3,
-    kAutoHScroll = 1u << 4,  // the text field scrolls horizontally
+    kVScroll = 1u << 3,      // a list box's scroll bar shows even when not needed
+    kAutoHScroll = 1u << 4,  // the text field scrolls horizontally (Qt's always do)
     kTabStop = 1u << 5,
 };
 

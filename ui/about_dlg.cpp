@@ -7,10 +7,10 @@
 
 namespace pelmio {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_homePage(QString::fromUtf8(res::kHomePage)) {
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const ControlMap controls = BuildDialog(*this, res::AboutDialogTemplate());
     m_homePageField = qobject_cast<QLineEdit*>(controls.at(res::kIdHomePage));
-    m_homePageField->setText(m_homePage);
+    m_homePage = m_homePageField->text();
     m_homePageField->setCursorPosition(0);
     connect(qobject_cast<QPushButton*>(controls.at(res::kIdOk)), &QPushButton::clicked, this,
             &CAboutDlg::accept);

@@ -37,13 +37,14 @@ QWidget* MakeComboBox(const res::ControlTemplate& control, QWidget* parent) {
     return combo;
 }
 
-QWidget* MakeListBox(const res::ControlTemplate&, QWidget* parent) {
+QWidget* MakeListBox(const res::ControlTemplate& control, QWidget* parent) {
     auto* list = new QListView(parent);
     // Rows all have one height, which keeps a list of 100,000 rows cheap.
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setVerticalScrollBarPolicy((control.style & res::kVScroll) != 0 ? Qt::ScrollBarAlwaysOn
+                                                                          : Qt::ScrollBarAsNeeded);
     return list;
 }
 
@@ -62,7 +63,7 @@ QWidget* MakeMultiEdit(const res::ControlTemplate&, QWidget* parent) {
 
 QWidget* MakeIcon(const res::ControlTemplate&, QWidget* parent) {
     auto* label = new QLabel(parent);
-    label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    label->setPixmap(ProgramIcon().pixmap(32, 32));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -94,6 +95,14 @@ QWidget* MakeStandardControl(const res::ControlTemplate& control, QWidget* paren
 }
 
 }  // namespace
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const char* file : {":/pelmio/pelmio-16.png", ":/pelmio/pelmio-32.png", ":/pelmio/pelmio-256.png"}) {
+        icon.addFile(QString::fromUtf8(file));
+    }
+    return icon;
+}
 
 QFont DialogFont() {
     QFont font;

@@ -1,6 +1,7 @@
 #include "ui/keyword_combo_box.h"
 
 #include <QFocusEvent>
+#include <QAbstractItemView>
 #include <QLineEdit>
 
 namespace pelmio {
@@ -21,7 +22,9 @@ void KeywordComboBox::showPopup() {
 
 void KeywordComboBox::focusOutEvent(QFocusEvent* event) {
     QComboBox::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason) {
+    // Its own list opening takes the focus too; some platforms give that
+    // no popup reason, so look at the list itself.
+    if (event->reason() != Qt::PopupFocusReason && !view()->isVisible()) {
         emit focusLeft();
     }
 }

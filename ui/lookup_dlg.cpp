@@ -28,14 +28,6 @@ void ShowMessageBox(QWidget* owner, const QString& text) {
     box.exec();
 }
 
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (const char* file : {":/pelmio/pelmio-16.png", ":/pelmio/pelmio-32.png", ":/pelmio/pelmio-256.png"}) {
-        icon.addFile(QString::fromUtf8(file));
-    }
-    return icon;
-}
-
 CLookupDlg::CLookupDlg(LookupEnvironment environment)
     : m_environment(std::move(environment)),
       m_icon(ProgramIcon()),
@@ -85,10 +77,9 @@ void CLookupDlg::buildWindow() {
     // Linux gives programs no system menu: this window menu stands in for
     // it, ending with a separator and the About item.
     m_windowMenu = new QMenu(this);
-    m_windowMenu->addAction(QStringLiteral("閉じる(&C)"), this, &CLookupDlg::reject);
+    m_closeAction = m_windowMenu->addAction(QStringLiteral("閉じる(&C)"));
     m_windowMenu->addSeparator();
-    m_windowMenu->addAction(QString::fromUtf8(res::kAboutMenuItem), this,
-                            [this] { OnSysCommand(kAboutCommand); });
+    m_aboutAction = m_windowMenu->addAction(QString::fromUtf8(res::kAboutMenuItem));
 }
 
 // The window's events, in one place.
@@ -96,9 +87,12 @@ void CLookupDlg::connectEvents() {
     auto* menuShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(menuShortcut, &QShortcut::activated, this,
             [this] { m_windowMenu->popup(mapToGlobal(QPoint(0, 0))); });
+    connect(m_closeAction, &QAction::triggered, this, &CLookupDlg::reject);
+    connect(m_aboutAction, &QAction::triggered, this, [this] { OnSysCommand(kAboutCommand); });
     connect(m_settingsButton, &QPushButton::clicked, this, &CLookupDlg::RunSettingsDialog);
     connect(m_keywordBox, &KeywordComboBox::focusLeft, this, [this] {
-        if (!m_closing) {
+        // Closing or hidden: the focus went with the window, not the user.
+        if (!m_closing && isVisible()) {
             SaveKeywordToHistory();
         }
     });
@@ -131,7 +125,7 @@ void CLookupDlg::loadDictionaries(QWidget* messageOwner) {
 
 void CLookupDlg::RunSearch() {
     m_hasSearched = true;
-    const std::optional<std::string> keyword = ToCp932(m_keywordBox->currentText());
+    const std::optional<std::string> keyword = ToCp932(m_keywordBox->currentText(), kMaxKeywordBytes);
     if (!keyword) {
         // Text that code page 932 cannot hold matches nothing in the files.
         m_resultModel.setRows(m_entries, {});
@@ -182,7 +176,8 @@ void CLookupDlg::timerEvent(QTimerEvent*) {
 
 void CLookupDlg::SaveKeywordToHistory() {
     // Text that code page 932 cannot hold is not stored.
-    const std::string keyword = ToCp932(m_keywordBox->currentText()).value_or(std::string());
+    const std::string keyword =
+        ToCp932(m_keywordBox->currentText(), kMaxHistoryKeywordBytes).value_or(std::string());
     const HistoryResult result = m_history.save(keyword);
     if (result.status == HistoryStatus::Ok) {
         fillHistoryList(result.list);

@@ -17,6 +17,7 @@
 #include "ui/lookup_environment.h"
 #include "ui/result_list_model.h"
 
+class QAction;
 class QListView;
 class QMenu;
 class QPushButton;
@@ -95,6 +96,8 @@ private:
     QPushButton* m_settingsButton = nullptr;
     QPushButton* m_reloadButton = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QAction* m_closeAction = nullptr;
+    QAction* m_aboutAction = nullptr;
     int m_pronunciationTimer = 0;  // "timer 1": redraws the pronunciation once
     bool m_hasSearched = false;    // the list stays empty until the first search
     bool m_closing = false;        // no saving on focus loss while closing

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <functional>
 
-#include <QIcon>
 
 #include "dict/file_io.h"
 #include <QString>
@@ -14,9 +13,6 @@ namespace pelmio {
 
 // Shows a message box with caption "Pelmio", the OK button only and no icon.
 void ShowMessageBox(QWidget* owner, const QString& text);
-
-// The program's icon, 16, 32 and 256 pixels.
-QIcon ProgramIcon();
 
 // What the main window needs from outside: the folder its files live in
 // (the current folder in the program; a scratch folder in tests), how to

@@ -103,6 +103,19 @@ TEST(ReplaceFileAtomically, NeverReplacesSomethingThatIsNotAFile) {
     EXPECT_EQ(ReadBytes(folder / "real"), "new");
 }
 
+TEST(ReplaceFileAtomically, ALinkToAMissingFileMakesThatFile) {
+    TempFolder folder;
+    fs::create_directory(folder / "sync");
+    fs::create_symlink("sync/settings", folder / "link");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "link", "made").status, FileStatus::Ok);
+    EXPECT_TRUE(fs::is_symlink(folder / "link"));
+    EXPECT_EQ(ReadBytes(folder / "sync" / "settings"), "made");
+    // A loop of links ends.
+    fs::create_symlink("loop2", folder / "loop1");
+    fs::create_symlink("loop1", folder / "loop2");
+    EXPECT_NE(ReplaceFileAtomically(folder / "loop1", "x").status, FileStatus::Ok);
+}
+
 TEST(ReplaceFileAtomically, ReadOnlyFolderLeavesTheFileAsItWas) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "the administrator may write into a read-only folder";

@@ -72,6 +72,17 @@ TEST(HistoryFile, SavingAnEmptyKeywordCreatesAMissingFile) {
     EXPECT_TRUE(fs::exists(folder / "strlist.txt"));
 }
 
+TEST(HistoryFile, ALinkToAMissingFileIsFollowed) {
+    TempFolder folder;
+    fs::create_directory(folder / "synced");
+    fs::create_symlink("synced/strlist.txt", folder / "strlist.txt");
+    const HistoryFile history(folder / "strlist.txt");
+    EXPECT_EQ(history.load().status, HistoryStatus::Ok);
+    EXPECT_EQ(history.save("take").list, List{"take"});
+    EXPECT_TRUE(fs::is_symlink(folder / "strlist.txt"));
+    EXPECT_EQ(ReadBytes(folder / "synced" / "strlist.txt"), "take\r\n");
+}
+
 TEST(HistoryFile, KeywordsAreCutAt999BytesOnACharacterBoundary) {
     TempFolder folder;
     const HistoryFile history(folder / "strlist.txt");

@@ -214,6 +214,44 @@ TEST(KeywordMatcher, AgreesWithTheReferenceOnRandomInput) {
     }
 }
 
+// Long tokens take another search path, and long lines of double-byte
+// text give many candidates per line: they must agree with the reference.
+TEST(KeywordMatcher, AgreesWithTheReferenceOnLongTokensAndLines) {
+    std::mt19937 random(99);
+    const std::vector<std::string> pieces = {"a", "b", Sjis("ア"), Sjis("表"), "\x83", "A", "aa"};
+    const auto randomText = [&](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += pieces[random() % pieces.size()];
+        }
+        return text;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < 8; ++i) {
+            lines.push_back(randomText(50 + random() % 300));
+        }
+        // Some tokens cut from the lines themselves, so they do occur.
+        const std::string& source = lines[random() % lines.size()];
+        const std::size_t start = random() % source.size();
+        std::vector<std::string> tokens = {source.substr(start, 40 + random() % 160), randomText(random() % 3)};
+        if (random() % 2 == 0) {
+            std::swap(tokens[0], tokens[1]);
+        }
+        std::erase(tokens, std::string());
+        const EntryTable table = TableOf(lines);
+        std::vector<std::uint32_t> expected;
+        for (std::uint32_t i = 0; i < lines.size(); ++i) {
+            if (MatchesInOrderBaseline(table.lineView(i), tokens)) {
+                expected.push_back(i);
+            }
+        }
+        std::vector<std::uint32_t> fast;
+        KeywordMatcher(tokens).findMatches(table, 0, fast);
+        ASSERT_EQ(fast, expected) << "round " << round;
+    }
+}
+
 TEST(KeywordMatcher, LongAndRepetitiveInputStaysCorrect) {
     // Long tokens take the linear-time path; the answers must not change.
     const std::string needle = std::string(100, 'a') + "b";

@@ -90,6 +90,15 @@ TEST(Cp932, UnrepresentableTextIsRefusedNotReplaced) {
     EXPECT_EQ(*cp932::Encode(u""), "");
 }
 
+TEST(Cp932, EncodePrefixLooksOnlyAtWhatFits) {
+    EXPECT_EQ(*cp932::EncodePrefix(u"abc\u301C", 3), "abc");
+    EXPECT_FALSE(cp932::EncodePrefix(u"ab\u301C", 3).has_value());
+    // A double-byte character that would cross the limit is left out whole.
+    EXPECT_EQ(*cp932::EncodePrefix(u"abア", 3), "ab");
+    EXPECT_EQ(*cp932::EncodePrefix(u"abア", 4), "ab\x83\x41");
+    EXPECT_EQ(*cp932::EncodePrefix(u"", 0), "");
+}
+
 TEST(Cp932, CutNeverSplitsACharacter) {
     const std::string text = testing::Sjis("aア離");  // 61 83 41 97 A3
     EXPECT_EQ(cp932::CutAtCharBoundary(text, 5), text);

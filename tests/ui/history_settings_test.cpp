@@ -74,6 +74,10 @@ private slots:
         TypeText(box, QStringLiteral("unsaved"));
         QTest::keyClick(box, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        // The focus leaves the closed window later, as a window system
+        // would tell it: still nothing is saved.
+        QApplication::setActiveWindow(nullptr);
+        QApplication::processEvents();
         QCOMPARE(History(fixture), std::string());
     }
 
@@ -117,9 +121,17 @@ private slots:
         QVERIFY(ShowActive(dialog));
         WriteBytes(fixture.folder / "strlist.txt", "fresh\r\n");
         auto* box = Control<QComboBox>(dialog, 1007);
+        box->setFocus();
+        TypeText(box, QStringLiteral("typed"));
         box->showPopup();
         QCOMPARE(Items(*box), QStringList{"fresh"});
+        QCOMPARE(box->currentText(), QStringLiteral("typed"));
+        // The list taking the focus is not the user leaving the box.
+        QApplication::processEvents();
+        QCOMPARE(History(fixture), std::string("fresh\r\n"));
         box->hidePopup();
+        Control<QPushButton>(dialog, 1006)->setFocus();
+        QCOMPARE(History(fixture), std::string("typed\r\nfresh\r\n"));
     }
 
     void settingsDialogShowsAndSetsTheRowLimit() {

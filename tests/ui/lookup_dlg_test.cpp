@@ -151,11 +151,12 @@ private slots:
 
     void textOutsideTheCodePageListsNothing() {
         Fixture fixture;
-        fixture.writeDictionaries({}, {"wave", "take"});
+        fixture.writeDictionaries({}, {"wave～", "wave?", "take"});  // ～ is 81 60
         CLookupDlg dialog(fixture.environment());
         auto* box = Control<QComboBox>(dialog, 1007);
         TypeText(box, QStringLiteral("wave"));
-        QCOMPARE(Rows(dialog), QStringList{"wave"});
+        QCOMPARE(Rows(dialog).size(), 2);
+        // The wave dash has no code: nothing matches, not even a look-alike.
         TypeText(box, QStringLiteral("\u301C"));
         QCOMPARE(Rows(dialog), QStringList());
         box->lineEdit()->clear();
@@ -163,7 +164,15 @@ private slots:
         QCOMPARE(Rows(dialog), QStringList());
         box->lineEdit()->clear();
         TypeText(box, QStringLiteral("\uFF5E"));  // fullwidth tilde is in the code page
-        QCOMPARE(Rows(dialog), QStringList());
+        QCOMPARE(Rows(dialog), QStringList{QStringLiteral("wave～")});
+        // Only the first 999 bytes count: a character beyond them is ignored.
+        box->lineEdit()->setText(QString(999, QLatin1Char('t')).left(3) + QStringLiteral(" ") +
+                                 QString(995, QLatin1Char(' ')) + QStringLiteral("\u301C"));
+        dialog.RunSearch();
+        QCOMPARE(Rows(dialog), QStringList());  // "ttt" is in no line
+        box->lineEdit()->setText(QStringLiteral("ta") + QString(997, QLatin1Char(' ')) + QStringLiteral("\u301C"));
+        dialog.RunSearch();
+        QCOMPARE(Rows(dialog), QStringList{QStringLiteral("take")});
     }
 
     void rowLimitStopsTheList() {
