@@ -21,6 +21,10 @@
 #include "ui/settings_dlg.h"
 #include "ui/about_dlg.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace pelmio {
 
 void ShowMessageBox(QWidget* owner, const QString& text) {
@@ -260,5 +264,29 @@ void CLookupDlg::contextMenuEvent(QContextMenuEvent* event) {
     }
     QDialog::contextMenuEvent(event);
 }
+
+#ifdef Q_OS_WIN
+// Windows has a real system menu: the About item goes at its end, below a
+// separator, and its command arrives as WM_SYSCOMMAND.
+void CLookupDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    const std::wstring text = QString::fromUtf8(res::kAboutMenuItem).toStdWString();
+    if (menu != nullptr && ::GetMenuState(menu, kAboutCommand, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, kAboutCommand, text.c_str());
+    }
+}
+
+bool CLookupDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutCommand) {
+        OnSysCommand(static_cast<int>(msg->wParam));
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
 
 }  // namespace pelmio

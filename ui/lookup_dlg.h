@@ -73,6 +73,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+#ifdef Q_OS_WIN
+    void showEvent(QShowEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
 private:
     void buildWindow();

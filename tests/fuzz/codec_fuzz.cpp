@@ -23,9 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same bytes read as UTF-16 text.
     const std::u16string units(reinterpret_cast<const char16_t*>(data), size / 2);
-    if (const auto encoded = pelmio::cp932::Encode(units)) {
+    const auto encoded = pelmio::cp932::Encode(units);
+    if (encoded) {
         FUZZ_CHECK(pelmio::cp932::Decode(*encoded) == units);
         FUZZ_CHECK(pelmio::cp932::CutAtCharBoundary(*encoded, 999).size() <= 999);
+    }
+    // A prefix: whole characters that fit, decoding to the text's start.
+    const std::size_t limit = size == 0 ? 0 : data[0] % 16;
+    if (const auto prefix = pelmio::cp932::EncodePrefix(units, limit)) {
+        FUZZ_CHECK(prefix->size() <= limit);
+        const std::u16string back = pelmio::cp932::Decode(*prefix);
+        FUZZ_CHECK(units.compare(0, back.size(), back) == 0);
+        if (encoded) {
+            FUZZ_CHECK(*prefix == pelmio::cp932::CutAtCharBoundary(*encoded, limit));
+        }
+    } else {
+        FUZZ_CHECK(!encoded);
     }
     return 0;
 }

@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -147,6 +149,20 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         Control<QComboBox>(dialog, 1007)->setEditText(QStringLiteral("take"));
         QCOMPARE(Rows(dialog), QStringList());
+    }
+
+    void composingTextDoesNotSearchUntilCommitted() {
+        Fixture fixture;
+        fixture.writeDictionaries({}, {"take off,離陸する", "land,着陸する"});
+        CLookupDlg dialog(fixture.environment());
+        QLineEdit* edit = Control<QComboBox>(dialog, 1007)->lineEdit();
+        QInputMethodEvent composing(QStringLiteral("りく"), {});
+        QApplication::sendEvent(edit, &composing);
+        QCOMPARE(Rows(dialog), QStringList());
+        QInputMethodEvent committed;
+        committed.setCommitString(QStringLiteral("離陸"));
+        QApplication::sendEvent(edit, &committed);
+        QCOMPARE(Rows(dialog), QStringList{QStringLiteral("take off,離陸する")});
     }
 
     void textOutsideTheCodePageListsNothing() {
