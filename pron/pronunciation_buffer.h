@@ -1,7 +1,7 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <string_view>
 
 #include "dict/cp932.h"
@@ -16,7 +16,7 @@ public:
 
     void set(std::string_view code) {
         code = cp932::CutAtCharBoundary(code, kSize - 1);
-        std::memcpy(m_bytes.data(), code.data(), code.size());
+        std::copy(code.begin(), code.end(), m_bytes.begin());
         m_length = code.size();
     }
     std::string_view view() const { return {m_bytes.data(), m_length}; }
