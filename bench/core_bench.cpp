@@ -2,6 +2,8 @@
 // straightforward implementation.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,13 +72,35 @@ std::vector<Keyword> Keywords() {
     };
 }
 
-void RegisterScan(const Keyword& keyword) {
-    const std::string stem = std::string("scan/") + keyword.name;
-    const std::vector<std::string> tokens = KeywordTokens(keyword.bytes);
-    benchmark::RegisterBenchmark((stem + "/baseline").c_str(), [tokens](benchmark::State& state) {
+// The two dictionary files a scan reads, and their size together.
+struct Files {
+    std::filesystem::path phrase;
+    std::filesystem::path word;
+    std::size_t bytes = 0;
+};
+
+Files GeneratedFiles() { return {Data().phraseFile, Data().wordFile, Data().fileBytes}; }
+
+// The dictionary shipped in data/, when the benchmark runs from a checkout.
+std::optional<Files> BundledFiles() {
+    const std::filesystem::path folder = PELMIO_DATA_DIR;
+    Files files{folder / "settei_jyukugo.txt", folder / "settei_tango.txt", 0};
+    std::error_code error;
+    const auto phraseBytes = std::filesystem::file_size(files.phrase, error);
+    const auto wordBytes = error ? 0 : std::filesystem::file_size(files.word, error);
+    if (error) {
+        return std::nullopt;
+    }
+    files.bytes = static_cast<std::size_t>(phraseBytes + wordBytes);
+    return files;
+}
+
+void RegisterScan(const std::string& stem, const std::string& keyword, const Files& files) {
+    const std::vector<std::string> tokens = KeywordTokens(keyword);
+    benchmark::RegisterBenchmark((stem + "/baseline").c_str(), [tokens, files](benchmark::State& state) {
         BaselineTable table;
-        table.load(Data().phraseFile.c_str());
-        table.load(Data().wordFile.c_str());
+        table.load(files.phrase.c_str());
+        table.load(files.word.c_str());
         std::vector<std::uint32_t> rows;
         rows.reserve(100'000);
         for (auto _ : state) {
@@ -84,13 +108,13 @@ void RegisterScan(const Keyword& keyword) {
             BaselineScan(table.lines(), tokens, rows);
             benchmark::DoNotOptimize(rows.data());
         }
-        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Data().fileBytes));
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
         state.counters["rows"] = static_cast<double>(rows.size());
     });
-    benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens](benchmark::State& state) {
+    benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens, files](benchmark::State& state) {
         EntryTable table;
-        LoadDictionaryFile(table, Data().phraseFile);
-        LoadDictionaryFile(table, Data().wordFile);
+        LoadDictionaryFile(table, files.phrase);
+        LoadDictionaryFile(table, files.word);
         const KeywordMatcher matcher(tokens);
         std::vector<std::uint32_t> rows;
         rows.reserve(100'000);
@@ -102,7 +126,7 @@ void RegisterScan(const Keyword& keyword) {
             allocations = AllocationCount() - before;
             benchmark::DoNotOptimize(rows.data());
         }
-        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Data().fileBytes));
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
         state.counters["rows"] = static_cast<double>(rows.size());
         state.counters["allocs"] = static_cast<double>(allocations);
     });
@@ -170,7 +194,11 @@ void RegisterCoreBenchmarks() {
     benchmark::RegisterBenchmark("load/pelmio", LoadPelmio)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("sort-order", SortOrder)->Unit(benchmark::kMillisecond);
     for (const Keyword& keyword : Keywords()) {
-        RegisterScan(keyword);
+        RegisterScan(std::string("scan/") + keyword.name, keyword.bytes, GeneratedFiles());
+    }
+    if (const auto bundled = BundledFiles()) {
+        RegisterScan("scan/bundled-rare", "zqx", *bundled);
+        RegisterScan("scan/bundled-word", "water", *bundled);
     }
     RegisterWorstCase();
     for (const Keyword& keyword : {Keyword{"empty", ""}, Keyword{"word", "water"}}) {
