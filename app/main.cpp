@@ -1,17 +1,18 @@
 #include <QApplication>
-#include <QIcon>
 
+#include "app/lookup_app.h"
 #include "res/dialog_templates.h"
-#include "ui/lookup_app.h"
-#include "ui/dialog_builder.h"
+#include "res/version.h"
+#include "ui/program_icon.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(pelmio::res::kAppName));
-    QApplication::setApplicationVersion(QString::fromUtf8(pelmio::res::kVersion));
+    QApplication::setApplicationVersion(QStringLiteral(PELMIO_VERSION));
     QApplication::setWindowIcon(pelmio::ProgramIcon());
-    // Arguments are ignored: the program has no options.
     pelmio::CLookupApp app;
-    app.InitInstance();
-    return 0;
+    if (!app.InitInstance()) {
+        return 1;
+    }
+    return QApplication::exec();
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "dict/bytes.h"
+#include "tests/support/reference_matcher.h"
 
 namespace pelmio::bench {
 
@@ -57,7 +57,7 @@ void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string
         const char* pos = lines[j];
         bool all = true;
         for (const std::string& token : tokens) {
-            const char* found = FindSubstring(pos, token.c_str());
+            const char* found = testing::FindSubstring(pos, token.c_str());
             if (found == nullptr) {
                 all = false;
                 break;

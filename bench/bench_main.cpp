@@ -27,12 +27,18 @@ void* operator new(std::size_t size) {
     }
     throw std::bad_alloc();
 }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
 
 namespace pelmio::bench {
 
-std::size_t AllocationCount() { return g_allocations.load(std::memory_order_relaxed); }
+std::size_t AllocationCount() {
+    return g_allocations.load(std::memory_order_relaxed);
+}
 
 const BenchData& Data() {
     static const BenchData* const data = [] {
@@ -74,7 +80,8 @@ public:
         std::printf("\nRatios (baseline time / Pelmio time, same process):\n");
         for (const auto& [name, time] : m_times) {
             const std::string suffix = "/baseline";
-            if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            if (name.size() <= suffix.size() ||
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
                 continue;
             }
             const std::string stem = name.substr(0, name.size() - suffix.size());
@@ -101,9 +108,11 @@ int main(int argc, char** argv) {
     // (rg) and stop.
     if (argc == 3 && std::strcmp(argv[1], "--write-dictionary") == 0) {
         const auto& data = pelmio::bench::Data();
-        std::filesystem::copy_file(data.phraseFile, std::filesystem::path(argv[2]) / "settei_jyukugo.txt",
+        std::filesystem::copy_file(data.phraseFile,
+                                   std::filesystem::path(argv[2]) / "settei_jyukugo.txt",
                                    std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::copy_file(data.wordFile, std::filesystem::path(argv[2]) / "settei_tango.txt",
+        std::filesystem::copy_file(data.wordFile,
+                                   std::filesystem::path(argv[2]) / "settei_tango.txt",
                                    std::filesystem::copy_options::overwrite_existing);
         return 0;
     }

@@ -29,7 +29,8 @@ void LoadBaseline(benchmark::State& state) {
         benchmark::DoNotOptimize(table.count());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.fileBytes));
-    state.counters["memory/file"] = static_cast<double>(memory) / static_cast<double>(data.fileBytes);
+    state.counters["memory/file"] =
+        static_cast<double>(memory) / static_cast<double>(data.fileBytes);
 }
 
 void LoadPelmio(benchmark::State& state) {
@@ -43,7 +44,8 @@ void LoadPelmio(benchmark::State& state) {
         benchmark::DoNotOptimize(table.count());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.fileBytes));
-    state.counters["memory/file"] = static_cast<double>(memory) / static_cast<double>(data.fileBytes);
+    state.counters["memory/file"] =
+        static_cast<double>(memory) / static_cast<double>(data.fileBytes);
 }
 
 void SortOrder(benchmark::State& state) {
@@ -79,7 +81,9 @@ struct Files {
     std::size_t bytes = 0;
 };
 
-Files GeneratedFiles() { return {Data().phraseFile, Data().wordFile, Data().fileBytes}; }
+Files GeneratedFiles() {
+    return {Data().phraseFile, Data().wordFile, Data().fileBytes};
+}
 
 // The dictionary shipped in data/, when the benchmark runs from a checkout.
 std::optional<Files> BundledFiles() {
@@ -97,39 +101,41 @@ std::optional<Files> BundledFiles() {
 
 void RegisterScan(const std::string& stem, const std::string& keyword, const Files& files) {
     const std::vector<std::string> tokens = KeywordTokens(keyword);
-    benchmark::RegisterBenchmark((stem + "/baseline").c_str(), [tokens, files](benchmark::State& state) {
-        BaselineTable table;
-        table.load(files.phrase.c_str());
-        table.load(files.word.c_str());
-        std::vector<std::uint32_t> rows;
-        rows.reserve(100'000);
-        for (auto _ : state) {
-            rows.clear();
-            BaselineScan(table.lines(), tokens, rows);
-            benchmark::DoNotOptimize(rows.data());
-        }
-        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
-        state.counters["rows"] = static_cast<double>(rows.size());
-    });
-    benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens, files](benchmark::State& state) {
-        EntryTable table;
-        LoadDictionaryFile(table, files.phrase);
-        LoadDictionaryFile(table, files.word);
-        const KeywordMatcher matcher(tokens);
-        std::vector<std::uint32_t> rows;
-        rows.reserve(100'000);
-        std::size_t allocations = 0;
-        for (auto _ : state) {
-            rows.clear();
-            const std::size_t before = AllocationCount();
-            matcher.findMatches(table, 0, rows);
-            allocations = AllocationCount() - before;
-            benchmark::DoNotOptimize(rows.data());
-        }
-        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
-        state.counters["rows"] = static_cast<double>(rows.size());
-        state.counters["allocs"] = static_cast<double>(allocations);
-    });
+    benchmark::RegisterBenchmark(
+        (stem + "/baseline").c_str(), [tokens, files](benchmark::State& state) {
+            BaselineTable table;
+            table.load(files.phrase.c_str());
+            table.load(files.word.c_str());
+            std::vector<std::uint32_t> rows;
+            rows.reserve(100'000);
+            for (auto _ : state) {
+                rows.clear();
+                BaselineScan(table.lines(), tokens, rows);
+                benchmark::DoNotOptimize(rows.data());
+            }
+            state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
+            state.counters["rows"] = static_cast<double>(rows.size());
+        });
+    benchmark::RegisterBenchmark(
+        (stem + "/pelmio").c_str(), [tokens, files](benchmark::State& state) {
+            EntryTable table;
+            LoadDictionaryFile(table, files.phrase);
+            LoadDictionaryFile(table, files.word);
+            const KeywordMatcher matcher(tokens);
+            std::vector<std::uint32_t> rows;
+            rows.reserve(100'000);
+            std::size_t allocations = 0;
+            for (auto _ : state) {
+                rows.clear();
+                const std::size_t before = AllocationCount();
+                matcher.findMatches(table, 0, rows);
+                allocations = AllocationCount() - before;
+                benchmark::DoNotOptimize(rows.data());
+            }
+            state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
+            state.counters["rows"] = static_cast<double>(rows.size());
+            state.counters["allocs"] = static_cast<double>(allocations);
+        });
 }
 
 // The worst case for the matcher: 999 bytes of "a a a ..." (500 tokens)
@@ -145,8 +151,10 @@ void RegisterWorstCase() {
     const std::vector<std::string> tokens = KeywordTokens(keyword);
     static const testing::TempFolder folder;
     const auto file = folder / "aaaa.txt";
-    testing::WriteBytes(file, testing::JoinCrLf(std::vector<std::string>(100'000, std::string(60, 'a'))));
-    benchmark::RegisterBenchmark("worst-a-tokens/baseline", [tokens, file](benchmark::State& state) {
+    testing::WriteBytes(file,
+                        testing::JoinCrLf(std::vector<std::string>(100'000, std::string(60, 'a'))));
+    benchmark::RegisterBenchmark("worst-a-tokens/baseline", [tokens,
+                                                             file](benchmark::State& state) {
         BaselineTable table;
         table.load(file.c_str());
         std::vector<std::uint32_t> rows;
@@ -172,16 +180,17 @@ void RegisterWorstCase() {
 // A whole search as a keystroke makes it, short of the widgets: tokens,
 // scan and display order.
 void RegisterSearch(const Keyword& keyword) {
-    benchmark::RegisterBenchmark((std::string("search+order/") + keyword.name).c_str(),
-                                 [bytes = keyword.bytes](benchmark::State& state) {
-                                     EntryTable table;
-                                     LoadDictionaryFile(table, Data().phraseFile);
-                                     LoadDictionaryFile(table, Data().wordFile);
-                                     const ResultOrder order(table);
-                                     for (auto _ : state) {
-                                         benchmark::DoNotOptimize(SearchEntries(table, order, bytes, 0));
-                                     }
-                                 })
+    benchmark::RegisterBenchmark(
+        (std::string("search+order/") + keyword.name).c_str(),
+        [bytes = keyword.bytes](benchmark::State& state) {
+            EntryTable table;
+            LoadDictionaryFile(table, Data().phraseFile);
+            LoadDictionaryFile(table, Data().wordFile);
+            const ResultOrder order(table);
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(SearchEntries(table, order, bytes, 0));
+            }
+        })
         ->Unit(benchmark::kMicrosecond);
 }
 

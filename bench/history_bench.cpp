@@ -62,8 +62,12 @@ void LoadPelmio(benchmark::State& state) {
 
 void RegisterHistoryBenchmarks() {
     using namespace pelmio::bench;
-    benchmark::RegisterBenchmark("history-50MB-save/baseline", SaveBaseline)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("history-50MB-save/pelmio", SavePelmio)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("history-50MB-dropdown/baseline", LoadBaseline)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("history-50MB-dropdown/pelmio", LoadPelmio)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("history-50MB-save/baseline", SaveBaseline)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("history-50MB-save/pelmio", SavePelmio)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("history-50MB-dropdown/baseline", LoadBaseline)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("history-50MB-dropdown/pelmio", LoadPelmio)
+        ->Unit(benchmark::kMillisecond);
 }

@@ -44,7 +44,8 @@ void Keystroke(benchmark::State& state, const char* text, bool layOut) {
 
 void RegisterKeystrokeBenchmarks() {
     using pelmio::bench::Keystroke;
-    for (const auto& [name, text] : {std::pair{"empty", ""}, std::pair{"word", "water"}, std::pair{"rare", "zqx"}}) {
+    for (const auto& [name, text] :
+         {std::pair{"empty", ""}, std::pair{"word", "water"}, std::pair{"rare", "zqx"}}) {
         benchmark::RegisterBenchmark((std::string("keystroke/model/") + name).c_str(),
                                      [text](benchmark::State& s) { Keystroke(s, text, false); })
             ->Unit(benchmark::kMillisecond);

@@ -1,6 +1,6 @@
 #include "dict/dictionary_loader.h"
 
-#include "dict/file_io.h"
+#include "base/file_access.h"
 
 namespace pelmio {
 

@@ -1,13 +1,15 @@
 #include "dict/entry_fields.h"
 
-#include "dict/bytes.h"
-#include "dict/cp932.h"
+#include "base/bytes.h"
+#include "base/cp932.h"
 
 namespace pelmio {
 
 EntryFields SplitEntryFields(std::string_view line) {
     const auto pieces = SplitAtByte(cp932::CutAtCharBoundary(line, kMaxDetailLineBytes), ',');
-    const auto field = [&pieces](std::size_t k) { return k < pieces.size() ? pieces[k] : std::string_view(); };
+    const auto field = [&pieces](std::size_t k) {
+        return k < pieces.size() ? pieces[k] : std::string_view();
+    };
     return {field(0), field(1), field(2), field(3)};
 }
 

@@ -1,6 +1,7 @@
 #include "history/keyword_history.h"
 
-#include "dict/cp932.h"
+#include "base/cp932.h"
+#include "base/folder_lock.h"
 
 namespace pelmio {
 namespace {
@@ -100,7 +101,8 @@ HistoryResult HistoryFile::save(std::string_view keyword) const {
     const FolderLock lock(ResolveLinks(m_path).parent_path());
     std::string bytes;
     bool exists = false;
-    if (HistoryResult read = ReadForUpdate(m_path, bytes, exists); read.status != HistoryStatus::Ok) {
+    if (HistoryResult read = ReadForUpdate(m_path, bytes, exists);
+        read.status != HistoryStatus::Ok) {
         return read;
     }
     keyword = StoredKeyword(keyword);
@@ -117,7 +119,8 @@ HistoryResult HistoryFile::load() const {
     const FolderLock lock(ResolveLinks(m_path).parent_path());
     std::string bytes;
     bool exists = false;
-    if (HistoryResult read = ReadForUpdate(m_path, bytes, exists); read.status != HistoryStatus::Ok) {
+    if (HistoryResult read = ReadForUpdate(m_path, bytes, exists);
+        read.status != HistoryStatus::Ok) {
         return read;
     }
     if (!exists) {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dict/file_io.h"
+#include "base/file_access.h"
 
 // The keyword history file: one keyword per line, newest first, CR LF after
 // each; nothing is ever trimmed or removed from it.

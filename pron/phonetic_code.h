@@ -3,14 +3,14 @@
 #include <string_view>
 #include <vector>
 
+#include "pron/phonetic_code_table.h"
+
 // The one-byte phonetic code of a dictionary line's pronunciation field and
 // where each code's glyph sits in the glyph strip.
 namespace pelmio {
 
-// Code characters in the order of their glyph cells: the glyph of
-// PhoneticCodeTable[j] is cell j of the strip.
-inline constexpr std::string_view PhoneticCodeTable =
-    "a123iueopbtdkgmn4lRfvsz5678jhw0r()-A!\"#IUEO=^~\\/@`";
+// PhoneticCodeTable (generated): the glyph of PhoneticCodeTable[j] is
+// cell j of the strip.
 
 inline constexpr int kGlyphWidth = 7;
 inline constexpr int kGlyphHeight = 15;

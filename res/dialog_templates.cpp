@@ -1,5 +1,7 @@
 #include "res/dialog_templates.h"
 
+#include "res/version.h"
+
 namespace pelmio::res {
 namespace {
 
@@ -24,7 +26,8 @@ constexpr ControlTemplate kDetailControls[] = {
     {kIdPronunciation, WhiteRect, "", 84, 39, 96, 14, kSunken},
 };
 
-constexpr const char* kRowLimitItems[] = {"10", "50", "100", "300", "500", "800", "1000", kUnlimited};
+constexpr const char* kRowLimitItems[] = {"10",  "50",  "100",  "300",
+                                          "500", "800", "1000", kUnlimited};
 
 constexpr ControlTemplate kSettingsControls[] = {
     {kIdOk, PushButton, "OK", 78, 66, 50, 14, kDefault | kTabStop},
@@ -35,7 +38,7 @@ constexpr ControlTemplate kSettingsControls[] = {
 
 constexpr ControlTemplate kAboutControls[] = {
     {kNoId, Icon, "", 11, 17, 18, 21, kNone},
-    {kNoId, Label, "Pelmio Version 2.80", 40, 10, 119, 8, kNone},
+    {kNoId, Label, "Pelmio Version " PELMIO_VERSION, 40, 10, 119, 8, kNone},
     {kNoId, Label, kCopyright, 40, 25, 144, 8, kNone},
     {kIdOk, PushButton, "OK", 188, 7, 32, 14, kDefault | kTabStop},
     {kNoId, Label, "HP：", 37, 44, 13, 8, kNone},
@@ -49,9 +52,17 @@ constexpr DialogTemplate kAbout{kAboutDialog, "ﾊﾞｰｼﾞｮﾝ情報 Pelmi
 
 }  // namespace
 
-const DialogTemplate& MainDialogTemplate() { return kMain; }
-const DialogTemplate& DetailDialogTemplate() { return kDetail; }
-const DialogTemplate& SettingsDialogTemplate() { return kSettings; }
-const DialogTemplate& AboutDialogTemplate() { return kAbout; }
+const DialogTemplate& MainDialogTemplate() {
+    return kMain;
+}
+const DialogTemplate& DetailDialogTemplate() {
+    return kDetail;
+}
+const DialogTemplate& SettingsDialogTemplate() {
+    return kSettings;
+}
+const DialogTemplate& AboutDialogTemplate() {
+    return kAbout;
+}
 
 }  // namespace pelmio::res

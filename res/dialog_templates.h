@@ -29,7 +29,7 @@ inline constexpr int kSettingsDialog = 131;
 enum class ControlKind {
     PushButton,
     Label,
-    ComboBox,   // drop-down with an editable text field
+    ComboBox,  // drop-down with an editable text field
     ListBox,
     Edit,       // single line
     MultiEdit,  // multi-line, words wrap at the box's width
@@ -71,7 +71,6 @@ const DialogTemplate& AboutDialogTemplate();
 
 // The application's name: the main window's caption and every message box's.
 inline constexpr const char* kAppName = "Pelmio";
-inline constexpr const char* kVersion = "2.80";
 
 // Messages and menu texts (UTF-8).
 inline constexpr const char* kCannotReadDictionary = "辞書ファイルを読み込めません";

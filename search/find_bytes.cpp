@@ -20,7 +20,8 @@ const char* FindShortScalar(const char* begin, const char* end, std::string_view
     const std::size_t n = needle.size();
     const char first = needle.front();
     for (const char* pos = begin; end - pos >= static_cast<std::ptrdiff_t>(n);) {
-        pos = static_cast<const char*>(std::memchr(pos, first, static_cast<std::size_t>(end - pos) - n + 1));
+        pos = static_cast<const char*>(
+            std::memchr(pos, first, static_cast<std::size_t>(end - pos) - n + 1));
         if (pos == nullptr) {
             return nullptr;
         }
@@ -43,8 +44,8 @@ __attribute__((target("avx2"))) const char* FindShortAvx2(const char* begin, con
     while (end - pos >= static_cast<std::ptrdiff_t>(n - 1 + 32)) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pos));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pos + n - 1));
-        auto mask = static_cast<unsigned>(
-            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
+        auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
         while (mask != 0) {
             const int bit = __builtin_ctz(mask);
             if (n <= 2 || std::memcmp(pos + bit + 1, needle.data() + 1, n - 2) == 0) {
@@ -121,7 +122,8 @@ const char* FindBytes(const char* begin, const char* end, std::string_view needl
         return static_cast<const char*>(
             std::memchr(begin, needle.front(), static_cast<std::size_t>(end - begin)));
     }
-    return needle.size() <= kShortNeedle ? FindShort(begin, end, needle) : FindLong(begin, end, needle);
+    return needle.size() <= kShortNeedle ? FindShort(begin, end, needle)
+                                         : FindLong(begin, end, needle);
 }
 
 }  // namespace pelmio

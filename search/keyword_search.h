@@ -12,12 +12,18 @@ namespace pelmio {
 // The longest keyword text a search reads, in bytes.
 inline constexpr std::size_t kMaxKeywordBytes = 999;
 
-// One search as the user sees it: the table indices of every line that
-// holds the keyword text's tokens in order, at most as many as the row
-// limit lets in (the first ones in table order), in display order.
+// What one search finds: the table indices of every line that holds the
+// keyword text's tokens in order, at most as many as the row limit lets in
+// (the first ones in table order), in display order; and how many lines
+// match in all, the ones past the row limit too.
+struct Matches {
+    std::vector<std::uint32_t> rows;
+    std::size_t total = 0;
+};
+
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
 // character boundary here.
-std::vector<std::uint32_t> SearchEntries(const EntryTable& table, const ResultOrder& order,
-                                         std::string_view keywordBytes, std::int32_t rowLimit);
+Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
+                      std::string_view keywordBytes, std::int32_t rowLimit);
 
 }  // namespace pelmio

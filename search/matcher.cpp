@@ -3,8 +3,8 @@
 #include <cstring>
 #include <limits>
 
-#include "dict/bytes.h"
-#include "dict/cp932.h"
+#include "base/bytes.h"
+#include "base/cp932.h"
 #include "search/find_bytes.h"
 
 namespace pelmio {
@@ -67,28 +67,6 @@ std::size_t RowCap(std::int32_t rowLimit) {
     return rowLimit < 0 ? 1 : static_cast<std::size_t>(rowLimit);
 }
 
-bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens) {
-    std::size_t from = 0;
-    for (const std::string& token : tokens) {
-        bool found = false;
-        std::size_t charStart = 0;
-        for (std::size_t pos = from; pos + token.size() <= line.size(); ++pos) {
-            while (charStart < pos) {
-                charStart += cp932::CharLength(line, charStart);
-            }
-            if (charStart == pos && line.compare(pos, token.size(), token) == 0) {
-                from = pos + token.size();
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
-            return false;
-        }
-    }
-    return true;
-}
-
 KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens) : m_tokens(std::move(tokens)) {
     for (const std::string& token : m_tokens) {
         m_impossible = m_impossible || token.find('\0') != std::string::npos;
@@ -99,7 +77,8 @@ KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens) : m_tokens(std::
     }
 }
 
-bool KeywordMatcher::restMatches(std::string_view line, std::size_t from, std::size_t boundary) const {
+bool KeywordMatcher::restMatches(std::string_view line, std::size_t from,
+                                 std::size_t boundary) const {
     CharStarts starts(line, boundary);
     for (std::size_t k = 1; k < m_tokens.size(); ++k) {
         const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], starts);
@@ -173,8 +152,9 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
         }
         // With the first token as anchor its first hit is where the match
         // starts; any other anchor only says the line is worth checking.
-        const bool matches = anchor == 0 ? restMatches(line, pos + needle.size(), starts.knownStart())
-                                         : matchesLine(line);
+        const bool matches = anchor == 0
+                                 ? restMatches(line, pos + needle.size(), starts.knownStart())
+                                 : matchesLine(line);
         if (matches) {
             out.push_back(static_cast<std::uint32_t>(lineIndex));
             if (out.size() >= cap) {

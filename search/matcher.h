@@ -19,12 +19,6 @@ std::vector<std::string> KeywordTokens(std::string_view keywordText);
 // negative limit still lets the first row in.
 std::size_t RowCap(std::int32_t rowLimit);
 
-// Reference matcher, byte by byte: every token occurs in order, each one at
-// its first occurrence at or after the end of the previous one, and each
-// only where a character of the line begins. The fast matcher must agree
-// with it exactly.
-bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens);
-
 // Matches the tokens against a whole table at once.
 class KeywordMatcher {
 public:

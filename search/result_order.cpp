@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/cp932.h"
+
 namespace pelmio {
 namespace {
 
@@ -9,11 +11,21 @@ constexpr unsigned char Fold(unsigned char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
+// Only a byte that begins a character is folded: the second byte of a
+// double-byte character may look like an ASCII letter, but is not one.
+// Up to the first difference both lines hold the same characters, so one
+// walk over a finds the character starts of both.
 int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
+    std::size_t charStart = 0;
     for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char x = Fold(static_cast<unsigned char>(a[i]));
-        const unsigned char y = Fold(static_cast<unsigned char>(b[i]));
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (i == charStart) {
+            x = Fold(x);
+            y = Fold(y);
+            charStart += cp932::CharLength(a, i);
+        }
         if (x != y) {
             return x < y ? -1 : 1;
         }
@@ -26,8 +38,17 @@ int CompareFolded(std::string_view a, std::string_view b) {
 // first, as a shorter string does.
 std::uint64_t FoldedPrefix(std::string_view line) {
     std::uint64_t key = 0;
+    std::size_t charStart = 0;
     for (std::size_t i = 0; i < 8; ++i) {
-        key = (key << 8) | (i < line.size() ? Fold(static_cast<unsigned char>(line[i])) : 0);
+        unsigned char byte = 0;
+        if (i < line.size()) {
+            byte = static_cast<unsigned char>(line[i]);
+            if (i == charStart) {
+                byte = Fold(byte);
+                charStart += cp932::CharLength(line, i);
+            }
+        }
+        key = (key << 8) | byte;
     }
     return key;
 }

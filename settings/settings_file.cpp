@@ -20,7 +20,8 @@ std::int32_t ReadRowLimit(const std::filesystem::path& path) {
     return static_cast<std::int32_t>(value);
 }
 
-WriteResult WriteRowLimit(const std::filesystem::path& path, std::int32_t rowLimit, FileWriter& writer) {
+WriteResult WriteRowLimit(const std::filesystem::path& path, std::int32_t rowLimit,
+                          FileWriter& writer) {
     std::string bytes(kFileSize, '\0');
     const auto value = static_cast<std::uint32_t>(rowLimit);
     for (std::size_t i = 0; i < 4; ++i) {
@@ -45,8 +46,8 @@ std::int32_t ParseRowLimit(std::string_view text) {
         value = std::min(value * 10 + (text[pos] - '0'), kLimit);
     }
     value = negative ? -value : value;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace pelmio

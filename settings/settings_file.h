@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "dict/file_io.h"
+#include "base/file_access.h"
 
 // The settings file: 8 bytes, the row limit as a signed 32-bit
 // little-endian number, then 4 reserved bytes written as zero.

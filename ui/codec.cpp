@@ -1,20 +1,19 @@
 #include "ui/codec.h"
 
-#include "dict/cp932.h"
+#include "base/cp932.h"
 
 namespace pelmio {
 
 QString FromCp932(std::string_view bytes) {
     const std::u16string text = cp932::Decode(bytes);
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
 }
 
-std::optional<std::string> ToCp932(const QString& text) { return ToCp932(text, std::string::npos); }
-
 std::optional<std::string> ToCp932(const QString& text, std::size_t maxBytes) {
-    return cp932::EncodePrefix(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())),
-        maxBytes);
+    return cp932::EncodePrefix(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                   static_cast<std::size_t>(text.size())),
+                               maxBytes);
 }
 
 }  // namespace pelmio

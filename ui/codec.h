@@ -12,8 +12,6 @@ namespace pelmio {
 // files' code page 932 bytes.
 QString FromCp932(std::string_view bytes);
 
-// nullopt when the text holds a character code page 932 cannot represent.
-std::optional<std::string> ToCp932(const QString& text);
 // Only as much of the text as fits in maxBytes, cut between characters;
 // nullopt when that part holds a character code page 932 cannot represent.
 std::optional<std::string> ToCp932(const QString& text, std::size_t maxBytes);

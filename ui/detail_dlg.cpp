@@ -11,14 +11,18 @@
 
 namespace pelmio {
 
-CDetailDlg::CDetailDlg(const QImage& strip, const PronunciationBuffer& buffer) {
+CDetailDlg::CDetailDlg() {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(false);
     const ControlMap controls =
-        BuildDialog(*this, res::DetailDialogTemplate(), [&](const res::ControlTemplate& control, QWidget* parent) {
-            return control.id == res::kIdPronunciation ? new PronunciationField(strip, buffer, parent) : nullptr;
-        });
+        BuildDialog(*this, res::DetailDialogTemplate(),
+                    [](const res::ControlTemplate& control, QWidget* parent) -> QWidget* {
+                        if (control.id == res::kIdPronunciation) {
+                            return new PronunciationField(parent);
+                        }
+                        return nullptr;
+                    });
     m_pronunciation = qobject_cast<PronunciationField*>(controls.at(res::kIdPronunciation));
     m_meaning = qobject_cast<QPlainTextEdit*>(controls.at(res::kIdMeaning));
     m_baseForm = qobject_cast<QLineEdit*>(controls.at(res::kIdBaseForm));
@@ -59,6 +63,7 @@ void CDetailDlg::showFields(const EntryFields& fields) {
     m_baseForm->setText(FromCp932(fields.baseForm));
     m_baseForm->setCursorPosition(0);
     m_meaning->setPlainText(FromCp932(fields.meaning));
+    m_pronunciation->setCode(fields.pronunciation);
 }
 
 }  // namespace pelmio

@@ -8,7 +8,6 @@ class QPlainTextEdit;
 namespace pelmio {
 
 class PronunciationField;
-class PronunciationBuffer;
 struct EntryFields;
 
 // The modeless detail window: headword, meaning, base form and the
@@ -17,12 +16,11 @@ class CDetailDlg : public QDialog {
     Q_OBJECT
 
 public:
-    CDetailDlg(const QImage& strip, const PronunciationBuffer& buffer);
+    CDetailDlg();
 
-    // Fills the three text boxes (the pronunciation comes through the
-    // buffer).
+    // Fills the headword, meaning and base-form boxes and the pronunciation
+    // field with an entry's fields.
     void showFields(const EntryFields& fields);
-    PronunciationField* pronunciationField() const { return m_pronunciation; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

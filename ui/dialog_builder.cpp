@@ -2,9 +2,8 @@
 
 #include <cmath>
 
-#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ui/keyword_combo_box.h"
+#include "ui/dialog_font.h"
+#include "ui/program_icon.h"
 
 namespace pelmio {
 namespace {
@@ -30,7 +30,11 @@ QWidget* MakeLabel(const res::ControlTemplate& control, QWidget* parent) {
 }
 
 QWidget* MakeComboBox(const res::ControlTemplate& control, QWidget* parent) {
-    auto* combo = new KeywordComboBox(parent);
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    // The list holds exactly what its owner puts in: Enter must not add the
+    // typed text.
+    combo->setInsertPolicy(QComboBox::NoInsert);
     for (const char* item : control.items) {
         combo->addItem(QString::fromUtf8(item));
     }
@@ -82,37 +86,27 @@ QWidget* MakeWhiteRect(const res::ControlTemplate& control, QWidget* parent) {
 
 QWidget* MakeStandardControl(const res::ControlTemplate& control, QWidget* parent) {
     switch (control.kind) {
-        case res::ControlKind::PushButton: return MakePushButton(control, parent);
-        case res::ControlKind::Label: return MakeLabel(control, parent);
-        case res::ControlKind::ComboBox: return MakeComboBox(control, parent);
-        case res::ControlKind::ListBox: return MakeListBox(control, parent);
-        case res::ControlKind::Edit: return MakeEdit(control, parent);
-        case res::ControlKind::MultiEdit: return MakeMultiEdit(control, parent);
-        case res::ControlKind::Icon: return MakeIcon(control, parent);
-        case res::ControlKind::WhiteRect: return MakeWhiteRect(control, parent);
+        case res::ControlKind::PushButton:
+            return MakePushButton(control, parent);
+        case res::ControlKind::Label:
+            return MakeLabel(control, parent);
+        case res::ControlKind::ComboBox:
+            return MakeComboBox(control, parent);
+        case res::ControlKind::ListBox:
+            return MakeListBox(control, parent);
+        case res::ControlKind::Edit:
+            return MakeEdit(control, parent);
+        case res::ControlKind::MultiEdit:
+            return MakeMultiEdit(control, parent);
+        case res::ControlKind::Icon:
+            return MakeIcon(control, parent);
+        case res::ControlKind::WhiteRect:
+            return MakeWhiteRect(control, parent);
     }
     return nullptr;
 }
 
 }  // namespace
-
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (const char* file : {":/pelmio/pelmio-16.png", ":/pelmio/pelmio-32.png", ":/pelmio/pelmio-256.png"}) {
-        icon.addFile(QString::fromUtf8(file));
-    }
-    return icon;
-}
-
-QFont DialogFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(9);
-    return font;
-}
 
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetricsF metrics(font);
@@ -122,8 +116,12 @@ DialogUnits::DialogUnits(const QFont& font) {
 }
 
 QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
-    const auto px = [this](int units) { return static_cast<int>(std::lround(units * m_baseWidth / 4)); };
-    const auto py = [this](int units) { return static_cast<int>(std::lround(units * m_baseHeight / 8)); };
+    const auto px = [this](int units) {
+        return static_cast<int>(std::lround(units * m_baseWidth / 4));
+    };
+    const auto py = [this](int units) {
+        return static_cast<int>(std::lround(units * m_baseHeight / 8));
+    };
     return {px(x), py(y), px(x + width) - px(x), py(y + height) - py(y)};
 }
 
@@ -148,7 +146,8 @@ ControlMap BuildDialog(QDialog& dialog, const res::DialogTemplate& dialogTemplat
         }
         widget->setGeometry(place);
         widget->setProperty(kControlIdProperty, control.id);
-        widget->setFocusPolicy((control.style & res::kTabStop) != 0 ? Qt::StrongFocus : Qt::NoFocus);
+        widget->setFocusPolicy((control.style & res::kTabStop) != 0 ? Qt::StrongFocus
+                                                                    : Qt::NoFocus);
         if ((control.style & res::kHidden) != 0) {
             widget->hide();
         }

@@ -4,7 +4,6 @@
 #include <map>
 
 #include <QFont>
-#include <QIcon>
 #include <QRect>
 
 #include "res/dialog_templates.h"
@@ -13,13 +12,6 @@ class QDialog;
 class QWidget;
 
 namespace pelmio {
-
-// The dialogs' font: "ＭＳ Ｐゴシック" 9 point where installed, else IPAPGothic,
-// else whatever Japanese sans-serif the system offers.
-QFont DialogFont();
-
-// The program's icon, 16, 32 and 256 pixels.
-QIcon ProgramIcon();
 
 // Dialog units to pixels for a font: a horizontal unit is a quarter of the
 // average width of A-Z and a-z, a vertical unit an eighth of the font's

@@ -1,7 +1,7 @@
 #include "ui/keyword_combo_box.h"
 
-#include <QFocusEvent>
 #include <QAbstractItemView>
+#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace pelmio {

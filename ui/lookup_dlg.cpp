@@ -1,8 +1,8 @@
 #include "ui/lookup_dlg.h"
 
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -10,16 +10,14 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include "dict/dictionary_loader.h"
-#include "dict/entry_fields.h"
 #include "search/keyword_search.h"
 #include "settings/settings_file.h"
+#include "ui/about_dlg.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
 #include "ui/keyword_combo_box.h"
-#include "ui/pronunciation_field.h"
+#include "ui/program_icon.h"
 #include "ui/settings_dlg.h"
-#include "ui/about_dlg.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -28,21 +26,18 @@
 namespace pelmio {
 
 void ShowMessageBox(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(res::kAppName), text, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(res::kAppName), text, QMessageBox::Ok,
+                    owner);
     box.exec();
 }
 
 CLookupDlg::CLookupDlg(LookupEnvironment environment)
     : m_environment(std::move(environment)),
-      m_icon(ProgramIcon()),
-      m_entries(std::make_shared<EntryTable>()),
-      m_detail(m_glyphStrip, m_pronunciationBuffer),
-      m_history(m_environment.folder / kHistoryFileName, *m_environment.writer) {
+      m_session(m_environment.folder, *m_environment.writer) {
     // Before the window exists, so a message box about a missing file has
     // no owner.
-    loadDictionaries(nullptr);
-    m_glyphStrip = QImage(QStringLiteral(":/pelmio/glyph_strip.bmp"));
-    m_rowLimit = ReadRowLimit(m_environment.folder / kSettingsFileName);
+    reportLoadProblems(m_session.reload(), nullptr);
+    m_session.readSettings();
     buildWindow();
     connectEvents();
     // As the window opens: creates the history file if need be and fills
@@ -56,7 +51,7 @@ CLookupDlg::~CLookupDlg() {
     m_closing = true;
     hide();
     // Nothing to report if it cannot be written: the setting is lost.
-    WriteRowLimit(m_environment.folder / kSettingsFileName, m_rowLimit, *m_environment.writer);
+    m_session.writeSettings();
 }
 
 void CLookupDlg::buildWindow() {
@@ -64,8 +59,15 @@ void CLookupDlg::buildWindow() {
     // minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(m_icon);
-    const ControlMap controls = BuildDialog(*this, res::MainDialogTemplate());
+    setWindowIcon(ProgramIcon());
+    const ControlMap controls =
+        BuildDialog(*this, res::MainDialogTemplate(),
+                    [](const res::ControlTemplate& control, QWidget* parent) -> QWidget* {
+                        if (control.id == res::kIdKeywordBox) {
+                            return new KeywordComboBox(parent);
+                        }
+                        return nullptr;
+                    });
     m_closeButton = qobject_cast<QPushButton*>(controls.at(res::kIdOk));
     m_settingsButton = qobject_cast<QPushButton*>(controls.at(res::kIdSettings));
     m_keywordBox = qobject_cast<KeywordComboBox*>(controls.at(res::kIdKeywordBox));
@@ -100,46 +102,39 @@ void CLookupDlg::connectEvents() {
             SaveKeywordToHistory();
         }
     });
-    connect(m_keywordBox, &KeywordComboBox::popupAboutToShow, this, &CLookupDlg::LoadHistoryIntoCombo);
+    connect(m_keywordBox, &KeywordComboBox::popupAboutToShow, this,
+            &CLookupDlg::LoadHistoryIntoCombo);
     connect(m_resultList, &QListView::doubleClicked, this, &CLookupDlg::ShowEntryDetails);
     // textEdited: the user's own edits only, never text the program sets.
     // An input method's composition is not an edit until it is committed.
     connect(m_keywordBox->lineEdit(), &QLineEdit::textEdited, this, &CLookupDlg::RunSearch);
-    connect(m_keywordBox, qOverload<int>(&QComboBox::activated), this, &CLookupDlg::SelectHistoryKeyword);
+    connect(m_keywordBox, qOverload<int>(&QComboBox::activated), this,
+            &CLookupDlg::SelectHistoryKeyword);
     connect(m_reloadButton, &QPushButton::clicked, this, &CLookupDlg::ReloadDictionaries);
     connect(m_closeButton, &QPushButton::clicked, this, &CLookupDlg::accept);
 }
 
-void CLookupDlg::loadDictionaries(QWidget* messageOwner) {
-    auto table = std::make_shared<EntryTable>();
-    bool truncated = false;
-    for (const char* name : {kPhraseFileName, kWordFileName}) {
-        const LoadResult result = LoadDictionaryFile(*table, m_environment.folder / name);
-        if (result.status == LoadStatus::CannotOpen) {
-            m_environment.showMessage(messageOwner, QString::fromUtf8(res::kCannotReadDictionary));
-        }
-        truncated = truncated || result.status == LoadStatus::Truncated;
+void CLookupDlg::reportLoadProblems(const std::vector<DictionaryProblem>& problems,
+                                    QWidget* owner) {
+    for (const DictionaryProblem& problem : problems) {
+        m_environment.showMessage(owner,
+                                  QString::fromUtf8(problem.problem == LoadProblem::CannotRead
+                                                        ? res::kCannotReadDictionary
+                                                        : res::kDictionaryTooLarge));
     }
-    if (truncated) {
-        m_environment.showMessage(messageOwner, QString::fromUtf8(res::kDictionaryTooLarge));
-    }
-    m_order = ResultOrder(*table);
-    m_entries = std::move(table);
 }
 
 void CLookupDlg::RunSearch() {
     m_hasSearched = true;
-    const std::optional<std::string> keyword = ToCp932(m_keywordBox->currentText(), kMaxKeywordBytes);
-    if (!keyword) {
-        // Text that code page 932 cannot hold matches nothing in the files.
-        m_resultModel.setRows(m_entries, {});
-        return;
-    }
-    m_resultModel.setRows(m_entries, SearchEntries(*m_entries, m_order, *keyword, m_rowLimit));
+    const std::optional<std::string> keyword =
+        ToCp932(m_keywordBox->currentText(), kMaxKeywordBytes);
+    // Text that code page 932 cannot hold matches nothing in the files.
+    m_resultModel.setResult(keyword ? m_session.search(*keyword)
+                                    : SearchResult{m_session.dictionary(), {}, 0});
 }
 
 void CLookupDlg::ReloadDictionaries() {
-    loadDictionaries(this);
+    reportLoadProblems(m_session.reload(), this);
     // Rows listed before name lines of the old table: list again, so no row
     // opens an entry other than the one it shows.
     if (m_hasSearched) {
@@ -153,43 +148,29 @@ void CLookupDlg::ShowEntryDetails() {
         return;
     }
     // The row's table index, never its text or position, names the entry.
-    const std::string_view line = m_resultModel.table().lineView(m_resultModel.entryIndex(selected.row()));
-    if (line.empty()) {
+    const SearchResult& result = m_resultModel.result();
+    const auto row = static_cast<std::size_t>(selected.row());
+    if (result.line(row).empty()) {
         return;
     }
-    const EntryFields fields = SplitEntryFields(line);
-    m_detail.showFields(fields);
+    m_detail.showFields(result.fields(row));
     m_detail.show();
     m_detail.raise();
     m_detail.activateWindow();
-    m_pronunciationBuffer.set(fields.pronunciation);
-    if (m_pronunciationTimer != 0) {
-        killTimer(m_pronunciationTimer);
-    }
-    m_pronunciationTimer = startTimer(10);
-}
-
-void CLookupDlg::timerEvent(QTimerEvent*) {
-    // Fires once: the pronunciation field draws the new buffer.
-    if (m_pronunciationTimer != 0) {
-        killTimer(m_pronunciationTimer);
-        m_pronunciationTimer = 0;
-    }
-    m_detail.pronunciationField()->update();
 }
 
 void CLookupDlg::SaveKeywordToHistory() {
     // Text that code page 932 cannot hold is not stored.
     const std::string keyword =
         ToCp932(m_keywordBox->currentText(), kMaxHistoryKeywordBytes).value_or(std::string());
-    const HistoryResult result = m_history.save(keyword);
+    const HistoryResult result = m_session.saveKeyword(keyword);
     if (result.status == HistoryStatus::Ok) {
         fillHistoryList(result.list);
     }
 }
 
 void CLookupDlg::LoadHistoryIntoCombo() {
-    const HistoryResult result = m_history.load();
+    const HistoryResult result = m_session.historyList();
     if (result.status == HistoryStatus::Ok) {
         fillHistoryList(result.list);
     }
@@ -219,9 +200,11 @@ void CLookupDlg::SelectHistoryKeyword(int item) {
 
 void CLookupDlg::RunSettingsDialog() {
     CSettingsDlg dialog(this);
-    dialog.setRowLimitText(m_rowLimit == 0 ? QString::fromUtf8(res::kUnlimited) : QString::number(m_rowLimit));
+    const std::int32_t rowLimit = m_session.rowLimit();
+    dialog.setRowLimitText(rowLimit == 0 ? QString::fromUtf8(res::kUnlimited)
+                                         : QString::number(rowLimit));
     if (dialog.exec() == QDialog::Accepted) {
-        m_rowLimit = ParseRowLimit(dialog.rowLimitText().toStdString());
+        m_session.setRowLimit(ParseRowLimit(dialog.rowLimitText().toStdString()));
     }
 }
 
@@ -272,7 +255,8 @@ void CLookupDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
     const std::wstring text = QString::fromUtf8(res::kAboutMenuItem).toStdWString();
-    if (menu != nullptr && ::GetMenuState(menu, kAboutCommand, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
+    if (menu != nullptr &&
+        ::GetMenuState(menu, kAboutCommand, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuW(menu, MF_STRING, kAboutCommand, text.c_str());
     }

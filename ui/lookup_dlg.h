@@ -1,18 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <QDialog>
-#include <QIcon>
-#include <QImage>
 
-#include "dict/entry_table.h"
-#include "history/keyword_history.h"
-#include "pron/pronunciation_buffer.h"
-#include "search/result_order.h"
+#include "lookup/lookup_session.h"
 #include "ui/detail_dlg.h"
 #include "ui/lookup_environment.h"
 #include "ui/result_list_model.h"
@@ -26,9 +19,9 @@ namespace pelmio {
 
 class KeywordComboBox;
 
-// The main window: owns the dictionary table, the detail window, the
-// result list and the setting, and turns the user's events into calls on
-// the core.
+// The main window: the keyword box, the result list and the buttons. It
+// turns the user's events into calls on its lookup session and shows what
+// they return; the only logic it holds is how text and widgets meet.
 class CLookupDlg : public QDialog {
     Q_OBJECT
 
@@ -38,14 +31,6 @@ public:
 
     explicit CLookupDlg(LookupEnvironment environment = {});
     ~CLookupDlg() override;
-
-    std::int32_t RowLimit() const { return m_rowLimit; }
-    void SetRowLimit(std::int32_t rowLimit) { m_rowLimit = rowLimit; }
-    const EntryTable& entries() const { return *m_entries; }
-    const ResultListModel& resultModel() const { return m_resultModel; }
-    CDetailDlg& detailWindow() { return m_detail; }
-    std::string_view pronunciation() const { return m_pronunciationBuffer.view(); }
-    QMenu* windowMenu() const { return m_windowMenu; }
 
     // Lists every line that holds the keyword box's tokens in order.
     void RunSearch();
@@ -72,7 +57,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 #ifdef Q_OS_WIN
     void showEvent(QShowEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -81,18 +65,12 @@ protected:
 private:
     void buildWindow();
     void connectEvents();
-    void loadDictionaries(QWidget* messageOwner);
+    void reportLoadProblems(const std::vector<DictionaryProblem>& problems, QWidget* owner);
     void fillHistoryList(const std::vector<std::string>& lines);
 
     LookupEnvironment m_environment;
-    QIcon m_icon;
-    std::shared_ptr<EntryTable> m_entries;
-    ResultOrder m_order;
-    QImage m_glyphStrip;
-    PronunciationBuffer m_pronunciationBuffer;
+    LookupSession m_session;
     CDetailDlg m_detail;
-    std::int32_t m_rowLimit = 0;
-    HistoryFile m_history;
     ResultListModel m_resultModel;
     KeywordComboBox* m_keywordBox = nullptr;
     QListView* m_resultList = nullptr;
@@ -102,9 +80,8 @@ private:
     QMenu* m_windowMenu = nullptr;
     QAction* m_closeAction = nullptr;
     QAction* m_aboutAction = nullptr;
-    int m_pronunciationTimer = 0;  // "timer 1": redraws the pronunciation once
-    bool m_hasSearched = false;    // the list stays empty until the first search
-    bool m_closing = false;        // no saving on focus loss while closing
+    bool m_hasSearched = false;  // the list stays empty until the first search
+    bool m_closing = false;      // no saving on focus loss while closing
 };
 
 }  // namespace pelmio

@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <functional>
 
-
-#include "dict/file_io.h"
 #include <QString>
+#include "base/file_access.h"
 
 class QWidget;
 

@@ -2,27 +2,35 @@
 
 #include <QPainter>
 
+#include "base/cp932.h"
 #include "pron/phonetic_code.h"
-#include "pron/pronunciation_buffer.h"
 
 namespace pelmio {
 
-void DrawPronunciation(QPainter& painter, int x, int y, const QImage& strip, std::string_view code) {
-    const QRect clip = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
-                                             : QRect(0, 0, painter.device()->width(), painter.device()->height());
+void DrawPronunciation(QPainter& painter, int x, int y, const QImage& strip,
+                       std::string_view code) {
+    const QRect clip = painter.hasClipping()
+                           ? painter.clipBoundingRect().toAlignedRect()
+                           : QRect(0, 0, painter.device()->width(), painter.device()->height());
     for (const GlyphCopy& glyph : PlanPronunciation(code, x, y, clip.right() + 1)) {
         const QRect target(glyph.targetX, glyph.targetY, kGlyphWidth, kGlyphHeight);
         if (glyph.blank) {
             painter.fillRect(target, Qt::white);
         } else {
-            painter.drawImage(target.topLeft(), strip, QRect(glyph.sourceX, 0, kGlyphWidth, kGlyphHeight));
+            painter.drawImage(target.topLeft(), strip,
+                              QRect(glyph.sourceX, 0, kGlyphWidth, kGlyphHeight));
         }
     }
 }
 
-PronunciationField::PronunciationField(const QImage& strip, const PronunciationBuffer& buffer, QWidget* parent)
-    : QFrame(parent), m_strip(strip), m_buffer(buffer) {
+PronunciationField::PronunciationField(QWidget* parent)
+    : QFrame(parent), m_strip(QStringLiteral(":/pelmio/glyph_strip.bmp")) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
+}
+
+void PronunciationField::setCode(std::string_view code) {
+    m_code = cp932::CutAtCharBoundary(code, kMaxCodeBytes);
+    update();
 }
 
 void PronunciationField::paintEvent(QPaintEvent* event) {
@@ -31,7 +39,7 @@ void PronunciationField::paintEvent(QPaintEvent* event) {
     const QRect client = contentsRect();
     painter.setClipRect(client);
     painter.fillRect(client, Qt::white);
-    DrawPronunciation(painter, client.x() + 1, client.y() + 2, m_strip, m_buffer.view());
+    DrawPronunciation(painter, client.x() + 1, client.y() + 2, m_strip, m_code);
 }
 
 }  // namespace pelmio

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include <QFrame>
@@ -9,27 +10,34 @@ class QPainter;
 
 namespace pelmio {
 
-class PronunciationBuffer;
-
 // Draws a phonetic code string as glyphs copied unscaled from the strip,
 // from (x, y), one 7-pixel cell per byte; a byte with no glyph draws a
 // blank white cell. The painter's clip decides where drawing stops.
 void DrawPronunciation(QPainter& painter, int x, int y, const QImage& strip, std::string_view code);
 
-// The detail window's white, sunken pronunciation field. It paints the
-// buffer's glyphs whenever it repaints, so uncovering it never blanks it.
+// The detail window's white, sunken pronunciation field. It keeps its own
+// copy of the code and paints the glyphs whenever it repaints, so
+// uncovering it never blanks it.
 class PronunciationField : public QFrame {
     Q_OBJECT
 
 public:
-    PronunciationField(const QImage& strip, const PronunciationBuffer& buffer, QWidget* parent = nullptr);
+    // The longest code kept, in bytes.
+    static constexpr std::size_t kMaxCodeBytes = 999;
+
+    explicit PronunciationField(QWidget* parent = nullptr);
+
+    // Keeps the code, cut to kMaxCodeBytes at a character boundary, and
+    // repaints.
+    void setCode(std::string_view code);
+    const std::string& code() const { return m_code; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const QImage& m_strip;
-    const PronunciationBuffer& m_buffer;
+    QImage m_strip;
+    std::string m_code;
 };
 
 }  // namespace pelmio

@@ -4,29 +4,26 @@
 
 namespace pelmio {
 
-void ResultListModel::setRows(std::shared_ptr<const EntryTable> table, std::vector<std::uint32_t> rows) {
+void ResultListModel::setResult(SearchResult result) {
     beginResetModel();
-    m_table = std::move(table);
-    m_rows = std::move(rows);
+    m_result = std::move(result);
     endResetModel();
 }
 
-void ResultListModel::clear() { setRows(nullptr, {}); }
-
 int ResultListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_result.size());
 }
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const std::uint32_t entry = entryIndex(index.row());
+    const auto row = static_cast<std::size_t>(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        return FromCp932(m_table->lineView(entry));
+        return FromCp932(m_result.line(row));
     }
     if (role == kEntryIndexRole) {
-        return entry;
+        return m_result.rows[row];
     }
     return {};
 }

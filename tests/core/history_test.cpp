@@ -40,11 +40,14 @@ TEST(HistoryList, EmptyLineEndsItAndAnUnfinishedLastLineIsNotListed) {
 }
 
 TEST(HistoryList, AfterSaveIsTheListOfTheNewFile) {
-    const std::vector<std::string> olds = {"", "k\r\n", "k\r\nk\r\nx\r\n", "\r\nk\r\n", "x\r\nk\r\n",
-                                           "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n", "k"};
+    const std::vector<std::string> olds = {
+        "",          "k\r\n",      "k\r\nk\r\nx\r\n",
+        "\r\nk\r\n", "x\r\nk\r\n", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n",
+        "k"};
     for (const std::string& old : olds) {
         for (const std::string keyword : {"k", "x", "9"}) {
-            EXPECT_EQ(HistoryListAfterSave(keyword, old), HistoryListFromBytes(keyword + "\r\n" + old))
+            EXPECT_EQ(HistoryListAfterSave(keyword, old),
+                      HistoryListFromBytes(keyword + "\r\n" + old))
                 << old << " + " << keyword;
         }
     }
@@ -138,7 +141,8 @@ TEST(HistoryFile, TwoWritersInOneFolderLoseNothing) {
     second.join();
     const std::string bytes = ReadBytes(folder / "strlist.txt");
     std::size_t lines = 0;
-    for (std::size_t pos = bytes.find("\r\n"); pos != std::string::npos; pos = bytes.find("\r\n", pos + 2)) {
+    for (std::size_t pos = bytes.find("\r\n"); pos != std::string::npos;
+         pos = bytes.find("\r\n", pos + 2)) {
         ++lines;
     }
     EXPECT_EQ(lines, 2u * kSaves);

@@ -5,7 +5,6 @@
 
 #include "dict/entry_fields.h"
 #include "pron/phonetic_code.h"
-#include "pron/pronunciation_buffer.h"
 
 namespace pelmio {
 namespace {
@@ -55,17 +54,6 @@ TEST(PhoneticCode, EveryByteAdvancesOneCell) {
     EXPECT_TRUE(PlanPronunciation("", 1, 2, 100).empty());
 }
 
-TEST(PronunciationBuffer, HoldsAtMost999Bytes) {
-    PronunciationBuffer buffer;
-    EXPECT_EQ(buffer.view(), "");
-    buffer.set("tEik");
-    EXPECT_EQ(buffer.view(), "tEik");
-    buffer.set(std::string(1500, 'a'));
-    EXPECT_EQ(buffer.view().size(), 999u);
-    buffer.set("");
-    EXPECT_EQ(buffer.view(), "");
-}
-
 TEST(EntryFields, SplitAtEveryComma) {
     const EntryFields four = SplitEntryFields("one,two,three,four");
     EXPECT_EQ(four.headword, "one");
@@ -80,9 +68,13 @@ TEST(EntryFields, SplitAtEveryComma) {
     const EntryFields six = SplitEntryFields("a,b,c,d,e,f");
     EXPECT_EQ(six.pronunciation, "d");
     // Spaces and the ideographic comma (81 41) belong to their field.
-    const EntryFields spaced = SplitEntryFields(" a ,b\x81\x41" "c");
+    const EntryFields spaced = SplitEntryFields(
+        " a ,b\x81\x41"
+        "c");
     EXPECT_EQ(spaced.headword, " a ");
-    EXPECT_EQ(spaced.meaning, "b\x81\x41" "c");
+    EXPECT_EQ(spaced.meaning,
+              "b\x81\x41"
+              "c");
     EXPECT_EQ(SplitEntryFields(std::string(150, ',') + "x").headword, "");
 }
 

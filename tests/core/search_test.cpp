@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "dict/bytes.h"
+#include "base/bytes.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
 #include "search/result_order.h"
+#include "tests/support/reference_matcher.h"
 #include "tests/support/test_support.h"
 
 namespace pelmio {
@@ -28,7 +29,7 @@ std::vector<std::string> Search(const std::vector<std::string>& lines, std::stri
     const EntryTable table = TableOf(lines);
     const ResultOrder order(table);
     std::vector<std::string> shown;
-    for (const std::uint32_t index : SearchEntries(table, order, keyword, rowLimit)) {
+    for (const std::uint32_t index : SearchEntries(table, order, keyword, rowLimit).rows) {
         shown.emplace_back(table.lineView(index));
     }
     return shown;
@@ -142,7 +143,7 @@ TEST(ResultOrder, CaseInsensitiveThenBytesThenIndex) {
     // every run.
     const EntryTable table = TableOf({"same", "x", "same", "same"});
     const ResultOrder order(table);
-    EXPECT_EQ(SearchEntries(table, order, "same", 0), (std::vector<std::uint32_t>{0, 2, 3}));
+    EXPECT_EQ(SearchEntries(table, order, "same", 0).rows, (std::vector<std::uint32_t>{0, 2, 3}));
     // Prefixes sort before longer lines, within and beyond eight bytes.
     EXPECT_EQ(Search({"abcdefghij", "abcdefghi", "abc", "ABCDEFGHIJ"}, ""),
               (Lines{"abc", "abcdefghi", "ABCDEFGHIJ", "abcdefghij"}));
@@ -174,8 +175,8 @@ TEST(ResultOrder, ArrangeAgreesWithSortingByRowLess) {
 // matcher must agree with the byte-by-byte reference on every pair.
 TEST(KeywordMatcher, AgreesWithTheReferenceOnRandomInput) {
     std::mt19937 random(20261207);
-    const std::vector<std::string> pieces = {"a", "A", "b", ",", Sjis("ア"), Sjis("表"),
-                                             Sjis("示"), "\x83", "\x5C", "\x8E", "aa", " "};
+    const std::vector<std::string> pieces = {
+        "a", "A", "b", ",", Sjis("ア"), Sjis("表"), Sjis("示"), "\x83", "\x5C", "\x8E", "aa", " "};
     const auto randomText = [&](std::size_t maxPieces) {
         std::string text;
         const std::size_t count = random() % (maxPieces + 1);
@@ -199,7 +200,7 @@ TEST(KeywordMatcher, AgreesWithTheReferenceOnRandomInput) {
             const std::int32_t rowLimit = static_cast<std::int32_t>(random() % 5) - 1;
             std::vector<std::uint32_t> expected;
             for (std::uint32_t i = 0; i < lines.size() && expected.size() < RowCap(rowLimit); ++i) {
-                if (MatchesInOrderBaseline(table.lineView(i), tokens)) {
+                if (testing::MatchesInOrderBaseline(table.lineView(i), tokens)) {
                     expected.push_back(i);
                 }
             }
@@ -208,7 +209,7 @@ TEST(KeywordMatcher, AgreesWithTheReferenceOnRandomInput) {
             ASSERT_EQ(fast, expected) << "keyword [" << keyword << "] limit " << rowLimit;
             for (std::uint32_t i = 0; i < lines.size(); ++i) {
                 ASSERT_EQ(KeywordMatcher(tokens).matchesLine(table.lineView(i)),
-                          MatchesInOrderBaseline(table.lineView(i), tokens));
+                          testing::MatchesInOrderBaseline(table.lineView(i), tokens));
             }
         }
     }
@@ -234,7 +235,8 @@ TEST(KeywordMatcher, AgreesWithTheReferenceOnLongTokensAndLines) {
         // Some tokens cut from the lines themselves, so they do occur.
         const std::string& source = lines[random() % lines.size()];
         const std::size_t start = random() % source.size();
-        std::vector<std::string> tokens = {source.substr(start, 40 + random() % 160), randomText(random() % 3)};
+        std::vector<std::string> tokens = {source.substr(start, 40 + random() % 160),
+                                           randomText(random() % 3)};
         if (random() % 2 == 0) {
             std::swap(tokens[0], tokens[1]);
         }
@@ -242,7 +244,7 @@ TEST(KeywordMatcher, AgreesWithTheReferenceOnLongTokensAndLines) {
         const EntryTable table = TableOf(lines);
         std::vector<std::uint32_t> expected;
         for (std::uint32_t i = 0; i < lines.size(); ++i) {
-            if (MatchesInOrderBaseline(table.lineView(i), tokens)) {
+            if (testing::MatchesInOrderBaseline(table.lineView(i), tokens)) {
                 expected.push_back(i);
             }
         }

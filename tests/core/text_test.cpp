@@ -3,14 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "dict/bytes.h"
-#include "dict/cp932.h"
+#include "base/bytes.h"
+#include "base/cp932.h"
+#include "tests/support/reference_matcher.h"
 #include "tests/support/test_support.h"
 
 namespace pelmio {
 namespace {
 
 TEST(FindSubstring, FindsTheFirstOccurrenceByteForByte) {
+    using testing::FindSubstring;
     const char* haystack = "take off, takeoff";
     EXPECT_EQ(FindSubstring(haystack, "take"), haystack);
     EXPECT_EQ(FindSubstring(haystack, "off"), haystack + 5);
@@ -24,14 +26,6 @@ TEST(FindSubstring, FindsTheFirstOccurrenceByteForByte) {
     // Byte-wise: "A" is found inside the double-byte character ア (83 41).
     const char* katakana = "\x83\x41";
     EXPECT_EQ(FindSubstring(katakana, "A"), katakana + 1);
-}
-
-TEST(StringsEqual, NeedsSameBytesAndLength) {
-    EXPECT_TRUE(StringsEqual("take", "take"));
-    EXPECT_TRUE(StringsEqual("", ""));
-    EXPECT_FALSE(StringsEqual("take", "Take"));
-    EXPECT_FALSE(StringsEqual("take", "taken"));
-    EXPECT_FALSE(StringsEqual("", "a"));
 }
 
 TEST(SplitAtByte, SeparatorsGiveOneMorePiece) {

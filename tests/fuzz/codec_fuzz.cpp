@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "dict/cp932.h"
+#include "base/cp932.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,20 +4,22 @@
 #include <string>
 #include <string_view>
 
-#include "dict/cp932.h"
+#include "base/cp932.h"
 #include "dict/entry_fields.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
     const pelmio::EntryFields fields = pelmio::SplitEntryFields(line);
-    const std::string_view cut = pelmio::cp932::CutAtCharBoundary(line, pelmio::kMaxDetailLineBytes);
+    const std::string_view cut =
+        pelmio::cp932::CutAtCharBoundary(line, pelmio::kMaxDetailLineBytes);
     FUZZ_CHECK(cut.size() <= pelmio::kMaxDetailLineBytes);
     FUZZ_CHECK(cut.size() == line.size() || cut.size() + 2 > pelmio::kMaxDetailLineBytes);
 
     std::string joined;
     int present = 0;
-    for (const std::string_view field : {fields.headword, fields.meaning, fields.baseForm, fields.pronunciation}) {
+    for (const std::string_view field :
+         {fields.headword, fields.meaning, fields.baseForm, fields.pronunciation}) {
         FUZZ_CHECK(field.find(',') == std::string_view::npos);
         if (present > 0) {
             joined += ',';

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(saved.status == pelmio::HistoryStatus::Ok);
     const std::string_view stored = pelmio::StoredKeyword(keyword);
     FUZZ_CHECK(stored.size() <= pelmio::kMaxHistoryKeywordBytes);
-    const std::string expected = stored.empty() ? std::string(old) : std::string(stored) + "\r\n" + std::string(old);
+    const std::string expected =
+        stored.empty() ? std::string(old) : std::string(stored) + "\r\n" + std::string(old);
     FUZZ_CHECK(pelmio::testing::ReadBytes(path) == expected);
     FUZZ_CHECK(saved.list == pelmio::HistoryListFromBytes(expected));
     if (!stored.empty()) {

@@ -23,8 +23,10 @@ int main(int argc, char** argv) {
         }
         for (const auto& file : files) {
             std::ifstream in(file, std::ios::binary);
-            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                   bytes.size());
             ++replayed;
         }
     }

@@ -11,6 +11,7 @@
 #include "search/matcher.h"
 #include "search/result_order.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/reference_matcher.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) {
@@ -30,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::uint32_t> expected;
     const std::size_t cap = pelmio::RowCap(rowLimit);
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(table.count()) && expected.size() < cap; ++i) {
-        if (pelmio::MatchesInOrderBaseline(table.lineView(i), tokens)) {
+    for (std::uint32_t i = 0;
+         i < static_cast<std::uint32_t>(table.count()) && expected.size() < cap; ++i) {
+        if (pelmio::testing::MatchesInOrderBaseline(table.lineView(i), tokens)) {
             expected.push_back(i);
         }
     }
@@ -41,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The full search: the same rows, in the display order.
     const pelmio::ResultOrder order(table);
-    std::vector<std::uint32_t> shown = pelmio::SearchEntries(table, order, keyword, rowLimit);
+    std::vector<std::uint32_t> shown = pelmio::SearchEntries(table, order, keyword, rowLimit).rows;
     if (keyword.size() <= pelmio::kMaxKeywordBytes) {
         std::sort(expected.begin(), expected.end(), [&table](std::uint32_t a, std::uint32_t b) {
             return pelmio::RowLess(table.lineView(a), a, table.lineView(b), b);

@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pelmio::testing::WriteBytes(path, bytes);
     std::int32_t expected = 0;
     if (size >= 4) {
-        expected = static_cast<std::int32_t>(std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
-                                             std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24);
+        expected =
+            static_cast<std::int32_t>(std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
+                                      std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24);
     }
     FUZZ_CHECK(pelmio::ReadRowLimit(path) == expected);
 

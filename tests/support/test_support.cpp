@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "dict/cp932.h"
+#include "base/cp932.h"
 
 namespace pelmio::testing {
 namespace fs = std::filesystem;
@@ -92,15 +92,51 @@ std::string Sjis(std::string_view utf8) {
 }
 
 std::vector<std::string> GenerateDictionaryLines(std::size_t count, std::uint32_t seed) {
-    static const char* const kMeanings[] = {
-        "離陸する", "取る", "持っていく", "考える", "見る", "走る", "子供", "水", "本", "辞書",
-        "言葉", "意味", "発音", "飛行機", "鳥", "車", "カップ", "ネズミ", "マウス", "調べる",
-        "あきらめる", "延期する", "確かめる", "ところで", "少なくとも", "世話をする", "楽しみに待つ",
-        "仲良くやっていく", "にもかかわらず", "すぐに", "つける", "消す", "使い果たす", "良い",
-        "美しい", "速い", "大きい", "小さい", "新しい", "古い", "（明かりを）つける", "～について"};
-    static const char* const kSyllables[] = {"ta", "ke", "lo", "ok", "ch", "il", "dr", "en", "wa",
-                                             "ter", "ab", "out", "str", "ing", "pre", "con",
-                                             "tion", "ly", "er", "un", "re", "ment", "ous", "a"};
+    static const char* const kMeanings[] = {"離陸する",
+                                            "取る",
+                                            "持っていく",
+                                            "考える",
+                                            "見る",
+                                            "走る",
+                                            "子供",
+                                            "水",
+                                            "本",
+                                            "辞書",
+                                            "言葉",
+                                            "意味",
+                                            "発音",
+                                            "飛行機",
+                                            "鳥",
+                                            "車",
+                                            "カップ",
+                                            "ネズミ",
+                                            "マウス",
+                                            "調べる",
+                                            "あきらめる",
+                                            "延期する",
+                                            "確かめる",
+                                            "ところで",
+                                            "少なくとも",
+                                            "世話をする",
+                                            "楽しみに待つ",
+                                            "仲良くやっていく",
+                                            "にもかかわらず",
+                                            "すぐに",
+                                            "つける",
+                                            "消す",
+                                            "使い果たす",
+                                            "良い",
+                                            "美しい",
+                                            "速い",
+                                            "大きい",
+                                            "小さい",
+                                            "新しい",
+                                            "古い",
+                                            "（明かりを）つける",
+                                            "～について"};
+    static const char* const kSyllables[] = {
+        "ta",  "ke",  "lo",  "ok",  "ch",   "il", "dr", "en", "wa", "ter",  "ab",  "out",
+        "str", "ing", "pre", "con", "tion", "ly", "er", "un", "re", "ment", "ous", "a"};
     static const char kCode[] = "a123iueopbtdkgmn4lRfvsz5678jhw0r-AIUEO^@";
     std::mt19937 random(seed);
     const auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };

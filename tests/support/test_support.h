@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dict/file_io.h"
+#include "base/file_access.h"
 
 namespace pelmio::testing {
 

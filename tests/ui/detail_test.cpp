@@ -14,7 +14,9 @@ using namespace testing;
 
 namespace {
 
-QImage Strip() { return QImage(QStringLiteral(":/pelmio/glyph_strip.bmp")).convertToFormat(QImage::Format_RGB32); }
+QImage Strip() {
+    return QImage(QStringLiteral(":/pelmio/glyph_strip.bmp")).convertToFormat(QImage::Format_RGB32);
+}
 
 // A white canvas with a code drawn on it as the field draws it.
 QImage Drawn(const std::string& code, int width = 200) {
@@ -48,7 +50,9 @@ bool AllWhite(const QImage& image, QRect area) {
     return true;
 }
 
-QListView* List(CLookupDlg& dialog) { return Control<QListView>(dialog, 1001); }
+QListView* List(CLookupDlg& dialog) {
+    return Control<QListView>(dialog, 1001);
+}
 
 void DoubleClickRow(CLookupDlg& dialog, int row) {
     QListView* list = List(dialog);
@@ -99,7 +103,8 @@ private slots:
         const std::string all(PhoneticCodeTable);
         const QImage canvas = Drawn(all, 1 + 7 * 50 + 1);
         for (int cell = 0; cell < kGlyphCount; ++cell) {
-            QVERIFY2(SameBlock(canvas, 1 + 7 * cell, strip, cell), qPrintable(QString::number(cell)));
+            QVERIFY2(SameBlock(canvas, 1 + 7 * cell, strip, cell),
+                     qPrintable(QString::number(cell)));
         }
         // Red in the strip: accents (rows 0-2) and the length mark only.
         for (int y = 0; y < 15; ++y) {
@@ -114,8 +119,9 @@ private slots:
     void doubleClickShowsTheEntryOfTheRowsIndex() {
         WindowFixture fixture;
         // Table order differs from display order.
-        fixture.writeDictionaries({"zebra crossing,横断歩道,,zIbR1 kRo0si4"},
-                                  {"take,取る,,tEik", "apple,りんご,,2pl", "taken,取られた,take,tEik1n"});
+        fixture.writeDictionaries(
+            {"zebra crossing,横断歩道,,zIbR1 kRo0si4"},
+            {"take,取る,,tEik", "apple,りんご,,2pl", "taken,取られた,take,tEik1n"});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -197,7 +203,8 @@ private slots:
         const QPoint origin = field->contentsRect().topLeft() + QPoint(1, 2);
         for (int dx = 0; dx < 7; ++dx) {
             for (int dy = 0; dy < 15; ++dy) {
-                QCOMPARE(first.pixel(origin.x() + dx, origin.y() + dy), strip.pixel(13 * 7 + dx, dy));
+                QCOMPARE(first.pixel(origin.x() + dx, origin.y() + dy),
+                         strip.pixel(13 * 7 + dx, dy));
             }
         }
     }

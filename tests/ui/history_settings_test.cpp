@@ -17,7 +17,9 @@ using namespace testing;
 
 namespace {
 
-std::string History(const WindowFixture& fixture) { return ReadBytes(fixture.folder / "strlist.txt"); }
+std::string History(const WindowFixture& fixture) {
+    return ReadBytes(fixture.folder / "strlist.txt");
+}
 
 // Runs action on the modal dialog of type Dialog as soon as it opens.
 template <class Dialog, class Action>
@@ -100,7 +102,8 @@ private slots:
         fixture.writeDictionaries({}, {"take off", "take"});
         CLookupDlg dialog(fixture.environment());
         // Written by another program while the window is open.
-        WriteBytes(fixture.folder / "strlist.txt", "9\r\n9\r\n8\r\n7\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n");
+        WriteBytes(fixture.folder / "strlist.txt",
+                   "9\r\n9\r\n8\r\n7\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n");
         auto* box = Control<QComboBox>(dialog, 1007);
         TypeText(box, QStringLiteral("typed"));
         dialog.LoadHistoryIntoCombo();
@@ -143,7 +146,8 @@ private slots:
             WhenOpen<CSettingsDlg>([&shown](CSettingsDlg& settings) {
                 auto* box = Control<QComboBox>(settings, 1007);
                 shown = box->currentText();
-                QCOMPARE(Items(*box), (QStringList{"10", "50", "100", "300", "500", "800", "1000", "無制限"}));
+                QCOMPARE(Items(*box),
+                         (QStringList{"10", "50", "100", "300", "500", "800", "1000", "無制限"}));
                 box->setEditText(QStringLiteral("3"));
                 QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
             });

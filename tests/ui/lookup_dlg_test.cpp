@@ -36,12 +36,15 @@ private slots:
         const res::DialogTemplate& main = res::MainDialogTemplate();
         int checked = 0;
         for (const QWidget* child : dialog.findChildren<QWidget*>()) {
-            if (child->parentWidget() != &dialog || !child->property(kControlIdProperty).isValid()) {
+            if (child->parentWidget() != &dialog ||
+                !child->property(kControlIdProperty).isValid()) {
                 continue;
             }
-            const res::ControlTemplate& control = main.controls[static_cast<std::size_t>(checked++)];
+            const res::ControlTemplate& control =
+                main.controls[static_cast<std::size_t>(checked++)];
             QCOMPARE(child->property(kControlIdProperty).toInt(), control.id);
-            const QRect expected = units.toPixels(control.x, control.y, control.width, control.height);
+            const QRect expected =
+                units.toPixels(control.x, control.y, control.width, control.height);
             QCOMPARE(child->pos(), expected.topLeft());
             QCOMPARE(child->width(), expected.width());
             if (control.kind != res::ControlKind::ComboBox) {
@@ -133,7 +136,8 @@ private slots:
         QCOMPARE(Rows(dialog), (QStringList{"look up,調べる,,lUk 3p", "off,離れて,,O0f",
                                             "take off,離陸する,,tEik o0f"}));
         for (int row = 0; row < model.rowCount(); ++row) {
-            const auto index = model.data(model.index(row), ResultListModel::kEntryIndexRole).toUInt();
+            const auto index =
+                model.data(model.index(row), ResultListModel::kEntryIndexRole).toUInt();
             QCOMPARE(QString::fromStdString(std::string(dialog.entries().lineView(index))).left(2),
                      Rows(dialog)[row].left(2));
         }
@@ -186,7 +190,8 @@ private slots:
                                  QString(995, QLatin1Char(' ')) + QStringLiteral("\u301C"));
         dialog.RunSearch();
         QCOMPARE(Rows(dialog), QStringList());  // "ttt" is in no line
-        box->lineEdit()->setText(QStringLiteral("ta") + QString(997, QLatin1Char(' ')) + QStringLiteral("\u301C"));
+        box->lineEdit()->setText(QStringLiteral("ta") + QString(997, QLatin1Char(' ')) +
+                                 QStringLiteral("\u301C"));
         dialog.RunSearch();
         QCOMPARE(Rows(dialog), QStringList{QStringLiteral("take")});
     }

@@ -29,11 +29,14 @@ struct WindowFixture {
 
     LookupEnvironment environment() {
         return {folder.path(),
-                [this](QWidget* owner, const QString& text) { messages.push_back({owner, text}); },
+                [this](QWidget* owner, const QString& text) {
+                    messages.push_back({owner, text});
+                },
                 writer};
     }
     // Lines in UTF-8, written as code page 932.
-    void writeDictionaries(const std::vector<std::string>& phrases, const std::vector<std::string>& words) {
+    void writeDictionaries(const std::vector<std::string>& phrases,
+                           const std::vector<std::string>& words) {
         WriteBytes(folder / "settei_jyukugo.txt", Sjis(JoinCrLf(phrases)));
         WriteBytes(folder / "settei_tango.txt", Sjis(JoinCrLf(words)));
     }

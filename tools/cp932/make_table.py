@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes dict/cp932_table.inc, the code page 932 mapping the codec uses.
+"""Writes base/cp932_table.inc, the code page 932 mapping the codec uses.
 
 Python's cp932 codec follows Windows' table. Decoding takes every byte
 sequence it accepts; encoding takes, for each Unicode character that some
@@ -8,7 +8,7 @@ among duplicates such as the NEC and IBM extension rows). Characters that
 no sequence decodes to are left out, so they never encode: Python would
 map a few of them (U+301C, U+2212, U+2016) to look-alikes silently.
 
-Usage: python3 tools/cp932/make_table.py > dict/cp932_table.inc
+Usage: python3 tools/cp932/make_table.py > base/cp932_table.inc
 """
 import sys
 

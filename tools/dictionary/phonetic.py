@@ -18,8 +18,14 @@ an abbreviation spoken letter by letter), the last one is kept: that is
 where the stress falls when the word is said on its own.
 """
 
-CODE_TABLE = ("a123iueopbtdkgmn4lRfvsz5678jhw0r()-"
-              "A!\"#IUEO=^~\\/@`")
+import os
+
+# The code characters in the order of the glyph strip's cells, from the
+# file the program is built with.
+_CODES_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "res",
+                           "phonetic_codes.txt")
+with open(_CODES_FILE, encoding="ascii") as _f:
+    CODE_TABLE = _f.readline().rstrip("\n")
 assert len(CODE_TABLE) == 50 and len(set(CODE_TABLE)) == 50
 
 # The space is not a code character: the strip draws it as a blank cell,

@@ -6,9 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Whole-file reads and atomic whole-file replacement: every file Pelmio
-// touches is small enough to read at once, and a file it writes must never
-// be left cut off by a crash or a full disk.
+// Reading regular files and replacing files atomically: a file Pelmio
+// writes must never be left cut off by a crash or a full disk.
 namespace pelmio {
 
 enum class FileStatus {
@@ -67,21 +66,5 @@ WriteResult ReplaceFileAtomically(const std::filesystem::path& path,
 // The file a path names after following symbolic links, even when that
 // file does not exist yet; the path itself when it is no link.
 std::filesystem::path ResolveLinks(const std::filesystem::path& path);
-
-// Holds an advisory lock on a folder while it lives, so two programs that
-// read, change and replace the same file in it take turns. It waits for
-// the lock at most about two seconds and then goes on without it (a file
-// is still never left half written); where locking is not available it
-// does nothing.
-class FolderLock {
-public:
-    explicit FolderLock(const std::filesystem::path& folder);
-    ~FolderLock();
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int m_fd = -1;
-};
 
 }  // namespace pelmio

@@ -1,4 +1,4 @@
-#include "dict/file_io.h"
+#include "base/file_access.h"
 
 #include <atomic>
 #include <chrono>
@@ -122,7 +122,9 @@ std::FILE* CreateExclusive(const fs::path& path, const fs::path& like) {
 
 }  // namespace
 
-ReadResult ReadWholeFile(const fs::path& path) { return ReadRegularFile(path); }
+ReadResult ReadWholeFile(const fs::path& path) {
+    return ReadRegularFile(path);
+}
 
 bool FileWriter::Write(std::FILE* file, std::string_view bytes) {
     return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -157,7 +159,8 @@ bool IsProtectedTarget(const fs::path& path) {
     // Checked on the mode bits, not only by trying to open: the
     // administrator can write to any file, but a file marked read-only
     // must stay as it is.
-    constexpr auto kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    constexpr auto kAnyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & kAnyWrite) == fs::perms::none) {
         return true;
     }
@@ -168,11 +171,13 @@ bool IsProtectedTarget(const fs::path& path) {
 #endif
 }
 
-WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view bytes, FileWriter& writer) {
+WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view bytes,
+                                  FileWriter& writer) {
     return ReplaceFileAtomically(path, {bytes}, writer);
 }
 
-WriteResult ReplaceFileAtomically(const fs::path& link, std::initializer_list<std::string_view> pieces,
+WriteResult ReplaceFileAtomically(const fs::path& link,
+                                  std::initializer_list<std::string_view> pieces,
                                   FileWriter& writer) {
     if (IsProtectedTarget(link)) {
         return {FileStatus::ReadOnly, "target is read-only or not a regular file"};
@@ -218,39 +223,6 @@ fs::path ResolveLinks(const fs::path& path) {
         resolved = target.is_absolute() ? target : resolved.parent_path() / target;
     }
     return resolved;
-}
-
-FolderLock::FolderLock(const fs::path& folder) {
-#ifndef _WIN32
-    const fs::path where = folder.empty() ? fs::path(".") : folder;
-    m_fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0) {
-        return;
-    }
-    // Never freeze the window for long on another program's lock.
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
-            return;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            break;
-        }
-        ::usleep(10'000);
-    }
-    ::close(m_fd);
-    m_fd = -1;
-#else
-    (void)folder;
-#endif
-}
-
-FolderLock::~FolderLock() {
-#ifndef _WIN32
-    if (m_fd >= 0) {
-        ::flock(m_fd, LOCK_UN);
-        ::close(m_fd);
-    }
-#endif
 }
 
 }  // namespace pelmio

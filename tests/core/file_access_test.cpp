@@ -7,16 +7,16 @@
 #include <unistd.h>
 #endif
 
-#include "dict/file_io.h"
+#include "base/file_access.h"
 #include "tests/support/test_support.h"
 
 namespace pelmio {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FailingWriter;
 using testing::ReadBytes;
 using testing::TempFolder;
-using testing::FailingWriter;
 using testing::WriteBytes;
 
 class FailingSync : public FileWriter {
@@ -130,7 +130,8 @@ TEST(ReplaceFileAtomically, ReadOnlyFolderLeavesTheFileAsItWas) {
 TEST(ReplaceFileAtomically, KeepsTheFilesPermissions) {
     TempFolder folder;
     WriteBytes(folder / "f", "a");
-    fs::permissions(folder / "f", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    fs::permissions(folder / "f",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     ASSERT_EQ(ReplaceFileAtomically(folder / "f", "b").status, FileStatus::Ok);
     EXPECT_EQ(fs::status(folder / "f").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);

@@ -1,16 +1,18 @@
-#include "dict/cp932.h"
+#include "base/cp932.h"
 
 #include <algorithm>
 
 namespace pelmio::cp932 {
 namespace {
 
-#include "dict/cp932_table.inc"
+#include "base/cp932_table.inc"
 
 constexpr unsigned short kNone = 0xFFFF;
 constexpr char16_t kReplacement = 0xFFFD;
 
-std::size_t LeadRow(unsigned char lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
+std::size_t LeadRow(unsigned char lead) {
+    return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31;
+}
 
 }  // namespace
 

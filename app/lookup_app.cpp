@@ -1,0 +1,21 @@
+#include "app/lookup_app.h"
+
+#include <QApplication>
+
+#include "ui/lookup_dlg.h"
+
+namespace pelmio {
+
+CLookupApp::CLookupApp() = default;
+CLookupApp::~CLookupApp() = default;
+
+bool CLookupApp::InitInstance() {
+    m_window = std::make_unique<CLookupDlg>();
+    // The detail window may still be open: the program ends with the main
+    // window all the same.
+    QObject::connect(m_window.get(), &QDialog::finished, qApp, &QApplication::quit);
+    m_window->show();
+    return true;
+}
+
+}  // namespace pelmio

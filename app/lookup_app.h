@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+namespace pelmio {
+
+class CLookupDlg;
+
+// The application object: makes the main window and shows it. The program
+// then runs QApplication::exec(), which ends when the window is finished.
+class CLookupApp {
+public:
+    CLookupApp();
+    ~CLookupApp();
+
+    // Makes and shows the main window, working in the current folder, and
+    // has the event loop quit when it is finished. Returns false when there
+    // is nothing to run.
+    bool InitInstance();
+
+private:
+    // Lives until the event loop has ended, so the settings are written as
+    // the window goes, after the loop.
+    std::unique_ptr<CLookupDlg> m_window;
+};
+
+}  // namespace pelmio

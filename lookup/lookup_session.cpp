@@ -1,0 +1,55 @@
+#include "lookup/lookup_session.h"
+
+#include "dict/dictionary_loader.h"
+#include "search/keyword_search.h"
+#include "settings/settings_file.h"
+
+namespace pelmio {
+
+LookupSession::LookupSession(std::filesystem::path folder, FileWriter& writer)
+    : m_folder(std::move(folder)),
+      m_writer(&writer),
+      m_dictionary(std::make_shared<const Dictionary>()),
+      m_history(m_folder / kHistoryFileName, writer) {}
+
+std::vector<DictionaryProblem> LookupSession::reload() {
+    std::vector<DictionaryProblem> problems;
+    EntryTable table;
+    bool truncated = false;
+    for (const char* name : {kPhraseFileName, kWordFileName}) {
+        const LoadResult result = LoadDictionaryFile(table, m_folder / name);
+        if (result.status == LoadStatus::CannotOpen) {
+            problems.push_back({LoadProblem::CannotRead, name});
+        }
+        truncated = truncated || result.status == LoadStatus::Truncated;
+    }
+    if (truncated) {
+        problems.push_back({LoadProblem::TooManyLines, {}});
+    }
+    m_dictionary = std::make_shared<const Dictionary>(std::move(table));
+    return problems;
+}
+
+SearchResult LookupSession::search(std::string_view keywordBytes) const {
+    Matches matches =
+        SearchEntries(m_dictionary->table(), m_dictionary->order(), keywordBytes, m_rowLimit);
+    return {m_dictionary, std::move(matches.rows), matches.total};
+}
+
+void LookupSession::readSettings() {
+    m_rowLimit = ReadRowLimit(m_folder / kSettingsFileName);
+}
+
+WriteResult LookupSession::writeSettings() const {
+    return WriteRowLimit(m_folder / kSettingsFileName, m_rowLimit, *m_writer);
+}
+
+HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes) const {
+    return m_history.save(keywordBytes);
+}
+
+HistoryResult LookupSession::historyList() const {
+    return m_history.load();
+}
+
+}  // namespace pelmio

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/file_access.h"
+#include "dict/entry_fields.h"
+#include "history/keyword_history.h"
+#include "lookup/dictionary.h"
+
+namespace pelmio {
+
+// Why a dictionary load was not complete; the window tells the user.
+enum class LoadProblem {
+    CannotRead,    // one file could not be read; its lines are missing
+    TooManyLines,  // the files held more lines than the table; the rest are missing
+};
+
+struct DictionaryProblem {
+    LoadProblem problem;
+    std::string fileName;  // empty for TooManyLines
+};
+
+// What one search found. It keeps the dictionary its rows index, so a row
+// opens the line it shows even after a reload.
+struct SearchResult {
+    std::shared_ptr<const Dictionary> dictionary;
+    std::vector<std::uint32_t> rows;  // table indices in display order
+    std::size_t totalMatches = 0;     // every matching line, also past the row limit
+
+    std::size_t size() const { return rows.size(); }
+    // The dictionary line of a row.
+    std::string_view line(std::size_t row) const { return dictionary->table().lineView(rows[row]); }
+    // The fields of a row's line, as the detail window shows them.
+    EntryFields fields(std::size_t row) const { return SplitEntryFields(line(row)); }
+};
+
+// A lookup session in one folder: the dictionary, the row limit, the
+// keyword history and the settings file, with no window. The window turns
+// the user's events into these calls and shows what they return.
+class LookupSession {
+public:
+    explicit LookupSession(std::filesystem::path folder, FileWriter& writer = DefaultFileWriter());
+
+    // Loads the phrase file, then the word file, into a new dictionary that
+    // replaces the old one. Returns what went wrong, in the order found.
+    std::vector<DictionaryProblem> reload();
+    std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
+
+    // Every line holding the keyword text's tokens in order (code page 932
+    // bytes; only the first 999 count), at most RowLimit of them: the first
+    // ones in table order, shown in display order.
+    SearchResult search(std::string_view keywordBytes) const;
+
+    std::int32_t rowLimit() const { return m_rowLimit; }
+    void setRowLimit(std::int32_t rowLimit) { m_rowLimit = rowLimit; }
+    // Reads the row limit from the settings file (0 when there is none).
+    void readSettings();
+    // Writes the row limit to the settings file.
+    WriteResult writeSettings() const;
+
+    // Puts a keyword in front of the history; an empty one only makes sure
+    // the file exists. Returns the drop-down list.
+    HistoryResult saveKeyword(std::string_view keywordBytes) const;
+    // The drop-down list from the history file.
+    HistoryResult historyList() const;
+
+private:
+    std::filesystem::path m_folder;
+    FileWriter* m_writer;
+    std::shared_ptr<const Dictionary> m_dictionary;
+    std::int32_t m_rowLimit = 0;
+    HistoryFile m_history;
+};
+
+}  // namespace pelmio
