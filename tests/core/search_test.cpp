@@ -149,6 +149,22 @@ TEST(ResultOrder, CaseInsensitiveThenBytesThenIndex) {
               (Lines{"abc", "abcdefghi", "ABCDEFGHIJ", "abcdefghij"}));
 }
 
+TEST(ResultOrder, TrailBytesAreNeverFolded) {
+    // ア is 83 41 and ヂ is 83 61: the second bytes look like "A" and "a",
+    // but are no letters, so ア sorts first whatever follows it. Written as
+    // bytes, so the check does not lean on the codec.
+    const std::string a = "\x83\x41";
+    const std::string dzi = "\x83\x61";
+    EXPECT_EQ(Search({dzi + "a", a + "b"}, ""), (Lines{a + "b", dzi + "a"}));
+    EXPECT_EQ(Search({dzi, a + "z", a}, ""), (Lines{a, a + "z", dzi}));
+    // Beyond the first eight bytes too, where the sort compares whole lines.
+    const std::string prefix = "abcdefgh";
+    EXPECT_EQ(Search({prefix + dzi + "a", prefix + a + "b"}, ""),
+              (Lines{prefix + a + "b", prefix + dzi + "a"}));
+    // A letter that begins a character still folds after a double-byte one.
+    EXPECT_EQ(Search({a + "b", a + "A"}, ""), (Lines{a + "A", a + "b"}));
+}
+
 TEST(ResultOrder, ArrangeAgreesWithSortingByRowLess) {
     const std::vector<std::string> lines = testing::GenerateDictionaryLines(3000, 7);
     const EntryTable table = TableOf(lines);

@@ -1,1 +1,161 @@
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lookup/lookup_session.h"
+#include "tests/support/test_support.h"
+
+namespace pelmio {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::JoinCrLf;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+using Lines = std::vector<std::string>;
+
+// A session over a scratch folder holding the two dictionary files.
+struct SessionFixture {
+    TempFolder folder;
+    LookupSession session{folder.path()};
+
+    void write(const Lines& phrases, const Lines& words) {
+        WriteBytes(folder / "settei_jyukugo.txt", JoinCrLf(phrases));
+        WriteBytes(folder / "settei_tango.txt", JoinCrLf(words));
+    }
+};
+
+Lines Shown(const SearchResult& result) {
+    Lines lines;
+    for (std::size_t row = 0; row < result.size(); ++row) {
+        lines.emplace_back(result.line(row));
+    }
+    return lines;
+}
+
+TEST(LookupSession, ReloadReportsEachFileItCannotRead) {
+    SessionFixture fixture;
+    std::vector<DictionaryProblem> problems = fixture.session.reload();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].problem, LoadProblem::CannotRead);
+    EXPECT_EQ(problems[0].fileName, "settei_jyukugo.txt");
+    EXPECT_EQ(problems[1].fileName, "settei_tango.txt");
+    EXPECT_EQ(fixture.session.search("").size(), 0u);
+
+    // Only the phrase file missing, then a folder in its place: the word
+    // file still loads.
+    WriteBytes(fixture.folder / "settei_tango.txt", "take\r\ngo\r\n");
+    problems = fixture.session.reload();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].fileName, "settei_jyukugo.txt");
+    fs::create_directory(fixture.folder / "settei_jyukugo.txt");
+    EXPECT_EQ(fixture.session.reload().size(), 1u);
+    EXPECT_EQ(Shown(fixture.session.search("")), (Lines{"go", "take"}));
+}
+
+TEST(LookupSession, TooManyLinesAreReportedOnce) {
+    SessionFixture fixture;
+    const Lines lines(80'000, "line");
+    fixture.write(lines, lines);
+    const std::vector<DictionaryProblem> problems = fixture.session.reload();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].problem, LoadProblem::TooManyLines);
+    EXPECT_EQ(fixture.session.search("").totalMatches, 100'000u);
+}
+
+TEST(LookupSession, SearchListsMatchesSortedWithTheirTableIndices) {
+    SessionFixture fixture;
+    // Table order: phrases first, then words.
+    fixture.write({"take off,離陸する,,tEik o0f", "look up,調べる,,lUk 3p"},
+                  {"take,取る,,tEik", "off,離れて,,O0f", "apple,りんご,,2pl"});
+    EXPECT_TRUE(fixture.session.reload().empty());
+    const SearchResult result = fixture.session.search("o");
+    // Sorted without regard to case; each row names its line in the files.
+    EXPECT_EQ(result.rows, (std::vector<std::uint32_t>{1, 3, 0}));
+    EXPECT_EQ(result.totalMatches, 3u);
+    EXPECT_EQ(result.fields(2).headword, "take off");
+    EXPECT_EQ(result.fields(2).pronunciation, "tEik o0f");
+    EXPECT_EQ(Shown(fixture.session.search("take off")), (Lines{"take off,離陸する,,tEik o0f"}));
+    EXPECT_EQ(fixture.session.search("").size(), 5u);
+    EXPECT_EQ(fixture.session.search("zzz").totalMatches, 0u);
+}
+
+TEST(LookupSession, JapaneseMatchesByItsBytesAndOnlyWhereACharacterBegins) {
+    SessionFixture fixture;
+    // 離陸する and ア (83 41) as literal code page 932 bytes.
+    fixture.write({}, {"takeoff,\x97\xa3\x97\xa4\x82\xb7\x82\xe9", "\x83\x41", "A"});
+    fixture.session.reload();
+    EXPECT_EQ(Shown(fixture.session.search("\x97\xa3\x97\xa4")),
+              (Lines{"takeoff,\x97\xa3\x97\xa4\x82\xb7\x82\xe9"}));
+    EXPECT_EQ(Shown(fixture.session.search("A")), (Lines{"A"}));
+}
+
+TEST(LookupSession, RowLimitKeepsTheFirstLinesInTableOrderAndCountsThemAll) {
+    SessionFixture fixture;
+    fixture.write({}, {"a5", "a4", "a3", "a2", "a1", "b"});
+    fixture.session.reload();
+    fixture.session.setRowLimit(3);
+    const SearchResult result = fixture.session.search("a");
+    EXPECT_EQ(Shown(result), (Lines{"a3", "a4", "a5"}));
+    EXPECT_EQ(result.totalMatches, 5u);
+    // A negative limit still lets one row in; 0 means no limit.
+    fixture.session.setRowLimit(-4);
+    EXPECT_EQ(Shown(fixture.session.search("a")), (Lines{"a5"}));
+    fixture.session.setRowLimit(0);
+    EXPECT_EQ(fixture.session.search("a").size(), 5u);
+}
+
+TEST(LookupSession, OnlyTheFirst999BytesOfTheKeywordCount) {
+    SessionFixture fixture;
+    fixture.write({}, {"take"});
+    fixture.session.reload();
+    // "ta" and 997 spaces fill 999 bytes; what follows is not read.
+    EXPECT_EQ(Shown(fixture.session.search("ta" + std::string(997, ' ') + "zzz")), (Lines{"take"}));
+    EXPECT_EQ(fixture.session.search("ta" + std::string(996, ' ') + "zzz").size(), 0u);
+}
+
+TEST(LookupSession, AResultKeepsTheLinesItListedAcrossAReload) {
+    SessionFixture fixture;
+    fixture.write({}, {"one", "two", "three"});
+    fixture.session.reload();
+    const SearchResult before = fixture.session.search("t");
+    EXPECT_EQ(Shown(before), (Lines{"three", "two"}));
+    // Shorter files: a new search sees the new table, the old result its own.
+    fixture.write({}, {"two"});
+    fixture.session.reload();
+    EXPECT_EQ(Shown(fixture.session.search("t")), (Lines{"two"}));
+    EXPECT_EQ(Shown(before), (Lines{"three", "two"}));
+    EXPECT_NE(before.dictionary, fixture.session.dictionary());
+}
+
+TEST(LookupSession, SettingsRoundTripThroughTheFile) {
+    SessionFixture fixture;
+    fixture.session.readSettings();
+    EXPECT_EQ(fixture.session.rowLimit(), 0);
+    fixture.session.setRowLimit(300);
+    EXPECT_EQ(fixture.session.writeSettings().status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(fixture.folder / "pelmio.inf"), std::string("\x2c\x01\0\0\0\0\0\0", 8));
+    LookupSession next(fixture.folder.path());
+    next.readSettings();
+    EXPECT_EQ(next.rowLimit(), 300);
+}
+
+TEST(LookupSession, KeywordsGoInFrontOfTheHistory) {
+    SessionFixture fixture;
+    // An empty keyword only makes sure the file exists.
+    EXPECT_EQ(fixture.session.saveKeyword("").status, HistoryStatus::Ok);
+    EXPECT_EQ(ReadBytes(fixture.folder / "strlist.txt"), "");
+    fixture.session.saveKeyword("take");
+    const HistoryResult saved = fixture.session.saveKeyword("\x97\xa3\x97\xa4");
+    EXPECT_EQ(saved.list, (Lines{"\x97\xa3\x97\xa4", "take"}));
+    EXPECT_EQ(ReadBytes(fixture.folder / "strlist.txt"), "\x97\xa3\x97\xa4\r\ntake\r\n");
+    // Written by another program: the list is read afresh.
+    WriteBytes(fixture.folder / "strlist.txt", "9\r\n9\r\n8\r\n");
+    EXPECT_EQ(fixture.session.historyList().list, (Lines{"9", "8"}));
+}
+
+}  // namespace
+}  // namespace pelmio

@@ -50,13 +50,17 @@ bool AllWhite(const QImage& image, QRect area) {
     return true;
 }
 
+std::string Code(CDetailDlg& detail) {
+    return Control<PronunciationField>(detail, 1005)->code();
+}
+
 QListView* List(CLookupDlg& dialog) {
     return Control<QListView>(dialog, 1001);
 }
 
 void DoubleClickRow(CLookupDlg& dialog, int row) {
     QListView* list = List(dialog);
-    const QRect rect = list->visualRect(dialog.resultModel().index(row));
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
@@ -93,9 +97,22 @@ private slots:
 
     void longCodesAreClippedAtTheEdge() {
         const QImage strip = Strip();
-        const QImage canvas = Drawn(std::string(999, 'm'), 50);
-        // Seven glyphs fit from x = 1; the eighth starts at 50 and is cut.
-        QVERIFY(SameBlock(canvas, 43, strip, 14));
+        // A clip that ends inside the seventh glyph (x = 43 to 49).
+        QImage canvas(60, 19, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        {
+            QPainter painter(&canvas);
+            painter.setClipRect(QRect(0, 0, 46, 19));
+            DrawPronunciation(painter, 1, 2, strip, std::string(999, 'm'));
+        }
+        QVERIFY(SameBlock(canvas, 36, strip, 14));
+        // Its first three columns are drawn, the rest is cut off.
+        for (int dy = 0; dy < kGlyphHeight; ++dy) {
+            for (int dx = 0; dx < 3; ++dx) {
+                QCOMPARE(canvas.pixel(43 + dx, 2 + dy), strip.pixel(14 * kGlyphWidth + dx, dy));
+            }
+        }
+        QVERIFY(AllWhite(canvas, QRect(46, 0, 14, 19)));
     }
 
     void redOnlyWhereTheStripHasIt() {
@@ -125,27 +142,28 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr);
         // Nothing listed: a double-click does nothing.
         QTest::mouseDClick(List(dialog)->viewport(), Qt::LeftButton);
-        QVERIFY(!dialog.detailWindow().isVisible());
+        QVERIFY(!detail->isVisible());
 
         TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("a"));
         QCOMPARE(Rows(dialog).size(), 4);
         QCOMPARE(Rows(dialog)[2], QStringLiteral("taken,取られた,take,tEik1n"));
         DoubleClickRow(dialog, 2);
-        CDetailDlg& detail = dialog.detailWindow();
-        QVERIFY(detail.isVisible());
-        QCOMPARE(detail.windowTitle(), QStringLiteral("詳細情報"));
-        QCOMPARE(Control<QLineEdit>(detail, 1000)->text(), QStringLiteral("taken"));
-        QCOMPARE(Control<QPlainTextEdit>(detail, 1004)->toPlainText(), QStringLiteral("取られた"));
-        QCOMPARE(Control<QLineEdit>(detail, 1002)->text(), QStringLiteral("take"));
-        QCOMPARE(dialog.pronunciation(), std::string_view("tEik1n"));
+        QVERIFY(detail->isVisible());
+        QCOMPARE(detail->windowTitle(), QStringLiteral("詳細情報"));
+        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("taken"));
+        QCOMPARE(Control<QPlainTextEdit>(*detail, 1004)->toPlainText(), QStringLiteral("取られた"));
+        QCOMPARE(Control<QLineEdit>(*detail, 1002)->text(), QStringLiteral("take"));
+        QCOMPARE(Code(*detail), std::string("tEik1n"));
 
         // Another row replaces all four fields.
         DoubleClickRow(dialog, 0);
-        QCOMPARE(Control<QLineEdit>(detail, 1000)->text(), QStringLiteral("apple"));
-        QCOMPARE(Control<QLineEdit>(detail, 1002)->text(), QString());
-        QCOMPARE(dialog.pronunciation(), std::string_view("2pl"));
+        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("apple"));
+        QCOMPARE(Control<QLineEdit>(*detail, 1002)->text(), QString());
+        QCOMPARE(Code(*detail), std::string("2pl"));
     }
 
     void anEmptyLineChangesNothing() {
@@ -156,12 +174,14 @@ private slots:
         TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral(" "));
         QCOMPARE(Rows(dialog), (QStringList{"", "go,行く,,g`u"}));
         DoubleClickRow(dialog, 1);
-        QCOMPARE(Control<QLineEdit>(dialog.detailWindow(), 1000)->text(), QStringLiteral("go"));
-        dialog.detailWindow().hide();
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr);
+        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("go"));
+        detail->hide();
         DoubleClickRow(dialog, 0);
-        QVERIFY(!dialog.detailWindow().isVisible());
-        QCOMPARE(Control<QLineEdit>(dialog.detailWindow(), 1000)->text(), QStringLiteral("go"));
-        QCOMPARE(dialog.pronunciation(), std::string_view("g`u"));
+        QVERIFY(!detail->isVisible());
+        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("go"));
+        QCOMPARE(Code(*detail), std::string("g`u"));
     }
 
     void closingOnlyHidesAndTheWindowKeepsItsPlace() {
@@ -171,7 +191,7 @@ private slots:
         dialog.show();
         TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("go"));
         DoubleClickRow(dialog, 0);
-        CDetailDlg& detail = dialog.detailWindow();
+        CDetailDlg& detail = *DetailWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&detail));
         detail.move(123, 77);
         const QPoint place = detail.pos();
@@ -185,28 +205,43 @@ private slots:
         QVERIFY(!detail.isVisible());
     }
 
-    void fieldRepaintsItsGlyphsWhenUncovered() {
+    void fieldPaintsItsOwnCodeOnEveryRepaint() {
         WindowFixture fixture;
-        fixture.writeDictionaries({}, {"go,行く,,g`u"});
+        fixture.writeDictionaries({}, {"go,行く,,g`u", "be,ある,,bi"});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
         TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("go"));
         DoubleClickRow(dialog, 0);
-        // Timer 1 fires once and the field draws; a later repaint on its own
-        // (as when uncovered) draws the same glyphs again.
-        QTest::qWait(50);
-        PronunciationField* field = dialog.detailWindow().pronunciationField();
-        const QImage first = field->grab().toImage();
-        field->repaint();
-        QCOMPARE(field->grab().toImage(), first);
+        auto* field = Control<PronunciationField>(*DetailWindow(), 1005);
+        QVERIFY(field != nullptr);
+        // No event is processed between showing the entry and painting the
+        // field on its own, as when it is uncovered: the glyphs are there.
+        QImage painted(field->size(), QImage::Format_RGB32);
+        painted.fill(Qt::black);
+        field->render(&painted);
         const QImage strip = Strip();
         const QPoint origin = field->contentsRect().topLeft() + QPoint(1, 2);
-        for (int dx = 0; dx < 7; ++dx) {
-            for (int dy = 0; dy < 15; ++dy) {
-                QCOMPARE(first.pixel(origin.x() + dx, origin.y() + dy),
-                         strip.pixel(13 * 7 + dx, dy));
+        for (int dx = 0; dx < kGlyphWidth; ++dx) {
+            for (int dy = 0; dy < kGlyphHeight; ++dy) {
+                QCOMPARE(painted.pixel(origin.x() + dx, origin.y() + dy),
+                         strip.pixel(13 * kGlyphWidth + dx, dy));  // g
             }
         }
+        // Searching again changes the list, not the field.
+        Control<QComboBox>(dialog, 1007)->lineEdit()->clear();
+        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("be"));
+        QCOMPARE(field->code(), std::string("g`u"));
+    }
+
+    void fieldKeepsAtMost999BytesCutBetweenCharacters() {
+        PronunciationField field;
+        field.setCode(std::string(1500, 'a'));
+        QCOMPARE(field.code().size(), std::size_t{999});
+        // A double-byte character across the 999th byte is left out whole.
+        field.setCode(std::string(998, 'a') + "\x83\x41");
+        QCOMPARE(field.code(), std::string(998, 'a'));
+        field.setCode("");
+        QCOMPARE(field.code(), std::string());
     }
 };
 

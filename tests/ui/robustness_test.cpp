@@ -13,6 +13,7 @@
 #include "settings/settings_file.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/pronunciation_field.h"
+#include "ui/settings_dlg.h"
 
 namespace pelmio {
 
@@ -23,8 +24,17 @@ namespace {
 
 void OpenRow(CLookupDlg& dialog, int row) {
     auto* list = Control<QListView>(dialog, 1001);
-    list->setCurrentIndex(dialog.resultModel().index(row));
+    list->setCurrentIndex(list->model()->index(row, 0));
     dialog.ShowEntryDetails();
+}
+
+// Sets the row limit as the user does, through the settings dialog.
+void SetRowLimit(CLookupDlg& dialog, const QString& text) {
+    WhenOpen<CSettingsDlg>([text](CSettingsDlg& settings) {
+        Control<QComboBox>(settings, 1007)->setEditText(text);
+        QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+    });
+    Control<QPushButton>(dialog, 1006)->click();
 }
 
 }  // namespace
@@ -52,7 +62,7 @@ private slots:
             box->setFocus();
             TypeText(box, QStringLiteral(" "));
             QCOMPARE(Rows(dialog), QStringList{"take"});
-            dialog.SetRowLimit(7);
+            SetRowLimit(dialog, QStringLiteral("7"));
         }
         // The settings write at the end failed too: the old file is whole.
         QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 50);
@@ -100,9 +110,9 @@ private slots:
         {
             CLookupDlg dialog(fixture.environment());
             QCOMPARE(fixture.messages.size(), std::size_t{2});
-            QCOMPARE(dialog.entries().count(), 0);
-            QCOMPARE(dialog.RowLimit(), 0);
-            dialog.SetRowLimit(9);
+            QTest::keyClicks(Control<QComboBox>(dialog, 1007), " ");
+            QCOMPARE(Rows(dialog), QStringList());
+            SetRowLimit(dialog, QStringLiteral("9"));
         }
         QVERIFY(fs::is_symlink(fixture.folder / "pelmio.inf"));
         QVERIFY(fs::is_symlink(fixture.folder / "strlist.txt"));
@@ -147,15 +157,15 @@ private slots:
         // A lead byte with nothing after it shows as a replacement character.
         QCOMPARE(Rows(dialog).first(), QStringLiteral("A\uFFFD"));
         OpenRow(dialog, 0);
-        QVERIFY(dialog.detailWindow().isVisible());
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr && detail->isVisible());
+        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("A\uFFFD"));
 
+        // The detail view reads 999 bytes of the line: 992 of the code.
         box->lineEdit()->clear();
         TypeText(box, QStringLiteral("code"));
         OpenRow(dialog, 0);
-        QCOMPARE(dialog.pronunciation().size(), std::size_t{999 - 7});
-        // The field draws what fits and stops at its edge.
-        const QImage field = dialog.detailWindow().pronunciationField()->grab().toImage();
-        QVERIFY(!field.isNull());
+        QCOMPARE(Control<PronunciationField>(*detail, 1005)->code().size(), std::size_t{999 - 7});
     }
 };
 

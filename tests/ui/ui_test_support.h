@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QApplication>
 #include <QComboBox>
+#include <QListView>
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
 #include <vector>
 
+#include "res/dialog_templates.h"
 #include "tests/support/test_support.h"
+#include "ui/detail_dlg.h"
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
 
@@ -65,13 +70,47 @@ inline bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window);
 }
 
-inline QStringList Rows(const CLookupDlg& dialog) {
+// The rows the main window's result list shows, in order.
+inline QStringList Rows(CLookupDlg& dialog) {
     QStringList rows;
-    const ResultListModel& model = dialog.resultModel();
-    for (int row = 0; row < model.rowCount(); ++row) {
-        rows << model.data(model.index(row)).toString();
+    const QAbstractItemModel* model = Control<QListView>(dialog, res::kIdResultList)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        rows << model->data(model->index(row, 0)).toString();
     }
     return rows;
+}
+
+// The detail window of the one main window a test has open, or nullptr.
+inline CDetailDlg* DetailWindow() {
+    CDetailDlg* found = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* detail = qobject_cast<CDetailDlg*>(widget)) {
+            if (found != nullptr) {
+                return nullptr;
+            }
+            found = detail;
+        }
+    }
+    return found;
+}
+
+// Runs action on the modal dialog of type Dialog as soon as it opens. If
+// the dialog is not there, or a check in action fails, the dialog that is
+// open is closed, so a failure never leaves the test waiting on it.
+template <class Dialog, class Action>
+void WhenOpen(Action action) {
+    QTimer::singleShot(0, [action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        if (dialog != nullptr) {
+            action(*dialog);
+        } else {
+            QTest::qFail("the expected dialog is not open", __FILE__, __LINE__);
+        }
+        if (auto* open = qobject_cast<QDialog*>(modal); open != nullptr && open->isVisible()) {
+            open->reject();
+        }
+    });
 }
 
 inline QStringList Items(const QComboBox& box) {

@@ -46,9 +46,33 @@ pelmio_ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null
 }
 
-# Configures and builds one preset from CMakePresets.json.
+# Configures and builds one preset from CMakePresets.json; further
+# arguments go to the configure step.
 pelmio_build() {
     local preset=$1
-    cmake --preset "$preset" >/dev/null
+    shift
+    cmake --preset "$preset" "$@" >/dev/null
     cmake --build --preset "$preset"
+}
+
+# Fails, naming the files, when a C++ file differs from .clang-format.
+pelmio_check_format() {
+    local files unformatted=()
+    mapfile -t files < <(git ls-files '*.cpp' '*.h' 2>/dev/null || true)
+    if [ "${#files[@]}" -eq 0 ]; then
+        mapfile -t files < <(find . -path ./build -prune -o -path './build-*' -prune -o \
+                                  \( -name '*.cpp' -o -name '*.h' \) -print)
+    fi
+    local file
+    for file in "${files[@]}"; do
+        if ! clang-format --dry-run --Werror "$file" >/dev/null 2>&1; then
+            unformatted+=("$file")
+        fi
+    done
+    if [ "${#unformatted[@]}" -ne 0 ]; then
+        echo "pelmio: these files differ from .clang-format (fix with clang-format -i):" >&2
+        printf '  %s\n' "${unformatted[@]}" >&2
+        return 1
+    fi
+    echo "pelmio: ${#files[@]} C++ files follow .clang-format"
 }
