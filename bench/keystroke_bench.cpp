@@ -16,7 +16,11 @@ namespace pelmio::bench {
 namespace {
 
 void Keystroke(benchmark::State& state, const char* text, bool layOut) {
-    CLookupDlg dialog({Data().folder.path(), [](QWidget*, const QString&) {}});
+    LookupEnvironment environment;
+    environment.folder = Data().folder.path();
+    environment.showMessage = [](QWidget*, const QString&) {};
+    environment.speechEngine = QStringLiteral("none");
+    CLookupDlg dialog(environment);
     dialog.show();
     QLineEdit* edit = nullptr;
     for (QComboBox* combo : dialog.findChildren<QComboBox*>()) {

@@ -1,7 +1,9 @@
 #include "lookup/lookup_session.h"
 
+#include "base/cp932.h"
 #include "dict/dictionary_loader.h"
 #include "search/keyword_search.h"
+#include "search/matcher.h"
 #include "settings/settings_file.h"
 
 namespace pelmio {
@@ -31,17 +33,24 @@ std::vector<DictionaryProblem> LookupSession::reload() {
 }
 
 SearchResult LookupSession::search(std::string_view keywordBytes) const {
-    Matches matches =
-        SearchEntries(m_dictionary->table(), m_dictionary->order(), keywordBytes, m_rowLimit);
-    return {m_dictionary, std::move(matches.rows), matches.total};
+    Matches matches = SearchEntries(m_dictionary->table(), m_dictionary->order(), keywordBytes,
+                                    m_rowLimit, {m_options.headwordFirst, m_options.ignoreCase});
+    return {m_dictionary, std::move(matches.rows), matches.total,
+            KeywordTokens(cp932::CutAtCharBoundary(keywordBytes, kMaxKeywordBytes)),
+            m_options.ignoreCase};
 }
 
 void LookupSession::readSettings() {
     m_rowLimit = ReadRowLimit(m_folder / kSettingsFileName);
+    m_options = ReadLookupOptions(m_folder / kOptionsFileName);
 }
 
 WriteResult LookupSession::writeSettings() const {
     return WriteRowLimit(m_folder / kSettingsFileName, m_rowLimit, *m_writer);
+}
+
+WriteResult LookupSession::writeOptions() const {
+    return WriteLookupOptions(m_folder / kOptionsFileName, m_options, *m_writer);
 }
 
 HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes) const {

@@ -12,6 +12,8 @@
 #include "dict/entry_fields.h"
 #include "history/keyword_history.h"
 #include "lookup/dictionary.h"
+#include "search/match_spans.h"
+#include "settings/options_file.h"
 
 namespace pelmio {
 
@@ -32,12 +34,20 @@ struct SearchResult {
     std::shared_ptr<const Dictionary> dictionary;
     std::vector<std::uint32_t> rows;  // table indices in display order
     std::size_t totalMatches = 0;     // every matching line, also past the row limit
+    std::vector<std::string> tokens;  // the keywords searched for
+    bool ignoreCase = false;
 
+    // Whether the row limit left matching lines out.
+    bool cut() const { return totalMatches > rows.size(); }
     std::size_t size() const { return rows.size(); }
     // The dictionary line of a row.
     std::string_view line(std::size_t row) const { return dictionary->table().lineView(rows[row]); }
     // The fields of a row's line, as the detail window shows them.
     EntryFields fields(std::size_t row) const { return SplitEntryFields(line(row)); }
+    // Where in a row's line the keywords matched, as the search matched them.
+    std::vector<ByteSpan> spans(std::size_t row) const {
+        return MatchSpans(line(row), tokens, ignoreCase);
+    }
 };
 
 // A lookup session in one folder: the dictionary, the row limit, the
@@ -59,10 +69,15 @@ public:
 
     std::int32_t rowLimit() const { return m_rowLimit; }
     void setRowLimit(std::int32_t rowLimit) { m_rowLimit = rowLimit; }
-    // Reads the row limit from the settings file (0 when there is none).
+    const LookupOptions& options() const { return m_options; }
+    void setOptions(const LookupOptions& options) { m_options = options; }
+    // Reads the row limit from the settings file (0 when there is none) and
+    // the options from the options file (off when there is none).
     void readSettings();
     // Writes the row limit to the settings file.
     WriteResult writeSettings() const;
+    // Writes the options to the options file.
+    WriteResult writeOptions() const;
 
     // Puts a keyword in front of the history; an empty one only makes sure
     // the file exists. Returns the drop-down list.
@@ -75,6 +90,7 @@ private:
     FileWriter* m_writer;
     std::shared_ptr<const Dictionary> m_dictionary;
     std::int32_t m_rowLimit = 0;
+    LookupOptions m_options;
     HistoryFile m_history;
 };
 

@@ -15,6 +15,7 @@ constexpr ControlTemplate kMainControls[] = {
     {kNoId, Label, "候補（ダブルクリックで詳細表示）", 7, 41, 96, 8, kNone},
     {kIdResultList, ListBox, "", 7, 52, 173, 153, kVScroll | kTabStop},
     {kIdReload, PushButton, "Button1", 107, 35, 50, 14, kHidden | kTabStop},
+    {kIdResultCount, Label, "", 104, 41, 76, 8, kAlignRight},
 };
 
 constexpr ControlTemplate kDetailControls[] = {
@@ -24,6 +25,7 @@ constexpr ControlTemplate kDetailControls[] = {
     {kNoId, Label, "原形", 62, 25, 15, 8, kNone},
     {kNoId, Label, "発音", 62, 41, 15, 8, kNone},
     {kIdPronunciation, WhiteRect, "", 84, 39, 96, 14, kSunken},
+    {kIdSpeak, PushButton, kSpeak, 7, 31, 50, 14, kTabStop},
 };
 
 constexpr const char* kRowLimitItems[] = {"10",  "50",  "100",  "300",
@@ -34,6 +36,8 @@ constexpr ControlTemplate kSettingsControls[] = {
     {kIdCancel, PushButton, "ｷｬﾝｾﾙ", 130, 66, 50, 14, kTabStop},
     {kNoId, Label, "リストボックス最大表示行数", 7, 7, 82, 8, kNone},
     {kIdKeywordBox, ComboBox, "", 104, 7, 76, 51, kVScroll | kTabStop, kRowLimitItems},
+    {kIdHeadwordFirst, CheckBox, "見出し語の一致を先頭に", 7, 27, 173, 10, kTabStop},
+    {kIdIgnoreCase, CheckBox, "大文字と小文字を区別しない", 7, 41, 173, 10, kTabStop},
 };
 
 constexpr ControlTemplate kAboutControls[] = {

@@ -19,6 +19,10 @@ inline constexpr int kIdSettings = 1006;
 inline constexpr int kIdKeywordBox = 1007;  // also the settings dialog's row-limit box
 inline constexpr int kIdReload = 1009;
 inline constexpr int kIdHomePage = 1010;
+inline constexpr int kIdResultCount = 1011;
+inline constexpr int kIdSpeak = 1012;
+inline constexpr int kIdHeadwordFirst = 1013;
+inline constexpr int kIdIgnoreCase = 1014;
 
 // Dialog template ids.
 inline constexpr int kAboutDialog = 100;
@@ -35,6 +39,7 @@ enum class ControlKind {
     MultiEdit,  // multi-line, words wrap at the box's width
     Icon,       // the program's icon
     WhiteRect,  // white rectangle, drawn on by its owner
+    CheckBox,
 };
 
 // Style bits beyond what the kind implies.
@@ -46,6 +51,7 @@ enum Style : unsigned {
     kVScroll = 1u << 3,      // a list box's scroll bar shows even when not needed
     kAutoHScroll = 1u << 4,  // the text field scrolls horizontally (Qt's always do)
     kTabStop = 1u << 5,
+    kAlignRight = 1u << 6,  // a label's text stands at its right edge
 };
 
 struct ControlTemplate {
@@ -78,6 +84,11 @@ inline constexpr const char* kDictionaryTooLarge =
     "辞書ファイルの行数が上限の100,000行を超えています。超えた分は読み込んでいません";
 inline constexpr const char* kAboutMenuItem = "ﾊﾞｰｼﾞｮﾝ情報(Pelmio) (&A)...";  // string 101
 inline constexpr const char* kUnlimited = "無制限";
+inline constexpr const char* kNoMatch = "該当なし";
+inline constexpr const char* kCountSuffix = "件";
+inline constexpr const char* kSpeak = "読み上げ";
+inline constexpr const char* kNoSpeechEngine =
+    "音声エンジンがありません。qt6-speech-flite-plugin パッケージを入れると使えます";
 inline constexpr const char* kHomePage = "https://pelmio.example.org/";
 inline constexpr const char* kCopyright = "Copyright (C) 2026 The Pelmio developers";
 

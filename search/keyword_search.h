@@ -21,9 +21,26 @@ struct Matches {
     std::size_t total = 0;
 };
 
+// Ways to match and order that the user may ask for; by default neither.
+struct SearchOptions {
+    // Rows whose headword (the text before the first comma) equals the
+    // keyword text, spaces at both ends ignored, come first, then rows
+    // whose headword begins with it, then the rest; each group in display
+    // order. The row limit keeps the first rows of that ranking.
+    bool headwordFirst = false;
+    // ASCII letters that begin a character match regardless of case.
+    bool ignoreCase = false;
+};
+
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
 // character boundary here.
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
-                      std::string_view keywordBytes, std::int32_t rowLimit);
+                      std::string_view keywordBytes, std::int32_t rowLimit,
+                      const SearchOptions& options = {});
+
+// How a line's headword stands to the keyword text: 0 equal, 1 begins with
+// it, 2 neither. Spaces at both ends of the keyword are ignored; an empty
+// keyword ranks every line 2.
+int HeadwordRank(std::string_view line, std::string_view keywordBytes, bool ignoreCase);
 
 }  // namespace pelmio

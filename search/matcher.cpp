@@ -6,6 +6,7 @@
 #include "base/bytes.h"
 #include "base/cp932.h"
 #include "search/find_bytes.h"
+#include "search/match_spans.h"
 
 namespace pelmio {
 namespace {
@@ -67,7 +68,8 @@ std::size_t RowCap(std::int32_t rowLimit) {
     return rowLimit < 0 ? 1 : static_cast<std::size_t>(rowLimit);
 }
 
-KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens) : m_tokens(std::move(tokens)) {
+KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens, bool ignoreCase)
+    : m_tokens(std::move(tokens)), m_ignoreCase(ignoreCase) {
     for (const std::string& token : m_tokens) {
         m_impossible = m_impossible || token.find('\0') != std::string::npos;
     }
@@ -97,6 +99,9 @@ bool KeywordMatcher::matchesLine(std::string_view line) const {
     if (m_tokens.empty()) {
         return true;
     }
+    if (m_ignoreCase) {
+        return !MatchSpans(line, m_tokens, true).empty();
+    }
     CharStarts starts(line, 0);
     const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), starts);
     return pos != std::string_view::npos &&
@@ -110,9 +115,11 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     if (m_impossible || out.size() >= cap || lineCount == 0) {
         return;
     }
-    if (m_tokens.empty()) {
+    if (m_tokens.empty() || m_ignoreCase) {
         for (std::size_t i = 0; i < lineCount && out.size() < cap; ++i) {
-            out.push_back(static_cast<std::uint32_t>(i));
+            if (m_tokens.empty() || matchesLine(table.lineView(i))) {
+                out.push_back(static_cast<std::uint32_t>(i));
+            }
         }
         return;
     }

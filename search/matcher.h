@@ -22,7 +22,9 @@ std::size_t RowCap(std::int32_t rowLimit);
 // Matches the tokens against a whole table at once.
 class KeywordMatcher {
 public:
-    explicit KeywordMatcher(std::vector<std::string> tokens);
+    // With ignoreCase, ASCII letters that begin a character match either
+    // case.
+    explicit KeywordMatcher(std::vector<std::string> tokens, bool ignoreCase = false);
 
     bool matchesLine(std::string_view line) const;
 
@@ -38,6 +40,7 @@ private:
     std::vector<std::string> m_tokens;
     std::size_t m_minLength = 0;  // tokens never overlap: a shorter line cannot match
     bool m_impossible = false;    // a token with a NUL can match no line
+    bool m_ignoreCase = false;
 };
 
 }  // namespace pelmio

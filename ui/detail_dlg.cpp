@@ -3,15 +3,17 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "dict/entry_fields.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
+#include "ui/headword_speaker.h"
 #include "ui/pronunciation_field.h"
 
 namespace pelmio {
 
-CDetailDlg::CDetailDlg() {
+CDetailDlg::CDetailDlg(const QString& speechEngine) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(false);
@@ -27,8 +29,11 @@ CDetailDlg::CDetailDlg() {
     m_meaning = qobject_cast<QPlainTextEdit*>(controls.at(res::kIdMeaning));
     m_baseForm = qobject_cast<QLineEdit*>(controls.at(res::kIdBaseForm));
     m_headword = qobject_cast<QLineEdit*>(controls.at(res::kIdHeadword));
+    m_speaker = new HeadwordSpeaker(qobject_cast<QPushButton*>(controls.at(res::kIdSpeak)),
+                                    speechEngine, this);
     // Enter closes the window from every box, the meaning box too.
     m_meaning->installEventFilter(this);
+    m_baseForm->installEventFilter(this);
 }
 
 namespace {
@@ -54,11 +59,17 @@ bool CDetailDlg::eventFilter(QObject* watched, QEvent* event) {
         accept();
         return true;
     }
+    if (watched == m_baseForm && event->type() == QEvent::MouseButtonDblClick &&
+        !m_baseForm->text().isEmpty()) {
+        emit baseFormActivated(m_baseForm->text());
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 
 void CDetailDlg::showFields(const EntryFields& fields) {
     m_headword->setText(FromCp932(fields.headword));
+    m_speaker->setHeadword(m_headword->text());
     m_headword->setCursorPosition(0);
     m_baseForm->setText(FromCp932(fields.baseForm));
     m_baseForm->setCursorPosition(0);

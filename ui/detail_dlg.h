@@ -7,6 +7,7 @@ class QPlainTextEdit;
 
 namespace pelmio {
 
+class HeadwordSpeaker;
 class PronunciationField;
 struct EntryFields;
 
@@ -16,11 +17,17 @@ class CDetailDlg : public QDialog {
     Q_OBJECT
 
 public:
-    CDetailDlg();
+    // speechEngine: the engine that speaks the headword; empty for the
+    // system's default.
+    explicit CDetailDlg(const QString& speechEngine = {});
 
     // Fills the headword, meaning and base-form boxes and the pronunciation
     // field with an entry's fields.
     void showFields(const EntryFields& fields);
+
+signals:
+    // The user double-clicked the base form to look it up.
+    void baseFormActivated(const QString& baseForm);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -31,6 +38,7 @@ private:
     QPlainTextEdit* m_meaning = nullptr;
     QLineEdit* m_baseForm = nullptr;
     QLineEdit* m_headword = nullptr;
+    HeadwordSpeaker* m_speaker = nullptr;
 };
 
 }  // namespace pelmio

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetricsF>
@@ -26,6 +27,9 @@ QWidget* MakePushButton(const res::ControlTemplate& control, QWidget* parent) {
 QWidget* MakeLabel(const res::ControlTemplate& control, QWidget* parent) {
     auto* label = new QLabel(QString::fromUtf8(control.text), parent);
     label->setTextFormat(Qt::PlainText);
+    if ((control.style & res::kAlignRight) != 0) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
     return label;
 }
 
@@ -84,6 +88,10 @@ QWidget* MakeWhiteRect(const res::ControlTemplate& control, QWidget* parent) {
     return frame;
 }
 
+QWidget* MakeCheckBox(const res::ControlTemplate& control, QWidget* parent) {
+    return new QCheckBox(QString::fromUtf8(control.text), parent);
+}
+
 QWidget* MakeStandardControl(const res::ControlTemplate& control, QWidget* parent) {
     switch (control.kind) {
         case res::ControlKind::PushButton:
@@ -100,6 +108,8 @@ QWidget* MakeStandardControl(const res::ControlTemplate& control, QWidget* paren
             return MakeMultiEdit(control, parent);
         case res::ControlKind::Icon:
             return MakeIcon(control, parent);
+        case res::ControlKind::CheckBox:
+            return MakeCheckBox(control, parent);
         case res::ControlKind::WhiteRect:
             return MakeWhiteRect(control, parent);
     }

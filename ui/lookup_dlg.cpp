@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "ui/about_dlg.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
+#include "ui/highlight_delegate.h"
 #include "ui/keyword_combo_box.h"
 #include "ui/program_icon.h"
 #include "ui/settings_dlg.h"
@@ -33,7 +35,8 @@ void ShowMessageBox(QWidget* owner, const QString& text) {
 
 CLookupDlg::CLookupDlg(LookupEnvironment environment)
     : m_environment(std::move(environment)),
-      m_session(m_environment.folder, *m_environment.writer) {
+      m_session(m_environment.folder, *m_environment.writer),
+      m_detail(m_environment.speechEngine) {
     // Before the window exists, so a message box about a missing file has
     // no owner.
     reportLoadProblems(m_session.reload(), nullptr);
@@ -74,6 +77,9 @@ void CLookupDlg::buildWindow() {
     m_resultList = qobject_cast<QListView*>(controls.at(res::kIdResultList));
     m_reloadButton = qobject_cast<QPushButton*>(controls.at(res::kIdReload));
     m_resultList->setModel(&m_resultModel);
+    m_resultList->setItemDelegate(new HighlightDelegate(m_resultList));
+    m_resultCount = qobject_cast<QLabel*>(controls.at(res::kIdResultCount));
+    m_resultCount->setAccessibleName(QStringLiteral("件数"));
     m_keywordBox->setMaxVisibleItems(static_cast<int>(kHistoryListSize));
     // Screen readers name the two controls after their labels.
     m_keywordBox->setAccessibleName(QStringLiteral("キーワード"));
@@ -105,6 +111,9 @@ void CLookupDlg::connectEvents() {
     connect(m_keywordBox, &KeywordComboBox::popupAboutToShow, this,
             &CLookupDlg::LoadHistoryIntoCombo);
     connect(m_resultList, &QListView::doubleClicked, this, &CLookupDlg::ShowEntryDetails);
+    // Space on a row opens it too; Enter and Escape still close the window.
+    m_resultList->installEventFilter(this);
+    connect(&m_detail, &CDetailDlg::baseFormActivated, this, &CLookupDlg::lookUp);
     // textEdited: the user's own edits only, never text the program sets.
     // An input method's composition is not an edit until it is committed.
     connect(m_keywordBox->lineEdit(), &QLineEdit::textEdited, this, &CLookupDlg::RunSearch);
@@ -129,8 +138,32 @@ void CLookupDlg::RunSearch() {
     const std::optional<std::string> keyword =
         ToCp932(m_keywordBox->currentText(), kMaxKeywordBytes);
     // Text that code page 932 cannot hold matches nothing in the files.
-    m_resultModel.setResult(keyword ? m_session.search(*keyword)
-                                    : SearchResult{m_session.dictionary(), {}, 0});
+    SearchResult result =
+        keyword ? m_session.search(*keyword) : SearchResult{m_session.dictionary(), {}, 0, {}};
+    showCount(result);
+    m_resultModel.setResult(std::move(result));
+}
+
+void CLookupDlg::showCount(const SearchResult& result) {
+    const QLocale english(QLocale::English);
+    QString text;
+    if (result.totalMatches == 0) {
+        text = QString::fromUtf8(res::kNoMatch);
+    } else if (result.cut()) {
+        text = english.toString(static_cast<qulonglong>(result.size())) + QStringLiteral(" / ") +
+               english.toString(static_cast<qulonglong>(result.totalMatches)) +
+               QString::fromUtf8(res::kCountSuffix);
+    } else {
+        text = english.toString(static_cast<qulonglong>(result.totalMatches)) +
+               QString::fromUtf8(res::kCountSuffix);
+    }
+    m_resultCount->setText(text);
+}
+
+void CLookupDlg::lookUp(const QString& keyword) {
+    // As if typed: the box shows it and the list follows.
+    m_keywordBox->setEditText(keyword);
+    RunSearch();
 }
 
 void CLookupDlg::ReloadDictionaries() {
@@ -203,8 +236,18 @@ void CLookupDlg::RunSettingsDialog() {
     const std::int32_t rowLimit = m_session.rowLimit();
     dialog.setRowLimitText(rowLimit == 0 ? QString::fromUtf8(res::kUnlimited)
                                          : QString::number(rowLimit));
+    dialog.setOptions(m_session.options());
     if (dialog.exec() == QDialog::Accepted) {
         m_session.setRowLimit(ParseRowLimit(dialog.rowLimitText().toStdString()));
+        if (dialog.options() != m_session.options()) {
+            m_session.setOptions(dialog.options());
+            // Nothing to report if it cannot be written: the options hold
+            // for this run.
+            m_session.writeOptions();
+            if (m_hasSearched) {
+                RunSearch();
+            }
+        }
     }
 }
 
@@ -236,6 +279,15 @@ void CLookupDlg::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CLookupDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_resultList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        ShowEntryDetails();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CLookupDlg::contextMenuEvent(QContextMenuEvent* event) {

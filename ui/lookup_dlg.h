@@ -11,6 +11,7 @@
 #include "ui/result_list_model.h"
 
 class QAction;
+class QLabel;
 class QListView;
 class QMenu;
 class QPushButton;
@@ -57,6 +58,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef Q_OS_WIN
     void showEvent(QShowEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -65,6 +67,8 @@ protected:
 private:
     void buildWindow();
     void connectEvents();
+    void showCount(const SearchResult& result);
+    void lookUp(const QString& keyword);
     void reportLoadProblems(const std::vector<DictionaryProblem>& problems, QWidget* owner);
     void fillHistoryList(const std::vector<std::string>& lines);
 
@@ -74,6 +78,7 @@ private:
     ResultListModel m_resultModel;
     KeywordComboBox* m_keywordBox = nullptr;
     QListView* m_resultList = nullptr;
+    QLabel* m_resultCount = nullptr;
     QPushButton* m_closeButton = nullptr;
     QPushButton* m_settingsButton = nullptr;
     QPushButton* m_reloadButton = nullptr;

@@ -16,12 +16,15 @@ void ShowMessageBox(QWidget* owner, const QString& text);
 // What the main window needs from outside: the folder its files live in
 // (the current folder in the program; a scratch folder in tests), how to
 // tell the user something (a message box in the program; a recorder in
-// tests, which must not block) and what writes its files (a writer that
-// fails on purpose in tests).
+// tests, which must not block), what writes its files (a writer that
+// fails on purpose in tests) and which speech engine to use.
 struct LookupEnvironment {
     std::filesystem::path folder = ".";
     std::function<void(QWidget* owner, const QString& text)> showMessage = ShowMessageBox;
     FileWriter* writer = &DefaultFileWriter();
+    // The speech engine that speaks headwords; empty for the system's
+    // default, and a name no engine has for none.
+    QString speechEngine;
 };
 
 }  // namespace pelmio

@@ -14,6 +14,22 @@ int ResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_result.size());
 }
 
+QList<TextRange> ResultListModel::highlights(int row) const {
+    QList<TextRange> ranges;
+    if (row < 0 || row >= rowCount()) {
+        return ranges;
+    }
+    const std::string_view line = m_result.line(static_cast<std::size_t>(row));
+    for (const ByteSpan& span : m_result.spans(static_cast<std::size_t>(row))) {
+        // Byte offsets to text offsets: decode what comes before.
+        const auto start = static_cast<int>(FromCp932(line.substr(0, span.begin)).size());
+        const auto length =
+            static_cast<int>(FromCp932(line.substr(span.begin, span.length)).size());
+        ranges.push_back({start, length});
+    }
+    return ranges;
+}
+
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};

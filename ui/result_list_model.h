@@ -6,6 +6,14 @@
 
 namespace pelmio {
 
+// A stretch of a row's text, in UTF-16 code units.
+struct TextRange {
+    int start;
+    int length;
+
+    bool operator==(const TextRange&) const = default;
+};
+
 // The rows of the result list in display order. The text of a row is
 // decoded only when the row is drawn, so listing 100,000 rows costs no more
 // than moving their indices. The result keeps its dictionary, so a row
@@ -21,6 +29,8 @@ public:
 
     void setResult(SearchResult result);
     const SearchResult& result() const { return m_result; }
+    // Where the keywords matched in a row's text, as the search matched them.
+    QList<TextRange> highlights(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

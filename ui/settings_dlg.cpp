@@ -1,5 +1,6 @@
 #include "ui/settings_dlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -10,6 +11,8 @@ namespace pelmio {
 CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
     const ControlMap controls = BuildDialog(*this, res::SettingsDialogTemplate());
     m_rowLimitBox = qobject_cast<QComboBox*>(controls.at(res::kIdKeywordBox));
+    m_headwordFirstBox = qobject_cast<QCheckBox*>(controls.at(res::kIdHeadwordFirst));
+    m_ignoreCaseBox = qobject_cast<QCheckBox*>(controls.at(res::kIdIgnoreCase));
     connect(qobject_cast<QPushButton*>(controls.at(res::kIdOk)), &QPushButton::clicked, this,
             &CSettingsDlg::accept);
     connect(qobject_cast<QPushButton*>(controls.at(res::kIdCancel)), &QPushButton::clicked, this,
@@ -26,8 +29,15 @@ void CSettingsDlg::setRowLimitText(const QString& text) {
     m_rowLimitBox->setEditText(text);
 }
 
+void CSettingsDlg::setOptions(const LookupOptions& options) {
+    m_options = options;
+    m_headwordFirstBox->setChecked(options.headwordFirst);
+    m_ignoreCaseBox->setChecked(options.ignoreCase);
+}
+
 void CSettingsDlg::accept() {
     m_rowLimitText = m_rowLimitBox->currentText();
+    m_options = {m_headwordFirstBox->isChecked(), m_ignoreCaseBox->isChecked()};
     QDialog::accept();
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/bytes.h"
 #include "search/keyword_search.h"
+#include "search/match_spans.h"
 #include "search/matcher.h"
 #include "search/result_order.h"
 #include "tests/support/reference_matcher.h"
@@ -284,6 +285,76 @@ TEST(KeywordMatcher, LongAndRepetitiveInputStaysCorrect) {
     }
     EXPECT_FALSE(KeywordMatcher({"A"}).matchesLine(katakanaRun));
     EXPECT_TRUE(KeywordMatcher({"A"}).matchesLine(katakanaRun + "A"));
+}
+
+// The lines listed with options, in the order shown.
+std::vector<std::string> SearchWith(const std::vector<std::string>& lines, std::string_view keyword,
+                                    SearchOptions options, std::int32_t rowLimit = 0) {
+    const EntryTable table = TableOf(lines);
+    const ResultOrder order(table);
+    std::vector<std::string> shown;
+    for (const std::uint32_t index : SearchEntries(table, order, keyword, rowLimit, options).rows) {
+        shown.emplace_back(table.lineView(index));
+    }
+    return shown;
+}
+
+TEST(HeadwordFirst, EqualThenPrefixThenTheRestEachInDisplayOrder) {
+    const Lines lines{"take a break,休む", "take,取る",         "mistake,誤り",
+                      "taken,取られた",    "take off,離陸する", "Take,取る（大文字）"};
+    const SearchOptions first{true, false};
+    EXPECT_EQ(SearchWith(lines, "take", first),
+              (Lines{"take,取る", "take a break,休む", "take off,離陸する", "taken,取られた",
+                     "mistake,誤り"}));
+    // Spaces at both ends do not count; off, the usual order holds.
+    EXPECT_EQ(SearchWith(lines, "  take ", first).front(), "take,取る");
+    EXPECT_EQ(SearchWith(lines, "take", {}).front(), "mistake,誤り");
+    // Several tokens: the headword is compared with the whole text.
+    EXPECT_EQ(SearchWith(lines, "take off", first).front(), "take off,離陸する");
+    // An empty box lists everything in the usual order.
+    EXPECT_EQ(SearchWith(lines, " ", first), SearchWith(lines, "", {}));
+}
+
+TEST(HeadwordFirst, TheRowLimitKeepsTheBestRankedRows) {
+    // Without the option the limit keeps the first lines in table order and
+    // the word itself is cut; with it, the word comes first.
+    const Lines lines{"take a", "take b", "take c", "take"};
+    EXPECT_EQ(Search(lines, "take", 2), (Lines{"take a", "take b"}));
+    EXPECT_EQ(SearchWith(lines, "take", {true, false}, 2), (Lines{"take", "take a"}));
+    const EntryTable table = TableOf(lines);
+    EXPECT_EQ(SearchEntries(table, ResultOrder(table), "take", 2, {true, false}).total, 4u);
+}
+
+TEST(IgnoreCase, AsciiLettersMatchEitherCaseOnlyWhereACharacterBegins) {
+    const SearchOptions ignore{false, true};
+    const Lines lines{"beautiful,美しい", "BEAUTIFUL", "Beauty"};
+    EXPECT_EQ(SearchWith(lines, "Beautiful", ignore), (Lines{"BEAUTIFUL", "beautiful,美しい"}));
+    EXPECT_EQ(Search(lines, "Beautiful"), Lines{});
+    // ア is 83 41 and ヂ is 83 61: their second bytes are never letters.
+    const std::string a = "\x83\x41";
+    const std::string dzi = "\x83\x61";
+    EXPECT_EQ(SearchWith({a, dzi}, "a", ignore), Lines{});
+    EXPECT_EQ(SearchWith({a, dzi}, "A", ignore), Lines{});
+    EXPECT_EQ(SearchWith({a + "a", dzi}, "A", ignore), Lines{a + "a"});
+    // Japanese matches by its bytes, as always.
+    EXPECT_EQ(SearchWith({a, dzi}, dzi, ignore), Lines{dzi});
+    // Headword-first compares without case too.
+    EXPECT_EQ(SearchWith({"takeoff", "Take"}, "take", {true, true}), (Lines{"Take", "takeoff"}));
+}
+
+TEST(MatchSpans, AreTheOccurrencesTheSearchUses) {
+    using Spans = std::vector<ByteSpan>;
+    EXPECT_EQ(MatchSpans("take off,to take off", {"take", "off"}, false), (Spans{{0, 4}, {5, 3}}));
+    // Each token after the end of the one before, at its first place there.
+    EXPECT_EQ(MatchSpans("foo boo", {"o", "o", "o"}, false), (Spans{{1, 1}, {2, 1}, {5, 1}}));
+    // Only where a character begins: the A inside ア (83 41) is passed over.
+    EXPECT_EQ(MatchSpans("\x83\x41"
+                         "A",
+                         {"A"}, false),
+              (Spans{{2, 1}}));
+    EXPECT_EQ(MatchSpans("Take it", {"take"}, true), (Spans{{0, 4}}));
+    // No match, no spans.
+    EXPECT_EQ(MatchSpans("off take", {"take", "off"}, false), Spans{});
 }
 
 }  // namespace

@@ -138,9 +138,14 @@ TEST(LookupSession, SettingsRoundTripThroughTheFile) {
     fixture.session.setRowLimit(300);
     EXPECT_EQ(fixture.session.writeSettings().status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(fixture.folder / "pelmio.inf"), std::string("\x2c\x01\0\0\0\0\0\0", 8));
+    // The options live in a file of their own, read with the row limit.
+    fixture.session.setOptions({true, true});
+    EXPECT_EQ(fixture.session.writeOptions().status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(fixture.folder / "pelmio.inf").size(), 8u);
     LookupSession next(fixture.folder.path());
     next.readSettings();
     EXPECT_EQ(next.rowLimit(), 300);
+    EXPECT_EQ(next.options(), (LookupOptions{true, true}));
 }
 
 TEST(LookupSession, KeywordsGoInFrontOfTheHistory) {

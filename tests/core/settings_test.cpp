@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "settings/options_file.h"
 #include "settings/settings_file.h"
 #include "tests/support/test_support.h"
 
@@ -69,6 +70,37 @@ TEST(ParseRowLimit, ReadsLikeAtol) {
     EXPECT_EQ(ParseRowLimit("- 5"), 0);
     EXPECT_EQ(ParseRowLimit("99999999999999999999"), 2147483647);
     EXPECT_EQ(ParseRowLimit("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(OptionsFile, RoundTripsAndKeepsKeysItDoesNotKnow) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    // Missing: both off, and nothing is written by reading.
+    EXPECT_EQ(ReadLookupOptions(path), LookupOptions{});
+    EXPECT_FALSE(std::filesystem::exists(path));
+    WriteBytes(path, "colour=blue\r\nignore-case=1\n");
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, true}));
+    ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "colour=blue\nheadword-first=1\nignore-case=0\n");
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
+    // The row limit's own file is not touched.
+    EXPECT_FALSE(std::filesystem::exists(folder / "pelmio.inf"));
+}
+
+TEST(OptionsFile, ADamagedFileMeansBothOff) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    for (const std::string& bytes :
+         {std::string("headword-first=1\nnot an option\n"), std::string("ignore-case=1\0", 14),
+          std::string("=1\n"), "headword-first=1\n" + std::string(70'000, '#') + "=x\n"}) {
+        WriteBytes(path, bytes);
+        EXPECT_EQ(ReadLookupOptions(path), LookupOptions{}) << bytes.substr(0, 20);
+    }
+    // A failed write leaves the old file whole.
+    WriteBytes(path, "headword-first=1\n");
+    testing::FailingWriter full(3);
+    EXPECT_NE(WriteLookupOptions(path, {false, true}, full).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "headword-first=1\n");
 }
 
 }  // namespace

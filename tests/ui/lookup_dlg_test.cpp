@@ -59,7 +59,7 @@ private slots:
                 QCOMPARE(label->text(), QString::fromUtf8(control.text));
             }
         }
-        QCOMPARE(checked, 7);
+        QCOMPARE(checked, 8);
         QCOMPARE(Control<QPushButton>(dialog, 1)->text(), QStringLiteral("閉じる"));
         QCOMPARE(Control<QPushButton>(dialog, 1006)->text(), QStringLiteral("設定"));
         QVERIFY(Control<QPushButton>(dialog, 1009)->isHidden());

@@ -31,13 +31,15 @@ struct WindowFixture {
     TempFolder folder;
     std::vector<Message> messages;
     FileWriter* writer = &DefaultFileWriter();
+    // No engine by that name: tests never speak.
+    QString speechEngine = QStringLiteral("none");
 
     LookupEnvironment environment() {
         return {folder.path(),
                 [this](QWidget* owner, const QString& text) {
                     messages.push_back({owner, text});
                 },
-                writer};
+                writer, speechEngine};
     }
     // Lines in UTF-8, written as code page 932.
     void writeDictionaries(const std::vector<std::string>& phrases,

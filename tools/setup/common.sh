@@ -4,6 +4,7 @@
 PELMIO_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
+    qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic
     python3
