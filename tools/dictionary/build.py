@@ -426,43 +426,69 @@ def inflection_label(form, base, pos, sibling_forms):
     return base + "の過去形・過去分詞"
 
 
+ES_AFTER = ("s", "x", "z", "ch", "sh", "o")
+
+
+def doubling_stem(stem):
+    """A stem ending in one short vowel and one consonant doubles it before
+    -ing/-ed/-er/-est (star -> starring), so 'staring' is not star + ing:
+    its base has a silent e (stare)."""
+    return bool(re.search(r"(^|[^aeiou])[aeiou][b-df-hj-np-tvz]$", stem))
+
+
 def regular_bases(w):
-    """Candidate (base, kind) for a regularly inflected form."""
+    """Candidate (base, kind) for a regularly inflected form.  -es only
+    follows s, x, z, ch, sh or o (boxes, goes; not planes -> plan); a
+    stem that would double its consonant takes its silent e back
+    (staring -> stare, sites -> site, not star, sit)."""
     out = []
     if w.endswith("men") and len(w) > 4:     # women, firemen
         out.append((w[:-3] + "man", "s"))
     if w.endswith("ies") and len(w) > 4:
         out.append((w[:-3] + "y", "s"))
-    if w.endswith("es") and len(w) > 3:
+    if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER):
         out.append((w[:-2], "s"))
     if w.endswith("s") and not w.endswith("ss") and len(w) > 2:
         out.append((w[:-1], "s"))
     if w.endswith("ied") and len(w) > 4:
         out.append((w[:-3] + "y", "ed"))
-    if w.endswith("ed") and len(w) > 3:
-        stem = w[:-2]
-        out.append((stem, "ed"))
-        out.append((stem + "e", "ed"))
+
+    def stems(stem, kind):
+        if doubling_stem(stem):       # stare before star, visit still kept
+            out.append((stem + "e", kind))
+            out.append((stem, kind))
+        else:
+            out.append((stem, kind))
+            out.append((stem + "e", kind))
         if len(stem) > 2 and stem[-1] == stem[-2]:
-            out.append((stem[:-1], "ed"))
+            out.append((stem[:-1], kind))
+    if w.endswith("ed") and len(w) > 3:
+        stems(w[:-2], "ed")
     for suf in ("er", "est"):
         if w.endswith(suf) and len(w) > len(suf) + 2:
             stem = w[:-len(suf)]
             if stem.endswith("i"):
                 out.append((stem[:-1] + "y", suf))
-            out.append((stem, suf))
-            out.append((stem + "e", suf))
-            if len(stem) > 2 and stem[-1] == stem[-2]:
-                out.append((stem[:-1], suf))
+            stems(stem, suf)
     if w.endswith("ing") and len(w) > 4:
         stem = w[:-3]
-        out.append((stem, "ing"))
-        out.append((stem + "e", "ing"))
-        if len(stem) > 2 and stem[-1] == stem[-2]:
-            out.append((stem[:-1], "ing"))
+        stems(stem, "ing")
         if stem.endswith("y"):
             out.append((stem[:-1] + "ie", "ing"))
     return out
+
+
+def gradable(base, known, kind="er"):
+    """An adjective with comparison: its other degree is a word too
+    (cleaner: cleanest; not butter: buttest, customer: customest)."""
+    b = base
+    other = "est" if kind == "er" else "er"
+    forms = {b + other, b + other[1:]}
+    if b.endswith("y"):
+        forms.add(b[:-1] + "i" + other)
+    if doubling_stem(b):
+        forms.add(b + b[-1] + other)
+    return bool(forms & known)
 
 
 # ------------------------------------------------------------ frequencies
@@ -542,11 +568,42 @@ FD_POS = {"n": "noun", "v": "verb", "adj": "adj", "adv": "adv"}
 KANA_PAST = re.compile(r"^[\u3040-\u309f]+[ただ]$")
 
 
-def after_label(label, meaning):
-    """A form's note, then the senses its spelling has of its own.  Kana
-    words in the past tense (いらした, なすった) only restate the note."""
+def after_label(label, meaning, own_first=False):
+    """A form's note, then the senses its spelling has of its own; for a
+    word common in its own right (ground, wedding) its senses come first
+    and the note after them.  Kana words in the past tense (いらした,
+    なすった) only restate the note."""
     terms = [t for t in meaning.split("\u3001") if t and not KANA_PAST.match(t)]
+    if own_first and terms:
+        terms = terms[:4]
+        while len(terms) > 1 and len("\u3001".join(terms + [label]).encode("cp932")) > MAX_MEANING_BYTES:
+            terms.pop()
+        return "\u3001".join(terms + [label])
     return "\u3001".join([label] + terms)
+
+
+def own_right(form, base, tagcnt, kind):
+    """Is form a word of its own, whose senses come before its note?  A
+    plural WordNet lists as a noun (pants, clothes); a form that is a noun,
+    adjective or adverb with tagged senses (ground, wound, bit, wedding)."""
+    own = tagcnt.get(form)
+    if not own:
+        return False
+    if kind == "s":
+        return "noun" in own and not tagcnt.get(base, {}).get("noun")
+    need = 2
+    return any(own.get(p, 0) >= need for p in ("noun", "adj", "adv"))
+
+
+def rare_base(form, base, tagcnt, pos):
+    """A form that is itself a word of that part of speech while its would-be
+    base has no tagged sense of it: feed is not fee + d, evening not even +
+    ing, species not specie + s, dive not a plural of diva."""
+    own = tagcnt.get(form, {})
+    if not own:
+        return False
+    bt = tagcnt.get(base, {})
+    return bt.get(pos, 0) == 0 and sum(own.values()) > 0
 
 
 def kata2hira(s):
@@ -857,12 +914,35 @@ def build(args):
             if p == "verb":
                 fam[b].add(form)
     order = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
+    known_words = set(rank) | set(records)
+
+    def comparable(form, b):
+        """May form be read as a degree of b?  b must have degrees; a form
+        that is a noun itself (cleaner, lighter) also needs b to be an
+        adjective with tagged senses (not archer, flier)."""
+        deg = "est" if form.endswith("est") else "er"
+        if not gradable(b, known_words, deg):
+            return False
+        if "noun" in lemmas.get(form, ()):
+            return tagcnt.get(b, {}).get("adj", 0) + tagcnt.get(b, {}).get("adv", 0) > 0
+        return True
     infl_added = 0
     base_set_on_lemma = 0
     for form, bases in exc.items():
         if " " in form:
             continue
-        good = [(b, p) for b, p in bases if b.lower() in records]
+        k = form.lower()
+        deg = "est" if k.endswith("est") else "er"
+        # archer, coder: WordNet lists them, but arch and cod have no degrees
+        good = [(b, p) for b, p in bases if b.lower() in records and not (
+            p in ("adj", "adv") and (b, deg) in regular_bases(k)
+            and (k in records or "noun" in lemmas.get(k, ()))
+            and not comparable(k, b))]
+        if k in records:
+            if records[k]["hw"][:1].isupper():
+                continue        # Wales, Mars, Ares: names, not forms
+            good = [(b, p) for b, p in good
+                    if not rare_base(k, b.lower(), tagcnt, p)]
         if not good:
             continue
         good.sort(key=lambda x: (order[x[1]], rank.get(x[0], 10**9)))
@@ -870,13 +950,13 @@ def build(args):
         same = [x for x, q in good if q == p]
         bases_txt = "・".join(dict.fromkeys(same))
         label = inflection_label(form, bases_txt, p, fam.get(b, ()))
-        k = form.lower()
         if k in records:
             r = records[k]
             if not r["base"]:
                 r["base"] = b
                 if not args.no_label_lemmas:
-                    r["meaning"] = after_label(label, r["meaning"])
+                    r["meaning"] = after_label(label, r["meaning"],
+                                               own_right(k, b, tagcnt, "irregular"))
                     # keep the byte cap
                     parts = r["meaning"].split("\u3001")
                     while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
@@ -913,7 +993,13 @@ def build(args):
         The base must be a WordNet word of the part of speech the ending
         needs ('thing' is not the + ing, 'coming' is come + ing, not com)."""
         best = None
-        for b, kind in regular_bases(w):
+        cands = regular_bases(w)
+        for b, kind in cands:
+            # staring: stare + ing, not star + ing (that is starring)
+            need_pos = "adj" if kind in ("er", "est") else "verb"
+            if kind != "s" and doubling_stem(b) and (b + "e", kind) in cands and \
+                    (b + "e") in records and need_pos in lemmas.get(b + "e", ()):
+                continue
             if len(b) < 3 and not (kind == "ing" and len(b) == 2):
                 continue
             r = records.get(b)
@@ -935,32 +1021,41 @@ def build(args):
             elif kind in ("er", "est"):
                 if "adj" not in wn and "adv" not in wn:
                     continue
+                # butter is not but + er, customer not custom + er
+                if not comparable(w, b):
+                    continue
                 lab = "比較級" if kind == "er" else "最上級"
             else:
                 if "verb" not in wn:
                     continue
                 lab = "現在分詞・動名詞"
+            if w in lemmas and rare_base(w, b, tagcnt, {"s": "noun", "er": "adj",
+                                                        "est": "adj"}.get(kind, "verb")):
+                if not (kind == "s" and "verb" in wn and tagcnt.get(b, {}).get("verb")):
+                    continue
             # a word of its own that is more frequent than its would-be base
             # (matter / matt) is not taken for an inflection
             if kind in ("er", "est") and w in lemmas and \
                     rank.get(b, 10**9) > 3 * rank.get(w, 10**9) + 500:
                 continue
-            cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab)
+            cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab, kind)
             if best is None or cand < best:
                 best = cand
         if best is None:
-            return None, None
-        return records[best[1]]["hw"], best[2]
+            return None, None, None
+        return records[best[1]]["hw"], best[2], best[3]
 
     for k, r in list(records.items()):
         if r["kind"] != "lemma" or r["base"] or not re.fullmatch(r"[a-z]+", k):
             continue
         if k in lemmas and k not in rank:
             continue
-        b, lab = reg_label(k)
+        if r["hw"][:1].isupper():
+            continue        # Easter is not a form of east
+        b, lab, kind = reg_label(k)
         if b and b != k:
             r["base"] = b
-            r["meaning"] = after_label(lab, r["meaning"])
+            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, tagcnt, kind))
             reg_lab += 1
     stats["existing_lines_labelled_regular_inflection"] = reg_lab
 
@@ -995,7 +1090,7 @@ def build(args):
                 break
             if w in records or not re.fullmatch(r"[a-z]+", w):
                 continue
-            b, lab = reg_label(w)
+            b, lab, _ = reg_label(w)
             if not b:
                 continue
             pron, ps = pron_for(w)
