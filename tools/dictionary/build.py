@@ -122,11 +122,57 @@ def load_freedict(index_path, dict_path):
                 terms = [x.strip() for x in t.split(", ") if x.strip()]
                 terms = [x for x in terms
                          if x.count("(") == x.count(")") and x.count("（") == x.count("）")]
-                terms = [x for x in terms if JP_RE.search(x)]
+                terms = [clean_term(x) for x in terms]
+                terms = [x for x in terms if x and JP_RE.search(x)]
                 if terms:
                     senses.append(terms)
             out.append({"hw": head, "pos": pos, "senses": senses, "ipa": ipa})
     return out
+
+
+WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
+ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
+
+
+def clean_term(t):
+    """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
+    (マニュアル読め (manyuaru yome)) dropped; a term with template
+    remains ({{, }}) dropped."""
+    t = WIKI_LINK.sub(lambda m: m.group(1), t)
+    t = ROMAJI_NOTE.sub("", t).strip()
+    if re.search(r"[{}\[\]|]", t):
+        return ""
+    return t
+
+
+LANGUAGES = {"english": "英語", "japanese": "日本語", "french": "フランス語",
+             "german": "ドイツ語", "chinese": "中国語", "spanish": "スペイン語",
+             "italian": "イタリア語", "russian": "ロシア語", "korean": "韓国語"}
+
+
+def other_language(headword, term):
+    """Phrasebook entries translated for the other side: 'do you speak
+    English' given as 日本語が話せますか.  True when the term names a
+    language the English headword does not."""
+    words = set(re.findall(r"[a-z]+", headword.lower()))
+    if not words & set(LANGUAGES):
+        return False
+    return any(ja in term for en, ja in LANGUAGES.items() if en not in words)
+
+
+# Derogatory or discriminatory terms EDICT does not mark (or marks only as
+# "sensitive", which it also puts on neutral words such as 婦人 and 漁師);
+# reviewed by hand.  A neutral headword never gets them.
+OFFENSIVE_JA = set("""土人 盲 聾 唖 めくら つんぼ おし 気違い きちがい キチガイ 気狂い
+気違いじみる びっこ ちんば 跛 かたわ 片輪 不具 不具者 白痴 毛唐 支那人 シナ人 チャンコロ
+ちゃんころ 第三国人 三国人 鮮人 チョン 穢多 非人 黒ん坊 黒んぼ くろんぼ 黒奴 ニガー ジャップ
+低能 知恵遅れ 精薄 精神薄弱 めくらうなぎ 傴僂 せむし オカマ おかま ホモ レズ 文盲 乞食 ポコペン
+おなべ 尻もどき 盲人 盲目的""".split())
+# English headwords that are slurs themselves: they keep such a term, labelled
+SLUR_HEADWORDS = set("""nigger nigga chink jap gook kike spic wetback faggot fag
+tranny coon darkie paki redskin squaw raghead towelhead honky wop dago kraut
+yid""".split())
+SLUR_LABEL = "（軽蔑語）"
 
 
 # ------------------------------------------------------------------ EDICT
@@ -345,8 +391,25 @@ def invert_edict(entries):
     return inv, readings, jp_pos, jp_common
 
 
+def edict_derogatory(entries):
+    """Surfaces EDICT marks derogatory or vulgar in every entry they have
+    (on the first sense, or on all senses): ジャップ, 黒んぼ, 知恵遅れ."""
+    status = collections.defaultdict(list)
+    marks = {"derog", "vulg"}
+    for kanji, reading, P, senses in entries:
+        if not senses:
+            continue
+        f = bool(senses[0][1] & marks) or all(sn[1] & marks for sn in senses)
+        k = re.sub(r"\([^)]*\)", "", kanji)
+        r = re.sub(r"\([^)]*\)", "", reading) if reading else None
+        for sf in {k, r} - {None}:
+            status[sf].append(f)
+    return {sf for sf, v in status.items() if all(v)}
+
+
 # ---------------------------------------------------------------- CMUdict
-def load_cmu_npm(path):
+def load_cmu_npm(path, variants=None):
+    """word -> first pronunciation; variants (if given) gets every one."""
     d = {}
     rx = re.compile(r'^\s*"((?:[^"\\]|\\.)*)":\s*"([^"]*)"')
     with open(path, encoding="utf-8") as f:
@@ -355,12 +418,118 @@ def load_cmu_npm(path):
             if not m:
                 continue
             w, ph = m.group(1), m.group(2)
-            mm = re.match(r"^(.*)\((\d+)\)$", w)
-            if mm:
-                continue  # alternate pronunciations: keep the first only
             ph = ph.split("#", 1)[0]          # "AO1 L B AO0 R G # place, danish"
+            mm = re.match(r"^(.*)\((\d+)\)$", w)
+            if variants is not None:
+                variants.setdefault((mm.group(1) if mm else w).lower(), []).append(ph.split())
+            if mm:
+                continue  # alternate pronunciations: the first is the default
             d.setdefault(w.lower(), ph.split())
     return d
+
+
+# ------------------------------------------------------------- heteronyms
+# Words whose CMUdict variants differ in sound, not only in stress: the
+# variant for a sense, chosen by the part of speech of the first meaning
+# ("verb", "adj", "adv", "noun") or by a word in it; "*" is the rest.
+# Reviewed by hand.
+HETERONYM_SENSES = {
+    "read": [("R IY1 D", "*")],          # the headword is the present tense
+    "live": [("L IH1 V", "verb"), ("L AY1 V", "*")],
+    "lives": [("L IH1 V Z", "verb liveの"), ("L AY1 V Z", "*")],
+    "lead": [("L EH1 D", "鉛"), ("L IY1 D", "*")],
+    "use": [("Y UW1 Z", "verb"), ("Y UW1 S", "*")],
+    "close": [("K L OW1 Z", "verb"), ("K L OW1 S", "*")],
+    "excuse": [("IH0 K S K Y UW1 Z", "verb"), ("IH0 K S K Y UW1 S", "*")],
+    "abuse": [("AH0 B Y UW1 Z", "verb"), ("AH0 B Y UW1 S", "*")],
+    "wind": [("W AY1 N D", "verb"), ("W IH1 N D", "*")],
+    "bass": [("B AE1 S", "魚 スズキ 鱸"), ("B EY1 S", "*")],
+    "tear": [("T IH1 R", "涙"), ("T EH1 R", "*")],
+    "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "*")],
+    "wound": [("W AW1 N D", "windの"), ("W UW1 N D", "*")],
+    "bow": [("B OW1", "弓 蝶結び ちょう結び リボン"), ("B AW1", "*")],
+    "minute": [("M AY0 N UW1 T", "adj"), ("M IH1 N AH0 T", "*")],
+    "dove": [("D OW1 V", "diveの"), ("D AH1 V", "*")],
+    "does": [("D AH1 Z", "*")],
+    "content": [("K AH0 N T EH1 N T", "adj verb 満足"), ("K AA1 N T EH0 N T", "*")],
+    "upset": [("AH1 P S EH2 T", "番狂わせ"), ("AH0 P S EH1 T", "*")],
+    "invalid": [("IH2 N V AE1 L AH0 D", "adj 無効"), ("IH1 N V AH0 L AH0 D", "*")],
+}
+NOTE_POS = [(re.compile(r"の(過去形|過去分詞|現在分詞|三人称)"), "verb"),
+            (re.compile(r"の複数形"), "noun"), (re.compile(r"の(比較級|最上級)"), "adj")]
+VERB_END = re.compile(r"[\u3400-\u9fff][\u3040-\u309f]*[うくぐすつぬぶむる]$")
+# a word after these is a verb (to live, you live, can use, long live) ...
+VERB_BEFORE = set("""to i you we they he she who do does did can could will would
+shall should may might must not don't let's please long""".split())
+# ... and so is a word before an object (excuse me, use it)
+OBJECT_AFTER = set("me you him her us them it yourself myself one's someone something".split())
+PARTICLES = set("up down off out on in back away over through around apart".split())
+
+
+def ja_pos(term, jp_pos):
+    """Part of speech of a Japanese term: verb, adj, adv or noun."""
+    for rx, p in NOTE_POS:
+        if rx.search(term):
+            return p
+    term = re.sub(r"^（[^）]*）", "", term)
+    if re.search(r"(する|できる|させる|される)$", term):
+        return "verb"
+    tags = jp_pos.get(term, set())
+    if any(VERB_POS.match(t) for t in tags):
+        return "verb"
+    if tags & {"adj-i", "adj-na", "adj-no", "adj-pn", "adj-t", "adj-f"} or \
+            re.search(r"[^の]の$|な$", term) or "adj-na" in jp_pos.get(term[:-1], ()):
+        return "adj"
+    if tags & {"adv", "adv-to"} or re.search(r"[\u3400-\u9fff](に|く)$", term):
+        return "adv"
+    if not tags and VERB_END.search(term):
+        return "verb"
+    return "noun"
+
+
+def stress_index(ph):
+    vowels = [p for p in ph if p[-1].isdigit()]
+    for i, p in enumerate(vowels):
+        if p.endswith("1"):
+            return i
+    return 0
+
+
+def choose_variant(word, variants, pos, meaning_first, verb_and_other):
+    """The CMUdict variant of word that fits pos and the first meaning;
+    None to keep the first variant."""
+    table = HETERONYM_SENSES.get(word)
+    if table:
+        have = {" ".join(v): v for v in variants}
+        for arpa, sel in table:
+            keys = sel.split()
+            if "*" in keys or pos in keys or any(
+                    k in meaning_first for k in keys if k not in ("verb", "adj", "adv", "noun")):
+                return have.get(arpa)
+        return None
+    if not verb_and_other or len(variants) < 2:
+        return None
+    # noun / verb pairs: REcord, reCORD; SEParate (adj), SEPARATE (verb)
+    def key(v):
+        ey = any(p == "EY2" for p in v[-3:])
+        if pos == "verb":
+            return (-stress_index(v), not ey, v[-1] != "Z")
+        return (stress_index(v), ey, v[-1] == "Z")
+    keys = [key(v) for v in variants]
+    if len(set(keys)) == 1:
+        return None
+    return min(variants, key=key)
+
+
+def phrase_word_pos(words, i, phrase_pos):
+    """Role of words[i] inside a phrase: verb or noun."""
+    if i > 0 and words[i - 1] in VERB_BEFORE:
+        return "verb"
+    if i + 1 < len(words) and words[i + 1] in OBJECT_AFTER:
+        return "verb"
+    if i == 0 and phrase_pos == "verb":
+        return "verb"
+    return "noun"
 
 
 # ---------------------------------------------------------------- WordNet
@@ -625,8 +794,10 @@ def build(args):
     log(f"freedict entries {len(fd)}  {time.time()-t0:.1f}s")
     ed = load_edict(args.edict)
     inv, readings, jp_pos, jp_common = invert_edict(ed)
+    offensive = OFFENSIVE_JA | edict_derogatory(ed)
     log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
-    cmu = load_cmu_npm(args.cmu_npm) if args.cmu_npm else {}
+    cmu_variants = {}
+    cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
     exc, lemmas, tagcnt = load_wordnet(args.wordnet)
     rank = load_freq(args.freq)
     log(f"cmu {len(cmu)} wn-exc {len(exc)} "
@@ -647,6 +818,8 @@ def build(args):
             skipped_pos[e["pos"]] += 1
             continue
         hw = ascii_headword(e["hw"])
+        if hw is not None and hw.startswith("Unsupported titles"):
+            hw = None
         if hw is None:
             nonascii_hw += 1
             continue
@@ -747,7 +920,19 @@ def build(args):
         chosen = []
         seen_kana = set()
         used_kanji = set()
+        slur = k.lower() in SLUR_HEADWORDS
+        labelled = False
         for t, sc in ranked:
+            stem0 = re.sub(r"(する|な|の|だ)$", "", t)
+            # the kana spelling of such a term (ろう from 聾) goes with it
+            if t in offensive or stem0 in offensive or (
+                    src_kanji.get(t) and src_kanji[t] <= offensive and "fd" not in origin[t]):
+                if not slur or labelled:
+                    continue
+                t = SLUR_LABEL + t
+                labelled = True
+            if " " in k and other_language(k, t):
+                continue
             # EDICT-only noise control (the best candidate is always kept)
             if chosen and origin[t] == {"ed"} and sc < max(0.9, top * 0.25):
                 continue
@@ -774,6 +959,8 @@ def build(args):
             chosen.append(t)
             if len(chosen) >= MAX_TERMS:
                 break
+        if slur and chosen and not labelled:
+            chosen[0] = SLUR_LABEL + chosen[0]
         # second pass: a kana term that came before its kanji twin
         final = []
         for t in chosen:

@@ -317,8 +317,8 @@ OFFENSIVE_TERMS = set("""土人 チョン めくら 盲 盲人 聾 つんぼ 唖
 くろんぼ クロンボ 低能 知恵遅れ 精薄 精神薄弱 めくらうなぎ めくら鰻 せむし 傴僂 オカマ
 おかま ホモ レズ 乞食 盲目的 つんぼ桟敷 気違い沙汰""".split())
 # headwords that are slurs themselves: their first term carries a label
-SLUR_HEADWORDS = set("""nigger nigga chink jap gook kike spic wetback faggot fag dyke
-retard spastic tranny coon darkie paki redskin squaw raghead towelhead
+SLUR_HEADWORDS = set("""nigger nigga chink jap gook kike spic wetback faggot fag
+spastic tranny coon darkie paki redskin squaw raghead towelhead
 honky wop dago kraut yid""".split())
 MARKUP = re.compile(r"\[\[|\]\]|\{\{|\}\}|\|")
 ROMAJI = re.compile(r"[(（][a-z][a-z' .-]*[)）]")
@@ -331,7 +331,7 @@ def register_debris_scan(rows):
         terms = meaning.split(SEP)
         low = hw.lower()
         if low in SLUR_HEADWORDS:
-            if "軽蔑" not in terms[0] and "差別" not in terms[0]:
+            if "軽蔑" not in meaning and "差別" not in meaning:
                 out["slur_without_label"].append(hw)
         elif any(re.sub(r"(な|の|する|だ)$", "", t) in OFFENSIVE_TERMS or t in OFFENSIVE_TERMS
                  for t in terms):
@@ -340,7 +340,7 @@ def register_debris_scan(rows):
             out["markup"].append(hw)
         if ROMAJI.search(meaning):
             out["romanisation"].append(hw)
-        if "/" in hw or "Unsupported" in hw or MARKUP.search(hw):
+        if "Unsupported" in hw or MARKUP.search(hw):
             out["bad_headword"].append(hw)
     return out
 
