@@ -447,7 +447,7 @@ HETERONYM_SENSES = {
     "tear": [("T IH1 R", "涙"), ("T EH1 R", "*")],
     "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "*")],
     "wound": [("W AW1 N D", "windの"), ("W UW1 N D", "*")],
-    "bow": [("B OW1", "弓 蝶結び ちょう結び リボン"), ("B AW1", "*")],
+    "bow": [("B OW1", "弓 蝶結び ちょう結び リボン ネクタイ ボウ"), ("B AW1", "*")],
     "minute": [("M AY0 N UW1 T", "adj"), ("M IH1 N AH0 T", "*")],
     "dove": [("D OW1 V", "diveの"), ("D AH1 V", "*")],
     "does": [("D AH1 Z", "*")],
@@ -475,7 +475,8 @@ def ja_pos(term, jp_pos):
     if re.search(r"(する|できる|させる|される)$", term):
         return "verb"
     tags = jp_pos.get(term, set())
-    if any(VERB_POS.match(t) for t in tags):
+    # a verbal noun (進歩 vs, 実写 vs) is a noun until it takes する
+    if any(VERB_POS.match(t) and t != "vs" for t in tags):
         return "verb"
     if tags & {"adj-i", "adj-na", "adj-no", "adj-pn", "adj-t", "adj-f"} or \
             re.search(r"[^の]の$|な$", term) or "adj-na" in jp_pos.get(term[:-1], ()):
@@ -992,7 +993,7 @@ def build(args):
                      ("tre", "ter"), ("lled", "led"), ("lling", "ling"),
                      ("ller", "ler"), ("ae", "e"), ("oe", "e"), ("ogue", "og"),
                      ("ence", "ense"), ("eable", "able"), ("mme", "m")):
-            if a in k:
+            if a in k and not (a == "oe" and k.endswith("oes")):   # dingoes
                 v.append(k.replace(a, b))
         return v
 
@@ -1045,23 +1046,27 @@ def build(args):
                 c = phonetic.arpabet_to_code(bp)
                 if not c:
                     continue
-                last = c[-1]
-                if kind == "s":
-                    end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
-                elif kind == "ed":
-                    end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
-                elif kind == "ing":
-                    end = "i4"
-                elif kind == "er":
-                    end = "1r"
-                else:
-                    end = "1st"
-                return c + end, "cmu+suffix-rule"
+                return with_ending(c, kind), "cmu+suffix-rule"
         if k in espeak_codes:
             return espeak_codes[k], "espeak-ng"
         if re.fullmatch(r"[a-z][a-z'.-]*", k.lower()):
             espeak_pending.add(k)
         return "", None
+
+    def with_ending(c, kind):
+        """The code of a regular form from its base's code."""
+        last = c[-1]
+        if kind == "s":
+            end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
+        elif kind == "ed":
+            end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
+        elif kind == "ing":
+            end = "i4"
+        elif kind == "er":
+            end = "1r"
+        else:
+            end = "1st"
+        return c + end
 
     def pron_for(k):
         words = k.split()
@@ -1346,6 +1351,52 @@ def build(args):
         for r in recs:
             if not r["pron"]:
                 r["pron"], r["pron_src"] = pron_for(r["hw"])
+    # --- heteronyms: the variant that fits the first meaning, word by word
+    het_changed = 0
+    for r in recs:
+        words = r["hw"].lower().split()
+        if not r["pron"]:
+            continue
+        codes = r["pron"].split(phonetic.WORD_SEPARATOR) if len(words) > 1 else [r["pron"]]
+        if len(codes) != len(words):
+            continue
+        first = r["meaning"].split("\u3001")[0]
+        mpos = ja_pos(first, jp_pos)
+        changed = False
+        for i, w in enumerate(words):
+            vs = cmu_variants.get(w)
+            if not vs or len(vs) < 2 or codes[i] != phonetic.arpabet_to_code(vs[0]):
+                continue
+            pos = mpos if len(words) == 1 else phrase_word_pos(words, i, mpos)
+            wn = lemmas.get(w, set())
+            v = choose_variant(w, vs, pos, first, "verb" in wn and bool(wn & {"noun", "adj"}))
+            c = phonetic.arpabet_to_code(v) if v else ""
+            if c and c != codes[i]:
+                codes[i] = c
+                changed = True
+        if changed:
+            r["pron"] = phonetic.WORD_SEPARATOR.join(codes)
+            het_changed += 1
+    stats["heteronym_codes_changed"] = het_changed
+
+    # --- a regular form eSpeak NG had to read: its base's code plus the
+    #     ending (dingoes from dingo, not dInd8iz)
+    by_key = {r["hw"].lower(): r for r in recs}
+    from_base = 0
+    for r in recs:
+        if r["pron_src"] != "espeak-ng" or not r["base"] or " " in r["hw"]:
+            continue
+        w, b = r["hw"].lower(), r["base"].lower()
+        br = by_key.get(b)
+        if not br or not br["pron"] or " " in b:
+            continue
+        for bb, kind in regular_bases(w):
+            if bb == b:
+                r["pron"] = with_ending(br["pron"], kind)
+                r["pron_src"] = "base+ending"
+                from_base += 1
+                break
+    stats["codes_from_base"] = from_base
     for r in recs:
         assert phonetic.valid_code(r["pron"]), r
     stats["pron_source"] = dict(collections.Counter(str(r["pron_src"]) for r in recs
