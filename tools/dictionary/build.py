@@ -78,6 +78,11 @@ def log(*a):
     print(*a, file=sys.stderr)
 
 
+PARTICLE_WORDS = set("""up down off out on in back away over through around about
+apart along across after at by for from into of to with without together forward
+ahead behind under upon""".split())
+
+
 # ---------------------------------------------------------------- FreeDict
 def b64(s):
     n = 0
@@ -383,6 +388,7 @@ def invert_edict(entries):
                     if not epos:
                         epos.add("other")
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
+                         "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "epos": epos, "loan": loan, "reading": reading,
                          "kanji": kanji}
                 prev = inv[key].get(out)
@@ -836,12 +842,29 @@ def build(args):
 
     # EDICT keys admitted as headwords: real English lexical items only
     ed_admit = collections.Counter()
+    n_phrasal = [0]
+
+    def phrasal_verb(key, best):
+        """A phrasal verb EDICT glosses well: a verb and particles (run out
+        of, put up with), or a verb, one word and a particle (take part
+        in, get used to) with a strong common gloss."""
+        words = key.split()
+        if len(words) > 4 or "verb" not in lemmas.get(words[0], ()):
+            return False
+        if all(w in PARTICLE_WORDS for w in words[1:]) and best >= 0.5:
+            n_phrasal[0] += 1
+            return True
+        if len(words) == 3 and words[2] in PARTICLE_WORDS and best >= 1.0 and \
+                words[1] not in ("a", "an", "the", "one's", "oneself"):
+            n_phrasal[0] += 1
+            return True
+        return False
     for key, cands in inv.items():
         if key in E:
             continue
         best = max(c[0] for c in cands.values())
         if " " in key:
-            ok = key in lemmas          # WordNet multiword expression
+            ok = key in lemmas or phrasal_verb(key, best)
             if not ok and args.edict_phrases == "loose":
                 ok = best >= 2.0 and key.count(" ") <= 3
         else:
@@ -851,6 +874,7 @@ def build(args):
             E[key]["forms"][key] += 1
             ed_admit["phrase" if " " in key else "word"] += 1
     stats["edict_only_headwords_admitted"] = dict(ed_admit)
+    stats["edict_phrasal_verbs_admitted"] = n_phrasal[0]
 
     def pos_weights(k):
         tc = tagcnt.get(k)
@@ -870,6 +894,8 @@ def build(args):
         src_kanji = {}
         w, epos = pos_weights(k)
         adj_word = "adj" in epos
+        tc = tagcnt.get(k) or {}
+        dom = max(tc, key=lambda p: (tc[p], p)) if tc and max(tc.values()) > 0 else None
         # FreeDict evidence: POS blocks in file order, senses in order
         for pos, senses in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
@@ -897,11 +923,21 @@ def build(args):
             if fl["adjna"] and adj_word and not t2.endswith("な") \
                     and "adj-i" not in jp_pos.get(t2, ()) and not KATA_ONLY.match(t2):
                 t2 += "な"
+            if fl["adjno"] and dom == "adj" and not t2.endswith("の") and not KATA_ONLY.match(t2):
+                t2 += "の"            # everlasting: 不朽の, not 不朽
             sc *= max(w.get(p, 1.0) for p in fl["epos"])
+            # the part of speech the word mostly has: an adjective wants an
+            # adjective (defensive: not 守勢), a noun not a bare verb
+            if dom == "adj" and "adj" not in fl["epos"]:
+                sc *= 0.5
+            elif dom == "noun" and fl["epos"] == {"verb"}:
+                sc *= 0.6
             if fl["loan"]:
                 sc *= 0.2
             if KATA_ONLY.match(t2):
                 sc *= 0.5
+            elif len(t2) == 1 and not fl["P"]:
+                sc *= 0.5             # a rare one-kanji word (惨)
             scores[t2] += sc
             origin[t2].add("ed")
             src_kanji.setdefault(t2, set()).add(fl["kanji"])

@@ -33,7 +33,9 @@ def term_ok(term, acceptable):
     t = dictfile.normalise_term(term)
     for a in acceptable:
         if a.endswith("の*"):
-            if t.startswith(a[:-1]):
+            # a note may name several bases: leave・leafの複数形
+            m = NOTE_RE.match(t)
+            if m and a[:-2] in m.group(1).split("・"):
                 return True
         elif t == dictfile.normalise_term(a):
             return True
