@@ -959,10 +959,18 @@ def build(args):
         used_kanji = set()
         slur = k.lower() in SLUR_HEADWORDS
         labelled = False
+
+        def marked(t, terms):
+            return t in terms or re.sub(r"(する|な|の|だ)$", "", t) in terms
+        # a headword all of whose terms EDICT marks vulgar (dickhead: 糞垂れ,
+        # kick the bucket: くたばる) is not neutral and keeps them
+        vulgar_hw = all(marked(t, offensive) and not marked(t, OFFENSIVE_JA)
+                        for t, _ in ranked)
         for t, sc in ranked:
-            stem0 = re.sub(r"(する|な|の|だ)$", "", t)
             # the kana spelling of such a term (ろう from 聾) goes with it
-            if t in offensive or stem0 in offensive or (
+            if vulgar_hw:
+                pass
+            elif marked(t, offensive) or (
                     src_kanji.get(t) and src_kanji[t] <= offensive and "fd" not in origin[t]):
                 if not slur or labelled:
                     continue
@@ -1257,7 +1265,7 @@ def build(args):
                 if "verb" not in wn:
                     continue
                 lab = "現在分詞・動名詞"
-            if w in lemmas and rare_base(w, b, tagcnt, {"s": "noun", "er": "adj",
+            if w in records and rare_base(w, b, tagcnt, {"s": "noun", "er": "adj",
                                                         "est": "adj"}.get(kind, "verb")):
                 if not (kind == "s" and "verb" in wn and tagcnt.get(b, {}).get("verb")):
                     continue
