@@ -78,6 +78,11 @@ def log(*a):
     print(*a, file=sys.stderr)
 
 
+PARTICLE_WORDS = set("""up down off out on in back away over through around about
+apart along across after at by for from into of to with without together forward
+ahead behind under upon""".split())
+
+
 # ---------------------------------------------------------------- FreeDict
 def b64(s):
     n = 0
@@ -122,11 +127,57 @@ def load_freedict(index_path, dict_path):
                 terms = [x.strip() for x in t.split(", ") if x.strip()]
                 terms = [x for x in terms
                          if x.count("(") == x.count(")") and x.count("（") == x.count("）")]
-                terms = [x for x in terms if JP_RE.search(x)]
+                terms = [clean_term(x) for x in terms]
+                terms = [x for x in terms if x and JP_RE.search(x)]
                 if terms:
                     senses.append(terms)
             out.append({"hw": head, "pos": pos, "senses": senses, "ipa": ipa})
     return out
+
+
+WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
+ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
+
+
+def clean_term(t):
+    """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
+    (マニュアル読め (manyuaru yome)) dropped; a term with template
+    remains ({{, }}) dropped."""
+    t = WIKI_LINK.sub(lambda m: m.group(1), t)
+    t = ROMAJI_NOTE.sub("", t).strip()
+    if re.search(r"[{}\[\]|]", t):
+        return ""
+    return t
+
+
+LANGUAGES = {"english": "英語", "japanese": "日本語", "french": "フランス語",
+             "german": "ドイツ語", "chinese": "中国語", "spanish": "スペイン語",
+             "italian": "イタリア語", "russian": "ロシア語", "korean": "韓国語"}
+
+
+def other_language(headword, term):
+    """Phrasebook entries translated for the other side: 'do you speak
+    English' given as 日本語が話せますか.  True when the term names a
+    language the English headword does not."""
+    words = set(re.findall(r"[a-z]+", headword.lower()))
+    if not words & set(LANGUAGES):
+        return False
+    return any(ja in term for en, ja in LANGUAGES.items() if en not in words)
+
+
+# Derogatory or discriminatory terms EDICT does not mark (or marks only as
+# "sensitive", which it also puts on neutral words such as 婦人 and 漁師);
+# reviewed by hand.  A neutral headword never gets them.
+OFFENSIVE_JA = set("""土人 盲 聾 唖 めくら つんぼ おし 気違い きちがい キチガイ 気狂い
+気違いじみる びっこ ちんば 跛 かたわ 片輪 不具 不具者 白痴 毛唐 支那人 シナ人 チャンコロ
+ちゃんころ 第三国人 三国人 鮮人 チョン 穢多 非人 黒ん坊 黒んぼ くろんぼ 黒奴 ニガー ジャップ
+低能 知恵遅れ 精薄 精神薄弱 めくらうなぎ 傴僂 せむし オカマ おかま ホモ レズ 文盲 乞食 ポコペン
+おなべ 尻もどき 盲人 盲目的""".split())
+# English headwords that are slurs themselves: they keep such a term, labelled
+SLUR_HEADWORDS = set("""nigger nigga chink jap gook kike spic wetback faggot fag
+tranny coon darkie paki redskin squaw raghead towelhead honky wop dago kraut
+yid""".split())
+SLUR_LABEL = "（軽蔑語）"
 
 
 # ------------------------------------------------------------------ EDICT
@@ -337,6 +388,7 @@ def invert_edict(entries):
                     if not epos:
                         epos.add("other")
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
+                         "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "epos": epos, "loan": loan, "reading": reading,
                          "kanji": kanji}
                 prev = inv[key].get(out)
@@ -345,8 +397,25 @@ def invert_edict(entries):
     return inv, readings, jp_pos, jp_common
 
 
+def edict_derogatory(entries):
+    """Surfaces EDICT marks derogatory or vulgar in every entry they have
+    (on the first sense, or on all senses): ジャップ, 黒んぼ, 知恵遅れ."""
+    status = collections.defaultdict(list)
+    marks = {"derog", "vulg"}
+    for kanji, reading, P, senses in entries:
+        if not senses:
+            continue
+        f = bool(senses[0][1] & marks) or all(sn[1] & marks for sn in senses)
+        k = re.sub(r"\([^)]*\)", "", kanji)
+        r = re.sub(r"\([^)]*\)", "", reading) if reading else None
+        for sf in {k, r} - {None}:
+            status[sf].append(f)
+    return {sf for sf, v in status.items() if all(v)}
+
+
 # ---------------------------------------------------------------- CMUdict
-def load_cmu_npm(path):
+def load_cmu_npm(path, variants=None):
+    """word -> first pronunciation; variants (if given) gets every one."""
     d = {}
     rx = re.compile(r'^\s*"((?:[^"\\]|\\.)*)":\s*"([^"]*)"')
     with open(path, encoding="utf-8") as f:
@@ -355,12 +424,119 @@ def load_cmu_npm(path):
             if not m:
                 continue
             w, ph = m.group(1), m.group(2)
-            mm = re.match(r"^(.*)\((\d+)\)$", w)
-            if mm:
-                continue  # alternate pronunciations: keep the first only
             ph = ph.split("#", 1)[0]          # "AO1 L B AO0 R G # place, danish"
+            mm = re.match(r"^(.*)\((\d+)\)$", w)
+            if variants is not None:
+                variants.setdefault((mm.group(1) if mm else w).lower(), []).append(ph.split())
+            if mm:
+                continue  # alternate pronunciations: the first is the default
             d.setdefault(w.lower(), ph.split())
     return d
+
+
+# ------------------------------------------------------------- heteronyms
+# Words whose CMUdict variants differ in sound, not only in stress: the
+# variant for a sense, chosen by the part of speech of the first meaning
+# ("verb", "adj", "adv", "noun") or by a word in it; "*" is the rest.
+# Reviewed by hand.
+HETERONYM_SENSES = {
+    "read": [("R IY1 D", "*")],          # the headword is the present tense
+    "live": [("L IH1 V", "verb"), ("L AY1 V", "*")],
+    "lives": [("L IH1 V Z", "verb liveの"), ("L AY1 V Z", "*")],
+    "lead": [("L EH1 D", "鉛"), ("L IY1 D", "*")],
+    "use": [("Y UW1 Z", "verb"), ("Y UW1 S", "*")],
+    "close": [("K L OW1 Z", "verb"), ("K L OW1 S", "*")],
+    "excuse": [("IH0 K S K Y UW1 Z", "verb"), ("IH0 K S K Y UW1 S", "*")],
+    "abuse": [("AH0 B Y UW1 Z", "verb"), ("AH0 B Y UW1 S", "*")],
+    "wind": [("W AY1 N D", "verb"), ("W IH1 N D", "*")],
+    "bass": [("B AE1 S", "魚 スズキ 鱸"), ("B EY1 S", "*")],
+    "tear": [("T IH1 R", "涙"), ("T EH1 R", "*")],
+    "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "*")],
+    "wound": [("W AW1 N D", "windの"), ("W UW1 N D", "*")],
+    "bow": [("B OW1", "弓 蝶結び ちょう結び リボン ネクタイ ボウ"), ("B AW1", "*")],
+    "minute": [("M AY0 N UW1 T", "adj"), ("M IH1 N AH0 T", "*")],
+    "dove": [("D OW1 V", "diveの"), ("D AH1 V", "*")],
+    "does": [("D AH1 Z", "*")],
+    "content": [("K AH0 N T EH1 N T", "adj verb 満足"), ("K AA1 N T EH0 N T", "*")],
+    "upset": [("AH1 P S EH2 T", "番狂わせ"), ("AH0 P S EH1 T", "*")],
+    "invalid": [("IH2 N V AE1 L AH0 D", "adj 無効"), ("IH1 N V AH0 L AH0 D", "*")],
+}
+NOTE_POS = [(re.compile(r"の(過去形|過去分詞|現在分詞|三人称)"), "verb"),
+            (re.compile(r"の複数形"), "noun"), (re.compile(r"の(比較級|最上級)"), "adj")]
+VERB_END = re.compile(r"[\u3400-\u9fff][\u3040-\u309f]*[うくぐすつぬぶむる]$")
+# a word after these is a verb (to live, you live, can use, long live) ...
+VERB_BEFORE = set("""to i you we they he she who do does did can could will would
+shall should may might must not don't let's please long""".split())
+# ... and so is a word before an object (excuse me, use it)
+OBJECT_AFTER = set("me you him her us them it yourself myself one's someone something".split())
+PARTICLES = set("up down off out on in back away over through around apart".split())
+
+
+def ja_pos(term, jp_pos):
+    """Part of speech of a Japanese term: verb, adj, adv or noun."""
+    for rx, p in NOTE_POS:
+        if rx.search(term):
+            return p
+    term = re.sub(r"^（[^）]*）", "", term)
+    if re.search(r"(する|できる|させる|される)$", term):
+        return "verb"
+    tags = jp_pos.get(term, set())
+    # a verbal noun (進歩 vs, 実写 vs) is a noun until it takes する
+    if any(VERB_POS.match(t) and t != "vs" for t in tags):
+        return "verb"
+    if tags & {"adj-i", "adj-na", "adj-no", "adj-pn", "adj-t", "adj-f"} or \
+            re.search(r"[^の]の$|な$", term) or "adj-na" in jp_pos.get(term[:-1], ()):
+        return "adj"
+    if tags & {"adv", "adv-to"} or re.search(r"[\u3400-\u9fff](に|く)$", term):
+        return "adv"
+    if not tags and VERB_END.search(term):
+        return "verb"
+    return "noun"
+
+
+def stress_index(ph):
+    vowels = [p for p in ph if p[-1].isdigit()]
+    for i, p in enumerate(vowels):
+        if p.endswith("1"):
+            return i
+    return 0
+
+
+def choose_variant(word, variants, pos, meaning_first, verb_and_other):
+    """The CMUdict variant of word that fits pos and the first meaning;
+    None to keep the first variant."""
+    table = HETERONYM_SENSES.get(word)
+    if table:
+        have = {" ".join(v): v for v in variants}
+        for arpa, sel in table:
+            keys = sel.split()
+            if "*" in keys or pos in keys or any(
+                    k in meaning_first for k in keys if k not in ("verb", "adj", "adv", "noun")):
+                return have.get(arpa)
+        return None
+    if not verb_and_other or len(variants) < 2:
+        return None
+    # noun / verb pairs: REcord, reCORD; SEParate (adj), SEPARATE (verb)
+    def key(v):
+        ey = any(p == "EY2" for p in v[-3:])
+        if pos == "verb":
+            return (-stress_index(v), not ey, v[-1] != "Z")
+        return (stress_index(v), ey, v[-1] == "Z")
+    keys = [key(v) for v in variants]
+    if len(set(keys)) == 1:
+        return None
+    return min(variants, key=key)
+
+
+def phrase_word_pos(words, i, phrase_pos):
+    """Role of words[i] inside a phrase: verb or noun."""
+    if i > 0 and words[i - 1] in VERB_BEFORE:
+        return "verb"
+    if i + 1 < len(words) and words[i + 1] in OBJECT_AFTER:
+        return "verb"
+    if i == 0 and phrase_pos == "verb":
+        return "verb"
+    return "noun"
 
 
 # ---------------------------------------------------------------- WordNet
@@ -426,43 +602,69 @@ def inflection_label(form, base, pos, sibling_forms):
     return base + "の過去形・過去分詞"
 
 
+ES_AFTER = ("s", "x", "z", "ch", "sh", "o")
+
+
+def doubling_stem(stem):
+    """A stem ending in one short vowel and one consonant doubles it before
+    -ing/-ed/-er/-est (star -> starring), so 'staring' is not star + ing:
+    its base has a silent e (stare)."""
+    return bool(re.search(r"(^|[^aeiou])[aeiou][b-df-hj-np-tvz]$", stem))
+
+
 def regular_bases(w):
-    """Candidate (base, kind) for a regularly inflected form."""
+    """Candidate (base, kind) for a regularly inflected form.  -es only
+    follows s, x, z, ch, sh or o (boxes, goes; not planes -> plan); a
+    stem that would double its consonant takes its silent e back
+    (staring -> stare, sites -> site, not star, sit)."""
     out = []
     if w.endswith("men") and len(w) > 4:     # women, firemen
         out.append((w[:-3] + "man", "s"))
     if w.endswith("ies") and len(w) > 4:
         out.append((w[:-3] + "y", "s"))
-    if w.endswith("es") and len(w) > 3:
+    if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER):
         out.append((w[:-2], "s"))
     if w.endswith("s") and not w.endswith("ss") and len(w) > 2:
         out.append((w[:-1], "s"))
     if w.endswith("ied") and len(w) > 4:
         out.append((w[:-3] + "y", "ed"))
-    if w.endswith("ed") and len(w) > 3:
-        stem = w[:-2]
-        out.append((stem, "ed"))
-        out.append((stem + "e", "ed"))
+
+    def stems(stem, kind):
+        if doubling_stem(stem):       # stare before star, visit still kept
+            out.append((stem + "e", kind))
+            out.append((stem, kind))
+        else:
+            out.append((stem, kind))
+            out.append((stem + "e", kind))
         if len(stem) > 2 and stem[-1] == stem[-2]:
-            out.append((stem[:-1], "ed"))
+            out.append((stem[:-1], kind))
+    if w.endswith("ed") and len(w) > 3:
+        stems(w[:-2], "ed")
     for suf in ("er", "est"):
         if w.endswith(suf) and len(w) > len(suf) + 2:
             stem = w[:-len(suf)]
             if stem.endswith("i"):
                 out.append((stem[:-1] + "y", suf))
-            out.append((stem, suf))
-            out.append((stem + "e", suf))
-            if len(stem) > 2 and stem[-1] == stem[-2]:
-                out.append((stem[:-1], suf))
+            stems(stem, suf)
     if w.endswith("ing") and len(w) > 4:
         stem = w[:-3]
-        out.append((stem, "ing"))
-        out.append((stem + "e", "ing"))
-        if len(stem) > 2 and stem[-1] == stem[-2]:
-            out.append((stem[:-1], "ing"))
+        stems(stem, "ing")
         if stem.endswith("y"):
             out.append((stem[:-1] + "ie", "ing"))
     return out
+
+
+def gradable(base, known, kind="er"):
+    """An adjective with comparison: its other degree is a word too
+    (cleaner: cleanest; not butter: buttest, customer: customest)."""
+    b = base
+    other = "est" if kind == "er" else "er"
+    forms = {b + other, b + other[1:]}
+    if b.endswith("y"):
+        forms.add(b[:-1] + "i" + other)
+    if doubling_stem(b):
+        forms.add(b + b[-1] + other)
+    return bool(forms & known)
 
 
 # ------------------------------------------------------------ frequencies
@@ -542,11 +744,42 @@ FD_POS = {"n": "noun", "v": "verb", "adj": "adj", "adv": "adv"}
 KANA_PAST = re.compile(r"^[\u3040-\u309f]+[ただ]$")
 
 
-def after_label(label, meaning):
-    """A form's note, then the senses its spelling has of its own.  Kana
-    words in the past tense (いらした, なすった) only restate the note."""
+def after_label(label, meaning, own_first=False):
+    """A form's note, then the senses its spelling has of its own; for a
+    word common in its own right (ground, wedding) its senses come first
+    and the note after them.  Kana words in the past tense (いらした,
+    なすった) only restate the note."""
     terms = [t for t in meaning.split("\u3001") if t and not KANA_PAST.match(t)]
+    if own_first and terms:
+        terms = terms[:4]
+        while len(terms) > 1 and len("\u3001".join(terms + [label]).encode("cp932")) > MAX_MEANING_BYTES:
+            terms.pop()
+        return "\u3001".join(terms + [label])
     return "\u3001".join([label] + terms)
+
+
+def own_right(form, base, tagcnt, kind):
+    """Is form a word of its own, whose senses come before its note?  A
+    plural WordNet lists as a noun (pants, clothes); a form that is a noun,
+    adjective or adverb with tagged senses (ground, wound, bit, wedding)."""
+    own = tagcnt.get(form)
+    if not own:
+        return False
+    if kind == "s":
+        return "noun" in own and not tagcnt.get(base, {}).get("noun")
+    need = 2
+    return any(own.get(p, 0) >= need for p in ("noun", "adj", "adv"))
+
+
+def rare_base(form, base, tagcnt, pos):
+    """A form that is itself a word of that part of speech while its would-be
+    base has no tagged sense of it: feed is not fee + d, evening not even +
+    ing, species not specie + s, dive not a plural of diva."""
+    own = tagcnt.get(form, {})
+    if not own:
+        return False
+    bt = tagcnt.get(base, {})
+    return bt.get(pos, 0) == 0 and sum(own.values()) > 0
 
 
 def kata2hira(s):
@@ -568,8 +801,10 @@ def build(args):
     log(f"freedict entries {len(fd)}  {time.time()-t0:.1f}s")
     ed = load_edict(args.edict)
     inv, readings, jp_pos, jp_common = invert_edict(ed)
+    offensive = OFFENSIVE_JA | edict_derogatory(ed)
     log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
-    cmu = load_cmu_npm(args.cmu_npm) if args.cmu_npm else {}
+    cmu_variants = {}
+    cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
     exc, lemmas, tagcnt = load_wordnet(args.wordnet)
     rank = load_freq(args.freq)
     log(f"cmu {len(cmu)} wn-exc {len(exc)} "
@@ -590,6 +825,8 @@ def build(args):
             skipped_pos[e["pos"]] += 1
             continue
         hw = ascii_headword(e["hw"])
+        if hw is not None and hw.startswith("Unsupported titles"):
+            hw = None
         if hw is None:
             nonascii_hw += 1
             continue
@@ -605,12 +842,29 @@ def build(args):
 
     # EDICT keys admitted as headwords: real English lexical items only
     ed_admit = collections.Counter()
+    n_phrasal = [0]
+
+    def phrasal_verb(key, best):
+        """A phrasal verb EDICT glosses well: a verb and particles (run out
+        of, put up with), or a verb, one word and a particle (take part
+        in, get used to) with a strong common gloss."""
+        words = key.split()
+        if len(words) > 4 or "verb" not in lemmas.get(words[0], ()):
+            return False
+        if all(w in PARTICLE_WORDS for w in words[1:]) and best >= 0.5:
+            n_phrasal[0] += 1
+            return True
+        if len(words) == 3 and words[2] in PARTICLE_WORDS and best >= 1.0 and \
+                words[1] not in ("a", "an", "the", "one's", "oneself"):
+            n_phrasal[0] += 1
+            return True
+        return False
     for key, cands in inv.items():
         if key in E:
             continue
         best = max(c[0] for c in cands.values())
         if " " in key:
-            ok = key in lemmas          # WordNet multiword expression
+            ok = key in lemmas or phrasal_verb(key, best)
             if not ok and args.edict_phrases == "loose":
                 ok = best >= 2.0 and key.count(" ") <= 3
         else:
@@ -620,6 +874,7 @@ def build(args):
             E[key]["forms"][key] += 1
             ed_admit["phrase" if " " in key else "word"] += 1
     stats["edict_only_headwords_admitted"] = dict(ed_admit)
+    stats["edict_phrasal_verbs_admitted"] = n_phrasal[0]
 
     def pos_weights(k):
         tc = tagcnt.get(k)
@@ -639,6 +894,8 @@ def build(args):
         src_kanji = {}
         w, epos = pos_weights(k)
         adj_word = "adj" in epos
+        tc = tagcnt.get(k) or {}
+        dom = max(tc, key=lambda p: (tc[p], p)) if tc and max(tc.values()) > 0 else None
         # FreeDict evidence: POS blocks in file order, senses in order
         for pos, senses in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
@@ -666,11 +923,21 @@ def build(args):
             if fl["adjna"] and adj_word and not t2.endswith("な") \
                     and "adj-i" not in jp_pos.get(t2, ()) and not KATA_ONLY.match(t2):
                 t2 += "な"
+            if fl["adjno"] and dom == "adj" and not t2.endswith("の") and not KATA_ONLY.match(t2):
+                t2 += "の"            # everlasting: 不朽の, not 不朽
             sc *= max(w.get(p, 1.0) for p in fl["epos"])
+            # the part of speech the word mostly has: an adjective wants an
+            # adjective (defensive: not 守勢), a noun not a bare verb
+            if dom == "adj" and "adj" not in fl["epos"]:
+                sc *= 0.5
+            elif dom == "noun" and fl["epos"] == {"verb"}:
+                sc *= 0.6
             if fl["loan"]:
                 sc *= 0.2
             if KATA_ONLY.match(t2):
                 sc *= 0.5
+            elif len(t2) == 1 and not fl["P"]:
+                sc *= 0.5             # a rare one-kanji word (惨)
             scores[t2] += sc
             origin[t2].add("ed")
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
@@ -690,7 +957,27 @@ def build(args):
         chosen = []
         seen_kana = set()
         used_kanji = set()
+        slur = k.lower() in SLUR_HEADWORDS
+        labelled = False
+
+        def marked(t, terms):
+            return t in terms or re.sub(r"(する|な|の|だ)$", "", t) in terms
+        # a headword all of whose terms EDICT marks vulgar (dickhead: 糞垂れ,
+        # kick the bucket: くたばる) is not neutral and keeps them
+        vulgar_hw = all(marked(t, offensive) and not marked(t, OFFENSIVE_JA)
+                        for t, _ in ranked)
         for t, sc in ranked:
+            # the kana spelling of such a term (ろう from 聾) goes with it
+            if vulgar_hw:
+                pass
+            elif marked(t, offensive) or (
+                    src_kanji.get(t) and src_kanji[t] <= offensive and "fd" not in origin[t]):
+                if not slur or labelled:
+                    continue
+                t = SLUR_LABEL + t
+                labelled = True
+            if " " in k and other_language(k, t):
+                continue
             # EDICT-only noise control (the best candidate is always kept)
             if chosen and origin[t] == {"ed"} and sc < max(0.9, top * 0.25):
                 continue
@@ -717,6 +1004,8 @@ def build(args):
             chosen.append(t)
             if len(chosen) >= MAX_TERMS:
                 break
+        if slur and chosen and not labelled:
+            chosen[0] = SLUR_LABEL + chosen[0]
         # second pass: a kana term that came before its kanji twin
         final = []
         for t in chosen:
@@ -748,7 +1037,7 @@ def build(args):
                      ("tre", "ter"), ("lled", "led"), ("lling", "ling"),
                      ("ller", "ler"), ("ae", "e"), ("oe", "e"), ("ogue", "og"),
                      ("ence", "ense"), ("eable", "able"), ("mme", "m")):
-            if a in k:
+            if a in k and not (a == "oe" and k.endswith("oes")):   # dingoes
                 v.append(k.replace(a, b))
         return v
 
@@ -801,23 +1090,27 @@ def build(args):
                 c = phonetic.arpabet_to_code(bp)
                 if not c:
                     continue
-                last = c[-1]
-                if kind == "s":
-                    end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
-                elif kind == "ed":
-                    end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
-                elif kind == "ing":
-                    end = "i4"
-                elif kind == "er":
-                    end = "1r"
-                else:
-                    end = "1st"
-                return c + end, "cmu+suffix-rule"
+                return with_ending(c, kind), "cmu+suffix-rule"
         if k in espeak_codes:
             return espeak_codes[k], "espeak-ng"
         if re.fullmatch(r"[a-z][a-z'.-]*", k.lower()):
             espeak_pending.add(k)
         return "", None
+
+    def with_ending(c, kind):
+        """The code of a regular form from its base's code."""
+        last = c[-1]
+        if kind == "s":
+            end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
+        elif kind == "ed":
+            end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
+        elif kind == "ing":
+            end = "i4"
+        elif kind == "er":
+            end = "1r"
+        else:
+            end = "1st"
+        return c + end
 
     def pron_for(k):
         words = k.split()
@@ -857,12 +1150,35 @@ def build(args):
             if p == "verb":
                 fam[b].add(form)
     order = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
+    known_words = set(rank) | set(records)
+
+    def comparable(form, b):
+        """May form be read as a degree of b?  b must have degrees; a form
+        that is a noun itself (cleaner, lighter) also needs b to be an
+        adjective with tagged senses (not archer, flier)."""
+        deg = "est" if form.endswith("est") else "er"
+        if not gradable(b, known_words, deg):
+            return False
+        if "noun" in lemmas.get(form, ()):
+            return tagcnt.get(b, {}).get("adj", 0) + tagcnt.get(b, {}).get("adv", 0) > 0
+        return True
     infl_added = 0
     base_set_on_lemma = 0
     for form, bases in exc.items():
         if " " in form:
             continue
-        good = [(b, p) for b, p in bases if b.lower() in records]
+        k = form.lower()
+        deg = "est" if k.endswith("est") else "er"
+        # archer, coder: WordNet lists them, but arch and cod have no degrees
+        good = [(b, p) for b, p in bases if b.lower() in records and not (
+            p in ("adj", "adv") and (b, deg) in regular_bases(k)
+            and (k in records or "noun" in lemmas.get(k, ()))
+            and not comparable(k, b))]
+        if k in records:
+            if records[k]["hw"][:1].isupper():
+                continue        # Wales, Mars, Ares: names, not forms
+            good = [(b, p) for b, p in good
+                    if not rare_base(k, b.lower(), tagcnt, p)]
         if not good:
             continue
         good.sort(key=lambda x: (order[x[1]], rank.get(x[0], 10**9)))
@@ -870,13 +1186,13 @@ def build(args):
         same = [x for x, q in good if q == p]
         bases_txt = "・".join(dict.fromkeys(same))
         label = inflection_label(form, bases_txt, p, fam.get(b, ()))
-        k = form.lower()
         if k in records:
             r = records[k]
             if not r["base"]:
                 r["base"] = b
                 if not args.no_label_lemmas:
-                    r["meaning"] = after_label(label, r["meaning"])
+                    r["meaning"] = after_label(label, r["meaning"],
+                                               own_right(k, b, tagcnt, "irregular"))
                     # keep the byte cap
                     parts = r["meaning"].split("\u3001")
                     while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
@@ -913,7 +1229,13 @@ def build(args):
         The base must be a WordNet word of the part of speech the ending
         needs ('thing' is not the + ing, 'coming' is come + ing, not com)."""
         best = None
-        for b, kind in regular_bases(w):
+        cands = regular_bases(w)
+        for b, kind in cands:
+            # staring: stare + ing, not star + ing (that is starring)
+            need_pos = "adj" if kind in ("er", "est") else "verb"
+            if kind != "s" and doubling_stem(b) and (b + "e", kind) in cands and \
+                    (b + "e") in records and need_pos in lemmas.get(b + "e", ()):
+                continue
             if len(b) < 3 and not (kind == "ing" and len(b) == 2):
                 continue
             r = records.get(b)
@@ -935,32 +1257,41 @@ def build(args):
             elif kind in ("er", "est"):
                 if "adj" not in wn and "adv" not in wn:
                     continue
+                # butter is not but + er, customer not custom + er
+                if not comparable(w, b):
+                    continue
                 lab = "比較級" if kind == "er" else "最上級"
             else:
                 if "verb" not in wn:
                     continue
                 lab = "現在分詞・動名詞"
+            if w in records and rare_base(w, b, tagcnt, {"s": "noun", "er": "adj",
+                                                        "est": "adj"}.get(kind, "verb")):
+                if not (kind == "s" and "verb" in wn and tagcnt.get(b, {}).get("verb")):
+                    continue
             # a word of its own that is more frequent than its would-be base
             # (matter / matt) is not taken for an inflection
             if kind in ("er", "est") and w in lemmas and \
                     rank.get(b, 10**9) > 3 * rank.get(w, 10**9) + 500:
                 continue
-            cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab)
+            cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab, kind)
             if best is None or cand < best:
                 best = cand
         if best is None:
-            return None, None
-        return records[best[1]]["hw"], best[2]
+            return None, None, None
+        return records[best[1]]["hw"], best[2], best[3]
 
     for k, r in list(records.items()):
         if r["kind"] != "lemma" or r["base"] or not re.fullmatch(r"[a-z]+", k):
             continue
         if k in lemmas and k not in rank:
             continue
-        b, lab = reg_label(k)
+        if r["hw"][:1].isupper():
+            continue        # Easter is not a form of east
+        b, lab, kind = reg_label(k)
         if b and b != k:
             r["base"] = b
-            r["meaning"] = after_label(lab, r["meaning"])
+            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, tagcnt, kind))
             reg_lab += 1
     stats["existing_lines_labelled_regular_inflection"] = reg_lab
 
@@ -995,7 +1326,7 @@ def build(args):
                 break
             if w in records or not re.fullmatch(r"[a-z]+", w):
                 continue
-            b, lab = reg_label(w)
+            b, lab, _ = reg_label(w)
             if not b:
                 continue
             pron, ps = pron_for(w)
@@ -1064,6 +1395,52 @@ def build(args):
         for r in recs:
             if not r["pron"]:
                 r["pron"], r["pron_src"] = pron_for(r["hw"])
+    # --- heteronyms: the variant that fits the first meaning, word by word
+    het_changed = 0
+    for r in recs:
+        words = r["hw"].lower().split()
+        if not r["pron"]:
+            continue
+        codes = r["pron"].split(phonetic.WORD_SEPARATOR) if len(words) > 1 else [r["pron"]]
+        if len(codes) != len(words):
+            continue
+        first = r["meaning"].split("\u3001")[0]
+        mpos = ja_pos(first, jp_pos)
+        changed = False
+        for i, w in enumerate(words):
+            vs = cmu_variants.get(w)
+            if not vs or len(vs) < 2 or codes[i] != phonetic.arpabet_to_code(vs[0]):
+                continue
+            pos = mpos if len(words) == 1 else phrase_word_pos(words, i, mpos)
+            wn = lemmas.get(w, set())
+            v = choose_variant(w, vs, pos, first, "verb" in wn and bool(wn & {"noun", "adj"}))
+            c = phonetic.arpabet_to_code(v) if v else ""
+            if c and c != codes[i]:
+                codes[i] = c
+                changed = True
+        if changed:
+            r["pron"] = phonetic.WORD_SEPARATOR.join(codes)
+            het_changed += 1
+    stats["heteronym_codes_changed"] = het_changed
+
+    # --- a regular form eSpeak NG had to read: its base's code plus the
+    #     ending (dingoes from dingo, not dInd8iz)
+    by_key = {r["hw"].lower(): r for r in recs}
+    from_base = 0
+    for r in recs:
+        if r["pron_src"] != "espeak-ng" or not r["base"] or " " in r["hw"]:
+            continue
+        w, b = r["hw"].lower(), r["base"].lower()
+        br = by_key.get(b)
+        if not br or not br["pron"] or " " in b:
+            continue
+        for bb, kind in regular_bases(w):
+            if bb == b:
+                r["pron"] = with_ending(br["pron"], kind)
+                r["pron_src"] = "base+ending"
+                from_base += 1
+                break
+    stats["codes_from_base"] = from_base
     for r in recs:
         assert phonetic.valid_code(r["pron"]), r
     stats["pron_source"] = dict(collections.Counter(str(r["pron_src"]) for r in recs

@@ -18,6 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
+import quality  # noqa: E402
 
 # subtitle tokens that are pieces of contractions (don|t, I|m), not words
 CLITICS = {"s", "t", "m", "re", "ll", "ve", "d", "don", "didn", "doesn", "isn",
@@ -56,6 +57,7 @@ def main(argv):
     ap.add_argument("data", nargs="?", default=os.path.join(HERE, "..", "..", "data"))
     ap.add_argument("--cache", default=inputs.DEFAULT_CACHE)
     ap.add_argument("--missing", action="store_true", help="list the frequent words without a line")
+    ap.add_argument("-v", "--verbose", action="store_true", help="list every failing word")
     args = ap.parse_args(argv[1:])
 
     files = {}
@@ -109,6 +111,7 @@ def main(argv):
                 over.add(line.split("\t")[0])
     print(f"  of the checked words, {sum(1 for hw, _ in checked if hw in over)} have a "
           f"hand-written meaning (overrides.tsv, {len(over)} lines in all)")
+    content_figures(args, files, index, freq)
     stats = os.path.join(args.cache, "build_stats.json")
     if os.path.exists(stats):
         with open(stats, encoding="utf-8") as f:
@@ -116,6 +119,60 @@ def main(argv):
         print(f"last build: {s.get('build_seconds')} s; pronunciation sources of word lines: "
               f"{s.get('pron_source')}")
     return 0
+
+
+def show(label, items, verbose, n=12):
+    items = list(items)
+    more = "" if verbose or len(items) <= n else f" ... (+{len(items) - n})"
+    shown = items if verbose else items[:n]
+    print(f"  {label}: {len(items)}" + (": " + "; ".join(map(str, shown)) + more if items else ""))
+
+
+def content_figures(args, files, index, freq):
+    """Held-out first meanings, base forms, heteronyms, register and
+    debris, phrasal verbs and idioms."""
+    heldout = quality.load_judged(os.path.join(HERE, "heldout_meanings.tsv"))
+    first, top3, missing, fails = quality.judge_first_terms(index, heldout)
+    n = len(heldout)
+    print(f"held-out list ({n} words): first term right {pct(first, n):.1f}% "
+          f"(target 97 %), among the first three {pct(top3, n):.1f}% (target 99 %), "
+          f"missing {missing}")
+    show("first term wrong", (f"{hw}={m}" for hw, m in fails), args.verbose)
+
+    all_rows = files["word"][0] + files["phrase"][0]
+    nouns, tags = quality.load_wordnet_tables(args.cache)
+    if nouns is not None:
+        known = set(frequent_words(freq, 60000)) if os.path.exists(freq) else set()
+        scan = quality.base_form_scan(all_rows, index, nouns, tags, known)
+        print("base forms (target 0 each):")
+        for k, v in scan.items():
+            show(k, v, args.verbose)
+    else:
+        print("(no WordNet in the cache: base-form scan skipped)")
+
+    cands = sorted(quality.HETERONYMS)
+    if os.path.exists(freq):
+        order = {w: i for i, w in enumerate(frequent_words(freq, 60000))}
+        cands.sort(key=lambda w: order.get(w, 10**9))
+    top = cands[:30]
+    right, judged, hfails = quality.heteronym_check(index, top)
+    print(f"heteronyms, 30 commonest: {right}/{judged} code fits the first meaning")
+    show("wrong", hfails, args.verbose)
+    right, total, pfails = quality.phrase_heteronym_check(index)
+    print(f"heteronyms inside phrases: {right}/{total} right")
+    show("wrong", pfails, args.verbose)
+
+    scan = quality.register_debris_scan(all_rows)
+    print("register and debris (target 0 each):")
+    for k, v in scan.items():
+        show(k, v, args.verbose)
+
+    phr = quality.load_judged(os.path.join(HERE, "phrasal_meanings.tsv"))
+    first, top3, missing, fails = quality.judge_first_terms(index, phr)
+    n = len(phr)
+    print(f"phrasal verbs and idioms ({n}): present {pct(n - missing, n):.1f}% (target 95 %), "
+          f"first meaning right {pct(first, n):.1f}%, among the first three {pct(top3, n):.1f}%")
+    show("wrong or missing", (f"{hw}={m}" for hw, m in fails), args.verbose)
 
 
 if __name__ == "__main__":

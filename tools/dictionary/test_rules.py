@@ -1,0 +1,241 @@
+"""Unit tests: the builder's content rules, on real cases from the shipped
+dictionary and on cases each rule must leave alone."""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import build  # noqa: E402
+import phonetic  # noqa: E402
+import quality  # noqa: E402
+
+
+class InflectionEndings(unittest.TestCase):
+    def bases(self, w, kind):
+        return [b for b, k in build.regular_bases(w) if k == kind]
+
+    def test_es_only_after_sibilants_and_o(self):
+        self.assertNotIn("plan", self.bases("planes", "s"))
+        self.assertIn("plane", self.bases("planes", "s"))
+        self.assertNotIn("cloth", self.bases("clothes", "s"))
+        for form, base in (("boxes", "box"), ("churches", "church"), ("heroes", "hero"),
+                           ("dingoes", "dingo"), ("buzzes", "buzz"), ("wishes", "wish")):
+            self.assertIn(base, self.bases(form, "s"), form)
+
+    def test_silent_e_comes_back_before_the_bare_stem(self):
+        for form, kind, base, not_first in (("staring", "ing", "stare", "star"),
+                                            ("hoped", "ed", "hope", "hop"),
+                                            ("slaved", "ed", "slave", "slav"),
+                                            ("cutest", "est", "cute", "cut")):
+            got = self.bases(form, kind)
+            self.assertIn(base, got)
+            self.assertLess(got.index(base), got.index(not_first) if not_first in got else 99)
+
+    def test_stems_that_do_not_double_keep_their_own_base(self):
+        self.assertIn("visit", self.bases("visiting", "ing"))   # visite is no word
+        self.assertIn("open", self.bases("opened", "ed"))
+        self.assertIn("hop", self.bases("hopping", "ing"))
+        self.assertIn("plan", self.bases("planned", "ed"))
+
+    def test_doubling_stem(self):
+        for stem in ("star", "plan", "hop", "cut"):
+            self.assertTrue(build.doubling_stem(stem), stem)
+        for stem in ("stare", "wait", "fast", "clean", "show"):
+            self.assertFalse(build.doubling_stem(stem), stem)
+
+
+class Degrees(unittest.TestCase):
+    KNOWN = {"cleanest", "fastest", "biggest", "happiest", "nicest"}
+
+    def test_gradable_adjectives_have_the_other_degree(self):
+        for base in ("clean", "fast", "big", "happy", "nice"):
+            self.assertTrue(build.gradable(base, self.KNOWN, "er"), base)
+
+    def test_er_nouns_are_not_degrees_of_words_without_them(self):
+        # butter, customer, bother, Easter are no comparatives
+        for base in ("butt", "but", "custom", "both", "east"):
+            self.assertFalse(build.gradable(base, self.KNOWN | {"butter", "customer"}, "er"), base)
+
+    def test_superlative_looks_for_the_comparative(self):
+        self.assertTrue(build.gradable("clean", {"cleaner"}, "est"))
+        self.assertFalse(build.gradable("clean", {"cleanest"}, "est"))
+
+
+class OwnSensesFirst(unittest.TestCase):
+    TAGS = {"ground": {"noun": 6, "verb": 4}, "wedding": {"noun": 2}, "pants": {"noun": 0},
+            "pant": {"verb": 1}, "things": {"noun": 1}, "thing": {"noun": 12},
+            "found": {"noun": 1, "verb": 2, "adj": 1}, "saw": {"noun": 0, "verb": 1},
+            "cleaner": {"noun": 1}, "feed": {"noun": 2, "verb": 6}, "fee": {"noun": 1, "verb": 0},
+            "evening": {"noun": 1}, "even": {"verb": 0, "adj": 3, "adv": 3},
+            "species": {"noun": 2}, "specie": {"noun": 0}, "taking": {}, "take": {"verb": 40}}
+
+    def test_words_of_their_own(self):
+        self.assertTrue(build.own_right("ground", "grind", self.TAGS, "irregular"))
+        self.assertTrue(build.own_right("wedding", "wed", self.TAGS, "ing"))
+        self.assertTrue(build.own_right("pants", "pant", self.TAGS, "s"))
+
+    def test_plain_forms_keep_their_note_first(self):
+        self.assertFalse(build.own_right("found", "find", self.TAGS, "irregular"))
+        self.assertFalse(build.own_right("saw", "see", self.TAGS, "irregular"))
+        self.assertFalse(build.own_right("things", "thing", self.TAGS, "s"))
+        self.assertFalse(build.own_right("taking", "take", self.TAGS, "ing"))
+
+    def test_note_order(self):
+        self.assertEqual(build.after_label("grindの過去形", "地面、土", own_first=True),
+                         "地面、土、grindの過去形")
+        self.assertEqual(build.after_label("takeの過去形", "取った"), "takeの過去形、取った")
+        # cleaner: both its senses and the note, whichever comes first
+        for own in (True, False):
+            m = build.after_label("cleanの比較級", "掃除機、クリーナー", own_first=own)
+            self.assertIn("cleanの比較級", m)
+            self.assertIn("掃除機", m)
+
+    def test_a_base_without_that_part_of_speech_is_no_base(self):
+        self.assertTrue(build.rare_base("feed", "fee", self.TAGS, "verb"))
+        self.assertTrue(build.rare_base("evening", "even", self.TAGS, "verb"))
+        self.assertTrue(build.rare_base("species", "specie", self.TAGS, "noun"))
+        self.assertFalse(build.rare_base("ground", "grind", {"ground": {"noun": 6},
+                                                             "grind": {"verb": 5}}, "verb"))
+        self.assertFalse(build.rare_base("taking", "take", self.TAGS, "verb"))
+
+
+class Register(unittest.TestCase):
+    ENTRIES = [("ジャップ", None, False, [({"n"}, {"derog"}, ["Jap"])]),
+               ("頭", "あたま", True, [({"n"}, set(), ["head"])]),
+               ("頭", "かしら", False, [({"n"}, {"vulg"}, ["boss"])]),
+               ("やる", None, True, [({"v5r"}, set(), ["to do"]),
+                                     ({"v5r"}, {"vulg"}, ["to have sex"])])]
+
+    def test_terms_marked_in_every_entry(self):
+        got = build.edict_derogatory(self.ENTRIES)
+        self.assertIn("ジャップ", got)
+        self.assertIn("かしら", got)
+
+    def test_words_with_a_neutral_entry_or_first_sense_stay(self):
+        got = build.edict_derogatory(self.ENTRIES)
+        self.assertNotIn("頭", got)       # one entry of 頭 is neutral
+        self.assertNotIn("やる", got)     # only a later sense is vulgar
+
+    def test_reviewed_list_holds_the_unmarked_ones(self):
+        for t in ("土人", "チョン", "めくらうなぎ", "気違いじみる", "聾", "盲"):
+            self.assertIn(t, build.OFFENSIVE_JA)
+        for t in ("婦人", "漁師", "移民"):   # EDICT's "sensitive", but neutral
+            self.assertNotIn(t, build.OFFENSIVE_JA)
+
+
+class Debris(unittest.TestCase):
+    def test_wiki_links_and_romanisation(self):
+        self.assertEqual(build.clean_term("[[グレイ・カップ]]"), "グレイ・カップ")
+        self.assertEqual(build.clean_term("分かった[[か？]]"), "分かったか？")
+        self.assertEqual(build.clean_term("[[分かる|分かった]]か"), "分かったか")
+        self.assertEqual(build.clean_term("マニュアル読め (manyuaru yome)"), "マニュアル読め")
+        self.assertEqual(build.clean_term("トング(tongu)"), "トング")
+
+    def test_template_remains_are_dropped(self):
+        self.assertEqual(build.clean_term("}}から見た"), "")
+        self.assertEqual(build.clean_term("{{ja-r|見る}}"), "")
+
+    def test_ordinary_terms_untouched(self):
+        for t in ("取る", "Tシャツ", "CD（コンパクトディスク）", "ｘ線"):
+            self.assertEqual(build.clean_term(t), t)
+
+    def test_phrasebook_answer_in_the_other_language(self):
+        self.assertTrue(build.other_language("do you speak English", "日本語が話せますか？"))
+        self.assertFalse(build.other_language("do you speak English", "英語が話せますか？"))
+        self.assertFalse(build.other_language("how do you say ... in English",
+                                              "…は英語でなんと言いますか？"))
+        self.assertFalse(build.other_language("good morning", "日本語"))
+
+
+class Heteronyms(unittest.TestCase):
+    JP = {"読む": {"v5m"}, "住む": {"v5m"}, "率いる": {"v1"}, "鉛": {"n"}, "風": {"n"},
+          "巻く": {"v5k"}, "記録": {"n", "vs"}, "進歩": {"n", "vs"}, "生": {"n", "adj-no"}}
+    CMU = {"read": [["R", "EH1", "D"], ["R", "IY1", "D"]],
+           "live": [["L", "AY1", "V"], ["L", "IH1", "V"]],
+           "lead": [["L", "EH1", "D"], ["L", "IY1", "D"]],
+           "wind": [["W", "AY1", "N", "D"], ["W", "IH1", "N", "D"]],
+           "record": [["R", "AH0", "K", "AO1", "R", "D"], ["R", "EH1", "K", "ER0", "D"]],
+           "separate": [["S", "EH1", "P", "ER0", "EY2", "T"], ["S", "EH1", "P", "ER0", "IH0", "T"]]}
+
+    def pick(self, word, first, pos=None):
+        pos = pos or build.ja_pos(first, self.JP)
+        v = build.choose_variant(word, self.CMU[word], pos, first, True)
+        return " ".join(v) if v else None
+
+    def test_part_of_speech_of_a_japanese_term(self):
+        self.assertEqual(build.ja_pos("読む", self.JP), "verb")
+        self.assertEqual(build.ja_pos("記録する", self.JP), "verb")
+        self.assertEqual(build.ja_pos("進歩", self.JP), "noun")     # a verbal noun
+        self.assertEqual(build.ja_pos("生の", self.JP), "adj")
+        self.assertEqual(build.ja_pos("readの過去形", self.JP), "verb")
+        self.assertEqual(build.ja_pos("lifeの複数形", self.JP), "noun")
+
+    def test_the_sense_of_the_first_meaning_decides(self):
+        self.assertEqual(self.pick("read", "読む"), "R IY1 D")
+        self.assertEqual(self.pick("live", "住む"), "L IH1 V")
+        self.assertEqual(self.pick("live", "生の"), "L AY1 V")
+        self.assertEqual(self.pick("lead", "率いる"), "L IY1 D")
+        self.assertEqual(self.pick("lead", "鉛"), "L EH1 D")
+        self.assertEqual(self.pick("wind", "風"), "W IH1 N D")
+        self.assertEqual(self.pick("wind", "巻く"), "W AY1 N D")
+
+    def test_stress_follows_noun_or_verb(self):
+        self.assertEqual(self.pick("record", "記録"), "R EH1 K ER0 D")
+        self.assertEqual(self.pick("record", "記録する"), "R AH0 K AO1 R D")
+        self.assertEqual(self.pick("separate", "分ける", "verb"), "S EH1 P ER0 EY2 T")
+        self.assertEqual(self.pick("separate", "別々の", "adj"), "S EH1 P ER0 IH0 T")
+
+    def test_plain_variants_are_left_alone(self):
+        either = [["IY1", "DH", "ER0"], ["AY1", "DH", "ER0"]]
+        self.assertIsNone(build.choose_variant("either", either, "adv", "どちらか", False))
+        route = [["R", "UW1", "T"], ["R", "AW1", "T"]]
+        self.assertIsNone(build.choose_variant("route", route, "noun", "道", True))
+
+    def test_role_inside_a_phrase(self):
+        def role(phrase, pos="noun"):
+            words = phrase.split()
+            return build.phrase_word_pos(words, next(i for i, w in enumerate(words)
+                                                     if w in ("live", "use", "excuse", "wind")), pos)
+        self.assertEqual(role("where do you live"), "verb")
+        self.assertEqual(role("long live"), "verb")
+        self.assertEqual(role("excuse me"), "verb")
+        self.assertEqual(role("use up", "verb"), "verb")
+        self.assertEqual(role("live music"), "noun")
+        self.assertEqual(role("wind turbine"), "noun")
+        self.assertEqual(role("in use"), "noun")
+
+
+class Measures(unittest.TestCase):
+    def test_note_patterns_in_judged_lists(self):
+        self.assertTrue(quality.term_ok("leave・leafの複数形", ["leafの*"]))
+        self.assertTrue(quality.term_ok("takeの過去形", ["takeの*"]))
+        self.assertFalse(quality.term_ok("takerの複数形", ["takeの*"]))
+        self.assertTrue(quality.term_ok("～を使い果たす", ["を使い果たす"]))
+
+    def test_base_form_scan_finds_each_fault(self):
+        rows = [("butter", "butの比較級、バター", "but", ""),
+                ("staring", "starの現在分詞", "star", ""),
+                ("Easter", "eastの比較級、復活祭", "east", ""),
+                ("ground", "grindの過去形、地面", "grind", ""),
+                ("faster", "fastの比較級", "fast", ""),
+                ("stare", "見つめる", "", ""), ("star", "星", "", "")]
+        index = {r[0]: r for r in rows}
+        tags = {"butter": {"noun": 1}, "stare": {"verb": 2}, "ground": {"noun": 6},
+                "fast": {"adj": 1}, "but": {"adv": 1}}
+        got = quality.base_form_scan(rows, index, {"butter", "ground"}, tags, {"fastest"})
+        self.assertEqual(got["er_noun_as_comparative"], ["butter"])
+        self.assertEqual(got["lost_silent_e"], ["staring"])
+        self.assertEqual(got["capital_to_lower_base"], ["Easter"])
+        self.assertEqual(got["note_before_own_senses"], ["ground"])
+
+    def test_heteronym_code_is_judged_by_the_first_meaning(self):
+        read_iy = phonetic.arpabet_to_code("R IY1 D".split())
+        read_eh = phonetic.arpabet_to_code("R EH1 D".split())
+        right, judged, _ = quality.heteronym_check({"read": ("read", "読む", "", read_iy)}, ["read"])
+        self.assertEqual((right, judged), (1, 1))
+        right, _, _ = quality.heteronym_check({"read": ("read", "読む", "", read_eh)}, ["read"])
+        self.assertEqual(right, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
