@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include <QDialog>
+#include <QPoint>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,8 +24,12 @@ public:
     // Fills the headword, meaning and base-form boxes and the pronunciation
     // field with an entry's fields.
     void showFields(const EntryFields& fields);
+    // Shows, raises and activates the window. The first time it opens
+    // beside owner, never over it; after that where the user left it.
+    void showBeside(const QWidget& owner);
 
 protected:
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -31,6 +38,7 @@ private:
     QPlainTextEdit* m_meaning = nullptr;
     QLineEdit* m_baseForm = nullptr;
     QLineEdit* m_headword = nullptr;
+    std::optional<QPoint> m_lastPosition;  // frame position when last hidden
 };
 
 }  // namespace pelmio
