@@ -54,10 +54,17 @@ openbox >"$scratch/openbox.log" 2>&1 &
 pids+=($!)
 sleep 1
 
-# As the launcher starts it (Exec=pelmio --user-data), with the build's
-# copy of the bundled dictionary standing in for an install.
-(cd "$scratch" && XDG_DATA_HOME="$scratch/data" XDG_DATA_DIRS="$OLDPWD/build/share" \
-    exec "$OLDPWD/build/pelmio" --user-data) >"$scratch/pelmio.log" 2>&1 &
+# As the launcher starts it (Exec=pelmio --user-data): the installed one,
+# or the build's, with the build's copy of the bundled dictionary standing
+# in for an install.
+if [ -n "${PELMIO_LAUNCHER:-}" ]; then
+    command=$(sed -n 's/^Exec=//p' "$PELMIO_LAUNCHER" | head -1)
+    # shellcheck disable=SC2086
+    (cd "$scratch" && XDG_DATA_HOME="$scratch/data" exec $command) >"$scratch/pelmio.log" 2>&1 &
+else
+    (cd "$scratch" && XDG_DATA_HOME="$scratch/data" XDG_DATA_DIRS="$OLDPWD/build/share" \
+        exec "$OLDPWD/build/pelmio" --user-data) >"$scratch/pelmio.log" 2>&1 &
+fi
 pids+=($!)
 main=$(wait_for_window Pelmio)
 
