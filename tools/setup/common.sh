@@ -63,9 +63,11 @@ pelmio_ensure_app_packages() {
     pelmio_install_packages "${PELMIO_APP_PACKAGES[@]}" "$@"
 }
 
-# Configures and builds one preset from CMakePresets.json.
+# Configures and builds one preset from CMakePresets.json; further
+# arguments go to the configure step.
 pelmio_build() {
     local preset=$1
-    cmake --preset "$preset" >/dev/null
+    shift
+    cmake --preset "$preset" "$@" >/dev/null
     cmake --build --preset "$preset"
 }
