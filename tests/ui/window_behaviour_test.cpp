@@ -1,20 +1,26 @@
+#include <QApplication>
 #include <QDialog>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
+#include "tests/support/test_support.h"
+#include "ui/about_dlg.h"
 #include "ui/detail_dlg.h"
+#include "ui/lookup_dlg.h"
 
 namespace pelmio {
 
-// Where the detail window opens, first beside its owner and then where
-// the user left it.
-class DetailPlacementTest : public QObject {
+// How the windows behave on a desktop: where the detail window opens,
+// first beside its owner and then where the user left it, and F1.
+class WindowBehaviourTest : public QObject {
     Q_OBJECT
 
 private slots:
     void opensBesideTheOwnerNeverOverIt();
     void reopensWhereTheUserLeftIt();
+    void f1OpensTheAboutBox();
 };
 
 namespace {
@@ -27,7 +33,7 @@ void ShowOwner(QDialog& owner, int x, int y) {
 }
 }  // namespace
 
-void DetailPlacementTest::opensBesideTheOwnerNeverOverIt() {
+void WindowBehaviourTest::opensBesideTheOwnerNeverOverIt() {
     // Room on the right; then near the right edge, room on the left only.
     for (const int ownerX : {40, 440}) {
         QDialog owner;
@@ -43,7 +49,7 @@ void DetailPlacementTest::opensBesideTheOwnerNeverOverIt() {
     }
 }
 
-void DetailPlacementTest::reopensWhereTheUserLeftIt() {
+void WindowBehaviourTest::reopensWhereTheUserLeftIt() {
     QDialog owner;
     ShowOwner(owner, 40, 30);
     CDetailDlg detail;
@@ -65,7 +71,35 @@ void DetailPlacementTest::reopensWhereTheUserLeftIt() {
     QCOMPARE(detail.frameGeometry().topLeft(), userPlace);
 }
 
+void WindowBehaviourTest::f1OpensTheAboutBox() {
+    // An empty folder: the missing dictionaries are told to a recorder.
+    const testing::TempFolder folder;
+    QStringList messages;
+    LookupEnvironment environment;
+    environment.folder = folder.path();
+    environment.showMessage = [&messages](QWidget*, const QString& text) { messages << text; };
+    CLookupDlg window(environment);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // The About box is modal: closed from a timer, whatever has the focus.
+    bool opened = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&opened] {
+        if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+            opened = true;
+            about->reject();
+        }
+    });
+    closer.start(10);
+    QTest::keyClick(window.focusWidget(), Qt::Key_F1);
+    closer.stop();
+    QVERIFY(opened);
+    QCOMPARE(messages.size(), 2);
+}
+
 }  // namespace pelmio
 
-QTEST_MAIN(pelmio::DetailPlacementTest)
-#include "detail_placement_test.moc"
+QTEST_MAIN(pelmio::WindowBehaviourTest)
+#include "window_behaviour_test.moc"
