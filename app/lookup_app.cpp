@@ -6,11 +6,13 @@
 
 namespace pelmio {
 
-CLookupApp::CLookupApp() = default;
+CLookupApp::CLookupApp(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 CLookupApp::~CLookupApp() = default;
 
 bool CLookupApp::InitInstance() {
-    m_window = std::make_unique<CLookupDlg>();
+    LookupEnvironment environment;
+    environment.folder = m_folder;
+    m_window = std::make_unique<CLookupDlg>(std::move(environment));
     // The detail window may still be open: the program ends with the main
     // window all the same.
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QApplication::quit);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 namespace pelmio {
@@ -10,15 +11,17 @@ class CLookupDlg;
 // then runs QApplication::exec(), which ends when the window is finished.
 class CLookupApp {
 public:
-    CLookupApp();
+    // folder: where the window reads and writes its files.
+    explicit CLookupApp(std::filesystem::path folder = ".");
     ~CLookupApp();
 
-    // Makes and shows the main window, working in the current folder, and
+    // Makes and shows the main window, working in the folder, and
     // has the event loop quit when it is finished. Returns false when there
     // is nothing to run.
     bool InitInstance();
 
 private:
+    std::filesystem::path m_folder;
     // Lives until the event loop has ended, so the settings are written as
     // the window goes, after the loop.
     std::unique_ptr<CLookupDlg> m_window;

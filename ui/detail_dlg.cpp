@@ -1,10 +1,13 @@
 #include "ui/detail_dlg.h"
 
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
+#include "desktop/window_placement.h"
 #include "dict/entry_fields.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
@@ -37,6 +40,10 @@ CDetailDlg::CDetailDlg(const QString& speechEngine) {
 }
 
 namespace {
+ScreenRect ToScreenRect(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
 bool IsEnter(const QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return false;
@@ -75,6 +82,37 @@ void CDetailDlg::showFields(const EntryFields& fields) {
     m_baseForm->setCursorPosition(0);
     m_meaning->setPlainText(FromCp932(fields.meaning));
     m_pronunciation->setCode(fields.pronunciation);
+}
+
+void CDetailDlg::showBeside(const QWidget& owner) {
+    if (!isVisible()) {
+        // Left alone, a dialog is centred again on every show. Moving it
+        // first keeps it where it is put.
+        if (m_lastPosition) {
+            move(*m_lastPosition);
+        } else {
+            // Not yet shown, it has no frame: take the owner's.
+            const QSize frame = owner.frameGeometry().size() - owner.size();
+            const QSize outer = size() + frame;
+            const QScreen* screen = owner.screen();
+            const ScreenPoint at =
+                PlaceBeside(ToScreenRect(owner.frameGeometry()), outer.width(), outer.height(),
+                            ToScreenRect(screen != nullptr ? screen->availableGeometry()
+                                                           : owner.frameGeometry()));
+            move(at.x, at.y);
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void CDetailDlg::hideEvent(QHideEvent* event) {
+    // Closed by the user or the program, not minimised by the window manager.
+    if (!event->spontaneous()) {
+        m_lastPosition = pos();
+    }
+    QDialog::hideEvent(event);
 }
 
 }  // namespace pelmio

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include <QDialog>
+#include <QPoint>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -24,12 +27,16 @@ public:
     // Fills the headword, meaning and base-form boxes and the pronunciation
     // field with an entry's fields.
     void showFields(const EntryFields& fields);
+    // Shows, raises and activates the window. The first time it opens
+    // beside owner, never over it; after that where the user left it.
+    void showBeside(const QWidget& owner);
 
 signals:
     // The user double-clicked the base form to look it up.
     void baseFormActivated(const QString& baseForm);
 
 protected:
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -39,6 +46,7 @@ private:
     QLineEdit* m_baseForm = nullptr;
     QLineEdit* m_headword = nullptr;
     HeadwordSpeaker* m_speaker = nullptr;
+    std::optional<QPoint> m_lastPosition;  // frame position when last hidden
 };
 
 }  // namespace pelmio

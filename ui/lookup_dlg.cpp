@@ -92,6 +92,9 @@ void CLookupDlg::buildWindow() {
     m_closeAction = m_windowMenu->addAction(QStringLiteral("閉じる(&C)"));
     m_windowMenu->addSeparator();
     m_aboutAction = m_windowMenu->addAction(QString::fromUtf8(res::kAboutMenuItem));
+    // F1 too: most window managers keep Alt+Space for their own menu.
+    m_aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(m_aboutAction);
 }
 
 // The window's events, in one place.
@@ -187,9 +190,7 @@ void CLookupDlg::ShowEntryDetails() {
         return;
     }
     m_detail.showFields(result.fields(row));
-    m_detail.show();
-    m_detail.raise();
-    m_detail.activateWindow();
+    m_detail.showBeside(*this);
 }
 
 void CLookupDlg::SaveKeywordToHistory() {

@@ -1,18 +1,24 @@
-# Shared by run.sh and test.sh: installs what the build needs from Debian's
-# packages and builds a preset. Source it; do not run it.
+# Shared by run.sh, test.sh and the tools' scripts: installs what is needed
+# from Debian's packages and builds a preset. Source it; do not run it.
 
-PELMIO_PACKAGES=(
+# What building and running the program needs.
+PELMIO_APP_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
-    libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic
     python3
+)
+# What the tests and benchmarks need besides: GoogleTest, Google Benchmark,
+# and the checkers of the launcher and the AppStream metainfo.
+PELMIO_TEST_PACKAGES=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    desktop-file-utils appstream
 )
 
 pelmio_missing_packages() {
     local package missing=()
-    for package in "${PELMIO_PACKAGES[@]}" "$@"; do
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$package")
         fi
@@ -20,12 +26,13 @@ pelmio_missing_packages() {
     echo "${missing[@]}"
 }
 
-# Installs every missing package (extra names may be given), as root or
-# through sudo; otherwise says which command is needed and fails.
-pelmio_ensure_packages() {
+# Installs every missing package named, as root or through sudo; otherwise
+# says which command is needed and fails.
+pelmio_install_packages() {
     if ! command -v dpkg-query >/dev/null 2>&1; then
         echo "pelmio: this script installs its tools with Debian's apt-get; on another system install" >&2
-        echo "pelmio: a C++20 compiler, CMake, Ninja, Qt 6 (Widgets), GoogleTest and Google Benchmark." >&2
+        echo "pelmio: a C++20 compiler, CMake, Ninja, Qt 6 (Widgets) and Python 3, and for the tests" >&2
+        echo "pelmio: GoogleTest, Google Benchmark, desktop-file-validate and appstreamcli." >&2
         return 1
     fi
     local missing
@@ -45,6 +52,16 @@ pelmio_ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q >/dev/null
     # shellcheck disable=SC2086
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null
+}
+
+# Everything, for building and testing (extra names may be given).
+pelmio_ensure_packages() {
+    pelmio_install_packages "${PELMIO_APP_PACKAGES[@]}" "${PELMIO_TEST_PACKAGES[@]}" "$@"
+}
+
+# Only what the program needs (extra names may be given).
+pelmio_ensure_app_packages() {
+    pelmio_install_packages "${PELMIO_APP_PACKAGES[@]}" "$@"
 }
 
 # Configures and builds one preset from CMakePresets.json; further

@@ -1,0 +1,85 @@
+#include "app/command_line.h"
+
+#include <cstdio>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace pelmio {
+
+namespace {
+
+void Print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+// What QGuiApplication and QApplication read from the command line
+// themselves; accepted here, hidden from the usage, and left to them.
+void AddQtOptions(QCommandLineParser& parser) {
+    for (const char* name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "geometry", "qwindowtitle", "title", "qwindowicon", "icon", "session", "display", "name",
+          "style", "stylesheet", "qmljsdebugger"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    // Qt's own options are written with one dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Looks up English words and phrases, with a Japanese interface.\n"
+        "Started without options, Pelmio reads and writes its files in the current folder."));
+    // Not addHelpOption(): its --help-all would list options of Qt's that
+    // this program does not take.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption userData(
+        QStringLiteral("user-data"),
+        QStringLiteral("Keep the files in the user's data folder, $XDG_DATA_HOME/pelmio "
+                       "(default ~/.local/share/pelmio), made and filled with the installed "
+                       "dictionary on first start, instead of the current folder."));
+    parser.addOption(userData);
+    AddQtOptions(parser);
+
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        Print(stderr, QStringLiteral("pelmio: %1\nTry 'pelmio --help'.\n").arg(parser.errorText()));
+        result.exitCode = 2;
+        return result;
+    }
+    if (parser.isSet(help)) {
+        Print(stdout, parser.helpText());
+        result.exitCode = 0;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                    QCoreApplication::applicationVersion()));
+        result.exitCode = 0;
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        Print(stderr, QStringLiteral("pelmio: unexpected argument '%1'\nTry 'pelmio --help'.\n")
+                          .arg(parser.positionalArguments().constFirst()));
+        result.exitCode = 2;
+        return result;
+    }
+    result.useUserDataFolder = parser.isSet(userData);
+    return result;
+}
+
+}  // namespace pelmio

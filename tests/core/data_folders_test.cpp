@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "desktop/data_folders.h"
+#include "tests/support/test_support.h"
+
+namespace pelmio {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// An install laid out as cmake --install makes it: bin/pelmio and
+// share/pelmio/ with the dictionary.
+fs::path MakeInstall(const fs::path& prefix, const std::string& phrases, const std::string& words) {
+    fs::create_directories(prefix / "bin");
+    WriteBytes(prefix / "bin" / "pelmio", "");
+    fs::create_directories(prefix / "share" / "pelmio");
+    WriteBytes(prefix / "share" / "pelmio" / "settei_jyukugo.txt", phrases);
+    WriteBytes(prefix / "share" / "pelmio" / "settei_tango.txt", words);
+    return prefix / "share" / "pelmio";
+}
+
+TEST(FindInstalledDataFolder, FindsTheDataNextToTheProgramWhereverItIsCopied) {
+    TempFolder root;
+    MakeInstall(root / "opt", "p", "w");
+    EXPECT_EQ(FindInstalledDataFolder(root / "opt" / "bin" / "pelmio", "/nonexistent"),
+              root / "opt" / "share" / "pelmio");
+    fs::copy(root / "opt", root / "copy", fs::copy_options::recursive);
+    EXPECT_EQ(FindInstalledDataFolder(root / "copy" / "bin" / "pelmio", "/nonexistent"),
+              root / "copy" / "share" / "pelmio");
+}
+
+TEST(FindInstalledDataFolder, FallsBackToXdgDataDirsInOrder) {
+    TempFolder root;
+    fs::create_directories(root / "lone" / "bin");  // a program with no data beside it
+    fs::create_directories(root / "a" / "pelmio");  // empty: skipped
+    fs::create_directories(root / "b" / "pelmio");
+    WriteBytes(root / "b" / "pelmio" / "settei_tango.txt", "w");
+    fs::create_directories(root / "c" / "pelmio");
+    WriteBytes(root / "c" / "pelmio" / "settei_jyukugo.txt", "p");
+    const fs::path program = root / "lone" / "bin" / "pelmio";
+    const std::string dirs = "relative/dir:" + (root / "a").string() +
+                             "::" + (root / "b").string() + ":" + (root / "c").string();
+    EXPECT_EQ(FindInstalledDataFolder(program, dirs), root / "b" / "pelmio");
+    // The data beside the program comes first.
+    MakeInstall(root / "lone", "p", "w");
+    EXPECT_EQ(FindInstalledDataFolder(program, dirs), root / "lone" / "share" / "pelmio");
+    // Nothing anywhere.
+    EXPECT_EQ(FindInstalledDataFolder(root / "x" / "bin" / "pelmio", (root / "a").string()),
+              fs::path());
+}
+
+TEST(UserDataFolderPath, FollowsTheXdgRules) {
+    EXPECT_EQ(UserDataFolderPath("/data", "/home/u"), fs::path("/data/pelmio"));
+    EXPECT_EQ(UserDataFolderPath(nullptr, "/home/u"), fs::path("/home/u/.local/share/pelmio"));
+    // An empty or relative XDG_DATA_HOME is not valid and is ignored.
+    EXPECT_EQ(UserDataFolderPath("", "/home/u"), fs::path("/home/u/.local/share/pelmio"));
+    EXPECT_EQ(UserDataFolderPath("data", "/home/u"), fs::path("/home/u/.local/share/pelmio"));
+    EXPECT_EQ(UserDataFolderPath(nullptr, nullptr), fs::path());
+    EXPECT_EQ(UserDataFolderPath("rel", ""), fs::path());
+}
+
+TEST(PrepareUserDataFolder, CreatesTheFolderAndCopiesTheDictionaryOnce) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "phrases\r\n", "words\r\n");
+    const fs::path folder = root / "home" / ".local" / "share" / "pelmio";
+    UserFolderResult result = PrepareUserDataFolder(folder, installed);
+    ASSERT_EQ(result.status, UserFolderStatus::Ok) << result.detail;
+    EXPECT_EQ(result.folder, folder);
+    EXPECT_EQ(result.copied, (std::vector<std::string>{"settei_jyukugo.txt", "settei_tango.txt"}));
+    EXPECT_EQ(ReadBytes(folder / "settei_jyukugo.txt"), "phrases\r\n");
+    EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "words\r\n");
+    // Nothing else is left in it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+
+    // The user's own files are never replaced; a removed one comes back.
+    WriteBytes(folder / "settei_tango.txt", "mine");
+    fs::remove(folder / "settei_jyukugo.txt");
+    result = PrepareUserDataFolder(folder, installed);
+    ASSERT_EQ(result.status, UserFolderStatus::Ok);
+    EXPECT_EQ(result.copied, std::vector<std::string>{"settei_jyukugo.txt"});
+    EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "mine");
+    EXPECT_EQ(ReadBytes(folder / "settei_jyukugo.txt"), "phrases\r\n");
+}
+
+TEST(PrepareUserDataFolder, LeavesMissingBundledFilesForTheWindowToReport) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+    fs::remove(installed / "settei_tango.txt");
+    const UserFolderResult partial = PrepareUserDataFolder(root / "a", installed);
+    EXPECT_EQ(partial.status, UserFolderStatus::Ok);
+    EXPECT_EQ(partial.copied, std::vector<std::string>{"settei_jyukugo.txt"});
+    EXPECT_FALSE(fs::exists(root / "a" / "settei_tango.txt"));
+    // No install found: the folder is still made, and is empty.
+    const UserFolderResult none = PrepareUserDataFolder(root / "b", fs::path());
+    EXPECT_EQ(none.status, UserFolderStatus::Ok);
+    EXPECT_TRUE(none.copied.empty());
+    EXPECT_TRUE(fs::is_empty(root / "b"));
+}
+
+#ifndef _WIN32
+TEST(PrepareUserDataFolder, NeverReplacesWhatStandsInThePlaceOfTheFolderOrAFile) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+
+    WriteBytes(root / "file", "keep");
+    EXPECT_EQ(PrepareUserDataFolder(root / "file", installed).status, UserFolderStatus::NotAFolder);
+    EXPECT_EQ(ReadBytes(root / "file"), "keep");
+
+    fs::create_symlink(root / "gone", root / "dangling");
+    const UserFolderResult dangling = PrepareUserDataFolder(root / "dangling", installed);
+    EXPECT_EQ(dangling.status, UserFolderStatus::DanglingLink);
+    EXPECT_EQ(dangling.detail, (root / "gone").string());
+    EXPECT_TRUE(fs::is_symlink(root / "dangling"));
+    EXPECT_FALSE(fs::exists(root / "gone"));
+
+    // A link to a real folder is used as the folder.
+    fs::create_directory(root / "real");
+    fs::create_directory_symlink(root / "real", root / "linked");
+    EXPECT_EQ(PrepareUserDataFolder(root / "linked", installed).status, UserFolderStatus::Ok);
+    EXPECT_EQ(ReadBytes(root / "real" / "settei_tango.txt"), "w");
+
+    // A dictionary name that is a link to nothing is the user's: left alone.
+    fs::create_directory(root / "user");
+    fs::create_symlink(root / "elsewhere.txt", root / "user" / "settei_tango.txt");
+    const UserFolderResult linked = PrepareUserDataFolder(root / "user", installed);
+    EXPECT_EQ(linked.copied, std::vector<std::string>{"settei_jyukugo.txt"});
+    EXPECT_TRUE(fs::is_symlink(root / "user" / "settei_tango.txt"));
+    EXPECT_FALSE(fs::exists(root / "elsewhere.txt"));
+}
+
+TEST(PrepareUserDataFolder, ReportsAFolderItCannotMake) {
+    TempFolder root;
+    WriteBytes(root / "plain", "");
+    // A parent that is a file, and a file system nobody may write to (even
+    // root, who passes every permission check).
+    for (const fs::path& folder : {root / "plain" / "data" / "pelmio", fs::path("/proc/pelmio")}) {
+        const UserFolderResult result = PrepareUserDataFolder(folder, fs::path());
+        EXPECT_EQ(result.status, UserFolderStatus::CannotCreate) << folder;
+        EXPECT_FALSE(result.detail.empty());
+    }
+    EXPECT_EQ(ReadBytes(root / "plain"), "");
+    EXPECT_EQ(PrepareUserDataFolder(fs::path(), fs::path()).status, UserFolderStatus::NoFolder);
+}
+#endif
+
+}  // namespace
+}  // namespace pelmio
