@@ -1,7 +1,10 @@
 #include "dict/entry_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#include "base/cp932.h"
 
 namespace pelmio {
 
@@ -50,6 +53,7 @@ bool EntryTable::appendFileContents(std::string_view contents) {
     NextByte nextLf(end, '\n');
     NextByte nextNul(end, '\0');
     bool complete = true;
+    const std::size_t firstNew = m_starts.size();
     while (pos < end) {
         if (full()) {
             complete = false;
@@ -74,10 +78,52 @@ bool EntryTable::appendFileContents(std::string_view contents) {
             ++pos;
         }
     }
-    // Growing may have doubled the block: keep only what the lines need.
-    m_text.shrink_to_fit();
+    // The block was reserved for the whole file: give it back only when
+    // much of it went unused (line ends and NULs take no room).
+    if (m_text.capacity() - m_text.size() > m_text.size() / 16) {
+        m_text.shrink_to_fit();
+    }
     m_starts.shrink_to_fit();
+    indexLines(firstNew);
     return complete;
+}
+
+void EntryTable::indexLines(std::size_t first) {
+    const std::size_t count = m_starts.size();
+    for (std::vector<std::uint64_t>& lines : m_linesWithChar) {
+        lines.resize((count + 63) / 64);
+    }
+    for (std::size_t i = first; i < count; ++i) {
+        // The ASCII bytes that begin a character, as bits 0 .. 127.
+        std::uint64_t seen[2] = {0, 0};
+        const std::string_view line = lineView(i);
+        for (std::size_t pos = 0; pos < line.size();) {
+            const auto byte = static_cast<unsigned char>(line[pos]);
+            if (byte < 0x80) {
+                seen[byte >> 6] |= std::uint64_t{1} << (byte & 63);
+                ++pos;
+            } else {
+                pos += cp932::CharLength(line, pos);
+            }
+        }
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+        for (unsigned half = 0; half < 2; ++half) {
+            for (std::uint64_t bits = seen[half]; bits != 0; bits &= bits - 1) {
+                const unsigned byte = half * 64 + static_cast<unsigned>(std::countr_zero(bits));
+                if (byte >= kFirstIndexed && byte <= kLastIndexed) {
+                    m_linesWithChar[byte - kFirstIndexed][i / 64] |= bit;
+                }
+            }
+        }
+    }
+}
+
+std::size_t EntryTable::memoryUsed() const {
+    std::size_t total = m_text.capacity() + m_starts.capacity() * sizeof(std::size_t);
+    for (const std::vector<std::uint64_t>& lines : m_linesWithChar) {
+        total += lines.capacity() * sizeof(std::uint64_t);
+    }
+    return total;
 }
 
 }  // namespace pelmio

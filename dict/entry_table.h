@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,6 +38,17 @@ public:
     // Every line and its NUL, back to back.
     std::string_view text() const { return {m_text.data(), m_text.size()}; }
 
+    // For a printable ASCII byte (0x21 to 0x7E), the lines that hold it
+    // where a character begins: bit i % 64 of word i / 64 for line i, in
+    // (count() + 63) / 64 words. Null for any other byte. A one-letter
+    // search, the first keystroke of most lookups, needs no scan this way.
+    const std::uint64_t* linesWithChar(char byte) const {
+        const auto value = static_cast<unsigned char>(byte);
+        return value >= kFirstIndexed && value <= kLastIndexed
+                   ? m_linesWithChar[value - kFirstIndexed].data()
+                   : nullptr;
+    }
+
     // Appends the lines of a file's contents. CR LF, a lone CR and a lone LF
     // each end a line; a last line without a line end counts too; NUL bytes
     // are dropped. Stops at kCapacity lines. Returns false when lines were
@@ -44,13 +56,18 @@ public:
     bool appendFileContents(std::string_view contents);
 
     // Bytes held, for measuring.
-    std::size_t memoryUsed() const {
-        return m_text.capacity() + m_starts.capacity() * sizeof(std::size_t);
-    }
+    std::size_t memoryUsed() const;
 
 private:
+    static constexpr unsigned char kFirstIndexed = 0x21;
+    static constexpr unsigned char kLastIndexed = 0x7E;
+
+    // Adds lines first .. count() - 1 to m_linesWithChar.
+    void indexLines(std::size_t first);
+
     std::string m_text;
     std::vector<std::size_t> m_starts;
+    std::array<std::vector<std::uint64_t>, kLastIndexed - kFirstIndexed + 1> m_linesWithChar;
 };
 
 }  // namespace pelmio

@@ -1,7 +1,6 @@
 #include "lookup/lookup_session.h"
 
 #include "dict/dictionary_loader.h"
-#include "search/keyword_search.h"
 #include "settings/settings_file.h"
 
 namespace pelmio {
@@ -27,12 +26,13 @@ std::vector<DictionaryProblem> LookupSession::reload() {
         problems.push_back({LoadProblem::TooManyLines, {}});
     }
     m_dictionary = std::make_shared<const Dictionary>(std::move(table));
+    m_search.forget();
     return problems;
 }
 
 SearchResult LookupSession::search(std::string_view keywordBytes) const {
     Matches matches =
-        SearchEntries(m_dictionary->table(), m_dictionary->order(), keywordBytes, m_rowLimit);
+        m_search.search(m_dictionary->table(), m_dictionary->order(), keywordBytes, m_rowLimit);
     return {m_dictionary, std::move(matches.rows), matches.total};
 }
 

@@ -12,6 +12,7 @@
 #include "dict/entry_fields.h"
 #include "history/keyword_history.h"
 #include "lookup/dictionary.h"
+#include "search/narrowing_search.h"
 
 namespace pelmio {
 
@@ -76,6 +77,9 @@ private:
     std::shared_ptr<const Dictionary> m_dictionary;
     std::int32_t m_rowLimit = 0;
     HistoryFile m_history;
+    // What the last search found, for the next keystroke to narrow; a cache
+    // only, so searching stays a const operation.
+    mutable NarrowingSearch m_search;
 };
 
 }  // namespace pelmio

@@ -21,6 +21,15 @@ struct Matches {
     std::size_t total = 0;
 };
 
+// The part of the keyword text a search reads: at most kMaxKeywordBytes,
+// cut at a character boundary, and nothing from a NUL on.
+std::string_view SearchedText(std::string_view keywordBytes);
+
+// The rows of a search from all its matching lines in table order: the
+// first RowCap(rowLimit) of them, in display order, and the count of all.
+Matches ArrangeMatches(const ResultOrder& order, const std::vector<std::uint32_t>& lines,
+                       std::int32_t rowLimit);
+
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
 // character boundary here.
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,

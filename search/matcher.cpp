@@ -1,5 +1,6 @@
 #include "search/matcher.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -7,44 +8,157 @@
 #include "base/cp932.h"
 #include "search/find_bytes.h"
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define PELMIO_HAVE_X86_VECTORS 1
+#endif
+
 namespace pelmio {
 namespace {
 
-// Walks the characters of one line forwards; positions asked about must not
-// decrease, so a line costs linear time however many candidates it has.
-class CharStarts {
-public:
-    CharStarts(std::string_view line, std::size_t knownStart) : m_line(line), m_next(knownStart) {}
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-    bool isCharStart(std::size_t pos) {
-        while (m_next < pos) {
-            m_next += cp932::CharLength(m_line, m_next);
-        }
-        return m_next == pos;
+// Anchors longer than this are looked for with FindBytes, whose long-needle
+// search stays linear; the block scan's verify step costs up to the
+// token's length per candidate.
+constexpr std::size_t kBlockScanToken = 64;
+
+// Whether pos begins a character. known is a position at or before pos
+// known to begin one, with no line end between them that matters: the
+// look back stops at it or at a line end, whichever comes first.
+//
+// A byte below 0x80 always ends a character (it is a character of its own
+// or the second byte of two), so a hit after one begins a character. Only
+// after a run of lead bytes must we look back: the run pairs up from its
+// start, so pos begins a character when the run is even, or when the byte
+// at pos could not be a second byte anyway. known then moves past pos, so
+// the look backs of one line cost linear time however many hits it has.
+inline bool BeginsChar(const char* text, std::size_t pos, std::size_t& known) {
+    if (pos == known || static_cast<unsigned char>(text[pos - 1]) < 0x80) {
+        return true;
     }
-    std::size_t knownStart() const { return m_next; }
+    std::size_t run = pos;
+    while (run > known && cp932::IsLeadByte(static_cast<unsigned char>(text[run - 1]))) {
+        --run;
+    }
+    const bool begins =
+        (pos - run) % 2 == 0 || !cp932::IsTrailByte(static_cast<unsigned char>(text[pos]));
+    known = begins ? pos : pos + 1;
+    return begins;
+}
 
-private:
-    std::string_view m_line;
-    std::size_t m_next;
-};
-
-// First occurrence of token in line at or after from that starts a character.
+// First occurrence of token in line at or after from that begins a
+// character; known as for BeginsChar, at or before from.
 std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string_view token,
-                            CharStarts& starts) {
+                            std::size_t& known) {
     const char* const end = line.data() + line.size();
-    while (from <= line.size()) {
+    while (from + token.size() <= line.size()) {
         const char* hit = FindBytes(line.data() + from, end, token);
         if (hit == nullptr) {
             return std::string_view::npos;
         }
         const auto pos = static_cast<std::size_t>(hit - line.data());
-        if (starts.isCharStart(pos)) {
+        if (BeginsChar(line.data(), pos, known)) {
             return pos;
         }
         from = pos + 1;
     }
     return std::string_view::npos;
+}
+
+// Calls visit(offset) for candidate offsets of token in text, in
+// increasing order: every offset where the token occurs is among them.
+// visit returns the offset to go on from (greater than the one it got), or
+// kNone to stop.
+template <class Visit>
+void ForEachCandidatePortable(std::string_view text, std::string_view token, Visit& visit) {
+    const char* const end = text.data() + text.size();
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const char* hit = FindBytes(text.data() + from, end, token);
+        if (hit == nullptr) {
+            return;
+        }
+        from = visit(static_cast<std::size_t>(hit - text.data()));
+    }
+}
+
+#ifdef PELMIO_HAVE_X86_VECTORS
+// Bit i: the 64 bytes at block hold the token's first byte at i and its
+// last byte at i + lastOffset.
+__attribute__((target("avx2"))) inline std::uint64_t CandidateMask(const char* block,
+                                                                   std::size_t lastOffset,
+                                                                   __m256i first, __m256i last) {
+    const auto* a = reinterpret_cast<const __m256i*>(block);
+    const auto* b = reinterpret_cast<const __m256i*>(block + lastOffset);
+    const __m256i low = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(a), first),
+                                         _mm256_cmpeq_epi8(_mm256_loadu_si256(b), last));
+    const __m256i high = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(a + 1), first),
+                                          _mm256_cmpeq_epi8(_mm256_loadu_si256(b + 1), last));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high)))
+            << 32);
+}
+
+// The same as ForEachCandidatePortable in one pass over the text, 64 bytes
+// a step, with no call per candidate. token is 1 to kBlockScanToken bytes.
+template <class Visit>
+__attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
+                                                          std::string_view token, Visit& visit) {
+    const std::size_t lastOffset = token.size() - 1;
+    const __m256i first = _mm256_set1_epi8(token.front());
+    const __m256i last = _mm256_set1_epi8(token.back());
+    const std::size_t size = text.size();
+    std::size_t base = 0;
+    while (base < size) {
+        std::uint64_t mask = 0;
+        if (size - base >= 64 + lastOffset) {
+            mask = CandidateMask(text.data() + base, lastOffset, first, last);
+        } else {
+            // The last blocks, from a copy padded with NULs, which no token
+            // holds, so the padding makes no candidates.
+            alignas(32) char padded[64 + kBlockScanToken + 64] = {};
+            const std::size_t have = size - base;
+            std::memcpy(padded, text.data() + base, have);
+            mask = CandidateMask(padded, lastOffset, first, last);
+            if (have < 64) {
+                mask &= (std::uint64_t{1} << have) - 1;
+            }
+        }
+        std::size_t nextBase = base + 64;
+        while (mask != 0) {
+            const std::size_t next = visit(base + static_cast<std::size_t>(__builtin_ctzll(mask)));
+            if (next == kNone) {
+                return;
+            }
+            if (next >= base + 64) {
+                nextBase = next;
+                break;
+            }
+            mask &= ~std::uint64_t{0} << (next - base);
+        }
+        base = nextBase;
+    }
+}
+
+bool HaveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+#endif
+
+template <class Visit>
+void ForEachCandidate(std::string_view text, std::string_view token, Visit& visit) {
+#ifdef PELMIO_HAVE_X86_VECTORS
+    if (token.size() <= kBlockScanToken && HaveAvx2()) {
+        ForEachCandidateAvx2(text, token, visit);
+        return;
+    }
+#endif
+    ForEachCandidatePortable(text, token, visit);
 }
 
 }  // namespace
@@ -77,11 +191,9 @@ KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens) : m_tokens(std::
     }
 }
 
-bool KeywordMatcher::restMatches(std::string_view line, std::size_t from,
-                                 std::size_t boundary) const {
-    CharStarts starts(line, boundary);
+bool KeywordMatcher::restMatches(std::string_view line, std::size_t from, std::size_t known) const {
     for (std::size_t k = 1; k < m_tokens.size(); ++k) {
-        const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], starts);
+        const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], known);
         if (pos == std::string_view::npos) {
             return false;
         }
@@ -97,10 +209,23 @@ bool KeywordMatcher::matchesLine(std::string_view line) const {
     if (m_tokens.empty()) {
         return true;
     }
-    CharStarts starts(line, 0);
-    const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), starts);
-    return pos != std::string_view::npos &&
-           restMatches(line, pos + m_tokens.front().size(), starts.knownStart());
+    std::size_t known = 0;
+    const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), known);
+    return pos != std::string_view::npos && restMatches(line, pos + m_tokens.front().size(), pos);
+}
+
+void KeywordMatcher::findMatchesIn(const EntryTable& table,
+                                   const std::vector<std::uint32_t>& candidates,
+                                   std::int32_t rowLimit, std::vector<std::uint32_t>& out) const {
+    const std::size_t cap = RowCap(rowLimit);
+    for (const std::uint32_t index : candidates) {
+        if (out.size() >= cap) {
+            return;
+        }
+        if (matchesLine(table.lineView(index))) {
+            out.push_back(index);
+        }
+    }
 }
 
 void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
@@ -116,6 +241,22 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
         }
         return;
     }
+    // One printable character: the table knows its lines already.
+    if (m_tokens.size() == 1 && m_tokens.front().size() == 1) {
+        if (const std::uint64_t* lines = table.linesWithChar(m_tokens.front().front())) {
+            const std::size_t words = (lineCount + 63) / 64;
+            for (std::size_t word = 0; word < words; ++word) {
+                for (std::uint64_t bits = lines[word]; bits != 0; bits &= bits - 1) {
+                    out.push_back(static_cast<std::uint32_t>(
+                        word * 64 + static_cast<std::size_t>(std::countr_zero(bits))));
+                    if (out.size() >= cap) {
+                        return;
+                    }
+                }
+            }
+            return;
+        }
+    }
     // Look for one token in the whole table at once, then check the line
     // each hit falls in. The longest token is likely the rarest.
     std::size_t anchor = 0;
@@ -126,45 +267,49 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     }
     const std::string_view text = table.text();
     const std::string_view needle = m_tokens[anchor];
-    const char* const end = text.data() + text.size();
-    std::size_t from = 0;
-    std::size_t lineIndex = 0;
-    CharStarts starts(table.lineView(0), 0);
-    while (from < text.size()) {
-        const char* hit = FindBytes(text.data() + from, end, needle);
-        if (hit == nullptr) {
-            return;
+    std::size_t line = 0;
+    std::size_t lineEnd = table.lineEnd(0);
+    std::size_t known = 0;
+    auto visit = [&](std::size_t offset) -> std::size_t {
+        if (needle.size() > 2 &&
+            std::memcmp(text.data() + offset + 1, needle.data() + 1, needle.size() - 2) != 0) {
+            return offset + 1;
         }
-        const auto offset = static_cast<std::size_t>(hit - text.data());
-        if (offset > table.lineEnd(lineIndex)) {
-            lineIndex = table.lineAt(offset);
-            starts = CharStarts(table.lineView(lineIndex), 0);
-        }
-        const std::string_view line = table.lineView(lineIndex);
-        const std::size_t pos = offset - table.lineStart(lineIndex);
-        if (line.size() < m_minLength) {
-            from = table.lineEnd(lineIndex) + 1;
-            continue;
-        }
-        if (!starts.isCharStart(pos)) {
-            from = offset + 1;
-            continue;
-        }
-        // With the first token as anchor its first hit is where the match
-        // starts; any other anchor only says the line is worth checking.
-        const bool matches = anchor == 0
-                                 ? restMatches(line, pos + needle.size(), starts.knownStart())
-                                 : matchesLine(line);
-        if (matches) {
-            out.push_back(static_cast<std::uint32_t>(lineIndex));
-            if (out.size() >= cap) {
-                return;
+        if (offset > lineEnd) {
+            // Hits a few lines on are reached by stepping, rarer ones by a
+            // binary search of the line starts.
+            for (int step = 0; step < 8 && offset > lineEnd; ++step) {
+                lineEnd = table.lineEnd(++line);
+            }
+            if (offset > lineEnd) {
+                line = table.lineAt(offset);
+                lineEnd = table.lineEnd(line);
             }
         }
-        // The first hit that starts a character decides the line: for the
+        if (!BeginsChar(text.data(), offset, known)) {
+            return offset + 1;
+        }
+        const std::size_t lineStart = table.lineStart(line);
+        const std::string_view lineText(text.data() + lineStart, lineEnd - lineStart);
+        if (lineText.size() >= m_minLength) {
+            // With the first token as anchor its first hit is where the
+            // match starts; any other anchor only says the line is worth
+            // checking.
+            const std::size_t pos = offset - lineStart;
+            const bool matches = anchor == 0 ? restMatches(lineText, pos + needle.size(), pos)
+                                             : matchesLine(lineText);
+            if (matches) {
+                out.push_back(static_cast<std::uint32_t>(line));
+                if (out.size() >= cap) {
+                    return kNone;
+                }
+            }
+        }
+        // The first hit that begins a character decides the line: for the
         // first token a later hit leaves less of the line for the others.
-        from = table.lineEnd(lineIndex) + 1;
-    }
+        return lineEnd + 1;
+    };
+    ForEachCandidate(text, needle, visit);
 }
 
 }  // namespace pelmio

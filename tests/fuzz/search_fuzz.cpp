@@ -1,5 +1,7 @@
 // Any table and any keyword: the fast matcher lists exactly what the
-// byte-by-byte reference lists, under any row limit, in display order.
+// byte-by-byte reference lists, under any row limit, in display order;
+// through the table scan, the letter index, a search narrowed from an
+// earlier keyword and one narrowed to given lines.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -9,6 +11,7 @@
 #include "dict/entry_table.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
+#include "search/narrowing_search.h"
 #include "search/result_order.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/reference_matcher.h"
@@ -50,5 +53,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         });
         FUZZ_CHECK(shown == expected);
     }
+
+    // Narrowed: first the keyword cut short (its length from byte 0), then
+    // the whole of it, must list what a fresh search lists.
+    pelmio::NarrowingSearch narrowing;
+    const std::string_view earlier = keyword.substr(0, data[0] % (keyword.size() + 1));
+    const pelmio::Matches before = narrowing.search(table, order, earlier, rowLimit);
+    const pelmio::Matches freshBefore = pelmio::SearchEntries(table, order, earlier, rowLimit);
+    FUZZ_CHECK(before.rows == freshBefore.rows && before.total == freshBefore.total);
+    const pelmio::Matches after = narrowing.search(table, order, keyword, rowLimit);
+    const pelmio::Matches freshAfter = pelmio::SearchEntries(table, order, keyword, rowLimit);
+    FUZZ_CHECK(after.rows == freshAfter.rows && after.total == freshAfter.total);
+
+    // Looking at given lines only: every other line, whatever matches.
+    std::vector<std::uint32_t> everyOther;
+    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(table.count()); i += 2) {
+        everyOther.push_back(i);
+    }
+    std::vector<std::uint32_t> within;
+    pelmio::KeywordMatcher(tokens).findMatchesIn(table, everyOther, rowLimit, within);
+    std::vector<std::uint32_t> expectedWithin;
+    for (const std::uint32_t i : everyOther) {
+        if (expectedWithin.size() < cap &&
+            pelmio::testing::MatchesInOrderBaseline(table.lineView(i), tokens)) {
+            expectedWithin.push_back(i);
+        }
+    }
+    FUZZ_CHECK(within == expectedWithin);
     return 0;
 }
