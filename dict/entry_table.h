@@ -1,11 +1,12 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "dict/large_block_allocator.h"
 
 namespace pelmio {
 
@@ -40,14 +41,21 @@ public:
 
     // For a printable ASCII byte (0x21 to 0x7E), the lines that hold it
     // where a character begins: bit i % 64 of word i / 64 for line i, in
-    // (count() + 63) / 64 words. Null for any other byte. A one-letter
-    // search, the first keystroke of most lookups, needs no scan this way.
+    // (count() + 63) / 64 words. A one-letter search, the first keystroke
+    // of most lookups, needs no scan this way. Null for any other byte, and
+    // until indexLetters() has been called since the last lines came in.
     const std::uint64_t* linesWithChar(char byte) const {
         const auto value = static_cast<unsigned char>(byte);
-        return value >= kFirstIndexed && value <= kLastIndexed
-                   ? m_linesWithChar[value - kFirstIndexed].data()
+        return m_lettersIndexed && value >= kFirstIndexed && value <= kLastIndexed
+                   ? m_linesWithChar.data() + (value - kFirstIndexed) * letterWords()
                    : nullptr;
     }
+    // Builds what linesWithChar answers from.
+    void indexLetters();
+
+    // Gives back the room kept for more lines (appending reserves more
+    // than it needs, so that loading is one pass with no copies).
+    void compact();
 
     // Appends the lines of a file's contents. CR LF, a lone CR and a lone LF
     // each end a line; a last line without a line end counts too; NUL bytes
@@ -62,12 +70,13 @@ private:
     static constexpr unsigned char kFirstIndexed = 0x21;
     static constexpr unsigned char kLastIndexed = 0x7E;
 
-    // Adds lines first .. count() - 1 to m_linesWithChar.
-    void indexLines(std::size_t first);
+    std::size_t letterWords() const { return (m_starts.size() + 63) / 64; }
 
-    std::string m_text;
+    std::basic_string<char, std::char_traits<char>, LargeBlockAllocator<char>> m_text;
     std::vector<std::size_t> m_starts;
-    std::array<std::vector<std::uint64_t>, kLastIndexed - kFirstIndexed + 1> m_linesWithChar;
+    // One run of letterWords() words for each indexed byte, in byte order.
+    std::vector<std::uint64_t> m_linesWithChar;
+    bool m_lettersIndexed = false;
 };
 
 }  // namespace pelmio

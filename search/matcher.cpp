@@ -1,5 +1,6 @@
 #include "search/matcher.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -22,6 +23,9 @@ constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 // search stays linear; the block scan's verify step costs up to the
 // token's length per candidate.
 constexpr std::size_t kBlockScanToken = 64;
+
+// Keywords of this many tokens at most may be matched whole in one pass.
+constexpr std::size_t kBlockScanTokens = 4;
 
 // Whether pos begins a character. known is a position at or before pos
 // known to begin one, with no line end between them that matters: the
@@ -138,6 +142,97 @@ __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
             mask &= ~std::uint64_t{0} << (next - base);
         }
         base = nextBase;
+    }
+}
+
+// Bit i: the 64 bytes at block hold byte at i.
+__attribute__((target("avx2"))) inline std::uint64_t ByteMask(const char* block, __m256i byte) {
+    const auto* a = reinterpret_cast<const __m256i*>(block);
+    return static_cast<std::uint32_t>(
+               _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(a), byte))) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(a + 1), byte))))
+            << 32);
+}
+
+// Every token in order, line by line, in one pass over the text, 64 bytes
+// a step: for when every token is common, so that checking the line of
+// each hit of one of them would cost more than the pass. Calls
+// onMatch(line) for each matching line in table order until it returns
+// false. 2 to kBlockScanTokens tokens of 1 to kBlockScanToken bytes.
+template <class OnMatch>
+__attribute__((target("avx2"))) void MatchTokensAvx2(std::string_view text,
+                                                     const std::vector<std::string>& tokens,
+                                                     OnMatch& onMatch) {
+    const std::size_t count = tokens.size();
+    __m256i first[kBlockScanTokens];
+    __m256i last[kBlockScanTokens];
+    std::size_t longest = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        first[k] = _mm256_set1_epi8(tokens[k].front());
+        last[k] = _mm256_set1_epi8(tokens[k].back());
+        longest = std::max(longest, tokens[k].size());
+    }
+    const __m256i zero = _mm256_setzero_si256();
+    const std::size_t size = text.size();
+    std::size_t line = 0;   // the line being looked at
+    std::size_t want = 0;   // the token looked for in it
+    std::size_t from = 0;   // where that token may begin
+    bool settled = false;   // the line matched: on to its end
+    std::size_t known = 0;  // for BeginsChar
+    alignas(32) char padded[64 + kBlockScanToken + 64];
+    for (std::size_t base = 0; base < size; base += 64) {
+        const std::size_t have = size - base;
+        const char* block = text.data() + base;
+        if (have < 64 + longest) {
+            // Padded with NULs, which no token holds.
+            std::memset(padded, 0, sizeof padded);
+            std::memcpy(padded, block, have);
+            block = padded;
+        }
+        const std::uint64_t valid = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
+        std::uint64_t hits[kBlockScanTokens];
+        for (std::size_t k = 0; k < count; ++k) {
+            hits[k] = CandidateMask(block, tokens[k].size() - 1, first[k], last[k]);
+        }
+        std::uint64_t ends = ByteMask(block, zero) & valid;
+        for (;;) {
+            const std::uint64_t end = ends & (~ends + 1);  // this line's end, if here
+            std::uint64_t candidates = 0;
+            if (!settled && from < base + 64) {
+                candidates = hits[want] & (~std::uint64_t{0} << (from > base ? from - base : 0));
+                if (end != 0) {
+                    candidates &= end - 1;
+                }
+            }
+            if (candidates != 0) {
+                const std::size_t pos =
+                    base + static_cast<std::size_t>(std::countr_zero(candidates));
+                const std::string& token = tokens[want];
+                if ((token.size() <= 2 ||
+                     std::memcmp(text.data() + pos + 1, token.data() + 1, token.size() - 2) == 0) &&
+                    BeginsChar(text.data(), pos, known)) {
+                    from = pos + token.size();
+                    if (++want == count) {
+                        if (!onMatch(line)) {
+                            return;
+                        }
+                        settled = true;
+                    }
+                } else {
+                    from = pos + 1;
+                }
+                continue;
+            }
+            if (end == 0) {
+                break;  // the line goes on in the next block
+            }
+            ends &= ends - 1;
+            from = base + static_cast<std::size_t>(std::countr_zero(end)) + 1;
+            ++line;
+            want = 0;
+            settled = false;
+        }
     }
 }
 
@@ -265,8 +360,22 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             anchor = k;
         }
     }
+#ifdef PELMIO_HAVE_X86_VECTORS
+    // Even the longest token is a letter or two: most lines would be
+    // checked one by one. Match them all in one pass instead.
+    if (m_tokens.size() >= 2 && m_tokens.size() <= kBlockScanTokens &&
+        m_tokens[anchor].size() <= 2 && HaveAvx2()) {
+        auto onMatch = [&out, cap](std::size_t line) {
+            out.push_back(static_cast<std::uint32_t>(line));
+            return out.size() < cap;
+        };
+        MatchTokensAvx2(table.text(), m_tokens, onMatch);
+        return;
+    }
+#endif
     const std::string_view text = table.text();
     const std::string_view needle = m_tokens[anchor];
+    const std::size_t lastLine = lineCount - 1;
     std::size_t line = 0;
     std::size_t lineEnd = table.lineEnd(0);
     std::size_t known = 0;
@@ -276,15 +385,22 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             return offset + 1;
         }
         if (offset > lineEnd) {
-            // Hits a few lines on are reached by stepping, rarer ones by a
-            // binary search of the line starts.
-            for (int step = 0; step < 8 && offset > lineEnd; ++step) {
-                lineEnd = table.lineEnd(++line);
+            // Gallop from the line of the last hit: a near hit costs a
+            // step or two, a far one a search of a short stretch.
+            std::size_t below = line;  // its line ends before offset
+            std::size_t step = 1;
+            std::size_t above = line + 1;
+            while (table.lineEnd(above) < offset) {
+                below = above;
+                step *= 2;
+                above = std::min(line + step, lastLine);
             }
-            if (offset > lineEnd) {
-                line = table.lineAt(offset);
-                lineEnd = table.lineEnd(line);
+            while (above - below > 1) {
+                const std::size_t middle = below + (above - below) / 2;
+                (table.lineEnd(middle) < offset ? below : above) = middle;
             }
+            line = above;
+            lineEnd = table.lineEnd(line);
         }
         if (!BeginsChar(text.data(), offset, known)) {
             return offset + 1;

@@ -22,6 +22,9 @@ public:
     void setResult(SearchResult result);
     const SearchResult& result() const { return m_result; }
 
+    // The list view asks for the index of every row whenever it lays the
+    // rows out: answered without the checks of the general version.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
