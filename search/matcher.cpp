@@ -51,6 +51,15 @@ inline bool BeginsChar(const char* text, std::size_t pos, std::size_t& known) {
     return begins;
 }
 
+// Whether the bytes at `at` between the token's first and last byte are
+// the token's: the block scans compare the first and last bytes in their
+// masks (CandidateMask), and this the rest. With FindBytes for the per-line
+// searches, these are the places a byte comparison of the matcher lives,
+// should it ever learn to ignore case.
+inline bool InnerBytesMatch(const char* at, std::string_view token) {
+    return token.size() <= 2 || std::memcmp(at + 1, token.data() + 1, token.size() - 2) == 0;
+}
+
 // First occurrence of token in line at or after from that begins a
 // character; known as for BeginsChar, at or before from.
 std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string_view token,
@@ -209,8 +218,7 @@ __attribute__((target("avx2"))) void MatchTokensAvx2(std::string_view text,
                 const std::size_t pos =
                     base + static_cast<std::size_t>(std::countr_zero(candidates));
                 const std::string& token = tokens[want];
-                if ((token.size() <= 2 ||
-                     std::memcmp(text.data() + pos + 1, token.data() + 1, token.size() - 2) == 0) &&
+                if (InnerBytesMatch(text.data() + pos, token) &&
                     BeginsChar(text.data(), pos, known)) {
                     from = pos + token.size();
                     if (++want == count) {
@@ -380,8 +388,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     std::size_t lineEnd = table.lineEnd(0);
     std::size_t known = 0;
     auto visit = [&](std::size_t offset) -> std::size_t {
-        if (needle.size() > 2 &&
-            std::memcmp(text.data() + offset + 1, needle.data() + 1, needle.size() - 2) != 0) {
+        if (!InnerBytesMatch(text.data() + offset, needle)) {
             return offset + 1;
         }
         if (offset > lineEnd) {
