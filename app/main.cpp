@@ -2,6 +2,12 @@
 #include <vector>
 
 #include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/command_line.h"
 #include "app/lookup_app.h"
@@ -16,6 +22,26 @@ void SetApplicationFacts() {
     QCoreApplication::setApplicationName(QString::fromUtf8(pelmio::res::kAppName));
     QCoreApplication::setApplicationVersion(QStringLiteral(PELMIO_VERSION));
 }
+
+// Ends the program once a window has painted, so start-up can be timed from
+// outside: set PELMIO_EXIT_AFTER_FIRST_PAINT. The moment of the paint goes
+// to stderr (steady clock, nanoseconds), as ending takes time of its own.
+class ExitAfterFirstPaint : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow()) {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::fprintf(stderr, "pelmio: first paint at %lld ns\n",
+                         static_cast<long long>(
+                             std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            qApp->removeEventFilter(this);
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -46,6 +72,9 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         folder = *userFolder;
+    }
+    if (std::getenv("PELMIO_EXIT_AFTER_FIRST_PAINT") != nullptr) {
+        application.installEventFilter(new ExitAfterFirstPaint(&application));
     }
     pelmio::CLookupApp app(folder);
     if (!app.InitInstance()) {

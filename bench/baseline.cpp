@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/cp932.h"
 #include "tests/support/reference_matcher.h"
 
 namespace pelmio::bench {
@@ -66,6 +67,55 @@ void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string
         }
         if (all) {
             out.push_back(static_cast<std::uint32_t>(j));
+        }
+    }
+}
+
+void PlainScan(const EntryTable& table, const std::vector<std::string>& tokens,
+               std::vector<std::uint32_t>& out) {
+    const auto count = static_cast<std::uint32_t>(table.count());
+    for (std::uint32_t j = 0; j < count; ++j) {
+        if (testing::MatchesInOrderBaseline(table.lineView(j), tokens)) {
+            out.push_back(j);
+        }
+    }
+}
+
+namespace {
+
+bool MemmemMatches(std::string_view line, const std::vector<std::string>& tokens) {
+    std::size_t from = 0;
+    std::size_t charStart = 0;  // only moves forwards: hits come in order
+    for (const std::string& token : tokens) {
+        for (;;) {
+            const void* hit = token.empty() ? line.data() + from
+                                            : ::memmem(line.data() + from, line.size() - from,
+                                                       token.data(), token.size());
+            if (hit == nullptr) {
+                return false;
+            }
+            const auto pos = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
+            while (charStart < pos) {
+                charStart += cp932::CharLength(line, charStart);
+            }
+            if (charStart == pos) {
+                from = pos + token.size();
+                break;
+            }
+            from = pos + 1;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void MemmemScan(const EntryTable& table, const std::vector<std::string>& tokens,
+                std::vector<std::uint32_t>& out) {
+    const auto count = static_cast<std::uint32_t>(table.count());
+    for (std::uint32_t j = 0; j < count; ++j) {
+        if (MemmemMatches(table.lineView(j), tokens)) {
+            out.push_back(j);
         }
     }
 }

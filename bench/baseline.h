@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "dict/entry_table.h"
+
 // The straightforward implementations every figure is compared with: one
 // heap block per line, and a byte-by-byte substring search per line.
 namespace pelmio::bench {
@@ -26,6 +28,15 @@ private:
 // by token, first match first.
 void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string>& tokens,
                   std::vector<std::uint32_t>& out);
+
+// Two sensible naive scans over the same table Pelmio searches, with the same
+// rule (each token only where a character begins), for a fair comparison:
+// line by line, byte by byte;
+void PlainScan(const EntryTable& table, const std::vector<std::string>& tokens,
+               std::vector<std::uint32_t>& out);
+// and line by line with memmem, each hit then checked for a character start.
+void MemmemScan(const EntryTable& table, const std::vector<std::string>& tokens,
+                std::vector<std::uint32_t>& out);
 
 }  // namespace pelmio::bench
 

@@ -21,6 +21,18 @@ struct BenchData {
 
 const BenchData& Data();
 
+// One keystroke: the keyword text before it and after it.
+struct Typing {
+    const char* name;
+    std::string before;
+    std::string after;
+};
+
+// The keystrokes timed whole, from the worst (a common letter into an empty
+// box, its Backspace back to every row, a second common token) to ordinary
+// ones.
+std::vector<Typing> Keystrokes();
+
 // Heap allocations made so far by this process.
 std::size_t AllocationCount();
 

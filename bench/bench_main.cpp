@@ -2,6 +2,7 @@
 // baseline, measured in the same run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +60,18 @@ const BenchData& Data() {
     return *data;
 }
 
+std::vector<Typing> Keystrokes() {
+    return {
+        {"common-a-from-empty", "", "a"},
+        {"backspace-to-empty", "a", ""},
+        {"second-token", "a ", "a e"},
+        {"second-token-ta-o", "ta ", "ta o"},
+        {"word", "wate", "water"},
+        {"rare", "zq", "zqx"},
+        {"japanese", testing::Sjis("離"), testing::Sjis("離陸")},
+    };
+}
+
 namespace {
 
 // Collects the time per iteration of every run, and at the end prints
@@ -71,12 +84,16 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                // In nanoseconds, whatever unit the run prints in.
+                m_times[run.benchmark_name()] =
+                    run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
             }
         }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
+        printScans("scan/");
+        printScans("bundled/");
         std::printf("\nRatios (baseline time / Pelmio time, same process):\n");
         for (const auto& [name, time] : m_times) {
             const std::string suffix = "/baseline";
@@ -93,6 +110,38 @@ public:
     }
 
 private:
+    double time(const std::string& name) const {
+        const auto found = m_times.find(name);
+        return found == m_times.end() ? 0.0 : found->second;
+    }
+
+    // Every scan of one table as a multiple of one memchr pass over it, and
+    // the faster naive scan (plain or memmem) as a multiple of Pelmio's.
+    void printScans(const std::string& prefix) const {
+        const double limit = time(prefix + "limit-memchr");
+        if (limit <= 0) {
+            return;
+        }
+        std::printf("\nScans of the table %s (memchr limit %.1f us, same process):\n",
+                    prefix.c_str(), limit / 1000.0);
+        std::printf("  %-24s %10s %8s %10s %10s %12s\n", "case", "pelmio us", "x limit", "plain us",
+                    "memmem us", "naive/pelmio");
+        const std::string suffix = "/pelmio";
+        for (const auto& [name, ours] : m_times) {
+            if (name.rfind(prefix, 0) != 0 || name.size() <= suffix.size() ||
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+                continue;
+            }
+            const std::string stem = name.substr(0, name.size() - suffix.size());
+            const double plain = time(stem + "/plain");
+            const double memmem = time(stem + "/memmem");
+            const double naive = plain > 0 && memmem > 0 ? std::min(plain, memmem) : 0;
+            std::printf("  %-24s %10.1f %8.2f %10.1f %10.1f %12.1f\n",
+                        stem.substr(prefix.size()).c_str(), ours / 1000.0, ours / limit,
+                        plain / 1000.0, memmem / 1000.0, ours > 0 ? naive / ours : 0.0);
+        }
+    }
+
     std::map<std::string, double> m_times;
 };
 

@@ -2,6 +2,7 @@
 // straightforward implementation.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "bench/baseline.h"
 #include "bench/bench_data.h"
 #include "dict/dictionary_loader.h"
+#include "lookup/lookup_session.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
 #include "search/result_order.h"
@@ -35,17 +37,32 @@ void LoadBaseline(benchmark::State& state) {
 
 void LoadPelmio(benchmark::State& state) {
     const BenchData& data = Data();
-    std::size_t memory = 0;
     for (auto _ : state) {
         EntryTable table;
         LoadDictionaryFile(table, data.phraseFile);
         LoadDictionaryFile(table, data.wordFile);
-        memory = table.memoryUsed();
         benchmark::DoNotOptimize(table.count());
     }
+    // The table's memory with its letter index, which the program builds
+    // on a second thread after loading (timed by index-letters).
+    EntryTable table;
+    LoadDictionaryFile(table, data.phraseFile);
+    LoadDictionaryFile(table, data.wordFile);
+    table.compact();
+    table.indexLetters();
+    const std::size_t memory = table.memoryUsed();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.fileBytes));
     state.counters["memory/file"] =
         static_cast<double>(memory) / static_cast<double>(data.fileBytes);
+}
+
+void IndexLetters(benchmark::State& state) {
+    EntryTable table;
+    LoadDictionaryFile(table, Data().phraseFile);
+    LoadDictionaryFile(table, Data().wordFile);
+    for (auto _ : state) {
+        table.indexLetters();
+    }
 }
 
 void SortOrder(benchmark::State& state) {
@@ -63,12 +80,17 @@ struct Keyword {
     std::string bytes;
 };
 
+// The cases every scan figure is given for, all on the same table.
 std::vector<Keyword> Keywords() {
     return {
         {"rare", "zqx"},
         {"rare-japanese", testing::Sjis("鸚鵡")},
+        {"no-match", "xyzzy"},
         {"word", "water"},
-        {"two-words", "ta off"},
+        {"common-a", "a"},
+        {"common-e", "e"},
+        {"two-tokens", "ta off"},
+        {"two-common", "a e"},
         {"japanese", testing::Sjis("離陸")},
         {"worst-a", "a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a"},
     };
@@ -99,43 +121,71 @@ std::optional<Files> BundledFiles() {
     return files;
 }
 
+// Loaded and indexed as the program has it.
+EntryTable LoadTable(const Files& files) {
+    EntryTable table;
+    LoadDictionaryFile(table, files.phrase);
+    LoadDictionaryFile(table, files.word);
+    table.compact();
+    table.indexLetters();
+    return table;
+}
+
+using ScanFunction = void (*)(const EntryTable&, const std::vector<std::string>&,
+                              std::vector<std::uint32_t>&);
+
+// One scan of the whole table per iteration, the table in cache.
+void RegisterTableScan(const std::string& name, const std::vector<std::string>& tokens,
+                       const Files& files, ScanFunction scan) {
+    benchmark::RegisterBenchmark(name.c_str(), [tokens, files, scan](benchmark::State& state) {
+        const EntryTable table = LoadTable(files);
+        std::vector<std::uint32_t> rows;
+        rows.reserve(100'000);
+        for (auto _ : state) {
+            rows.clear();
+            scan(table, tokens, rows);
+            benchmark::DoNotOptimize(rows.data());
+        }
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
+        state.counters["rows"] = static_cast<double>(rows.size());
+    })->Unit(benchmark::kMicrosecond);
+}
+
 void RegisterScan(const std::string& stem, const std::string& keyword, const Files& files) {
     const std::vector<std::string> tokens = KeywordTokens(keyword);
-    benchmark::RegisterBenchmark(
-        (stem + "/baseline").c_str(), [tokens, files](benchmark::State& state) {
-            BaselineTable table;
-            table.load(files.phrase.c_str());
-            table.load(files.word.c_str());
-            std::vector<std::uint32_t> rows;
-            rows.reserve(100'000);
-            for (auto _ : state) {
-                rows.clear();
-                BaselineScan(table.lines(), tokens, rows);
-                benchmark::DoNotOptimize(rows.data());
-            }
-            state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
-            state.counters["rows"] = static_cast<double>(rows.size());
-        });
-    benchmark::RegisterBenchmark(
-        (stem + "/pelmio").c_str(), [tokens, files](benchmark::State& state) {
-            EntryTable table;
-            LoadDictionaryFile(table, files.phrase);
-            LoadDictionaryFile(table, files.word);
-            const KeywordMatcher matcher(tokens);
-            std::vector<std::uint32_t> rows;
-            rows.reserve(100'000);
-            std::size_t allocations = 0;
-            for (auto _ : state) {
-                rows.clear();
-                const std::size_t before = AllocationCount();
-                matcher.findMatches(table, 0, rows);
-                allocations = AllocationCount() - before;
-                benchmark::DoNotOptimize(rows.data());
-            }
-            state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
-            state.counters["rows"] = static_cast<double>(rows.size());
-            state.counters["allocs"] = static_cast<double>(allocations);
-        });
+    RegisterTableScan(stem + "/plain", tokens, files, PlainScan);
+    RegisterTableScan(stem + "/memmem", tokens, files, MemmemScan);
+    benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens,
+                                                              files](benchmark::State& state) {
+        const EntryTable table = LoadTable(files);
+        const KeywordMatcher matcher(tokens);
+        std::vector<std::uint32_t> rows;
+        rows.reserve(100'000);
+        std::size_t allocations = 0;
+        for (auto _ : state) {
+            rows.clear();
+            const std::size_t before = AllocationCount();
+            matcher.findMatches(table, 0, rows);
+            allocations = AllocationCount() - before;
+            benchmark::DoNotOptimize(rows.data());
+        }
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
+        state.counters["rows"] = static_cast<double>(rows.size());
+        state.counters["allocs"] = static_cast<double>(allocations);
+    })->Unit(benchmark::kMicrosecond);
+}
+
+// The memory bandwidth limit for one pass over the table: memchr for a byte
+// no line holds, over the same bytes the scans read.
+void RegisterLimit(const std::string& name, const Files& files) {
+    benchmark::RegisterBenchmark(name.c_str(), [files](benchmark::State& state) {
+        const EntryTable table = LoadTable(files);
+        const std::string_view text = table.text();
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(std::memchr(text.data(), '\x01', text.size()));
+        }
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
+    })->Unit(benchmark::kMicrosecond);
 }
 
 // The worst case for the matcher: 999 bytes of "a a a ..." (500 tokens)
@@ -167,6 +217,7 @@ void RegisterWorstCase() {
     benchmark::RegisterBenchmark("worst-a-tokens/pelmio", [tokens, file](benchmark::State& state) {
         EntryTable table;
         LoadDictionaryFile(table, file);
+        table.indexLetters();
         const KeywordMatcher matcher(tokens);
         std::vector<std::uint32_t> rows;
         for (auto _ : state) {
@@ -183,14 +234,32 @@ void RegisterSearch(const Keyword& keyword) {
     benchmark::RegisterBenchmark(
         (std::string("search+order/") + keyword.name).c_str(),
         [bytes = keyword.bytes](benchmark::State& state) {
-            EntryTable table;
-            LoadDictionaryFile(table, Data().phraseFile);
-            LoadDictionaryFile(table, Data().wordFile);
+            const EntryTable table = LoadTable(GeneratedFiles());
             const ResultOrder order(table);
             for (auto _ : state) {
                 benchmark::DoNotOptimize(SearchEntries(table, order, bytes, 0));
             }
         })
+        ->Unit(benchmark::kMicrosecond);
+}
+
+// A keystroke as the session sees it: the text before it was searched,
+// then the text after it is.
+void RegisterSessionKeystroke(const Typing& typing) {
+    benchmark::RegisterBenchmark((std::string("session/") + typing.name).c_str(),
+                                 [typing](benchmark::State& state) {
+                                     LookupSession session(Data().folder.path());
+                                     session.reload();
+                                     std::size_t rows = 0;
+                                     for (auto _ : state) {
+                                         state.PauseTiming();
+                                         benchmark::DoNotOptimize(session.search("zz"));
+                                         benchmark::DoNotOptimize(session.search(typing.before));
+                                         state.ResumeTiming();
+                                         rows = session.search(typing.after).size();
+                                     }
+                                     state.counters["rows"] = static_cast<double>(rows);
+                                 })
         ->Unit(benchmark::kMicrosecond);
 }
 
@@ -201,16 +270,24 @@ void RegisterCoreBenchmarks() {
     using namespace pelmio::bench;
     benchmark::RegisterBenchmark("load/baseline", LoadBaseline)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("load/pelmio", LoadPelmio)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("index-letters", IndexLetters)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("sort-order", SortOrder)->Unit(benchmark::kMillisecond);
+    RegisterLimit("scan/limit-memchr", GeneratedFiles());
     for (const Keyword& keyword : Keywords()) {
         RegisterScan(std::string("scan/") + keyword.name, keyword.bytes, GeneratedFiles());
     }
     if (const auto bundled = BundledFiles()) {
-        RegisterScan("scan/bundled-rare", "zqx", *bundled);
-        RegisterScan("scan/bundled-word", "water", *bundled);
+        RegisterLimit("bundled/limit-memchr", *bundled);
+        RegisterScan("bundled/rare", "zqx", *bundled);
+        RegisterScan("bundled/word", "water", *bundled);
+        RegisterScan("bundled/common-a", "a", *bundled);
     }
     RegisterWorstCase();
-    for (const Keyword& keyword : {Keyword{"empty", ""}, Keyword{"word", "water"}}) {
+    RegisterSearch({"empty", ""});
+    for (const Keyword& keyword : Keywords()) {
         RegisterSearch(keyword);
+    }
+    for (const Typing& typing : Keystrokes()) {
+        RegisterSessionKeystroke(typing);
     }
 }

@@ -2,6 +2,7 @@
 // then to the list view laid out.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,13 +10,14 @@
 
 #include "bench/bench_data.h"
 #include "res/dialog_templates.h"
+#include "ui/codec.h"
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
 
 namespace pelmio::bench {
 namespace {
 
-void Keystroke(benchmark::State& state, const char* text, bool layOut) {
+void Keystroke(benchmark::State& state, const Typing& typing, bool layOut) {
     LookupEnvironment environment;
     environment.folder = Data().folder.path();
     environment.showMessage = [](QWidget*, const QString&) {};
@@ -28,20 +30,32 @@ void Keystroke(benchmark::State& state, const char* text, bool layOut) {
             edit = combo->lineEdit();
         }
     }
+    QAbstractItemView* list = nullptr;
+    for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
+        if (view->property(kControlIdProperty).toInt() == res::kIdResultList) {
+            list = view;
+        }
+    }
+    const QString before = FromCp932(typing.before);
+    const QString after = FromCp932(typing.after);
     for (auto _ : state) {
         state.PauseTiming();
-        // Alternate the text so every search has something to change.
+        // The window as it stood before the keystroke: the text before it
+        // searched and its rows painted.
         edit->setText(QStringLiteral("zz"));
         dialog.RunSearch();
         QApplication::processEvents();
-        edit->setText(QString::fromUtf8(text));
+        edit->setText(before);
+        dialog.RunSearch();
+        QApplication::processEvents();
+        edit->setText(after);
         state.ResumeTiming();
         dialog.RunSearch();
         if (layOut) {
             QApplication::processEvents();
         }
     }
-    state.counters["rows"] = dialog.findChild<QListView*>()->model()->rowCount();
+    state.counters["rows"] = list->model()->rowCount();
 }
 
 }  // namespace
@@ -49,13 +63,12 @@ void Keystroke(benchmark::State& state, const char* text, bool layOut) {
 
 void RegisterKeystrokeBenchmarks() {
     using pelmio::bench::Keystroke;
-    for (const auto& [name, text] :
-         {std::pair{"empty", ""}, std::pair{"word", "water"}, std::pair{"rare", "zqx"}}) {
-        benchmark::RegisterBenchmark((std::string("keystroke/model/") + name).c_str(),
-                                     [text](benchmark::State& s) { Keystroke(s, text, false); })
+    for (const pelmio::bench::Typing& typing : pelmio::bench::Keystrokes()) {
+        benchmark::RegisterBenchmark((std::string("keystroke/model/") + typing.name).c_str(),
+                                     [typing](benchmark::State& s) { Keystroke(s, typing, false); })
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("keystroke/view/") + name).c_str(),
-                                     [text](benchmark::State& s) { Keystroke(s, text, true); })
+        benchmark::RegisterBenchmark((std::string("keystroke/view/") + typing.name).c_str(),
+                                     [typing](benchmark::State& s) { Keystroke(s, typing, true); })
             ->Unit(benchmark::kMillisecond);
     }
 }

@@ -1,7 +1,10 @@
 #include "dict/entry_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#include "base/cp932.h"
 
 namespace pelmio {
 
@@ -43,7 +46,15 @@ bool EntryTable::appendFileContents(std::string_view contents) {
     if (full()) {
         return false;
     }
-    m_text.reserve(m_text.size() + contents.size() + 1);
+    // Room to grow in: pages are only paid for when first written, and a
+    // second file then needs no new block and no copy of the first. The
+    // line starts can never be more than the capacity.
+    constexpr std::size_t kRoom = std::size_t{16} << 20;
+    if (m_text.capacity() < m_text.size() + contents.size() + 1) {
+        m_text.reserve(
+            std::max(m_text.size() + contents.size() + 1, std::max(2 * m_text.capacity(), kRoom)));
+    }
+    m_starts.reserve(kCapacity);
     const char* pos = contents.data();
     const char* const end = pos + contents.size();
     NextByte nextCr(end, '\r');
@@ -74,10 +85,57 @@ bool EntryTable::appendFileContents(std::string_view contents) {
             ++pos;
         }
     }
-    // Growing may have doubled the block: keep only what the lines need.
+    // The letter index no longer covers every line.
+    m_lettersIndexed = false;
+    m_linesWithChar.clear();
+    return complete;
+}
+
+void EntryTable::compact() {
     m_text.shrink_to_fit();
     m_starts.shrink_to_fit();
-    return complete;
+}
+
+void EntryTable::indexLetters() {
+    const std::size_t words = letterWords();
+    m_linesWithChar.assign(words * (kLastIndexed - kFirstIndexed + 1), 0);
+    const std::size_t count = m_starts.size();
+    const char* const text = m_text.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        // The ASCII bytes that begin a character, as bits 0 .. 127.
+        std::uint64_t seen[2] = {0, 0};
+        const std::size_t end = lineEnd(i);
+        for (std::size_t pos = m_starts[i]; pos < end;) {
+            const auto byte = static_cast<unsigned char>(text[pos]);
+            if (byte < 0x80) {
+                seen[byte >> 6] |= std::uint64_t{1} << (byte & 63);
+                ++pos;
+            } else {
+                // The NUL after the line is no trail byte, so a lead byte
+                // at its end stands alone, as it does in the line.
+                pos += cp932::IsLeadByte(byte) &&
+                               cp932::IsTrailByte(static_cast<unsigned char>(text[pos + 1]))
+                           ? 2
+                           : 1;
+            }
+        }
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+        std::uint64_t* const word = m_linesWithChar.data() + i / 64;
+        for (unsigned half = 0; half < 2; ++half) {
+            for (std::uint64_t bits = seen[half]; bits != 0; bits &= bits - 1) {
+                const unsigned byte = half * 64 + static_cast<unsigned>(std::countr_zero(bits));
+                if (byte >= kFirstIndexed && byte <= kLastIndexed) {
+                    word[(byte - kFirstIndexed) * words] |= bit;
+                }
+            }
+        }
+    }
+    m_lettersIndexed = true;
+}
+
+std::size_t EntryTable::memoryUsed() const {
+    std::size_t total = m_text.capacity() + m_starts.capacity() * sizeof(std::size_t);
+    return total + m_linesWithChar.capacity() * sizeof(std::uint64_t);
 }
 
 }  // namespace pelmio

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "dict/large_block_allocator.h"
+
 namespace pelmio {
 
 // The dictionary lines in load order. All lines live in one block, each
@@ -37,6 +39,24 @@ public:
     // Every line and its NUL, back to back.
     std::string_view text() const { return {m_text.data(), m_text.size()}; }
 
+    // For a printable ASCII byte (0x21 to 0x7E), the lines that hold it
+    // where a character begins: bit i % 64 of word i / 64 for line i, in
+    // (count() + 63) / 64 words. A one-letter search, the first keystroke
+    // of most lookups, needs no scan this way. Null for any other byte, and
+    // until indexLetters() has been called since the last lines came in.
+    const std::uint64_t* linesWithChar(char byte) const {
+        const auto value = static_cast<unsigned char>(byte);
+        return m_lettersIndexed && value >= kFirstIndexed && value <= kLastIndexed
+                   ? m_linesWithChar.data() + (value - kFirstIndexed) * letterWords()
+                   : nullptr;
+    }
+    // Builds what linesWithChar answers from.
+    void indexLetters();
+
+    // Gives back the room kept for more lines (appending reserves more
+    // than it needs, so that loading is one pass with no copies).
+    void compact();
+
     // Appends the lines of a file's contents. CR LF, a lone CR and a lone LF
     // each end a line; a last line without a line end counts too; NUL bytes
     // are dropped. Stops at kCapacity lines. Returns false when lines were
@@ -44,13 +64,19 @@ public:
     bool appendFileContents(std::string_view contents);
 
     // Bytes held, for measuring.
-    std::size_t memoryUsed() const {
-        return m_text.capacity() + m_starts.capacity() * sizeof(std::size_t);
-    }
+    std::size_t memoryUsed() const;
 
 private:
-    std::string m_text;
+    static constexpr unsigned char kFirstIndexed = 0x21;
+    static constexpr unsigned char kLastIndexed = 0x7E;
+
+    std::size_t letterWords() const { return (m_starts.size() + 63) / 64; }
+
+    std::basic_string<char, std::char_traits<char>, LargeBlockAllocator<char>> m_text;
     std::vector<std::size_t> m_starts;
+    // One run of letterWords() words for each indexed byte, in byte order.
+    std::vector<std::uint64_t> m_linesWithChar;
+    bool m_lettersIndexed = false;
 };
 
 }  // namespace pelmio

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <future>
+
 #include "dict/entry_table.h"
 #include "search/result_order.h"
 
@@ -8,17 +10,42 @@ namespace pelmio {
 // The loaded dictionary lines and their display order, made together and
 // never changed after: a reload makes a new one, so the order always
 // belongs to the lines it sorts.
+//
+// Sorting 100,000 lines and indexing their letters takes longer than
+// reading them, and nothing needs either before the first search: a
+// second thread does both, and gives back the table's spare room, while
+// the window opens. table() and order() wait
+// for it, so nothing ever sees a table whose index is half built.
 class Dictionary {
 public:
     Dictionary() = default;
-    explicit Dictionary(EntryTable table) : m_table(std::move(table)), m_order(m_table) {}
+    explicit Dictionary(EntryTable table);
+    // The second thread works on this object's members in place.
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
 
-    const EntryTable& table() const { return m_table; }
-    const ResultOrder& order() const { return m_order; }
+    const EntryTable& table() const {
+        waitUntilIndexed();
+        return m_table;
+    }
+    const ResultOrder& order() const {
+        waitUntilIndexed();
+        return m_order;
+    }
 
 private:
+    // Rethrows what the second thread threw (only bad_alloc can be).
+    void waitUntilIndexed() const {
+        if (m_indexed.valid()) {
+            m_indexed.get();
+        }
+    }
+
     EntryTable m_table;
     ResultOrder m_order;
+    // Last, so it is destroyed first: that waits for the second thread
+    // before the members it works on go.
+    std::shared_future<void> m_indexed;
 };
 
 }  // namespace pelmio

@@ -29,15 +29,16 @@ std::vector<DictionaryProblem> LookupSession::reload() {
         problems.push_back({LoadProblem::TooManyLines, {}});
     }
     m_dictionary = std::make_shared<const Dictionary>(std::move(table));
+    m_search.forget();
     return problems;
 }
 
 SearchResult LookupSession::search(std::string_view keywordBytes) const {
-    Matches matches = SearchEntries(m_dictionary->table(), m_dictionary->order(), keywordBytes,
-                                    m_rowLimit, {m_options.headwordFirst, m_options.ignoreCase});
+    const SearchOptions options{m_options.headwordFirst, m_options.ignoreCase};
+    Matches matches = m_search.search(m_dictionary->table(), m_dictionary->order(), keywordBytes,
+                                      m_rowLimit, options);
     return {m_dictionary, std::move(matches.rows), matches.total,
-            KeywordTokens(cp932::CutAtCharBoundary(keywordBytes, kMaxKeywordBytes)),
-            m_options.ignoreCase};
+            KeywordTokens(SearchedText(keywordBytes)), m_options.ignoreCase};
 }
 
 void LookupSession::readSettings() {

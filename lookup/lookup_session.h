@@ -13,6 +13,7 @@
 #include "history/keyword_history.h"
 #include "lookup/dictionary.h"
 #include "search/match_spans.h"
+#include "search/narrowing_search.h"
 #include "settings/options_file.h"
 
 namespace pelmio {
@@ -92,6 +93,9 @@ private:
     std::int32_t m_rowLimit = 0;
     LookupOptions m_options;
     HistoryFile m_history;
+    // What the last search found, for the next keystroke to narrow; a cache
+    // only, so searching stays a const operation.
+    mutable NarrowingSearch m_search;
 };
 
 }  // namespace pelmio

@@ -7,7 +7,6 @@
 #include "search/matcher.h"
 
 namespace pelmio {
-
 namespace {
 
 std::string_view TrimSpaces(std::string_view text) {
@@ -18,23 +17,12 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Keeps the first cap rows of the ranking (table order within a rank), then
-// puts each rank's rows in display order.
-void KeepByHeadwordRank(const EntryTable& table, const ResultOrder& order, std::string_view keyword,
-                        bool ignoreCase, std::size_t cap, std::vector<std::uint32_t>& rows) {
-    std::vector<std::uint32_t> ranked[3];
-    for (const std::uint32_t row : rows) {
-        ranked[HeadwordRank(table.lineView(row), keyword, ignoreCase)].push_back(row);
-    }
-    rows.clear();
-    for (std::vector<std::uint32_t>& group : ranked) {
-        group.resize(std::min(group.size(), cap - rows.size()));
-        order.arrange(group);
-        rows.insert(rows.end(), group.begin(), group.end());
-    }
-}
-
 }  // namespace
+
+std::string_view SearchedText(std::string_view keywordBytes) {
+    const std::string_view text = cp932::CutAtCharBoundary(keywordBytes, kMaxKeywordBytes);
+    return text.substr(0, text.find('\0'));
+}
 
 int HeadwordRank(std::string_view line, std::string_view keywordBytes, bool ignoreCase) {
     const std::string_view keyword = TrimSpaces(keywordBytes);
@@ -46,24 +34,41 @@ int HeadwordRank(std::string_view line, std::string_view keywordBytes, bool igno
     return headword.size() == keyword.size() ? 0 : 1;
 }
 
+Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
+                       const std::vector<std::uint32_t>& lines, std::string_view text,
+                       std::int32_t rowLimit, const SearchOptions& options) {
+    Matches matches;
+    matches.total = lines.size();
+    const std::size_t cap = std::min(lines.size(), RowCap(rowLimit));
+    if (!options.headwordFirst || TrimSpaces(text).empty()) {
+        // The row limit keeps the first matches in table order.
+        matches.rows.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(cap));
+        order.arrange(matches.rows);
+        return matches;
+    }
+    // The limit keeps the first rows of the ranking (table order within a
+    // rank); each rank is then put in display order.
+    std::vector<std::uint32_t> ranked[3];
+    for (const std::uint32_t line : lines) {
+        ranked[HeadwordRank(table.lineView(line), text, options.ignoreCase)].push_back(line);
+    }
+    for (std::vector<std::uint32_t>& group : ranked) {
+        group.resize(std::min(group.size(), cap - matches.rows.size()));
+        order.arrange(group);
+        matches.rows.insert(matches.rows.end(), group.begin(), group.end());
+    }
+    return matches;
+}
+
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
                       std::string_view keywordBytes, std::int32_t rowLimit,
                       const SearchOptions& options) {
-    keywordBytes = cp932::CutAtCharBoundary(keywordBytes, kMaxKeywordBytes);
-    keywordBytes = keywordBytes.substr(0, keywordBytes.find('\0'));
-    const KeywordMatcher matcher(KeywordTokens(keywordBytes), options.ignoreCase);
-    Matches matches;
-    // Every match, so the count is whole; the row limit keeps the first ones.
-    matcher.findMatches(table, 0, matches.rows);
-    matches.total = matches.rows.size();
-    const std::size_t cap = std::min(matches.rows.size(), RowCap(rowLimit));
-    if (options.headwordFirst && !TrimSpaces(keywordBytes).empty()) {
-        KeepByHeadwordRank(table, order, keywordBytes, options.ignoreCase, cap, matches.rows);
-        return matches;
-    }
-    matches.rows.resize(cap);
-    order.arrange(matches.rows);
-    return matches;
+    const std::string_view text = SearchedText(keywordBytes);
+    const KeywordMatcher matcher(KeywordTokens(text), options.ignoreCase);
+    // Every match, so the count is whole.
+    std::vector<std::uint32_t> lines;
+    matcher.findMatches(table, 0, lines);
+    return ArrangeMatches(table, order, lines, text, rowLimit, options);
 }
 
 }  // namespace pelmio

@@ -30,7 +30,21 @@ struct SearchOptions {
     bool headwordFirst = false;
     // ASCII letters that begin a character match regardless of case.
     bool ignoreCase = false;
+
+    bool operator==(const SearchOptions&) const = default;
 };
+
+// The part of the keyword text a search reads: at most kMaxKeywordBytes,
+// cut at a character boundary, and nothing from a NUL on.
+std::string_view SearchedText(std::string_view keywordBytes);
+
+// The rows of a search from all its matching lines in table order: the
+// first RowCap(rowLimit) of them (of the headword ranking first, when the
+// options ask for it), in display order, and the count of all. text is the
+// searched text.
+Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
+                       const std::vector<std::uint32_t>& lines, std::string_view text,
+                       std::int32_t rowLimit, const SearchOptions& options = {});
 
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
 // character boundary here.

@@ -1,5 +1,7 @@
 #include "search/matcher.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -8,44 +10,307 @@
 #include "search/find_bytes.h"
 #include "search/match_spans.h"
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define PELMIO_HAVE_X86_VECTORS 1
+#endif
+
 namespace pelmio {
 namespace {
 
-// Walks the characters of one line forwards; positions asked about must not
-// decrease, so a line costs linear time however many candidates it has.
-class CharStarts {
-public:
-    CharStarts(std::string_view line, std::size_t knownStart) : m_line(line), m_next(knownStart) {}
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-    bool isCharStart(std::size_t pos) {
-        while (m_next < pos) {
-            m_next += cp932::CharLength(m_line, m_next);
-        }
-        return m_next == pos;
+// Anchors longer than this are looked for with FindBytes, whose long-needle
+// search stays linear; the block scan's verify step costs up to the
+// token's length per candidate.
+constexpr std::size_t kBlockScanToken = 64;
+
+// Keywords of this many tokens at most may be matched whole in one pass.
+constexpr std::size_t kBlockScanTokens = 4;
+
+// Whether pos begins a character. known is a position at or before pos
+// known to begin one, with no line end between them that matters: the
+// look back stops at it or at a line end, whichever comes first.
+//
+// A byte below 0x80 always ends a character (it is a character of its own
+// or the second byte of two), so a hit after one begins a character. Only
+// after a run of lead bytes must we look back: the run pairs up from its
+// start, so pos begins a character when the run is even, or when the byte
+// at pos could not be a second byte anyway. known then moves past pos, so
+// the look backs of one line cost linear time however many hits it has.
+inline bool BeginsChar(const char* text, std::size_t pos, std::size_t& known) {
+    if (pos == known || static_cast<unsigned char>(text[pos - 1]) < 0x80) {
+        return true;
     }
-    std::size_t knownStart() const { return m_next; }
+    std::size_t run = pos;
+    while (run > known && cp932::IsLeadByte(static_cast<unsigned char>(text[run - 1]))) {
+        --run;
+    }
+    const bool begins =
+        (pos - run) % 2 == 0 || !cp932::IsTrailByte(static_cast<unsigned char>(text[pos]));
+    known = begins ? pos : pos + 1;
+    return begins;
+}
 
-private:
-    std::string_view m_line;
-    std::size_t m_next;
-};
+// Whether the bytes at `at` between the token's first and last byte are
+// the token's: the block scans compare the first and last bytes in their
+// masks (CandidateMask), and this the rest. With FindBytes for the per-line
+// searches, these are the places a byte comparison of the matcher lives,
+// should it ever learn to ignore case.
+inline bool InnerBytesMatch(const char* at, std::string_view token) {
+    return token.size() <= 2 || std::memcmp(at + 1, token.data() + 1, token.size() - 2) == 0;
+}
 
-// First occurrence of token in line at or after from that starts a character.
+// The same when ASCII letters match either case: the whole token is
+// compared again, folding only bytes that begin a character. text runs to
+// the table's end, so a lead byte's second byte is always there to see.
+inline bool TokenBytesMatch(std::string_view text, std::size_t pos, std::string_view token,
+                            bool ignoreCase) {
+    return ignoreCase ? TokenAt(text, pos, token, true) : InnerBytesMatch(text.data() + pos, token);
+}
+
+// First occurrence of token in line at or after from that begins a
+// character; known as for BeginsChar, at or before from.
 std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string_view token,
-                            CharStarts& starts) {
+                            std::size_t& known, bool ignoreCase) {
+    if (ignoreCase) {
+        // Only lines that are worth checking come here: a walk will do.
+        for (; from + token.size() <= line.size(); ++from) {
+            if (TokenAt(line, from, token, true) && BeginsChar(line.data(), from, known)) {
+                return from;
+            }
+        }
+        return std::string_view::npos;
+    }
     const char* const end = line.data() + line.size();
-    while (from <= line.size()) {
+    while (from + token.size() <= line.size()) {
         const char* hit = FindBytes(line.data() + from, end, token);
         if (hit == nullptr) {
             return std::string_view::npos;
         }
         const auto pos = static_cast<std::size_t>(hit - line.data());
-        if (starts.isCharStart(pos)) {
+        if (BeginsChar(line.data(), pos, known)) {
             return pos;
         }
         from = pos + 1;
     }
     return std::string_view::npos;
+}
+
+// Calls visit(offset) for candidate offsets of token in text, in
+// increasing order: every offset where the token occurs is among them.
+// visit returns the offset to go on from (greater than the one it got), or
+// kNone to stop.
+template <class Visit>
+void ForEachCandidatePortable(std::string_view text, std::string_view token, Visit& visit) {
+    const char* const end = text.data() + text.size();
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const char* hit = FindBytes(text.data() + from, end, token);
+        if (hit == nullptr) {
+            return;
+        }
+        from = visit(static_cast<std::size_t>(hit - text.data()));
+    }
+}
+
+constexpr char FoldAscii(char byte) {
+    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : byte;
+}
+
+#ifdef PELMIO_HAVE_X86_VECTORS
+// The 32 bytes at p, with A-Z made lower case when Fold. Every byte is
+// folded, the second bytes of double-byte characters too: that only makes
+// more candidates, and each is checked byte by byte.
+template <bool Fold>
+__attribute__((target("avx2"))) inline __m256i Load(const __m256i* p) {
+    const __m256i bytes = _mm256_loadu_si256(p);
+    if constexpr (Fold) {
+        // 'A'..'Z' become -128..-103 after the subtraction, all else more.
+        const __m256i shifted = _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(0xC1)));
+        const __m256i upper = _mm256_cmpgt_epi8(_mm256_set1_epi8(-102), shifted);
+        return _mm256_or_si256(bytes, _mm256_and_si256(upper, _mm256_set1_epi8(0x20)));
+    }
+    return bytes;
+}
+
+// Bit i: the 64 bytes at block hold the token's first byte at i and its
+// last byte at i + lastOffset (either case, when Fold and first and last
+// are lower case).
+template <bool Fold>
+__attribute__((target("avx2"))) inline std::uint64_t CandidateMask(const char* block,
+                                                                   std::size_t lastOffset,
+                                                                   __m256i first, __m256i last) {
+    const auto* a = reinterpret_cast<const __m256i*>(block);
+    const auto* b = reinterpret_cast<const __m256i*>(block + lastOffset);
+    const __m256i low = _mm256_and_si256(_mm256_cmpeq_epi8(Load<Fold>(a), first),
+                                         _mm256_cmpeq_epi8(Load<Fold>(b), last));
+    const __m256i high = _mm256_and_si256(_mm256_cmpeq_epi8(Load<Fold>(a + 1), first),
+                                          _mm256_cmpeq_epi8(Load<Fold>(b + 1), last));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high)))
+            << 32);
+}
+
+// The same as ForEachCandidatePortable in one pass over the text, 64 bytes
+// a step, with no call per candidate. token is 1 to kBlockScanToken bytes.
+template <bool Fold, class Visit>
+__attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
+                                                          std::string_view token, Visit& visit) {
+    const std::size_t lastOffset = token.size() - 1;
+    const __m256i first = _mm256_set1_epi8(Fold ? FoldAscii(token.front()) : token.front());
+    const __m256i last = _mm256_set1_epi8(Fold ? FoldAscii(token.back()) : token.back());
+    const std::size_t size = text.size();
+    std::size_t base = 0;
+    while (base < size) {
+        std::uint64_t mask = 0;
+        if (size - base >= 64 + lastOffset) {
+            mask = CandidateMask<Fold>(text.data() + base, lastOffset, first, last);
+        } else {
+            // The last blocks, from a copy padded with NULs, which no token
+            // holds, so the padding makes no candidates.
+            alignas(32) char padded[64 + kBlockScanToken + 64] = {};
+            const std::size_t have = size - base;
+            std::memcpy(padded, text.data() + base, have);
+            mask = CandidateMask<Fold>(padded, lastOffset, first, last);
+            if (have < 64) {
+                mask &= (std::uint64_t{1} << have) - 1;
+            }
+        }
+        std::size_t nextBase = base + 64;
+        while (mask != 0) {
+            const std::size_t next = visit(base + static_cast<std::size_t>(__builtin_ctzll(mask)));
+            if (next == kNone) {
+                return;
+            }
+            if (next >= base + 64) {
+                nextBase = next;
+                break;
+            }
+            mask &= ~std::uint64_t{0} << (next - base);
+        }
+        base = nextBase;
+    }
+}
+
+// Bit i: the 64 bytes at block hold byte at i.
+__attribute__((target("avx2"))) inline std::uint64_t ByteMask(const char* block, __m256i byte) {
+    const auto* a = reinterpret_cast<const __m256i*>(block);
+    return static_cast<std::uint32_t>(
+               _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(a), byte))) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(a + 1), byte))))
+            << 32);
+}
+
+// Every token in order, line by line, in one pass over the text, 64 bytes
+// a step: for when every token is common, so that checking the line of
+// each hit of one of them would cost more than the pass. Calls
+// onMatch(line) for each matching line in table order until it returns
+// false. 2 to kBlockScanTokens tokens of 1 to kBlockScanToken bytes.
+template <bool Fold, class OnMatch>
+__attribute__((target("avx2"))) void MatchTokensAvx2(std::string_view text,
+                                                     const std::vector<std::string>& tokens,
+                                                     OnMatch& onMatch) {
+    const std::size_t count = tokens.size();
+    __m256i first[kBlockScanTokens];
+    __m256i last[kBlockScanTokens];
+    std::size_t longest = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        first[k] = _mm256_set1_epi8(Fold ? FoldAscii(tokens[k].front()) : tokens[k].front());
+        last[k] = _mm256_set1_epi8(Fold ? FoldAscii(tokens[k].back()) : tokens[k].back());
+        longest = std::max(longest, tokens[k].size());
+    }
+    const __m256i zero = _mm256_setzero_si256();
+    const std::size_t size = text.size();
+    std::size_t line = 0;   // the line being looked at
+    std::size_t want = 0;   // the token looked for in it
+    std::size_t from = 0;   // where that token may begin
+    bool settled = false;   // the line matched: on to its end
+    std::size_t known = 0;  // for BeginsChar
+    alignas(32) char padded[64 + kBlockScanToken + 64];
+    for (std::size_t base = 0; base < size; base += 64) {
+        const std::size_t have = size - base;
+        const char* block = text.data() + base;
+        if (have < 64 + longest) {
+            // Padded with NULs, which no token holds.
+            std::memset(padded, 0, sizeof padded);
+            std::memcpy(padded, block, have);
+            block = padded;
+        }
+        const std::uint64_t valid = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
+        std::uint64_t hits[kBlockScanTokens];
+        for (std::size_t k = 0; k < count; ++k) {
+            hits[k] = CandidateMask<Fold>(block, tokens[k].size() - 1, first[k], last[k]);
+        }
+        std::uint64_t ends = ByteMask(block, zero) & valid;
+        for (;;) {
+            const std::uint64_t end = ends & (~ends + 1);  // this line's end, if here
+            std::uint64_t candidates = 0;
+            if (!settled && from < base + 64) {
+                candidates = hits[want] & (~std::uint64_t{0} << (from > base ? from - base : 0));
+                if (end != 0) {
+                    candidates &= end - 1;
+                }
+            }
+            if (candidates != 0) {
+                const std::size_t pos =
+                    base + static_cast<std::size_t>(std::countr_zero(candidates));
+                const std::string& token = tokens[want];
+                if (TokenBytesMatch(text, pos, token, Fold) &&
+                    BeginsChar(text.data(), pos, known)) {
+                    from = pos + token.size();
+                    if (++want == count) {
+                        if (!onMatch(line)) {
+                            return;
+                        }
+                        settled = true;
+                    }
+                } else {
+                    from = pos + 1;
+                }
+                continue;
+            }
+            if (end == 0) {
+                break;  // the line goes on in the next block
+            }
+            ends &= ends - 1;
+            from = base + static_cast<std::size_t>(std::countr_zero(end)) + 1;
+            ++line;
+            want = 0;
+            settled = false;
+        }
+    }
+}
+
+bool HaveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+#endif
+
+// Returns false, having visited nothing, when it cannot fold: without
+// AVX2, or for a token longer than kBlockScanToken.
+template <class Visit>
+bool ForEachCandidate(std::string_view text, std::string_view token, bool fold, Visit& visit) {
+#ifdef PELMIO_HAVE_X86_VECTORS
+    if (token.size() <= kBlockScanToken && HaveAvx2()) {
+        if (fold) {
+            ForEachCandidateAvx2<true>(text, token, visit);
+        } else {
+            ForEachCandidateAvx2<false>(text, token, visit);
+        }
+        return true;
+    }
+#endif
+    if (fold) {
+        return false;
+    }
+    ForEachCandidatePortable(text, token, visit);
+    return true;
 }
 
 }  // namespace
@@ -69,21 +334,23 @@ std::size_t RowCap(std::int32_t rowLimit) {
 }
 
 KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens, bool ignoreCase)
-    : m_tokens(std::move(tokens)), m_ignoreCase(ignoreCase) {
+    : m_tokens(std::move(tokens)) {
     for (const std::string& token : m_tokens) {
         m_impossible = m_impossible || token.find('\0') != std::string::npos;
     }
     std::erase_if(m_tokens, [](const std::string& token) { return token.empty(); });
     for (const std::string& token : m_tokens) {
         m_minLength += token.size();
+        // Folding matters only where a token holds a letter.
+        const auto letter = [](char byte) { return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'; };
+        m_ignoreCase =
+            m_ignoreCase || (ignoreCase && std::any_of(token.begin(), token.end(), letter));
     }
 }
 
-bool KeywordMatcher::restMatches(std::string_view line, std::size_t from,
-                                 std::size_t boundary) const {
-    CharStarts starts(line, boundary);
+bool KeywordMatcher::restMatches(std::string_view line, std::size_t from, std::size_t known) const {
     for (std::size_t k = 1; k < m_tokens.size(); ++k) {
-        const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], starts);
+        const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], known, m_ignoreCase);
         if (pos == std::string_view::npos) {
             return false;
         }
@@ -99,13 +366,23 @@ bool KeywordMatcher::matchesLine(std::string_view line) const {
     if (m_tokens.empty()) {
         return true;
     }
-    if (m_ignoreCase) {
-        return !MatchSpans(line, m_tokens, true).empty();
+    std::size_t known = 0;
+    const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), known, m_ignoreCase);
+    return pos != std::string_view::npos && restMatches(line, pos + m_tokens.front().size(), pos);
+}
+
+void KeywordMatcher::findMatchesIn(const EntryTable& table,
+                                   const std::vector<std::uint32_t>& candidates,
+                                   std::int32_t rowLimit, std::vector<std::uint32_t>& out) const {
+    const std::size_t cap = RowCap(rowLimit);
+    for (const std::uint32_t index : candidates) {
+        if (out.size() >= cap) {
+            return;
+        }
+        if (matchesLine(table.lineView(index))) {
+            out.push_back(index);
+        }
     }
-    CharStarts starts(line, 0);
-    const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), starts);
-    return pos != std::string_view::npos &&
-           restMatches(line, pos + m_tokens.front().size(), starts.knownStart());
 }
 
 void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
@@ -115,13 +392,34 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     if (m_impossible || out.size() >= cap || lineCount == 0) {
         return;
     }
-    if (m_tokens.empty() || m_ignoreCase) {
+    if (m_tokens.empty()) {
         for (std::size_t i = 0; i < lineCount && out.size() < cap; ++i) {
-            if (m_tokens.empty() || matchesLine(table.lineView(i))) {
-                out.push_back(static_cast<std::uint32_t>(i));
-            }
+            out.push_back(static_cast<std::uint32_t>(i));
         }
         return;
+    }
+    // One printable character: the table knows its lines already (those
+    // of both cases of a letter when case does not matter).
+    if (m_tokens.size() == 1 && m_tokens.front().size() == 1) {
+        const char byte = m_tokens.front().front();
+        const char lower = FoldAscii(byte);
+        const char upper =
+            lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - ('a' - 'A')) : lower;
+        const std::uint64_t* lines = table.linesWithChar(m_ignoreCase ? lower : byte);
+        const std::uint64_t* others = m_ignoreCase ? table.linesWithChar(upper) : lines;
+        if (lines != nullptr && others != nullptr) {
+            const std::size_t words = (lineCount + 63) / 64;
+            for (std::size_t word = 0; word < words; ++word) {
+                for (std::uint64_t bits = lines[word] | others[word]; bits != 0; bits &= bits - 1) {
+                    out.push_back(static_cast<std::uint32_t>(
+                        word * 64 + static_cast<std::size_t>(std::countr_zero(bits))));
+                    if (out.size() >= cap) {
+                        return;
+                    }
+                }
+            }
+            return;
+        }
     }
     // Look for one token in the whole table at once, then check the line
     // each hit falls in. The longest token is likely the rarest.
@@ -131,46 +429,81 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             anchor = k;
         }
     }
+#ifdef PELMIO_HAVE_X86_VECTORS
+    // Even the longest token is a letter or two: most lines would be
+    // checked one by one. Match them all in one pass instead.
+    if (m_tokens.size() >= 2 && m_tokens.size() <= kBlockScanTokens &&
+        m_tokens[anchor].size() <= 2 && HaveAvx2()) {
+        auto onMatch = [&out, cap](std::size_t line) {
+            out.push_back(static_cast<std::uint32_t>(line));
+            return out.size() < cap;
+        };
+        if (m_ignoreCase) {
+            MatchTokensAvx2<true>(table.text(), m_tokens, onMatch);
+        } else {
+            MatchTokensAvx2<false>(table.text(), m_tokens, onMatch);
+        }
+        return;
+    }
+#endif
     const std::string_view text = table.text();
     const std::string_view needle = m_tokens[anchor];
-    const char* const end = text.data() + text.size();
-    std::size_t from = 0;
-    std::size_t lineIndex = 0;
-    CharStarts starts(table.lineView(0), 0);
-    while (from < text.size()) {
-        const char* hit = FindBytes(text.data() + from, end, needle);
-        if (hit == nullptr) {
-            return;
+    const std::size_t lastLine = lineCount - 1;
+    std::size_t line = 0;
+    std::size_t lineEnd = table.lineEnd(0);
+    std::size_t known = 0;
+    auto visit = [&](std::size_t offset) -> std::size_t {
+        if (!TokenBytesMatch(text, offset, needle, m_ignoreCase)) {
+            return offset + 1;
         }
-        const auto offset = static_cast<std::size_t>(hit - text.data());
-        if (offset > table.lineEnd(lineIndex)) {
-            lineIndex = table.lineAt(offset);
-            starts = CharStarts(table.lineView(lineIndex), 0);
+        if (offset > lineEnd) {
+            // Gallop from the line of the last hit: a near hit costs a
+            // step or two, a far one a search of a short stretch.
+            std::size_t below = line;  // its line ends before offset
+            std::size_t step = 1;
+            std::size_t above = line + 1;
+            while (table.lineEnd(above) < offset) {
+                below = above;
+                step *= 2;
+                above = std::min(line + step, lastLine);
+            }
+            while (above - below > 1) {
+                const std::size_t middle = below + (above - below) / 2;
+                (table.lineEnd(middle) < offset ? below : above) = middle;
+            }
+            line = above;
+            lineEnd = table.lineEnd(line);
         }
-        const std::string_view line = table.lineView(lineIndex);
-        const std::size_t pos = offset - table.lineStart(lineIndex);
-        if (line.size() < m_minLength) {
-            from = table.lineEnd(lineIndex) + 1;
-            continue;
+        if (!BeginsChar(text.data(), offset, known)) {
+            return offset + 1;
         }
-        if (!starts.isCharStart(pos)) {
-            from = offset + 1;
-            continue;
-        }
-        // With the first token as anchor its first hit is where the match
-        // starts; any other anchor only says the line is worth checking.
-        const bool matches = anchor == 0
-                                 ? restMatches(line, pos + needle.size(), starts.knownStart())
-                                 : matchesLine(line);
-        if (matches) {
-            out.push_back(static_cast<std::uint32_t>(lineIndex));
-            if (out.size() >= cap) {
-                return;
+        const std::size_t lineStart = table.lineStart(line);
+        const std::string_view lineText(text.data() + lineStart, lineEnd - lineStart);
+        if (lineText.size() >= m_minLength) {
+            // With the first token as anchor its first hit is where the
+            // match starts; any other anchor only says the line is worth
+            // checking.
+            const std::size_t pos = offset - lineStart;
+            const bool matches = anchor == 0 ? restMatches(lineText, pos + needle.size(), pos)
+                                             : matchesLine(lineText);
+            if (matches) {
+                out.push_back(static_cast<std::uint32_t>(line));
+                if (out.size() >= cap) {
+                    return kNone;
+                }
             }
         }
-        // The first hit that starts a character decides the line: for the
+        // The first hit that begins a character decides the line: for the
         // first token a later hit leaves less of the line for the others.
-        from = table.lineEnd(lineIndex) + 1;
+        return lineEnd + 1;
+    };
+    if (!ForEachCandidate(text, needle, m_ignoreCase, visit)) {
+        // No vector scan to fold with: line by line.
+        for (std::size_t i = 0; i < lineCount && out.size() < cap; ++i) {
+            if (matchesLine(table.lineView(i))) {
+                out.push_back(static_cast<std::uint32_t>(i));
+            }
+        }
     }
 }
 

@@ -34,8 +34,15 @@ public:
     void findMatches(const EntryTable& table, std::int32_t rowLimit,
                      std::vector<std::uint32_t>& out) const;
 
+    // The same, looking only at the candidate lines (table indices in
+    // increasing order): a search narrowed to an earlier one's matches.
+    void findMatchesIn(const EntryTable& table, const std::vector<std::uint32_t>& candidates,
+                       std::int32_t rowLimit, std::vector<std::uint32_t>& out) const;
+
 private:
-    bool restMatches(std::string_view line, std::size_t from, std::size_t boundary) const;
+    // Whether tokens 1 .. n - 1 follow in line from byte from on; known is
+    // a position at or before from that begins a character.
+    bool restMatches(std::string_view line, std::size_t from, std::size_t known) const;
 
     std::vector<std::string> m_tokens;
     std::size_t m_minLength = 0;  // tokens never overlap: a shorter line cannot match

@@ -10,6 +10,14 @@ void ResultListModel::setResult(SearchResult result) {
     endResetModel();
 }
 
+QModelIndex ResultListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || column != 0 || row < 0 ||
+        static_cast<std::size_t>(row) >= m_result.size()) {
+        return {};
+    }
+    return createIndex(row, column);
+}
+
 int ResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_result.size());
 }

@@ -32,6 +32,9 @@ public:
     // Where the keywords matched in a row's text, as the search matched them.
     QList<TextRange> highlights(int row) const;
 
+    // The list view asks for the index of every row whenever it lays the
+    // rows out: answered without the checks of the general version.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 

@@ -9,6 +9,7 @@
 #include "search/keyword_search.h"
 #include "search/match_spans.h"
 #include "search/matcher.h"
+#include "search/narrowing_search.h"
 #include "search/result_order.h"
 #include "tests/support/reference_matcher.h"
 #include "tests/support/test_support.h"
@@ -18,9 +19,11 @@ namespace {
 
 using testing::Sjis;
 
+// A table as the program searches it: its letters indexed.
 EntryTable TableOf(const std::vector<std::string>& lines) {
     EntryTable table;
     table.appendFileContents(testing::JoinCrLf(lines));
+    table.indexLetters();
     return table;
 }
 
@@ -355,6 +358,171 @@ TEST(MatchSpans, AreTheOccurrencesTheSearchUses) {
     EXPECT_EQ(MatchSpans("Take it", {"take"}, true), (Spans{{0, 4}}));
     // No match, no spans.
     EXPECT_EQ(MatchSpans("off take", {"take", "off"}, false), Spans{});
+}
+
+// The table scan reads 64 bytes a step: tables of a few hundred lines
+// whose characters straddle the steps' edges, with runs of lead bytes
+// before trail bytes that look like ASCII, tokens up to and past 64 bytes,
+// and one-letter tokens that the table's letter index answers. Every search
+// path must list what the byte-by-byte reference lists, under any limit.
+TEST(KeywordMatcher, AgreesWithTheReferenceOnLargeTables) {
+    std::mt19937 random(1207);
+    const std::vector<std::string> pieces = {"a",
+                                             "e",
+                                             "A",
+                                             "b",
+                                             ",",
+                                             "@",
+                                             "\x81",
+                                             "\x83",
+                                             "\x9F",
+                                             "\xE0",
+                                             "\xA0",
+                                             "\x80",
+                                             "\xFD",
+                                             Sjis("ア"),
+                                             Sjis("表"),
+                                             Sjis("示"),
+                                             Sjis("離陸"),
+                                             "ta",
+                                             "off",
+                                             std::string(1, '\x5C'),
+                                             "E",
+                                             "OF",
+                                             "Ta",
+                                             "\x83"
+                                             "a",
+                                             "z"};
+    const auto randomText = [&](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += pieces[random() % pieces.size()];
+        }
+        return text;
+    };
+    for (int round = 0; round < 60; ++round) {
+        std::vector<std::string> lines(50 + random() % 250);
+        for (std::string& line : lines) {
+            // Lengths around one and two 64-byte steps, and some empty.
+            line = randomText(random() % 4 == 0 ? 0 : random() % 70);
+        }
+        const EntryTable table = TableOf(lines);
+        EntryTable unindexed;
+        unindexed.appendFileContents(testing::JoinCrLf(lines));
+        for (int k = 0; k < 30; ++k) {
+            std::string keyword;
+            switch (random() % 5) {
+                case 4:  // up to five short tokens, as a common phrase is typed
+                    for (std::size_t n = 2 + random() % 4; n > 0; --n) {
+                        keyword += pieces[random() % pieces.size()] + " ";
+                    }
+                    break;
+                case 0:  // one piece: often a single letter
+                    keyword = pieces[random() % pieces.size()];
+                    break;
+                case 1: {  // cut from a line, so it occurs; sometimes long
+                    const std::string& source = lines[random() % lines.size()];
+                    const std::size_t start = source.empty() ? 0 : random() % source.size();
+                    keyword = source.substr(start, 1 + random() % 90);
+                    break;
+                }
+                default:
+                    keyword = randomText(1 + random() % 3) + " " + randomText(random() % 3);
+            }
+            std::replace(keyword.begin(), keyword.end(), '\0', 'a');
+            const std::vector<std::string> tokens = KeywordTokens(keyword);
+            const std::int32_t rowLimit =
+                random() % 3 == 0 ? static_cast<std::int32_t>(random() % 20) : 0;
+            for (const bool ignoreCase : {false, true}) {
+                std::vector<std::uint32_t> expected;
+                for (std::uint32_t i = 0; i < lines.size() && expected.size() < RowCap(rowLimit);
+                     ++i) {
+                    if (testing::MatchesInOrderBaseline(table.lineView(i), tokens, ignoreCase)) {
+                        expected.push_back(i);
+                    }
+                }
+                for (const EntryTable* searched :
+                     {&table, static_cast<const EntryTable*>(&unindexed)}) {
+                    std::vector<std::uint32_t> fast;
+                    KeywordMatcher(tokens, ignoreCase).findMatches(*searched, rowLimit, fast);
+                    ASSERT_EQ(fast, expected) << "round " << round << " keyword [" << keyword
+                                              << "] ignoreCase " << ignoreCase;
+                }
+            }
+        }
+    }
+}
+
+TEST(KeywordMatcher, LettersIndexedOnlyWhereACharacterBegins) {
+    // ア is 83 41 and 表 is 95 5C: their second bytes are no letters.
+    const EntryTable table = TableOf({Sjis("ア表"), "A", Sjis("アA"), "", "\x83"});
+    const auto lines = [&table](char letter) {
+        std::vector<std::uint32_t> out;
+        KeywordMatcher({std::string(1, letter)}).findMatches(table, 0, out);
+        return out;
+    };
+    EXPECT_EQ(lines('A'), (std::vector<std::uint32_t>{1, 2}));
+    EXPECT_EQ(lines('\x5C'), (std::vector<std::uint32_t>{}));
+    EXPECT_EQ(lines('\x83'), (std::vector<std::uint32_t>{0, 2, 4}));
+    EXPECT_EQ(table.linesWithChar(' '), nullptr);
+    // Lines appended later are not in the index until it is built again,
+    // and the search never trusts an index that misses lines.
+    EntryTable twoFiles = TableOf(std::vector<std::string>(70, "x"));
+    twoFiles.appendFileContents("y\r\nxy\r\n");
+    EXPECT_EQ(twoFiles.linesWithChar('y'), nullptr);
+    for (int indexed = 0; indexed < 2; ++indexed) {
+        std::vector<std::uint32_t> out;
+        KeywordMatcher({"y"}).findMatches(twoFiles, 0, out);
+        EXPECT_EQ(out, (std::vector<std::uint32_t>{70, 71}));
+        twoFiles.indexLetters();
+    }
+    EXPECT_NE(twoFiles.linesWithChar('y'), nullptr);
+}
+
+TEST(KeywordSearch, EmptyTableAndLongestKeyword) {
+    const EntryTable empty;
+    const ResultOrder order(empty);
+    for (const std::string& keyword :
+         std::vector<std::string>{"", "a", "a b", std::string(999, 'a')}) {
+        const Matches matches = SearchEntries(empty, order, keyword, 0);
+        EXPECT_TRUE(matches.rows.empty());
+        EXPECT_EQ(matches.total, 0u);
+    }
+    // A keyword of 999 bytes, one token, found where it occurs whole.
+    const std::string longest(999, 'a');
+    EXPECT_EQ(Search({longest, longest.substr(1), "x" + longest}, longest),
+              (Lines{longest, "x" + longest}));
+}
+
+// Keystroke after keystroke, the narrowed search lists what a fresh one
+// lists, and counts the same, also after a row limit cut the rows short.
+TEST(NarrowingSearch, AgreesWithAFreshSearchWhileTyping) {
+    std::vector<std::string> lines = testing::GenerateDictionaryLines(2000, 11);
+    lines.push_back(Sjis("アA"));
+    lines.push_back("water off,ta");
+    const EntryTable table = TableOf(lines);
+    const ResultOrder order(table);
+    const std::vector<std::string> typed = {"water", "ta off", Sjis("離陸") + " " + "ok",
+                                            Sjis("ア") + "A", "a  e ta"};
+    for (const std::int32_t rowLimit : {0, 1, 3, 50}) {
+        NarrowingSearch search;
+        for (const std::string& text : typed) {
+            // Type it, then take it back, a byte at a time.
+            for (std::size_t length = 0; length <= 2 * text.size(); ++length) {
+                const std::string now =
+                    text.substr(0, length <= text.size() ? length : 2 * text.size() - length);
+                const Matches narrowed = search.search(table, order, now, rowLimit);
+                const Matches fresh = SearchEntries(table, order, now, rowLimit);
+                ASSERT_EQ(narrowed.rows, fresh.rows) << "[" << now << "] limit " << rowLimit;
+                ASSERT_EQ(narrowed.total, fresh.total) << "[" << now << "]";
+            }
+        }
+        // A new table: what was found before must not be reused.
+        const EntryTable other = TableOf({"water", "wat"});
+        const ResultOrder otherOrder(other);
+        search.forget();
+        EXPECT_EQ(search.search(other, otherOrder, "wate", rowLimit).total, 1u);
+    }
 }
 
 }  // namespace

@@ -20,7 +20,37 @@ const char* FindSubstring(const char* haystack, const char* needle) {
     return nullptr;
 }
 
-bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens) {
+namespace {
+
+char Folded(char byte) {
+    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+// The token's bytes at pos, pos beginning a character; with ignoreCase a
+// byte that begins a character is compared without case.
+bool TokenHere(std::string_view line, std::size_t pos, std::string_view token, bool ignoreCase) {
+    std::size_t charStart = pos;
+    for (std::size_t k = 0; k < token.size(); ++k) {
+        char a = line[pos + k];
+        char b = token[k];
+        if (pos + k == charStart) {
+            charStart += cp932::CharLength(line, pos + k);
+            if (ignoreCase) {
+                a = Folded(a);
+                b = Folded(b);
+            }
+        }
+        if (a != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens,
+                            bool ignoreCase) {
     std::size_t from = 0;
     for (const std::string& token : tokens) {
         bool found = false;
@@ -29,7 +59,7 @@ bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string
             while (charStart < pos) {
                 charStart += cp932::CharLength(line, charStart);
             }
-            if (charStart == pos && line.compare(pos, token.size(), token) == 0) {
+            if (charStart == pos && TokenHere(line, pos, token, ignoreCase)) {
                 from = pos + token.size();
                 found = true;
                 break;

@@ -16,7 +16,9 @@ const char* FindSubstring(const char* haystack, const char* needle);
 
 // Byte by byte: every token occurs in order, each one at its first
 // occurrence at or after the end of the previous one, and each only where a
-// character of the line begins.
-bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens);
+// character of the line begins. With ignoreCase, a byte that begins a
+// character compares A-Z and a-z alike.
+bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens,
+                            bool ignoreCase = false);
 
 }  // namespace pelmio::testing
