@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 
 #include "search/keyword_search.h"
@@ -193,6 +194,13 @@ void CLookupDlg::SaveKeywordToHistory() {
 }
 
 void CLookupDlg::savePending(std::chrono::steady_clock::time_point deadline) {
+    // A message box below moves the focus, which saves again: that keyword
+    // waits for this run to end and the next save.
+    if (m_saving) {
+        return;
+    }
+    m_saving = true;
+    const auto endOfRun = qScopeGuard([this] { m_saving = false; });
     while (!m_pending.empty()) {
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::max(deadline - std::chrono::steady_clock::now(),

@@ -98,6 +98,7 @@ private:
     std::deque<std::string> m_pending;  // keywords waiting to be saved
     QTimer m_retryTimer;                // tries again while the lock is held
     bool m_toldSaveFailure = false;     // a failed write is reported once a run
+    bool m_saving = false;              // savePending is running
 };
 
 }  // namespace pelmio
