@@ -367,7 +367,7 @@ WriteResult ReplaceFile(const fs::path& link, const std::function<bool(OutputFil
     // Other names of the file must keep seeing it: never give it a new inode.
     bool inPlace = exists && old.st_nlink > 1;
 #else
-    const bool exists = fs::exists(path, error);
+    [[maybe_unused]] const bool exists = fs::exists(path, error);
     const bool inPlace = false;
 #endif
     const fs::path temporary = TemporaryPathBeside(path);
