@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/session_end.h"
 #include "ui/lookup_dlg.h"
 
 namespace pelmio {
@@ -10,6 +11,14 @@ CLookupApp::CLookupApp(std::filesystem::path folder) : m_folder(std::move(folder
 CLookupApp::~CLookupApp() = default;
 
 bool CLookupApp::InitInstance() {
+    // Before the window, whose making may take a while: a signal then waits
+    // for the event loop instead of killing the program.
+    m_sessionEnd = std::make_unique<SessionEndWatcher>([this] {
+        m_endRequested = true;
+        if (m_window) {
+            m_window->reject();  // what the close box does: no keyword saved, settings written
+        }
+    });
     LookupEnvironment environment;
     environment.folder = m_folder;
     m_window = std::make_unique<CLookupDlg>(std::move(environment));
@@ -17,6 +26,9 @@ bool CLookupApp::InitInstance() {
     // window all the same.
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QApplication::quit);
     m_window->show();
+    if (m_endRequested) {
+        QMetaObject::invokeMethod(m_window.get(), &CLookupDlg::reject, Qt::QueuedConnection);
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 namespace pelmio {
 
 class CLookupDlg;
+class SessionEndWatcher;
 
 // The application object: makes the main window and shows it. The program
 // then runs QApplication::exec(), which ends when the window is finished.
@@ -15,16 +16,20 @@ public:
     explicit CLookupApp(std::filesystem::path folder = ".");
     ~CLookupApp();
 
-    // Makes and shows the main window, working in the folder, and
-    // has the event loop quit when it is finished. Returns false when there
-    // is nothing to run.
+    // Makes and shows the main window, working in the folder, and has the
+    // event loop quit when it is finished. A signal that ends the session
+    // closes the window as its close box does. Returns false when there is
+    // nothing to run.
     bool InitInstance();
 
 private:
     std::filesystem::path m_folder;
+    // Outlives the window: a signal while it writes its files is still caught.
+    std::unique_ptr<SessionEndWatcher> m_sessionEnd;
     // Lives until the event loop has ended, so the settings are written as
     // the window goes, after the loop.
     std::unique_ptr<CLookupDlg> m_window;
+    bool m_endRequested = false;  // a signal came before the window was made
 };
 
 }  // namespace pelmio

@@ -1,23 +1,38 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 
 namespace pelmio {
 
-// Holds an advisory lock on a folder while it lives, so two programs that
-// read, change and replace the same file in it take turns. It waits for
-// the lock at most about two seconds and then goes on without it (a file
-// is still never left half written); where locking is not available it
-// does nothing.
+enum class LockState {
+    Locked,       // held by this object until it goes
+    Busy,         // another program holds it: do not write
+    Unavailable,  // the folder cannot be locked at all (no access, no lock support)
+};
+
+// An advisory lock (flock) on a folder while it lives, so programs that
+// read, change and replace a file in it take turns. It never waits longer
+// than it is told: a caller that finds it busy tries again later rather
+// than freeze its window or write without it.
 class FolderLock {
 public:
+    // One attempt, no waiting.
     explicit FolderLock(const std::filesystem::path& folder);
+    // Attempts until the lock is had or wait has passed.
+    FolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
+    LockState state() const { return m_state; }
+    // True unless another program holds the lock: where locking is not
+    // available at all, no other program can hold it either.
+    bool mayWrite() const { return m_state != LockState::Busy; }
+
 private:
     int m_fd = -1;
+    LockState m_state = LockState::Unavailable;
 };
 
 }  // namespace pelmio

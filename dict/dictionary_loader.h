@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -9,10 +10,13 @@ namespace pelmio {
 
 inline constexpr const char* kPhraseFileName = "settei_jyukugo.txt";
 inline constexpr const char* kWordFileName = "settei_tango.txt";
+// A larger dictionary file is refused unread: 100,000 lines of any sensible
+// length fit in far less.
+inline constexpr std::uint64_t kMaxDictionaryFileBytes = 256 * 1024 * 1024;
 
 enum class LoadStatus {
     Ok,
-    CannotOpen,  // the table is unchanged
+    CannotOpen,  // missing, not a file, unreadable or too large: the table is unchanged
     Truncated,   // the table filled up; later lines were not loaded
 };
 
@@ -21,7 +25,8 @@ struct LoadResult {
     std::string message;  // for the developer; empty when status is Ok
 };
 
-// Appends the lines of one dictionary file to the table.
+// Appends the lines of one dictionary file to the table, reading the file
+// no further than the table has room for.
 LoadResult LoadDictionaryFile(EntryTable& table, const std::filesystem::path& path);
 
 }  // namespace pelmio

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -8,7 +10,9 @@
 #include "base/file_access.h"
 
 // The keyword history file: one keyword per line, newest first, CR LF after
-// each; nothing is ever trimmed or removed from it.
+// each. Nothing is removed from it, except that a save keeps only its newest
+// kHistoryMaxBytes: far more keywords than anyone types, and a damaged file
+// stops growing.
 namespace pelmio {
 
 inline constexpr const char* kHistoryFileName = "strlist.txt";
@@ -16,11 +20,34 @@ inline constexpr const char* kHistoryFileName = "strlist.txt";
 inline constexpr std::size_t kHistoryListSize = 8;
 // The longest keyword stored, in bytes.
 inline constexpr std::size_t kMaxHistoryKeywordBytes = 999;
+// The most a save leaves in the file, cut after a whole line.
+inline constexpr std::uint64_t kHistoryMaxBytes = 16 * 1024 * 1024;
 
-// The drop-down list for a history file's bytes: its lines in file order,
-// each run of equal adjacent lines shown once, ending at the first empty
-// line, at most kHistoryListSize of them. Text after the last CR LF is not
-// a line.
+// Builds the drop-down list from the file's bytes fed in pieces, so the
+// file is read only as far as the list needs. A line longer than
+// kMaxHistoryKeywordBytes shows its first ones, cut at a character boundary.
+class HistoryListReader {
+public:
+    // Returns false once the list is complete: more bytes change nothing.
+    bool feed(std::string_view bytes);
+    bool done() const { return m_done; }
+    const std::vector<std::string>& list() const { return m_list; }
+    std::vector<std::string> take() { return std::move(m_list); }
+
+private:
+    void endLine();
+
+    std::vector<std::string> m_list;
+    std::string m_line;              // the line's first bytes, up to a CR LF
+    std::uint64_t m_lineLength = 0;  // all its bytes so far
+    bool m_lastCr = false;           // its last byte so far is a CR
+    bool m_done = false;
+};
+
+// The drop-down list for a history file's bytes: its lines in file order
+// (each cut to kMaxHistoryKeywordBytes), each run of equal adjacent lines
+// shown once, ending at the first empty line, at most kHistoryListSize of
+// them. Text after the last CR LF is not a line.
 std::vector<std::string> HistoryListFromBytes(std::string_view fileBytes);
 
 // The keyword as it is stored: up to its first NUL, CR or LF (a line holds
@@ -34,6 +61,8 @@ std::vector<std::string> HistoryListAfterSave(std::string_view keyword, std::str
 enum class HistoryStatus {
     Ok,
     CannotOpen,  // read-only, a folder in its place, or no access: nothing done
+    Busy,        // another program holds the folder's lock: nothing done, try again
+    DiskFull,    // the old file is kept whole
     WriteError,  // the old file is kept whole
 };
 
@@ -45,23 +74,32 @@ struct HistoryResult {
 
 // The history file in one folder. Every operation reads the file afresh, so
 // changes made by another program show up at once; a save reads, changes
-// and replaces the file under the folder's lock, so two windows in one
-// folder never lose each other's keywords.
+// and replaces the file under the folder's lock, never without it, so two
+// windows in one folder never lose each other's keywords.
 class HistoryFile {
 public:
-    explicit HistoryFile(std::filesystem::path path, FileWriter& writer = DefaultFileWriter());
+    explicit HistoryFile(std::filesystem::path path, FileWriter& writer = DefaultFileWriter(),
+                         std::uint64_t maxBytes = kHistoryMaxBytes);
 
-    // Puts the keyword in front of the file (created if missing), then
-    // reads the drop-down list back.
-    HistoryResult save(std::string_view keyword) const;
-    // Reads the drop-down list; creates an empty file if there is none.
+    // Puts the keyword in front of the file (created if missing), copying
+    // the old lines behind it a piece at a time, then gives the drop-down
+    // list. Waits at most lockWait for the folder's lock; Busy when another
+    // program still holds it.
+    HistoryResult save(std::string_view keyword,
+                       std::chrono::milliseconds lockWait = std::chrono::milliseconds(0)) const;
+    // Reads the drop-down list, only as far as it needs; creates an empty
+    // file if there is none.
     HistoryResult load() const;
+    // Removes what saves killed part way left beside the file; does nothing
+    // while another program holds the folder's lock.
+    void removeStaleTemporaryFiles() const;
 
     const std::filesystem::path& path() const { return m_path; }
 
 private:
     std::filesystem::path m_path;
     FileWriter* m_writer;
+    std::uint64_t m_maxBytes;
 };
 
 }  // namespace pelmio

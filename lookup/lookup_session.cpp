@@ -1,6 +1,7 @@
 #include "lookup/lookup_session.h"
 
 #include "base/cp932.h"
+#include "base/folder_lock.h"
 #include "dict/dictionary_loader.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
@@ -54,12 +55,22 @@ WriteResult LookupSession::writeOptions() const {
     return WriteLookupOptions(m_folder / kOptionsFileName, m_options, *m_writer);
 }
 
-HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes) const {
-    return m_history.save(keywordBytes);
+HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes,
+                                         std::chrono::milliseconds lockWait) const {
+    return m_history.save(keywordBytes, lockWait);
 }
 
 HistoryResult LookupSession::historyList() const {
     return m_history.load();
+}
+
+void LookupSession::removeStaleTemporaryFiles() const {
+    m_history.removeStaleTemporaryFiles();
+    const std::filesystem::path settings = m_folder / kSettingsFileName;
+    const FolderLock lock(ResolveLinks(settings).parent_path());
+    if (lock.state() == LockState::Locked) {
+        RemoveStaleTemporaryFiles(settings);
+    }
 }
 
 }  // namespace pelmio

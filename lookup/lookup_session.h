@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -81,10 +82,16 @@ public:
     WriteResult writeOptions() const;
 
     // Puts a keyword in front of the history; an empty one only makes sure
-    // the file exists. Returns the drop-down list.
-    HistoryResult saveKeyword(std::string_view keywordBytes) const;
+    // the file exists. Returns the drop-down list, or Busy when another
+    // program still holds the folder's lock after lockWait.
+    HistoryResult saveKeyword(
+        std::string_view keywordBytes,
+        std::chrono::milliseconds lockWait = std::chrono::milliseconds(0)) const;
     // The drop-down list from the history file.
     HistoryResult historyList() const;
+    // Removes what saves killed part way left beside the history and
+    // settings files.
+    void removeStaleTemporaryFiles() const;
 
 private:
     std::filesystem::path m_folder;

@@ -82,6 +82,14 @@ inline constexpr const char* kAppName = "Pelmio";
 inline constexpr const char* kCannotReadDictionary = "辞書ファイルを読み込めません";
 inline constexpr const char* kDictionaryTooLarge =
     "辞書ファイルの行数が上限の100,000行を超えています。超えた分は読み込んでいません";
+inline constexpr const char* kHistoryDiskFull =
+    "ディスクに空きがないため、キーワードを履歴に保存できません。空きができたあとの保存で書き込みま"
+    "す";
+inline constexpr const char* kHistoryWriteFailed =
+    "履歴ファイルに書き込めないため、キーワードを履歴に保存できません。あとの保存でもう一度書き込み"
+    "ます";
+inline constexpr const char* kHistoryNotSavedAtExit =
+    "次のキーワードを履歴に保存できません（ほかのPelmioが履歴ファイルを使用中か、書き込めません）:";
 inline constexpr const char* kAboutMenuItem = "ﾊﾞｰｼﾞｮﾝ情報(Pelmio) (&A)...";  // string 101
 inline constexpr const char* kUnlimited = "無制限";
 inline constexpr const char* kNoMatch = "該当なし";

@@ -11,7 +11,7 @@ namespace pelmio {
 // The order rows are shown in: ASCII letters (a byte that begins a
 // character, never the second byte of a double-byte one) compared without
 // case, then the raw bytes, then the table index, so the order is total and
-// the same on every run.
+// the same on every run. Only the first 256 bytes of a line are compared.
 bool RowLess(std::string_view a, std::uint32_t indexA, std::string_view b, std::uint32_t indexB);
 
 // The whole table sorted once, so a search can put its matches in order in

@@ -9,7 +9,8 @@ constexpr std::size_t kFileSize = 8;
 }
 
 std::int32_t ReadRowLimit(const std::filesystem::path& path) {
-    const ReadResult file = ReadWholeFile(path);
+    // Only the first bytes count, however large the file.
+    const ReadResult file = ReadFilePrefix(path, kFileSize);
     if (file.status != FileStatus::Ok || file.bytes.size() < 4) {
         return 0;
     }

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 
 #include "search/keyword_search.h"
@@ -27,6 +28,17 @@
 
 namespace pelmio {
 
+namespace {
+
+// How often a save that found the folder locked is tried again.
+constexpr std::chrono::milliseconds kRetryInterval(250);
+// How long the end of the program waits for another program's lock.
+constexpr std::chrono::milliseconds kExitSaveWait(2000);
+// Keywords kept while they cannot be saved; the oldest go first.
+constexpr std::size_t kMaxPending = 1000;
+
+}  // namespace
+
 void ShowMessageBox(QWidget* owner, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(res::kAppName), text, QMessageBox::Ok,
                     owner);
@@ -43,6 +55,8 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
     m_session.readSettings();
     buildWindow();
     connectEvents();
+    // Saves killed part way may have left files beside ours.
+    m_session.removeStaleTemporaryFiles();
     // As the window opens: creates the history file if need be and fills
     // the drop-down list.
     SaveKeywordToHistory();
@@ -53,6 +67,8 @@ CLookupDlg::~CLookupDlg() {
     // that must reach a whole window, not save the keyword.
     m_closing = true;
     hide();
+    // Ended without done(): what waits is still owed a try.
+    savePendingAtExit();
     // Nothing to report if it cannot be written: the setting is lost.
     m_session.writeSettings();
 }
@@ -124,6 +140,9 @@ void CLookupDlg::connectEvents() {
             &CLookupDlg::SelectHistoryKeyword);
     connect(m_reloadButton, &QPushButton::clicked, this, &CLookupDlg::ReloadDictionaries);
     connect(m_closeButton, &QPushButton::clicked, this, &CLookupDlg::accept);
+    m_retryTimer.setInterval(kRetryInterval);
+    connect(&m_retryTimer, &QTimer::timeout, this,
+            [this] { savePending(std::chrono::steady_clock::now()); });
 }
 
 void CLookupDlg::reportLoadProblems(const std::vector<DictionaryProblem>& problems,
@@ -195,11 +214,81 @@ void CLookupDlg::ShowEntryDetails() {
 
 void CLookupDlg::SaveKeywordToHistory() {
     // Text that code page 932 cannot hold is not stored.
-    const std::string keyword =
+    std::string keyword =
         ToCp932(m_keywordBox->currentText(), kMaxHistoryKeywordBytes).value_or(std::string());
-    const HistoryResult result = m_session.saveKeyword(keyword);
-    if (result.status == HistoryStatus::Ok) {
-        fillHistoryList(result.list);
+    // An empty keyword adds nothing; it only makes sure the file is there
+    // and refills the list, which saving what waits does as well.
+    if (!keyword.empty() || m_pending.empty()) {
+        if (m_pending.size() == kMaxPending) {
+            m_pending.pop_front();
+        }
+        m_pending.push_back(std::move(keyword));
+    }
+    savePending(std::chrono::steady_clock::now());
+}
+
+void CLookupDlg::savePending(std::chrono::steady_clock::time_point deadline) {
+    // A message box below moves the focus, which saves again: that keyword
+    // waits for this run to end and the next save.
+    if (m_saving) {
+        return;
+    }
+    m_saving = true;
+    const auto endOfRun = qScopeGuard([this] { m_saving = false; });
+    while (!m_pending.empty()) {
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::max(deadline - std::chrono::steady_clock::now(),
+                     std::chrono::steady_clock::duration::zero()));
+        const HistoryResult result = m_session.saveKeyword(m_pending.front(), wait);
+        switch (result.status) {
+            case HistoryStatus::Ok:
+                m_pending.pop_front();
+                fillHistoryList(result.list);
+                break;
+            case HistoryStatus::CannotOpen:
+                // A read-only file or a folder in its place is left alone.
+                m_pending.pop_front();
+                break;
+            case HistoryStatus::Busy:
+                // Another program is saving: try again shortly, without
+                // ever waiting for it here.
+                if (!m_closing) {
+                    m_retryTimer.start();
+                }
+                return;
+            case HistoryStatus::DiskFull:
+            case HistoryStatus::WriteError:
+                // The old file is whole; the keyword waits for the next save.
+                m_retryTimer.stop();
+                if (!m_toldSaveFailure) {
+                    m_toldSaveFailure = true;
+                    m_environment.showMessage(
+                        this, QString::fromUtf8(result.status == HistoryStatus::DiskFull
+                                                    ? res::kHistoryDiskFull
+                                                    : res::kHistoryWriteFailed));
+                }
+                return;
+        }
+    }
+    m_retryTimer.stop();
+}
+
+void CLookupDlg::savePendingAtExit() {
+    m_retryTimer.stop();
+    if (m_pending.empty()) {
+        return;
+    }
+    savePending(std::chrono::steady_clock::now() + kExitSaveWait);
+    QStringList lost;
+    for (const std::string& keyword : m_pending) {
+        if (!keyword.empty()) {
+            lost << FromCp932(keyword);
+        }
+    }
+    m_pending.clear();
+    if (!lost.isEmpty()) {
+        m_environment.showMessage(this, QString::fromUtf8(res::kHistoryNotSavedAtExit) +
+                                            QStringLiteral("\n") + lost.join(QStringLiteral("\n")));
     }
 }
 
@@ -239,7 +328,12 @@ void CLookupDlg::RunSettingsDialog() {
                                          : QString::number(rowLimit));
     dialog.setOptions(m_session.options());
     if (dialog.exec() == QDialog::Accepted) {
-        m_session.setRowLimit(ParseRowLimit(dialog.rowLimitText().toStdString()));
+        const std::int32_t chosen = ParseRowLimit(dialog.rowLimitText().toStdString());
+        if (chosen != rowLimit) {
+            m_session.setRowLimit(chosen);
+            // Written at once, so a crash later in the run loses nothing.
+            m_session.writeSettings();
+        }
         if (dialog.options() != m_session.options()) {
             m_session.setOptions(dialog.options());
             // Nothing to report if it cannot be written: the options hold
@@ -268,6 +362,7 @@ void CLookupDlg::done(int result) {
     // Hiding the window takes the focus from the keyword box; that is not
     // the user leaving it, and Escape must save nothing.
     m_closing = true;
+    savePendingAtExit();
     QDialog::done(result);
     m_closing = false;
 }

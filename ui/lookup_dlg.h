@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include <QDialog>
+#include <QTimer>
 
 #include "lookup/lookup_session.h"
 #include "ui/detail_dlg.h"
@@ -40,8 +43,12 @@ public:
     // Shows the entry of the selected row in the detail window.
     void ShowEntryDetails();
     // Puts the keyword box's text in front of the history and rebuilds the
-    // drop-down list.
+    // drop-down list. While another program holds the folder's lock, the
+    // keyword waits and is saved in the background; on a full disk it waits
+    // for the next save, and the user is told once.
     void SaveKeywordToHistory();
+    // Keywords not saved yet, oldest first.
+    const std::deque<std::string>& pendingKeywords() const { return m_pending; }
     // Rebuilds the drop-down list from the history file.
     void LoadHistoryIntoCombo();
     // Puts a history line into the box and searches.
@@ -71,6 +78,12 @@ private:
     void lookUp(const QString& keyword);
     void reportLoadProblems(const std::vector<DictionaryProblem>& problems, QWidget* owner);
     void fillHistoryList(const std::vector<std::string>& lines);
+    // Saves the waiting keywords, oldest first, waiting for the folder's
+    // lock until deadline at most.
+    void savePending(std::chrono::steady_clock::time_point deadline);
+    // At the end: waits a little for the lock, then tells the user what
+    // could not be saved.
+    void savePendingAtExit();
 
     LookupEnvironment m_environment;
     LookupSession m_session;
@@ -85,8 +98,12 @@ private:
     QMenu* m_windowMenu = nullptr;
     QAction* m_closeAction = nullptr;
     QAction* m_aboutAction = nullptr;
-    bool m_hasSearched = false;  // the list stays empty until the first search
-    bool m_closing = false;      // no saving on focus loss while closing
+    bool m_hasSearched = false;         // the list stays empty until the first search
+    bool m_closing = false;             // no saving on focus loss while closing
+    std::deque<std::string> m_pending;  // keywords waiting to be saved
+    QTimer m_retryTimer;                // tries again while the lock is held
+    bool m_toldSaveFailure = false;     // a failed write is reported once a run
+    bool m_saving = false;              // savePending is running
 };
 
 }  // namespace pelmio

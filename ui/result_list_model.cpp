@@ -1,5 +1,6 @@
 #include "ui/result_list_model.h"
 
+#include "base/cp932.h"
 #include "ui/codec.h"
 
 namespace pelmio {
@@ -44,7 +45,9 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     }
     const auto row = static_cast<std::size_t>(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        return FromCp932(m_result.line(row));
+        // A row shows a line's start only: decoding and laying out a line of
+        // many megabytes would stall every repaint. The detail window has it all.
+        return FromCp932(cp932::CutAtCharBoundary(m_result.line(row), kMaxRowTextBytes));
     }
     if (role == kEntryIndexRole) {
         return m_result.rows[row];

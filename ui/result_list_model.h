@@ -24,6 +24,8 @@ class ResultListModel : public QAbstractListModel {
 public:
     // The role under which a row answers its entry's table index.
     static constexpr int kEntryIndexRole = Qt::UserRole;
+    // A row shows at most this many first bytes of its line.
+    static constexpr std::size_t kMaxRowTextBytes = 4096;
 
     using QAbstractListModel::QAbstractListModel;
 

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -47,6 +52,21 @@ TEST(ReadWholeFile, NeverBlocksOnAFifoOrReadsADevice) {
     WriteBytes(folder / "real", "r");
     fs::create_symlink(folder / "real", folder / "link");
     EXPECT_EQ(ReadWholeFile(folder / "link").bytes, "r");
+}
+#endif
+
+#ifndef _WIN32
+TEST(ReadFilePrefix, ReadsOnlyWhatIsAskedOfAHugeFile) {
+    TempFolder folder;
+    // 40 GB, nearly all of it a hole: reading it whole would exhaust memory.
+    testing::WriteSparseFile(folder / "huge", "first bytes", std::uint64_t{40} << 30);
+    const ReadResult prefix = ReadFilePrefix(folder / "huge", 5);
+    EXPECT_EQ(prefix.status, FileStatus::Ok);
+    EXPECT_EQ(prefix.bytes, "first");
+    EXPECT_EQ(ReadFilePrefix(folder / "huge", 0).bytes, "");
+    WriteBytes(folder / "small", "abc");
+    EXPECT_EQ(ReadFilePrefix(folder / "small", 8).bytes, "abc");
+    EXPECT_EQ(InputFile(folder / "huge").size(), std::uint64_t{40} << 30);
 }
 #endif
 
@@ -116,15 +136,158 @@ TEST(ReplaceFileAtomically, ALinkToAMissingFileMakesThatFile) {
     EXPECT_NE(ReplaceFileAtomically(folder / "loop1", "x").status, FileStatus::Ok);
 }
 
-TEST(ReplaceFileAtomically, ReadOnlyFolderLeavesTheFileAsItWas) {
+TEST(ReplaceFileAtomically, ReadOnlyFolderWithAWritableFileIsWrittenInPlace) {
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "the administrator may write into a read-only folder";
+        GTEST_SKIP() << "the administrator may write into a read-only folder; "
+                        "NoNewFilesInTheFolderMeansInPlace covers the same path for root";
     }
     TempFolder folder;
-    WriteBytes(folder / "f", "old");
+    WriteBytes(folder / "f", "old content");
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_NE(ReplaceFileAtomically(folder / "f", "new").status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(folder / "f"), "old");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "f", "new").status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "f"), "new");
+    // A file that is not there cannot be made there.
+    EXPECT_EQ(ReplaceFileAtomically(folder / "g", "new").status, FileStatus::CannotOpen);
+    EXPECT_FALSE(fs::exists(folder / "g"));
+}
+
+TEST(ReplaceFileAtomically, NoNewFilesInTheFolderMeansInPlace) {
+    TempFolder folder;
+    WriteBytes(folder / "f", "old content, longer than the new");
+    struct stat before {};
+    ASSERT_EQ(::stat((folder / "f").c_str(), &before), 0);
+    testing::NoNewFilesWriter writer;
+    EXPECT_EQ(ReplaceFileAtomically(folder / "f", {"new ", "content"}, writer).status,
+              FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "f"), "new content");
+    struct stat after {};
+    ASSERT_EQ(::stat((folder / "f").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    // Only a file that is there is written in place.
+    EXPECT_EQ(ReplaceFileAtomically(folder / "g", "new", writer).status, FileStatus::CannotOpen);
+    EXPECT_FALSE(fs::exists(folder / "g"));
+    // A full disk found while the new content is made leaves the file as it was.
+    struct NoNewFilesFullDisk : testing::FullDiskWriter {
+        using FullDiskWriter::FullDiskWriter;
+        std::FILE* CreateNew(const fs::path&) override {
+            errno = EACCES;
+            return nullptr;
+        }
+    } fullInPlace(2);
+    EXPECT_EQ(ReplaceFileAtomically(folder / "f", "other bytes", fullInPlace).status,
+              FileStatus::NoSpace);
+    EXPECT_EQ(ReadBytes(folder / "f"), "new content");
+}
+
+TEST(ReplaceFileAtomically, AHardLinkedFileIsRewrittenInPlaceSoTheLinkSurvives) {
+    TempFolder folder;
+    WriteBytes(folder / "f", "old content");
+    fs::create_hard_link(folder / "f", folder / "other name");
+    testing::RecordingWriter writer;
+    ASSERT_EQ(ReplaceFileAtomically(folder / "f", "new", writer).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "f"), "new");
+    EXPECT_EQ(ReadBytes(folder / "other name"), "new");
+    EXPECT_EQ(fs::hard_link_count(folder / "f"), 2u);
+    EXPECT_TRUE(writer.events.empty());  // no rename
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
+}
+
+TEST(ReplaceFileAtomically, KeepsTheFilesOwnerAndGroup) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator may give a file to another user";
+    }
+    TempFolder folder;
+    WriteBytes(folder / "f", "a");
+    ASSERT_EQ(::chown((folder / "f").c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod((folder / "f").c_str(), 0640), 0);
+    ASSERT_EQ(ReplaceFileAtomically(folder / "f", "b").status, FileStatus::Ok);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "f").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadBytes(folder / "f"), "b");
+}
+
+TEST(ReplaceFileAtomically, AFullDiskOrAFailingRenameKeepsTheOldFileAndLeavesNothing) {
+    TempFolder folder;
+    WriteBytes(folder / "f", "old content");
+    for (std::size_t cut : {0u, 4u}) {
+        testing::FullDiskWriter full(cut);
+        EXPECT_EQ(ReplaceFileAtomically(folder / "f", "new content", full).status,
+                  FileStatus::NoSpace);
+        EXPECT_EQ(ReadBytes(folder / "f"), "old content");
+    }
+    testing::FailingRenameWriter rename;
+    EXPECT_EQ(ReplaceFileAtomically(folder / "f", "new content", rename).status,
+              FileStatus::WriteError);
+    EXPECT_EQ(ReadBytes(folder / "f"), "old content");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(ReplaceFileAtomically, SyncsTheFolderAfterTheRename) {
+    TempFolder folder;
+    WriteBytes(folder / "f", "old");
+    testing::RecordingWriter writer;
+    ASSERT_EQ(ReplaceFileAtomically(folder / "f", "new", writer).status, FileStatus::Ok);
+    EXPECT_EQ(writer.events,
+              (std::vector<std::string>{"rename f", "sync " + folder.path().string()}));
+}
+
+TEST(ReplaceFile, ProducingMayCutBackWhatItWrote) {
+    TempFolder folder;
+    const WriteResult result = ReplaceFile(folder / "f", [](OutputFile& out) {
+        return out.write("keep this, not that") && out.truncate(9) && out.write("!");
+    });
+    ASSERT_EQ(result.status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "f"), "keep this!");
+    // Giving up keeps the old file.
+    EXPECT_EQ(
+        ReplaceFile(folder / "f", [](OutputFile& out) { return out.write("x") && false; }).status,
+        FileStatus::WriteError);
+    EXPECT_EQ(ReadBytes(folder / "f"), "keep this!");
+}
+
+TEST(RemoveStaleTemporaryFiles, RemovesOnlyOurNamesOfEndedProcessesOrOldOnes) {
+    TempFolder folder;
+    // A process that has ended: its id is free.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string ended = std::to_string(child);
+    const std::string running = std::to_string(::getpid());
+    const std::vector<std::string> stale = {"strlist.txt.tmp-" + ended + "-0-12345",
+                                            "strlist.txt.tmp-" + ended + "-17-0"};
+    const std::vector<std::string> kept = {
+        "strlist.txt.tmp-" + running + "-0-12345",  // a save in progress
+        "strlist.txt.tmp-" + ended + "-0",          // not our shape
+        "strlist.txt.tmp-" + ended + "-0-1-2",
+        "strlist.txt.tmp-" + ended + "-0-1x",
+        "strlist.txt.tmp-" + ended + "-0-1.bak",
+        "pelmio.inf.tmp-" + ended + "-0-1",  // beside another file
+        "strlist.txt",
+        "notes.txt"};
+    for (const auto& names : {stale, kept}) {
+        for (const std::string& name : names) {
+            WriteBytes(folder / name, "x");
+        }
+    }
+    // Over an hour old: its process id may belong to another program now.
+    const std::string old = "strlist.txt.tmp-" + running + "-1-1";
+    WriteBytes(folder / old, "x");
+    fs::last_write_time(folder / old, fs::file_time_type::clock::now() - std::chrono::hours(2));
+
+    EXPECT_EQ(RemoveStaleTemporaryFiles(folder / "strlist.txt"), 3u);
+    for (const std::string& name : stale) {
+        EXPECT_FALSE(fs::exists(folder / name)) << name;
+    }
+    EXPECT_FALSE(fs::exists(folder / old));
+    for (const std::string& name : kept) {
+        EXPECT_TRUE(fs::exists(folder / name)) << name;
+    }
 }
 
 TEST(ReplaceFileAtomically, KeepsTheFilesPermissions) {

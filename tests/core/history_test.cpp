@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/folder_lock.h"
 #include "history/keyword_history.h"
 #include "tests/support/test_support.h"
 
@@ -132,7 +140,8 @@ TEST(HistoryFile, TwoWritersInOneFolderLoseNothing) {
     const auto saveMany = [&](const char* prefix) {
         const HistoryFile own(folder / "strlist.txt");
         for (int i = 0; i < kSaves; ++i) {
-            own.save(prefix + std::to_string(i));
+            EXPECT_EQ(own.save(prefix + std::to_string(i), std::chrono::seconds(30)).status,
+                      HistoryStatus::Ok);
         }
     };
     std::thread first(saveMany, "a");
@@ -149,6 +158,143 @@ TEST(HistoryFile, TwoWritersInOneFolderLoseNothing) {
     // Each writer's keywords stand newest first.
     EXPECT_LT(bytes.find("a199\r\n"), bytes.find("a0\r\n"));
     EXPECT_LT(bytes.find("b199\r\n"), bytes.find("b0\r\n"));
+}
+
+}  // namespace
+}  // namespace pelmio
+
+namespace pelmio {
+namespace {
+
+TEST(HistoryFile, ASaveNeverWritesWithoutTheFoldersLock) {
+    TempFolder folder;
+    WriteBytes(folder / "strlist.txt", "old\r\n");
+    const HistoryFile history(folder / "strlist.txt");
+    {
+        const FolderLock other(folder.path());
+        ASSERT_EQ(other.state(), LockState::Locked);
+        EXPECT_EQ(history.save("new").status, HistoryStatus::Busy);
+        EXPECT_EQ(history.save("new", std::chrono::milliseconds(30)).status, HistoryStatus::Busy);
+        EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "old\r\n");
+        // Reading the list needs no lock.
+        EXPECT_EQ(history.load().list, List{"old"});
+    }
+    EXPECT_EQ(history.save("new").list, (List{"new", "old"}));
+    EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "new\r\nold\r\n");
+}
+
+TEST(HistoryFile, AMissingFileIsMadeOnlyUnderTheLock) {
+    TempFolder folder;
+    const HistoryFile history(folder / "strlist.txt");
+    {
+        const FolderLock other(folder.path());
+        EXPECT_EQ(history.load().list, List{});
+        EXPECT_FALSE(fs::exists(folder / "strlist.txt"));
+    }
+    EXPECT_EQ(history.load().status, HistoryStatus::Ok);
+    EXPECT_TRUE(fs::exists(folder / "strlist.txt"));
+}
+
+TEST(HistoryFile, ASaveKeepsTheNewestLinesThatFitTheCap) {
+    TempFolder folder;
+    WriteBytes(folder / "strlist.txt", "aaaa\r\nbbbb\r\ncccc\r\n");
+    // 20 bytes: the new line (5) and the two newest old lines (12) fit.
+    const HistoryFile history(folder / "strlist.txt", DefaultFileWriter(), 20);
+    EXPECT_EQ(history.save("new").list, (List{"new", "aaaa", "bbbb"}));
+    EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "new\r\naaaa\r\nbbbb\r\n");
+    // Under the cap nothing is cut, not even text after the last line end.
+    WriteBytes(folder / "strlist.txt", "a\r\nrest");
+    EXPECT_EQ(history.save("b").status, HistoryStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "b\r\na\r\nrest");
+}
+
+TEST(HistoryFile, AHugeFileIsReadAndCopiedOnlyAsFarAsNeeded) {
+    TempFolder folder;
+    // 40 GB, nearly all a hole of NUL bytes with no line end in it.
+    testing::WriteSparseFile(folder / "strlist.txt", "one\r\ntwo\r\n", std::uint64_t{40} << 30);
+    const HistoryFile history(folder / "strlist.txt");
+    EXPECT_EQ(history.load().list, (List{"one", "two"}));
+    const HistoryResult saved = history.save("take");
+    ASSERT_EQ(saved.status, HistoryStatus::Ok);
+    EXPECT_EQ(saved.list, (List{"take", "one", "two"}));
+    // The newest 16 MB are kept, cut after the last whole line in them.
+    EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "take\r\none\r\ntwo\r\n");
+}
+
+TEST(HistoryFile, LongLinesAreListedCutAt999Bytes) {
+    TempFolder folder;
+    const std::string japanese = std::string(998, 'j') + "\x83\x41" + "tail";  // ア at byte 999
+    WriteBytes(folder / "strlist.txt", std::string(5000, 'a') + "\r\n" + japanese + "\r\n" +
+                                           std::string(1000, 'c') + "\r" + "\r\n" +
+                                           std::string(999, 'd') + "\r\n");
+    const List expected = {std::string(999, 'a'), std::string(998, 'j'), std::string(999, 'c'),
+                           std::string(999, 'd')};
+    EXPECT_EQ(HistoryFile(folder / "strlist.txt").load().list, expected);
+    // Fed a byte at a time, the list is the same.
+    HistoryListReader reader;
+    for (const char byte : ReadBytes(folder / "strlist.txt")) {
+        reader.feed(std::string_view(&byte, 1));
+    }
+    EXPECT_EQ(reader.list(), expected);
+}
+
+TEST(HistoryFile, AFullDiskKeepsTheOldFileAndSaysSo) {
+    TempFolder folder;
+    WriteBytes(folder / "strlist.txt", "old\r\n");
+    testing::FullDiskWriter full(4);
+    const HistoryFile history(folder / "strlist.txt", full);
+    EXPECT_EQ(history.save("new").status, HistoryStatus::DiskFull);
+    EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "old\r\n");
+    testing::FailingRenameWriter rename;
+    EXPECT_EQ(HistoryFile(folder / "strlist.txt", rename).save("new").status,
+              HistoryStatus::WriteError);
+    EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "old\r\n");
+}
+
+#ifndef _WIN32
+TEST(HistoryFile, AnotherUsersFileStaysTheirs) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator may give a file to another user";
+    }
+    TempFolder folder;
+    WriteBytes(folder / "strlist.txt", "theirs\r\n");
+    ASSERT_EQ(::chown((folder / "strlist.txt").c_str(), 4321, 4321), 0);
+    ASSERT_EQ(::chmod((folder / "strlist.txt").c_str(), 0600), 0);
+    EXPECT_EQ(HistoryFile(folder / "strlist.txt").save("mine").status, HistoryStatus::Ok);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "strlist.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4321u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+#endif
+
+TEST(HistoryFile, AHardLinkedHistoryKeepsItsLink) {
+    TempFolder folder;
+    WriteBytes(folder / "strlist.txt", "old\r\n");
+    fs::create_hard_link(folder / "strlist.txt", folder / "backup.txt");
+    EXPECT_EQ(HistoryFile(folder / "strlist.txt").save("new").status, HistoryStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "backup.txt"), "new\r\nold\r\n");
+    EXPECT_EQ(fs::hard_link_count(folder / "strlist.txt"), 2u);
+}
+
+TEST(HistoryFile, StaleFilesAreRemovedOnlyUnderTheLock) {
+    TempFolder folder;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string stale = "strlist.txt.tmp-" + std::to_string(child) + "-0-1";
+    WriteBytes(folder / stale, "left by a killed save");
+    const HistoryFile history(folder / "strlist.txt");
+    {
+        const FolderLock other(folder.path());
+        history.removeStaleTemporaryFiles();
+        EXPECT_TRUE(fs::exists(folder / stale));
+    }
+    history.removeStaleTemporaryFiles();
+    EXPECT_FALSE(fs::exists(folder / stale));
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -151,6 +156,41 @@ TEST(EntryTable, LineAtFindsTheLineOfEveryByte) {
     EXPECT_EQ(table.lineEnd(0), 2u);
     EXPECT_EQ(table.lineEnd(1), 3u);
 }
+
+TEST(Loader, AFileLargerThanADictionaryCanBeIsRefusedUnread) {
+    TempFolder folder;
+    // A hole: no disk space, and reading it would take seconds.
+    testing::WriteSparseFile(folder / "huge.txt", "first,line\r\n", kMaxDictionaryFileBytes + 1);
+    EntryTable table;
+    EXPECT_EQ(LoadDictionaryFile(table, folder / "huge.txt").status, LoadStatus::CannotOpen);
+    EXPECT_EQ(table.count(), 0);
+}
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// Loads with little memory allowed; exits 0 when the table holds the first
+// 100,000 lines and the load says the rest were left out.
+[[noreturn]] void LoadWithLittleMemory(const std::filesystem::path& path) {
+    rlimit memory{};
+    memory.rlim_cur = memory.rlim_max = 160u << 20;
+    ::setrlimit(RLIMIT_AS, &memory);
+    EntryTable table;
+    const LoadResult result = LoadDictionaryFile(table, path);
+    const bool full = result.status == LoadStatus::Truncated && table.count() == 100'000 &&
+                      std::string_view(table.line(99'999)) == "w99999";
+    std::exit(full ? 0 : 1);
+}
+
+TEST(Loader, StopsReadingWhenTheTableIsFull) {
+    TempFolder folder;
+    std::string lines;
+    for (int i = 0; i <= 100'000; ++i) {
+        lines += "w" + std::to_string(i) + "\r\n";
+    }
+    // Under the size limit, and more than the memory the load may use.
+    testing::WriteSparseFile(folder / "dict.txt", lines, kMaxDictionaryFileBytes - 1);
+    EXPECT_EXIT(LoadWithLittleMemory(folder / "dict.txt"), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
 }  // namespace pelmio

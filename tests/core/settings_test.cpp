@@ -39,6 +39,14 @@ TEST(SettingsFile, MissingShortOrStrangeFilesMeanNoLimit) {
     EXPECT_EQ(ReadRowLimit(folder / "dir"), 0);
 }
 
+TEST(SettingsFile, OnlyTheFirstBytesOfAHugeFileAreRead) {
+    TempFolder folder;
+    // 40 GB, nearly all a hole: reading it whole would exhaust memory.
+    testing::WriteSparseFile(folder / "pelmio.inf", std::string("\x2C\x01\0\0", 4),
+                             std::uint64_t{40} << 30);
+    EXPECT_EQ(ReadRowLimit(folder / "pelmio.inf"), 300);
+}
+
 TEST(SettingsFile, ReadOnlyFileKeepsItsValue) {
     TempFolder folder;
     const fs::path file = folder / "pelmio.inf";

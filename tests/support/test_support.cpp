@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -18,6 +19,45 @@ bool FailingWriter::Write(std::FILE* file, std::string_view bytes) {
     FileWriter::Write(file, bytes.substr(0, written));
     m_left -= written;
     return written == bytes.size();
+}
+
+bool FullDiskWriter::Write(std::FILE* file, std::string_view bytes) {
+    if (!m_full) {
+        return FileWriter::Write(file, bytes);
+    }
+    const std::size_t written = std::min(bytes.size(), m_left);
+    FileWriter::Write(file, bytes.substr(0, written));
+    m_left -= written;
+    if (written < bytes.size()) {
+        errno = ENOSPC;
+        return false;
+    }
+    return true;
+}
+
+bool FailingRenameWriter::Rename(const fs::path&, const fs::path&) {
+    errno = EIO;
+    return false;
+}
+
+std::FILE* NoNewFilesWriter::CreateNew(const fs::path&) {
+    errno = EACCES;
+    return nullptr;
+}
+
+bool RecordingWriter::Rename(const fs::path& from, const fs::path& to) {
+    events.push_back("rename " + to.filename().string());
+    return FileWriter::Rename(from, to);
+}
+
+bool RecordingWriter::SyncFolder(const fs::path& folder) {
+    events.push_back("sync " + folder.string());
+    return FileWriter::SyncFolder(folder);
+}
+
+void WriteSparseFile(const fs::path& path, std::string_view first, std::uint64_t size) {
+    WriteBytes(path, first);
+    fs::resize_file(path, size);
 }
 
 TempFolder::TempFolder() {

@@ -21,6 +21,43 @@ private:
     std::size_t m_left;
 };
 
+// Writes the first bytesBeforeFailure bytes, then fails with ENOSPC, as a
+// full disk does; full() false lets every write through again.
+class FullDiskWriter : public FileWriter {
+public:
+    explicit FullDiskWriter(std::size_t bytesBeforeFailure = 0) : m_left(bytesBeforeFailure) {}
+    bool Write(std::FILE* file, std::string_view bytes) override;
+    void setFull(bool full) { m_full = full; }
+
+private:
+    std::size_t m_left;
+    bool m_full = true;
+};
+
+// Renames fail, as on a file system that refuses them part way.
+class FailingRenameWriter : public FileWriter {
+public:
+    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+};
+
+// No new file can be made, as in a folder the process may not write to.
+class NoNewFilesWriter : public FileWriter {
+public:
+    std::FILE* CreateNew(const std::filesystem::path& path) override;
+};
+
+// Records the renames and folder syncs, in order.
+class RecordingWriter : public FileWriter {
+public:
+    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    bool SyncFolder(const std::filesystem::path& folder) override;
+    std::vector<std::string> events;
+};
+
+// A file of the given size whose bytes after the first ones are a hole:
+// it takes no disk space and reads as NUL bytes.
+void WriteSparseFile(const std::filesystem::path& path, std::string_view first, std::uint64_t size);
+
 // A fresh folder under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TempFolder {
