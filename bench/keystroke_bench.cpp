@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QListView>
 
+#include <filesystem>
+
 #include "bench/bench_data.h"
 #include "res/dialog_templates.h"
+#include "settings/options_file.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
@@ -17,12 +20,17 @@
 namespace pelmio::bench {
 namespace {
 
-void Keystroke(benchmark::State& state, const Typing& typing, bool layOut) {
+void Keystroke(benchmark::State& state, const Typing& typing, bool layOut,
+               const LookupOptions& options = {}) {
+    // The window reads its options at start: a file for this run only.
+    const std::filesystem::path optionsFile = Data().folder / kOptionsFileName;
+    WriteLookupOptions(optionsFile, options);
     LookupEnvironment environment;
     environment.folder = Data().folder.path();
     environment.showMessage = [](QWidget*, const QString&) {};
     environment.speechEngine = QStringLiteral("none");
     CLookupDlg dialog(environment);
+    std::filesystem::remove(optionsFile);
     dialog.show();
     QLineEdit* edit = nullptr;
     for (QComboBox* combo : dialog.findChildren<QComboBox*>()) {
@@ -69,6 +77,12 @@ void RegisterKeystrokeBenchmarks() {
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("keystroke/view/") + typing.name).c_str(),
                                      [typing](benchmark::State& s) { Keystroke(s, typing, true); })
+            ->Unit(benchmark::kMillisecond);
+        // Both lookup options on: headword matches first, case ignored.
+        benchmark::RegisterBenchmark((std::string("keystroke/view+options/") + typing.name).c_str(),
+                                     [typing](benchmark::State& s) {
+                                         Keystroke(s, typing, true, {true, true});
+                                     })
             ->Unit(benchmark::kMillisecond);
     }
 }

@@ -47,8 +47,6 @@ public:
     // keyword waits and is saved in the background; on a full disk it waits
     // for the next save, and the user is told once.
     void SaveKeywordToHistory();
-    // Keywords not saved yet, oldest first.
-    const std::deque<std::string>& pendingKeywords() const { return m_pending; }
     // Rebuilds the drop-down list from the history file.
     void LoadHistoryIntoCombo();
     // Puts a history line into the box and searches.

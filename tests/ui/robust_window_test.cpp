@@ -97,10 +97,9 @@ private slots:
         TypeAndLeave(dialog, QStringLiteral("take"));
         // Nothing written while the other program holds the lock.
         QCOMPARE(around.history(), std::string("old\r\n"));
-        QCOMPARE(dialog.pendingKeywords().back(), std::string("take"));
+        // Kept, and saved once the lock is free.
         other.reset();
         QTRY_COMPARE(around.history(), std::string("take\r\nold\r\n"));
-        QVERIFY(dialog.pendingKeywords().empty());
         QCOMPARE(Items(*Control<QComboBox>(dialog, 1007)),
                  (QStringList{QStringLiteral("take"), QStringLiteral("old")}));
         QVERIFY(around.messages.isEmpty());
@@ -135,7 +134,6 @@ private slots:
         disk.setFull(false);
         TypeAndLeave(dialog, QStringLiteral("third"));
         QCOMPARE(around.history(), std::string("third\r\nsecond\r\nfirst\r\nold\r\n"));
-        QVERIFY(dialog.pendingKeywords().empty());
         QCOMPARE(around.messages.size(), 1);
     }
 
