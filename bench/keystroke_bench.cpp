@@ -78,11 +78,17 @@ void RegisterKeystrokeBenchmarks() {
         benchmark::RegisterBenchmark((std::string("keystroke/view/") + typing.name).c_str(),
                                      [typing](benchmark::State& s) { Keystroke(s, typing, true); })
             ->Unit(benchmark::kMillisecond);
-        // Both lookup options on: headword matches first, case ignored.
-        benchmark::RegisterBenchmark((std::string("keystroke/view+options/") + typing.name).c_str(),
-                                     [typing](benchmark::State& s) {
-                                         Keystroke(s, typing, true, {true, true});
-                                     })
-            ->Unit(benchmark::kMillisecond);
+        // The lookup options, each on its own and both together.
+        const std::pair<const char*, pelmio::LookupOptions> variants[] = {
+            {"keystroke/view+headword-first/", {true, false}},
+            {"keystroke/view+ignore-case/", {false, true}},
+            {"keystroke/view+options/", {true, true}}};
+        for (const auto& [prefix, options] : variants) {
+            benchmark::RegisterBenchmark((std::string(prefix) + typing.name).c_str(),
+                                         [typing, options = options](benchmark::State& s) {
+                                             Keystroke(s, typing, true, options);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+        }
     }
 }

@@ -26,12 +26,12 @@ std::string_view SearchedText(std::string_view keywordBytes) {
 
 int HeadwordRank(std::string_view line, std::string_view keywordBytes, bool ignoreCase) {
     const std::string_view keyword = TrimSpaces(keywordBytes);
-    const std::string_view headword = line.substr(0, line.find(','));
-    if (keyword.empty() || headword.size() < keyword.size() ||
-        !TokenAt(headword, 0, keyword, ignoreCase)) {
+    // Most lines differ in their first byte: no need to find the comma.
+    if (keyword.empty() || keyword.find(',') != std::string_view::npos ||
+        !TokenAt(line, 0, keyword, ignoreCase)) {
         return 2;
     }
-    return headword.size() == keyword.size() ? 0 : 1;
+    return keyword.size() == line.size() || line[keyword.size()] == ',' ? 0 : 1;
 }
 
 Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
