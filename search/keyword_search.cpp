@@ -40,18 +40,33 @@ Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
     Matches matches;
     matches.total = lines.size();
     const std::size_t cap = std::min(lines.size(), RowCap(rowLimit));
-    if (!options.headwordFirst || TrimSpaces(text).empty()) {
+    const std::string_view keyword = TrimSpaces(text);
+    // A headword never holds a comma: with one in the text, no line ranks.
+    if (!options.headwordFirst || keyword.empty() || keyword.find(',') != std::string_view::npos) {
         // The row limit keeps the first matches in table order.
         matches.rows.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(cap));
         order.arrange(matches.rows);
         return matches;
     }
     // The limit keeps the first rows of the ranking (table order within a
-    // rank); each rank is then put in display order.
+    // rank); each rank is then put in display order. Most lines differ from
+    // the keyword in their first byte, which settles their rank at once.
+    const auto fold = [&options](unsigned char byte) {
+        return options.ignoreCase && byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+    };
+    const auto wanted = fold(static_cast<unsigned char>(keyword.front()));
+    const auto rank = [&](std::uint32_t line) {
+        const std::string_view view = table.lineView(line);
+        const bool maybe =
+            !view.empty() && fold(static_cast<unsigned char>(view.front())) == wanted;
+        return maybe ? HeadwordRank(view, keyword, options.ignoreCase) : 2;
+    };
     std::vector<std::uint32_t> ranked[3];
+    ranked[2].reserve(lines.size());
     for (const std::uint32_t line : lines) {
-        ranked[HeadwordRank(table.lineView(line), text, options.ignoreCase)].push_back(line);
+        ranked[rank(line)].push_back(line);
     }
+    matches.rows.reserve(cap);
     for (std::vector<std::uint32_t>& group : ranked) {
         group.resize(std::min(group.size(), cap - matches.rows.size()));
         order.arrange(group);
