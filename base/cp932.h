@@ -20,6 +20,15 @@ constexpr bool IsTrailByte(unsigned char byte) {
     return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
+// A-Z as a-z, every other byte as it is. Callers fold only a byte that
+// begins a character: the second byte of a double-byte one is no letter.
+constexpr unsigned char FoldAscii(unsigned char byte) {
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+constexpr char FoldAscii(char byte) {
+    return static_cast<char>(FoldAscii(static_cast<unsigned char>(byte)));
+}
+
 // Length in bytes (1 or 2) of the character that begins at text[pos]. A lead
 // byte without a valid trail byte after it is a character of its own, so
 // every byte belongs to exactly one character.

@@ -52,7 +52,7 @@ Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
     // rank); each rank is then put in display order. Most lines differ from
     // the keyword in their first byte, which settles their rank at once.
     const auto fold = [&options](unsigned char byte) {
-        return options.ignoreCase && byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+        return options.ignoreCase ? cp932::FoldAscii(byte) : byte;
     };
     const auto wanted = fold(static_cast<unsigned char>(keyword.front()));
     const auto rank = [&](std::uint32_t line) {

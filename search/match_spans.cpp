@@ -3,13 +3,6 @@
 #include "base/cp932.h"
 
 namespace pelmio {
-namespace {
-
-constexpr unsigned char FoldAscii(unsigned char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
-
-}  // namespace
 
 bool TokenAt(std::string_view line, std::size_t pos, std::string_view token, bool ignoreCase) {
     if (pos > line.size() || token.size() > line.size() - pos) {
@@ -22,8 +15,8 @@ bool TokenAt(std::string_view line, std::size_t pos, std::string_view token, boo
         if (pos + k == charStart) {
             charStart += cp932::CharLength(line, pos + k);
             if (ignoreCase) {
-                a = FoldAscii(a);
-                b = FoldAscii(b);
+                a = cp932::FoldAscii(a);
+                b = cp932::FoldAscii(b);
             }
         }
         if (a != b) {

@@ -114,10 +114,6 @@ void ForEachCandidatePortable(std::string_view text, std::string_view token, Vis
     }
 }
 
-constexpr char FoldAscii(char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : byte;
-}
-
 #ifdef PELMIO_HAVE_X86_VECTORS
 // The 32 bytes at p, with A-Z made lower case when Fold. Every byte is
 // folded, the second bytes of double-byte characters too: that only makes
@@ -158,8 +154,8 @@ template <bool Fold, class Visit>
 __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
                                                           std::string_view token, Visit& visit) {
     const std::size_t lastOffset = token.size() - 1;
-    const __m256i first = _mm256_set1_epi8(Fold ? FoldAscii(token.front()) : token.front());
-    const __m256i last = _mm256_set1_epi8(Fold ? FoldAscii(token.back()) : token.back());
+    const __m256i first = _mm256_set1_epi8(Fold ? cp932::FoldAscii(token.front()) : token.front());
+    const __m256i last = _mm256_set1_epi8(Fold ? cp932::FoldAscii(token.back()) : token.back());
     const std::size_t size = text.size();
     std::size_t base = 0;
     while (base < size) {
@@ -217,8 +213,8 @@ __attribute__((target("avx2"))) void MatchTokensAvx2(std::string_view text,
     __m256i last[kBlockScanTokens];
     std::size_t longest = 0;
     for (std::size_t k = 0; k < count; ++k) {
-        first[k] = _mm256_set1_epi8(Fold ? FoldAscii(tokens[k].front()) : tokens[k].front());
-        last[k] = _mm256_set1_epi8(Fold ? FoldAscii(tokens[k].back()) : tokens[k].back());
+        first[k] = _mm256_set1_epi8(Fold ? cp932::FoldAscii(tokens[k].front()) : tokens[k].front());
+        last[k] = _mm256_set1_epi8(Fold ? cp932::FoldAscii(tokens[k].back()) : tokens[k].back());
         longest = std::max(longest, tokens[k].size());
     }
     const __m256i zero = _mm256_setzero_si256();
@@ -402,7 +398,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     // of both cases of a letter when case does not matter).
     if (m_tokens.size() == 1 && m_tokens.front().size() == 1) {
         const char byte = m_tokens.front().front();
-        const char lower = FoldAscii(byte);
+        const char lower = cp932::FoldAscii(byte);
         const char upper =
             lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - ('a' - 'A')) : lower;
         const std::uint64_t* lines = table.linesWithChar(m_ignoreCase ? lower : byte);

@@ -9,10 +9,6 @@
 namespace pelmio {
 namespace {
 
-constexpr unsigned char Fold(unsigned char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
-
 // Only this many first bytes of a line decide its place; lines equal in
 // them keep table order. Dictionary lines differ far sooner, and the cap
 // bounds the cost of sorting lines that share a long start.
@@ -73,8 +69,8 @@ int CompareFolded(std::string_view a, std::string_view b) {
         auto x = static_cast<unsigned char>(a[i]);
         auto y = static_cast<unsigned char>(b[i]);
         if (i == charStart) {
-            x = Fold(x);
-            y = Fold(y);
+            x = cp932::FoldAscii(x);
+            y = cp932::FoldAscii(y);
             charStart += cp932::CharLength(a, i);
         }
         if (x != y) {
@@ -96,7 +92,7 @@ std::uint64_t FoldedPrefix(std::string_view line) {
         if (i < line.size()) {
             byte = static_cast<unsigned char>(line[i]);
             if (i == charStart) {
-                byte = Fold(byte);
+                byte = cp932::FoldAscii(byte);
                 charStart += cp932::CharLength(line, i);
             }
         }

@@ -18,6 +18,7 @@
 #include "base/folder_lock.h"
 #include "settings/settings_file.h"
 #include "tests/support/test_support.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/detail_dlg.h"
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
@@ -48,37 +49,13 @@ struct Surroundings {
     std::string history() const { return ReadBytes(folder / "strlist.txt"); }
 };
 
-template <class Widget>
-Widget* Control(QWidget& dialog, int id) {
-    for (QWidget* child : dialog.findChildren<QWidget*>()) {
-        if (child->parentWidget() == &dialog && child->property(kControlIdProperty).toInt() == id) {
-            return qobject_cast<Widget*>(child);
-        }
-    }
-    return nullptr;
-}
-
-bool ShowActive(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
-}
-
 // Types a keyword into the box, then moves the focus away, which saves it.
 void TypeAndLeave(CLookupDlg& dialog, const QString& text) {
     auto* box = Control<QComboBox>(dialog, 1007);
     box->setFocus();
     box->lineEdit()->clear();
-    QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, text, Qt::NoModifier);
+    TypeText(box, text);
     Control<QPushButton>(dialog, 1006)->setFocus();
-}
-
-QStringList Items(const QComboBox& box) {
-    QStringList items;
-    for (int i = 0; i < box.count(); ++i) {
-        items << box.itemText(i);
-    }
-    return items;
 }
 
 }  // namespace

@@ -121,8 +121,10 @@ def normalise_term(t):
     return re.sub(r"\s+", "", t)
 
 
-def load_checked(path):
-    """Hand-checked list: headword TAB acceptable first meanings (|-separated)."""
+def load_checked(path, normalise=True):
+    """Hand-checked list: headword TAB acceptable first meanings (|-separated),
+    normalised as terms unless normalise is false."""
+    keep = normalise_term if normalise else (lambda x: x)
     out = []
     with open(path, encoding="utf-8") as f:
         for line in f:
@@ -130,7 +132,7 @@ def load_checked(path):
             if not line or line.startswith("#"):
                 continue
             hw, ok = line.split("\t")[:2]
-            out.append((hw, [normalise_term(x) for x in ok.split("|") if x]))
+            out.append((hw, [keep(x) for x in ok.split("|") if x]))
     return out
 
 

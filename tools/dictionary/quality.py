@@ -18,15 +18,7 @@ NOTE_RE = re.compile(r"^(.+?)の(比較級|最上級|複数形|三人称単数�
 # ------------------------------------------------------- held-out meanings
 def load_judged(path):
     """headword TAB acceptable|terms; 'Xの*' accepts any note on base X."""
-    out = []
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if not line or line.startswith("#"):
-                continue
-            hw, ok = line.split("\t")[:2]
-            out.append((hw, [x for x in ok.split("|") if x]))
-    return out
+    return dictfile.load_checked(path, normalise=False)
 
 
 def term_ok(term, acceptable):
