@@ -7,8 +7,10 @@
 
 #include "base/bytes.h"
 #include "base/cp932.h"
+#include "search/char_start.h"
 #include "search/find_bytes.h"
 #include "search/match_spans.h"
+#include "search/token_scan.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -25,32 +27,7 @@ constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 // token's length per candidate.
 constexpr std::size_t kBlockScanToken = 64;
 
-// Keywords of this many tokens at most may be matched whole in one pass.
-constexpr std::size_t kBlockScanTokens = 4;
-
-// Whether pos begins a character. known is a position at or before pos
-// known to begin one, with no line end between them that matters: the
-// look back stops at it or at a line end, whichever comes first.
-//
-// A byte below 0x80 always ends a character (it is a character of its own
-// or the second byte of two), so a hit after one begins a character. Only
-// after a run of lead bytes must we look back: the run pairs up from its
-// start, so pos begins a character when the run is even, or when the byte
-// at pos could not be a second byte anyway. known then moves past pos, so
-// the look backs of one line cost linear time however many hits it has.
-inline bool BeginsChar(const char* text, std::size_t pos, std::size_t& known) {
-    if (pos == known || static_cast<unsigned char>(text[pos - 1]) < 0x80) {
-        return true;
-    }
-    std::size_t run = pos;
-    while (run > known && cp932::IsLeadByte(static_cast<unsigned char>(text[run - 1]))) {
-        --run;
-    }
-    const bool begins =
-        (pos - run) % 2 == 0 || !cp932::IsTrailByte(static_cast<unsigned char>(text[pos]));
-    known = begins ? pos : pos + 1;
-    return begins;
-}
+using detail::BeginsChar;
 
 // Whether the bytes at `at` between the token's first and last byte are
 // the token's: the block scans compare the first and last bytes in their
@@ -186,96 +163,6 @@ __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
             mask &= ~std::uint64_t{0} << (next - base);
         }
         base = nextBase;
-    }
-}
-
-// Bit i: the 64 bytes at block hold byte at i.
-__attribute__((target("avx2"))) inline std::uint64_t ByteMask(const char* block, __m256i byte) {
-    const auto* a = reinterpret_cast<const __m256i*>(block);
-    return static_cast<std::uint32_t>(
-               _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(a), byte))) |
-           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(a + 1), byte))))
-            << 32);
-}
-
-// Every token in order, line by line, in one pass over the text, 64 bytes
-// a step: for when every token is common, so that checking the line of
-// each hit of one of them would cost more than the pass. Calls
-// onMatch(line) for each matching line in table order until it returns
-// false. 2 to kBlockScanTokens tokens of 1 to kBlockScanToken bytes.
-template <bool Fold, class OnMatch>
-__attribute__((target("avx2"))) void MatchTokensAvx2(std::string_view text,
-                                                     const std::vector<std::string>& tokens,
-                                                     OnMatch& onMatch) {
-    const std::size_t count = tokens.size();
-    __m256i first[kBlockScanTokens];
-    __m256i last[kBlockScanTokens];
-    std::size_t longest = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        first[k] = _mm256_set1_epi8(Fold ? cp932::FoldAscii(tokens[k].front()) : tokens[k].front());
-        last[k] = _mm256_set1_epi8(Fold ? cp932::FoldAscii(tokens[k].back()) : tokens[k].back());
-        longest = std::max(longest, tokens[k].size());
-    }
-    const __m256i zero = _mm256_setzero_si256();
-    const std::size_t size = text.size();
-    std::size_t line = 0;   // the line being looked at
-    std::size_t want = 0;   // the token looked for in it
-    std::size_t from = 0;   // where that token may begin
-    bool settled = false;   // the line matched: on to its end
-    std::size_t known = 0;  // for BeginsChar
-    alignas(32) char padded[64 + kBlockScanToken + 64];
-    for (std::size_t base = 0; base < size; base += 64) {
-        const std::size_t have = size - base;
-        const char* block = text.data() + base;
-        if (have < 64 + longest) {
-            // Padded with NULs, which no token holds.
-            std::memset(padded, 0, sizeof padded);
-            std::memcpy(padded, block, have);
-            block = padded;
-        }
-        const std::uint64_t valid = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
-        std::uint64_t hits[kBlockScanTokens];
-        for (std::size_t k = 0; k < count; ++k) {
-            hits[k] = CandidateMask<Fold>(block, tokens[k].size() - 1, first[k], last[k]);
-        }
-        std::uint64_t ends = ByteMask(block, zero) & valid;
-        for (;;) {
-            const std::uint64_t end = ends & (~ends + 1);  // this line's end, if here
-            std::uint64_t candidates = 0;
-            if (!settled && from < base + 64) {
-                candidates = hits[want] & (~std::uint64_t{0} << (from > base ? from - base : 0));
-                if (end != 0) {
-                    candidates &= end - 1;
-                }
-            }
-            if (candidates != 0) {
-                const std::size_t pos =
-                    base + static_cast<std::size_t>(std::countr_zero(candidates));
-                const std::string& token = tokens[want];
-                if (TokenBytesMatch(text, pos, token, Fold) &&
-                    BeginsChar(text.data(), pos, known)) {
-                    from = pos + token.size();
-                    if (++want == count) {
-                        if (!onMatch(line)) {
-                            return;
-                        }
-                        settled = true;
-                    }
-                } else {
-                    from = pos + 1;
-                }
-                continue;
-            }
-            if (end == 0) {
-                break;  // the line goes on in the next block
-            }
-            ends &= ends - 1;
-            from = base + static_cast<std::size_t>(std::countr_zero(end)) + 1;
-            ++line;
-            want = 0;
-            settled = false;
-        }
     }
 }
 
@@ -425,23 +312,14 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             anchor = k;
         }
     }
-#ifdef PELMIO_HAVE_X86_VECTORS
-    // Even the longest token is a letter or two: most lines would be
-    // checked one by one. Match them all in one pass instead.
-    if (m_tokens.size() >= 2 && m_tokens.size() <= kBlockScanTokens &&
-        m_tokens[anchor].size() <= 2 && HaveAvx2()) {
-        auto onMatch = [&out, cap](std::size_t line) {
-            out.push_back(static_cast<std::uint32_t>(line));
-            return out.size() < cap;
-        };
-        if (m_ignoreCase) {
-            MatchTokensAvx2<true>(table.text(), m_tokens, onMatch);
-        } else {
-            MatchTokensAvx2<false>(table.text(), m_tokens, onMatch);
-        }
+    // Even the longest token is a letter or two, or Japanese, whose lead
+    // bytes are everywhere: most lines would be checked one by one. Match
+    // them all in one pass instead.
+    if ((m_tokens[anchor].size() <= 2 || static_cast<unsigned char>(m_tokens[anchor][0]) >= 0x80) &&
+        CanScanTokensInOrder(m_tokens)) {
+        ScanTokensInOrder(table.text(), m_tokens, m_ignoreCase, cap, out);
         return;
     }
-#endif
     const std::string_view text = table.text();
     const std::string_view needle = m_tokens[anchor];
     const std::size_t lastLine = lineCount - 1;

@@ -453,6 +453,29 @@ TEST(KeywordMatcher, AgreesWithTheReferenceOnLargeTables) {
     }
 }
 
+TEST(KeywordMatcher, TokensInOrderAcrossManyBlocksAndNeverAcrossLines) {
+    // Tokens far apart in one long line, a token split by a 64-byte step,
+    // and tokens that occur in order only across a line end.
+    const std::string filler(150, '-');
+    const EntryTable table = TableOf({
+        "a" + filler + "e" + filler,                          // 0: 'e' three steps after 'a'
+        filler + "e" + filler + "a",                          // 1: wrong order
+        std::string(60, '-') + "tabcdefgh" + "e",             // 2: the long token crosses byte 64
+        "a" + filler,                                         // 3: 'a' here ...
+        "e",                                                  // 4: ... and 'e' on the next line
+        std::string(63, '-') + "\x83" + "a" + filler + "ae",  // 5: trail byte, then a real 'a'
+    });
+    const auto lines = [&table](const std::vector<std::string>& tokens) {
+        std::vector<std::uint32_t> out;
+        KeywordMatcher(tokens).findMatches(table, 0, out);
+        return out;
+    };
+    EXPECT_EQ(lines({"a", "e"}), (std::vector<std::uint32_t>{0, 2, 5}));
+    EXPECT_EQ(lines({"abcdefgh", "e"}), (std::vector<std::uint32_t>{2}));
+    EXPECT_EQ(lines({"t", "abcdefgh", "e"}), (std::vector<std::uint32_t>{2}));
+    EXPECT_EQ(lines({"e", "a"}), (std::vector<std::uint32_t>{1}));
+}
+
 TEST(KeywordMatcher, LettersIndexedOnlyWhereACharacterBegins) {
     // ア is 83 41 and 表 is 95 5C: their second bytes are no letters.
     const EntryTable table = TableOf({Sjis("ア表"), "A", Sjis("アA"), "", "\x83"});

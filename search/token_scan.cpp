@@ -1,0 +1,339 @@
+#include "search/token_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "base/cp932.h"
+#include "search/char_start.h"
+#include "search/match_spans.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define PELMIO_HAVE_X86_VECTORS 1
+#endif
+
+namespace pelmio {
+
+#ifdef PELMIO_HAVE_X86_VECTORS
+namespace {
+
+constexpr std::size_t kMaxTokens = 4;
+constexpr std::size_t kMaxTokenBytes = 64;
+
+// How a hit of a token is known to begin a character.
+enum class StartCheck {
+    None,           // its first byte can never be a second byte
+    AfterHighByte,  // look back at a hit that follows a byte of 0x80 or more
+};
+
+// One token, ready for the scan.
+struct TokenPlan {
+    std::string_view bytes;
+    std::size_t lastOffset = 0;
+    __m256i first{};  // the first byte, lower case where folded
+    __m256i last{};
+    __m256i firstFold{};  // 0x20 where that byte is folded, else 0
+    __m256i lastFold{};
+    StartCheck startCheck = StartCheck::None;
+    bool verify = false;  // bytes between the first and last are compared per hit
+};
+
+// What the scan carries for one token from one 64 bytes to the next.
+struct TokenCarry {
+    std::uint64_t prevStarts = 0;   // the hits of the step before
+    std::uint64_t prevMarkers = 0;  // where those hits ended
+    bool borrow = false;            // the run to a line end goes on into this step
+    std::size_t known = 0;          // for BeginsChar
+};
+
+bool IsLetter(char byte) {
+    const char lower = cp932::FoldAscii(byte);
+    return lower >= 'a' && lower <= 'z';
+}
+
+__attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool ignoreCase) {
+    TokenPlan plan;
+    plan.bytes = token;
+    plan.lastOffset = token.size() - 1;
+    // The second byte of a double-byte character is never folded: walk
+    // the token's characters to see whether its last byte begins one.
+    std::size_t lastChar = 0;
+    while (lastChar + 1 < token.size()) {
+        lastChar += cp932::CharLength(token, lastChar);
+    }
+    const bool lastBegins = lastChar == token.size() - 1;
+    const bool foldFirst = ignoreCase && IsLetter(token.front());
+    const bool foldLast = ignoreCase && lastBegins && IsLetter(token.back());
+    plan.first = _mm256_set1_epi8(foldFirst ? cp932::FoldAscii(token.front()) : token.front());
+    plan.last = _mm256_set1_epi8(foldLast ? cp932::FoldAscii(token.back()) : token.back());
+    plan.firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
+    plan.lastFold = _mm256_set1_epi8(foldLast ? 0x20 : 0);
+    // A byte below 0x80 ends a character, so a hit after one begins one.
+    plan.startCheck = cp932::IsTrailByte(static_cast<unsigned char>(token.front()))
+                          ? StartCheck::AfterHighByte
+                          : StartCheck::None;
+    plan.verify = token.size() > 2;
+    return plan;
+}
+
+__attribute__((target("avx2"))) inline std::uint64_t Mask64(__m256i low, __m256i high) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high)))
+            << 32);
+}
+
+__attribute__((target("avx2"))) inline __m256i Equal(const char* at, __m256i fold, __m256i value) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    return _mm256_cmpeq_epi8(_mm256_or_si256(bytes, fold), value);
+}
+
+// Bit i: the 64 bytes at block hold the token's first byte at i and its
+// last at i + lastOffset. Or-ing 0x20 folds a letter to lower case and
+// makes no other byte equal a lower-case letter.
+__attribute__((target("avx2"))) inline std::uint64_t Hits(const char* block,
+                                                          const TokenPlan& plan) {
+    const __m256i low = Equal(block, plan.firstFold, plan.first);
+    const __m256i high = Equal(block + 32, plan.firstFold, plan.first);
+    if (plan.lastOffset == 0) {
+        return Mask64(low, high);
+    }
+    const char* end = block + plan.lastOffset;
+    return Mask64(_mm256_and_si256(low, Equal(end, plan.lastFold, plan.last)),
+                  _mm256_and_si256(high, Equal(end + 32, plan.lastFold, plan.last)));
+}
+
+// The positions from just after each marker to the next line end, that
+// end included. Markers and line ends are the set bits of one long
+// number; subtracting twice the markers borrows from each marker's next
+// bit up to the first set bit, and the exclusive or keeps what changed.
+// The borrow of one step goes on into the next.
+inline std::uint64_t ToLineEnd(std::uint64_t markers, std::uint64_t lineEnds, TokenCarry& carry) {
+    const std::uint64_t set = lineEnds | markers;
+    const std::uint64_t twice = (markers << 1) | (carry.prevMarkers >> 63);
+    carry.prevMarkers = markers;
+    std::uint64_t rest = 0;
+    const bool borrowA = __builtin_sub_overflow(set, twice, &rest);
+    const bool borrowB = __builtin_sub_overflow(rest, std::uint64_t{carry.borrow}, &rest);
+    carry.borrow = borrowA || borrowB;
+    return set ^ rest;
+}
+
+// The bits of the 64 bytes at block (text from base) that follow a byte of
+// 0x80 or more.
+struct AfterHighBytes {
+    const char* block;
+    std::size_t base;
+    std::string_view text;
+
+    __attribute__((target("avx2"), always_inline)) std::uint64_t operator()() const {
+        const auto* raw = reinterpret_cast<const __m256i*>(block);
+        const bool carried = base > 0 && static_cast<unsigned char>(text[base - 1]) >= 0x80;
+        return (Mask64(_mm256_loadu_si256(raw), _mm256_loadu_si256(raw + 1)) << 1) |
+               (carried ? 1 : 0);
+    }
+};
+
+// The hits at base + bit of one token whose bytes all match and that
+// begin a character. afterHigh gives the bits of bytes that follow one of
+// 0x80 or more, the only places where a hit may be a second byte; it is
+// asked only when needed.
+__attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
+    std::uint64_t hits, const AfterHighBytes& afterHigh, std::size_t base, std::string_view text,
+    const TokenPlan& plan, std::size_t& known, bool ignoreCase) {
+    if (hits == 0) {
+        return 0;
+    }
+    if (plan.verify) {
+        for (std::uint64_t bits = hits; bits != 0; bits &= bits - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(bits));
+            const char* at = text.data() + base + bit;
+            const bool same =
+                ignoreCase ? TokenAt(text, base + bit, plan.bytes, true)
+                           : std::memcmp(at + 1, plan.bytes.data() + 1, plan.bytes.size() - 2) == 0;
+            if (!same) {
+                hits &= ~(std::uint64_t{1} << bit);
+            }
+        }
+    }
+    if (plan.startCheck == StartCheck::None || hits == 0) {
+        return hits;
+    }
+    for (std::uint64_t bits = hits & afterHigh(); bits != 0; bits &= bits - 1) {
+        const auto bit = static_cast<unsigned>(std::countr_zero(bits));
+        // A line end is no lead byte: the look back never crosses one.
+        if (!detail::BeginsChar(text.data(), base + bit, known)) {
+            hits &= ~(std::uint64_t{1} << bit);
+        }
+    }
+    return hits;
+}
+
+// Bit i: byte i of the 64 at block is a NUL.
+__attribute__((target("avx2"))) inline std::uint64_t LineEnds(const char* block) {
+    const __m256i zero = _mm256_setzero_si256();
+    const auto* at = reinterpret_cast<const __m256i*>(block);
+    return Mask64(_mm256_cmpeq_epi8(_mm256_loadu_si256(at), zero),
+                  _mm256_cmpeq_epi8(_mm256_loadu_si256(at + 1), zero));
+}
+
+// Line ends in text from `from` to `to`, both multiples of 64 within it.
+__attribute__((target("avx2,popcnt"))) std::size_t CountLineEnds(std::string_view text,
+                                                                 std::size_t from, std::size_t to) {
+    std::size_t count = 0;
+    for (; from < to; from += 64) {
+        count += static_cast<std::size_t>(std::popcount(LineEnds(text.data() + from)));
+    }
+    return count;
+}
+
+// The scan for Count tokens: made once for each count, so that the
+// tokens' masks stay in registers.
+template <std::size_t Count>
+__attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
+                                                     const std::array<TokenPlan, Count> plans,
+                                                     bool ignoreCase, std::size_t cap,
+                                                     std::vector<std::uint32_t>& out) {
+    std::array<TokenCarry, Count> carries{};
+    std::size_t longest = 0;
+    for (const TokenPlan& plan : plans) {
+        longest = std::max(longest, plan.lastOffset + 1);
+    }
+    std::size_t linesBefore = 0;   // line ends before linesCounted
+    std::size_t linesCounted = 0;  // counted only where a hit needs it
+    std::size_t lastLine = static_cast<std::size_t>(-1);
+    alignas(32) char padded[64 + kMaxTokenBytes + 64];
+    for (std::size_t base = 0; base < text.size(); base += 64) {
+        const std::size_t have = text.size() - base;
+        const char* block = text.data() + base;
+        if (have < 64 + longest) {
+            // Padded with NULs, which no token holds.
+            std::memset(padded, 0, sizeof padded);
+            std::memcpy(padded, block, std::min(have, sizeof padded));
+            block = padded;
+        }
+        std::uint64_t hits = Hits(block, plans[0]);
+        // Nothing of an earlier step still open: with no hit of the first
+        // token, these 64 bytes can hold no match.
+        bool open = false;
+        for (std::size_t k = 0; k + 1 < Count; ++k) {
+            open = open || carries[k].prevStarts != 0 || (carries[k].prevMarkers >> 63) != 0 ||
+                   carries[k].borrow;
+        }
+        if (hits == 0 && !open) {
+            continue;
+        }
+        const AfterHighBytes afterHigh{block, base, text};
+        hits = CheckHits(hits, afterHigh, base, text, plans[0], carries[0].known, ignoreCase);
+        if (hits == 0 && !open) {
+            continue;
+        }
+        const std::uint64_t inText = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
+        const std::uint64_t lineEnds = LineEnds(block) & inText;
+        // Each token after the end of one before it in the same line.
+        for (std::size_t k = 0; k + 1 < Count; ++k) {
+            TokenCarry& carry = carries[k];
+            const std::size_t shift = plans[k].lastOffset;
+            const std::uint64_t markers =
+                shift == 0 ? hits : (hits << shift) | (carry.prevStarts >> (64 - shift));
+            carry.prevStarts = hits;
+            hits = CheckHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carry),
+                             afterHigh, base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
+        }
+
+        // One row for each line with a hit of the last token.
+        if (hits != 0 && linesCounted < base) {
+            linesBefore += CountLineEnds(text, linesCounted, base);
+            linesCounted = base;
+        }
+        while (hits != 0) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(hits));
+            const std::size_t line =
+                linesBefore +
+                static_cast<std::size_t>(std::popcount(lineEnds & ((std::uint64_t{1} << bit) - 1)));
+            if (line != lastLine) {
+                out.push_back(static_cast<std::uint32_t>(line));
+                lastLine = line;
+                if (out.size() >= cap) {
+                    return;
+                }
+            }
+            const std::uint64_t ends = lineEnds & (~std::uint64_t{0} << bit);
+            if (ends == 0) {
+                break;  // the line goes on into the next step
+            }
+            hits &= ~((std::uint64_t{2} << std::countr_zero(ends)) - 1);
+        }
+        if (linesCounted == base) {
+            linesBefore += static_cast<std::size_t>(std::popcount(lineEnds));
+            linesCounted = base + 64;
+        }
+    }
+}
+
+template <std::size_t Count>
+void ScanFor(std::string_view text, const std::vector<std::string>& tokens, bool ignoreCase,
+             std::size_t cap, std::vector<std::uint32_t>& out) {
+    std::array<TokenPlan, Count> plans;
+    for (std::size_t k = 0; k < Count; ++k) {
+        plans[k] = MakePlan(tokens[k], ignoreCase);
+    }
+    ScanAvx2<Count>(text, plans, ignoreCase, cap, out);
+}
+
+bool HaveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+    }();
+    return have;
+}
+
+}  // namespace
+
+bool CanScanTokensInOrder(const std::vector<std::string>& tokens) {
+    if (tokens.empty() || tokens.size() > kMaxTokens || !HaveAvx2()) {
+        return false;
+    }
+    return std::all_of(tokens.begin(), tokens.end(), [](const std::string& token) {
+        return !token.empty() && token.size() <= kMaxTokenBytes &&
+               token.find('\0') == std::string::npos;
+    });
+}
+
+void ScanTokensInOrder(std::string_view text, const std::vector<std::string>& tokens,
+                       bool ignoreCase, std::size_t cap, std::vector<std::uint32_t>& out) {
+    if (out.size() >= cap) {
+        return;
+    }
+    switch (tokens.size()) {
+        case 1:
+            ScanFor<1>(text, tokens, ignoreCase, cap, out);
+            break;
+        case 2:
+            ScanFor<2>(text, tokens, ignoreCase, cap, out);
+            break;
+        case 3:
+            ScanFor<3>(text, tokens, ignoreCase, cap, out);
+            break;
+        case 4:
+            ScanFor<4>(text, tokens, ignoreCase, cap, out);
+            break;
+        default:
+            break;
+    }
+}
+
+#else
+
+bool CanScanTokensInOrder(const std::vector<std::string>&) {
+    return false;
+}
+
+void ScanTokensInOrder(std::string_view, const std::vector<std::string>&, bool, std::size_t,
+                       std::vector<std::uint32_t>&) {}
+
+#endif
+
+}  // namespace pelmio

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelmio {
+
+// Whether ScanTokensInOrder takes these tokens on this machine: 1 to 4
+// tokens of 1 to 64 bytes, none with a NUL, on a processor with AVX2.
+bool CanScanTokensInOrder(const std::vector<std::string>& tokens);
+
+// Appends to out, in table order, the index of every line of text (lines
+// each followed by a NUL, as EntryTable keeps them) that holds the tokens
+// in order, each where a character begins and after the end of the one
+// before, until out holds cap indices. ignoreCase folds ASCII letters that
+// begin a character. One pass over the text, 64 bytes a step, with no look
+// up of line starts: the line of a hit comes from counting line ends.
+void ScanTokensInOrder(std::string_view text, const std::vector<std::string>& tokens,
+                       bool ignoreCase, std::size_t cap, std::vector<std::uint32_t>& out);
+
+}  // namespace pelmio
