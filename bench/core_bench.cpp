@@ -229,18 +229,19 @@ void RegisterWorstCase() {
 }
 
 // A whole search as a keystroke makes it, short of the widgets: tokens,
-// scan and display order.
-void RegisterSearch(const Keyword& keyword) {
-    benchmark::RegisterBenchmark(
-        (std::string("search+order/") + keyword.name).c_str(),
-        [bytes = keyword.bytes](benchmark::State& state) {
-            const EntryTable table = LoadTable(GeneratedFiles());
-            const ResultOrder order(table);
-            for (auto _ : state) {
-                benchmark::DoNotOptimize(SearchEntries(table, order, bytes, 0));
-            }
-        })
-        ->Unit(benchmark::kMicrosecond);
+// scan and display order, with the lookup options given.
+void RegisterSearch(const std::string& prefix, const Keyword& keyword,
+                    const SearchOptions& options = {}) {
+    benchmark::RegisterBenchmark((prefix + keyword.name).c_str(), [bytes = keyword.bytes, options](
+                                                                      benchmark::State& state) {
+        const EntryTable table = LoadTable(GeneratedFiles());
+        const ResultOrder order(table);
+        std::size_t rows = 0;
+        for (auto _ : state) {
+            rows = SearchEntries(table, order, bytes, 0, options).rows.size();
+        }
+        state.counters["rows"] = static_cast<double>(rows);
+    })->Unit(benchmark::kMicrosecond);
 }
 
 // A keystroke as the session sees it: the text before it was searched,
@@ -283,9 +284,12 @@ void RegisterCoreBenchmarks() {
         RegisterScan("bundled/common-a", "a", *bundled);
     }
     RegisterWorstCase();
-    RegisterSearch({"empty", ""});
+    RegisterSearch("search+order/", {"empty", ""});
     for (const Keyword& keyword : Keywords()) {
-        RegisterSearch(keyword);
+        // Each lookup option on its own beside the plain search.
+        RegisterSearch("search+order/", keyword);
+        RegisterSearch("search+order+headword-first/", keyword, {true, false});
+        RegisterSearch("search+order+ignore-case/", keyword, {false, true});
     }
     for (const Typing& typing : Keystrokes()) {
         RegisterSessionKeystroke(typing);

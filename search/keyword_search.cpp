@@ -34,6 +34,44 @@ int HeadwordRank(std::string_view line, std::string_view keywordBytes, bool igno
     return keyword.size() == line.size() || line[keyword.size()] == ',' ? 0 : 1;
 }
 
+namespace {
+
+// Every line whose headword equals the keyword or begins with it is among
+// the lines that begin with it, which stand together in display order.
+// With no row limit cut, the rows in display order hold those lines as one
+// block; they go to the front, equal headwords first, and the rest keep
+// their places.
+void RaiseHeadwords(const EntryTable& table, const ResultOrder& order, std::string_view keyword,
+                    bool ignoreCase, std::vector<std::uint32_t>& rows) {
+    const auto [first, last] = order.linesBeginningWith(table, keyword);
+    const auto byPosition = [&order](std::uint32_t index, std::uint32_t position) {
+        return order.position(index) < position;
+    };
+    const auto begin = std::lower_bound(rows.begin(), rows.end(), first, byPosition);
+    const auto end = std::lower_bound(begin, rows.end(), last, byPosition);
+    // Each of them begins with the keyword without case; with case, the
+    // bytes must be the keyword's too. What follows it settles the rank.
+    const auto rank = [&](std::uint32_t index) {
+        const std::string_view line = table.lineView(index);
+        if (!ignoreCase && line.compare(0, keyword.size(), keyword) != 0) {
+            return 2;
+        }
+        return line.size() == keyword.size() || line[keyword.size()] == ',' ? 0 : 1;
+    };
+    std::vector<std::uint32_t> groups[3];
+    for (auto row = begin; row != end; ++row) {
+        groups[rank(*row)].push_back(*row);
+    }
+    auto out = begin;
+    for (const std::vector<std::uint32_t>& group : groups) {
+        out = std::copy(group.begin(), group.end(), out);
+    }
+    const auto ranked = begin + static_cast<std::ptrdiff_t>(groups[0].size() + groups[1].size());
+    std::rotate(rows.begin(), begin, ranked);
+}
+
+}  // namespace
+
 Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
                        const std::vector<std::uint32_t>& lines, std::string_view text,
                        std::int32_t rowLimit, const SearchOptions& options) {
@@ -42,10 +80,15 @@ Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
     const std::size_t cap = std::min(lines.size(), RowCap(rowLimit));
     const std::string_view keyword = TrimSpaces(text);
     // A headword never holds a comma: with one in the text, no line ranks.
-    if (!options.headwordFirst || keyword.empty() || keyword.find(',') != std::string_view::npos) {
+    const bool ranks =
+        options.headwordFirst && !keyword.empty() && keyword.find(',') == std::string_view::npos;
+    if (!ranks || (cap == lines.size() && keyword.size() <= kSortKeyBytes)) {
         // The row limit keeps the first matches in table order.
         matches.rows.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(cap));
         order.arrange(matches.rows);
+        if (ranks) {
+            RaiseHeadwords(table, order, keyword, options.ignoreCase, matches.rows);
+        }
         return matches;
     }
     // The limit keeps the first rows of the ranking (table order within a

@@ -51,9 +51,13 @@ inline bool TokenBytesMatch(std::string_view text, std::size_t pos, std::string_
 std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string_view token,
                             std::size_t& known, bool ignoreCase) {
     if (ignoreCase) {
-        // Only lines that are worth checking come here: a walk will do.
+        // Only lines that are worth checking come here: a walk will do,
+        // looking closer only where the first byte matches.
+        const auto head = static_cast<unsigned char>(cp932::FoldAscii(token.front()));
+        const unsigned char fold = head >= 'a' && head <= 'z' ? 0x20 : 0;
         for (; from + token.size() <= line.size(); ++from) {
-            if (TokenAt(line, from, token, true) && BeginsChar(line.data(), from, known)) {
+            if ((static_cast<unsigned char>(line[from]) | fold) == head &&
+                TokenAt(line, from, token, true) && BeginsChar(line.data(), from, known)) {
                 return from;
             }
         }
@@ -92,34 +96,25 @@ void ForEachCandidatePortable(std::string_view text, std::string_view token, Vis
 }
 
 #ifdef PELMIO_HAVE_X86_VECTORS
-// The 32 bytes at p, with A-Z made lower case when Fold. Every byte is
-// folded, the second bytes of double-byte characters too: that only makes
-// more candidates, and each is checked byte by byte.
-template <bool Fold>
-__attribute__((target("avx2"))) inline __m256i Load(const __m256i* p) {
-    const __m256i bytes = _mm256_loadu_si256(p);
-    if constexpr (Fold) {
-        // 'A'..'Z' become -128..-103 after the subtraction, all else more.
-        const __m256i shifted = _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(0xC1)));
-        const __m256i upper = _mm256_cmpgt_epi8(_mm256_set1_epi8(-102), shifted);
-        return _mm256_or_si256(bytes, _mm256_and_si256(upper, _mm256_set1_epi8(0x20)));
-    }
-    return bytes;
+// The 32 bytes at p compared with value, after or-ing fold into them:
+// 0x20 folds a letter to lower case and makes no other byte equal a
+// lower-case letter; 0 leaves them as they are.
+__attribute__((target("avx2"))) inline __m256i Equal(const __m256i* p, __m256i fold,
+                                                     __m256i value) {
+    return _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(p), fold), value);
 }
 
 // Bit i: the 64 bytes at block hold the token's first byte at i and its
-// last byte at i + lastOffset (either case, when Fold and first and last
-// are lower case).
-template <bool Fold>
+// last byte at i + lastOffset (either case, where their fold is 0x20).
 __attribute__((target("avx2"))) inline std::uint64_t CandidateMask(const char* block,
                                                                    std::size_t lastOffset,
-                                                                   __m256i first, __m256i last) {
+                                                                   const __m256i (&bytes)[4]) {
     const auto* a = reinterpret_cast<const __m256i*>(block);
     const auto* b = reinterpret_cast<const __m256i*>(block + lastOffset);
-    const __m256i low = _mm256_and_si256(_mm256_cmpeq_epi8(Load<Fold>(a), first),
-                                         _mm256_cmpeq_epi8(Load<Fold>(b), last));
-    const __m256i high = _mm256_and_si256(_mm256_cmpeq_epi8(Load<Fold>(a + 1), first),
-                                          _mm256_cmpeq_epi8(Load<Fold>(b + 1), last));
+    const __m256i low =
+        _mm256_and_si256(Equal(a, bytes[1], bytes[0]), Equal(b, bytes[3], bytes[2]));
+    const __m256i high =
+        _mm256_and_si256(Equal(a + 1, bytes[1], bytes[0]), Equal(b + 1, bytes[3], bytes[2]));
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high)))
             << 32);
@@ -127,25 +122,37 @@ __attribute__((target("avx2"))) inline std::uint64_t CandidateMask(const char* b
 
 // The same as ForEachCandidatePortable in one pass over the text, 64 bytes
 // a step, with no call per candidate. token is 1 to kBlockScanToken bytes.
-template <bool Fold, class Visit>
+template <class Visit>
 __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
-                                                          std::string_view token, Visit& visit) {
+                                                          std::string_view token, bool fold,
+                                                          Visit& visit) {
     const std::size_t lastOffset = token.size() - 1;
-    const __m256i first = _mm256_set1_epi8(Fold ? cp932::FoldAscii(token.front()) : token.front());
-    const __m256i last = _mm256_set1_epi8(Fold ? cp932::FoldAscii(token.back()) : token.back());
+    // The first and last byte, each with its fold: more candidates than
+    // matches where a folded byte is a second byte, which the visit checks.
+    char values[2] = {token.front(), token.back()};
+    char folds[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+        const char lower = cp932::FoldAscii(values[k]);
+        if (fold && lower >= 'a' && lower <= 'z') {
+            values[k] = lower;
+            folds[k] = 0x20;
+        }
+    }
+    const __m256i bytes[4] = {_mm256_set1_epi8(values[0]), _mm256_set1_epi8(folds[0]),
+                              _mm256_set1_epi8(values[1]), _mm256_set1_epi8(folds[1])};
     const std::size_t size = text.size();
     std::size_t base = 0;
     while (base < size) {
         std::uint64_t mask = 0;
         if (size - base >= 64 + lastOffset) {
-            mask = CandidateMask<Fold>(text.data() + base, lastOffset, first, last);
+            mask = CandidateMask(text.data() + base, lastOffset, bytes);
         } else {
             // The last blocks, from a copy padded with NULs, which no token
             // holds, so the padding makes no candidates.
             alignas(32) char padded[64 + kBlockScanToken + 64] = {};
             const std::size_t have = size - base;
             std::memcpy(padded, text.data() + base, have);
-            mask = CandidateMask<Fold>(padded, lastOffset, first, last);
+            mask = CandidateMask(padded, lastOffset, bytes);
             if (have < 64) {
                 mask &= (std::uint64_t{1} << have) - 1;
             }
@@ -181,11 +188,7 @@ template <class Visit>
 bool ForEachCandidate(std::string_view text, std::string_view token, bool fold, Visit& visit) {
 #ifdef PELMIO_HAVE_X86_VECTORS
     if (token.size() <= kBlockScanToken && HaveAvx2()) {
-        if (fold) {
-            ForEachCandidateAvx2<true>(text, token, visit);
-        } else {
-            ForEachCandidateAvx2<false>(text, token, visit);
-        }
+        ForEachCandidateAvx2(text, token, fold, visit);
         return true;
     }
 #endif

@@ -9,10 +9,8 @@
 namespace pelmio {
 namespace {
 
-// Only this many first bytes of a line decide its place; lines equal in
-// them keep table order. Dictionary lines differ far sooner, and the cap
-// bounds the cost of sorting lines that share a long start.
-constexpr std::size_t kSortKeyBytes = 256;
+// kSortKeyBytes: dictionary lines differ far sooner, and the cap bounds the
+// cost of sorting lines that share a long start.
 
 constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighBits = 0x80 * kEveryByte;
@@ -137,6 +135,22 @@ ResultOrder::ResultOrder(const EntryTable& table) {
         m_sorted[position] = keys[position].index;
         m_rank[keys[position].index] = position;
     }
+}
+
+std::pair<std::uint32_t, std::uint32_t> ResultOrder::linesBeginningWith(
+    const EntryTable& table, std::string_view prefix) const {
+    // The lines' starts cut to the prefix's length are in order too.
+    const auto start = [&table, &prefix](std::uint32_t index) {
+        return table.lineView(index).substr(0, prefix.size());
+    };
+    const auto first = std::partition_point(
+        m_sorted.begin(), m_sorted.end(),
+        [&](std::uint32_t index) { return CompareFolded(start(index), prefix) < 0; });
+    const auto last = std::partition_point(first, m_sorted.end(), [&](std::uint32_t index) {
+        return CompareFolded(start(index), prefix) == 0;
+    });
+    return {static_cast<std::uint32_t>(first - m_sorted.begin()),
+            static_cast<std::uint32_t>(last - m_sorted.begin())};
 }
 
 void ResultOrder::arrange(std::vector<std::uint32_t>& matches) const {

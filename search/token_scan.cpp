@@ -24,8 +24,9 @@ constexpr std::size_t kMaxTokenBytes = 64;
 
 // How a hit of a token is known to begin a character.
 enum class StartCheck {
-    None,           // its first byte can never be a second byte
-    AfterHighByte,  // look back at a hit that follows a byte of 0x80 or more
+    None,      // its first byte can never be a second byte
+    AfterRun,  // an ASCII byte: a second byte only just after an odd run of lead bytes
+    LookBack,  // a byte of 0x80 or more: look back from each hit that follows another
 };
 
 // One token, ready for the scan.
@@ -71,9 +72,10 @@ __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool 
     plan.firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
     plan.lastFold = _mm256_set1_epi8(foldLast ? 0x20 : 0);
     // A byte below 0x80 ends a character, so a hit after one begins one.
-    plan.startCheck = cp932::IsTrailByte(static_cast<unsigned char>(token.front()))
-                          ? StartCheck::AfterHighByte
-                          : StartCheck::None;
+    const auto head = static_cast<unsigned char>(token.front());
+    plan.startCheck = !cp932::IsTrailByte(head) ? StartCheck::None
+                      : head < 0x80             ? StartCheck::AfterRun
+                                                : StartCheck::LookBack;
     plan.verify = token.size() > 2;
     return plan;
 }
@@ -120,27 +122,80 @@ inline std::uint64_t ToLineEnd(std::uint64_t markers, std::uint64_t lineEnds, To
     return set ^ rest;
 }
 
-// The bits of the 64 bytes at block (text from base) that follow a byte of
-// 0x80 or more.
-struct AfterHighBytes {
-    const char* block;
-    std::size_t base;
-    std::string_view text;
+// 0x81-0x9F and 0xE0-0xFC, as signed bytes -127..-97 and -32..-4.
+__attribute__((target("avx2"), always_inline)) inline __m256i LeadBytes(__m256i x) {
+    const __m256i low = _mm256_and_si256(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(-128)),
+                                         _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), x));
+    const __m256i high = _mm256_and_si256(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(-33)),
+                                          _mm256_cmpgt_epi8(_mm256_set1_epi8(-3), x));
+    return _mm256_or_si256(low, high);
+}
 
-    __attribute__((target("avx2"), always_inline)) std::uint64_t operator()() const {
-        const auto* raw = reinterpret_cast<const __m256i*>(block);
-        const bool carried = base > 0 && static_cast<unsigned char>(text[base - 1]) >= 0x80;
-        return (Mask64(_mm256_loadu_si256(raw), _mm256_loadu_si256(raw + 1)) << 1) |
-               (carried ? 1 : 0);
+// The 64 bytes at block, text from base, and what is known of where their
+// characters begin, worked out only when a hit needs it.
+class Chunk {
+public:
+    Chunk(const char* block, std::size_t base, std::string_view text)
+        : m_block(block), m_base(base), m_text(text) {}
+
+    // Bytes that follow one of 0x80 or more: only there may a hit be the
+    // second byte of a character.
+    __attribute__((target("avx2"), always_inline)) std::uint64_t afterHigh() {
+        if (!m_haveAfterHigh) {
+            const bool carried =
+                m_base > 0 && static_cast<unsigned char>(m_text[m_base - 1]) >= 0x80;
+            m_afterHigh = (Mask64(load(0), load(1)) << 1) | (carried ? 1 : 0);
+            m_haveAfterHigh = true;
+        }
+        return m_afterHigh;
     }
+
+    // Bytes just after a run of lead bytes of odd length. A run pairs up
+    // from its start, so such a byte is a second byte whenever it can be
+    // one. Runs from even and from odd starts are summed apart: adding a
+    // run's start bit carries through the run to the byte after it.
+    __attribute__((target("avx2"), always_inline)) std::uint64_t afterOddRun() {
+        if (m_haveAfterOddRun) {
+            return m_afterOddRun;
+        }
+        constexpr std::uint64_t kEvenBits = 0x5555'5555'5555'5555;
+        const std::uint64_t lead = Mask64(LeadBytes(load(0)), LeadBytes(load(1)));
+        // A run that reaches these bytes from before: where it starts.
+        std::size_t runStart = m_base;
+        while (runStart > 0 &&
+               cp932::IsLeadByte(static_cast<unsigned char>(m_text[runStart - 1]))) {
+            --runStart;
+        }
+        const std::uint64_t carried = runStart < m_base ? 1 : 0;
+        const std::uint64_t starts = lead & ~((lead << 1) | carried);
+        const std::uint64_t evenStarts = (starts & kEvenBits) | (runStart % 2 == 0 ? carried : 0);
+        const std::uint64_t oddStarts = (starts & ~kEvenBits) | (runStart % 2 == 1 ? carried : 0);
+        const std::uint64_t evenEnds = (lead + evenStarts) & ~lead;
+        const std::uint64_t oddEnds = (lead + oddStarts) & ~lead;
+        // Even start and odd end, or odd start and even end: an odd run.
+        m_afterOddRun = (evenEnds & ~kEvenBits) | (oddEnds & kEvenBits);
+        m_haveAfterOddRun = true;
+        return m_afterOddRun;
+    }
+
+private:
+    __attribute__((target("avx2"), always_inline)) __m256i load(int half) const {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m_block) + half);
+    }
+
+    const char* m_block;
+    std::size_t m_base;
+    std::string_view m_text;
+    std::uint64_t m_afterHigh = 0;
+    std::uint64_t m_afterOddRun = 0;
+    bool m_haveAfterHigh = false;
+    bool m_haveAfterOddRun = false;
 };
 
 // The hits at base + bit of one token whose bytes all match and that
-// begin a character. afterHigh gives the bits of bytes that follow one of
-// 0x80 or more, the only places where a hit may be a second byte; it is
-// asked only when needed.
+// begin a character.
 __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
-    std::uint64_t hits, const AfterHighBytes& afterHigh, std::size_t base, std::string_view text,
+    std::uint64_t hits, Chunk& chunk, std::size_t base, std::string_view text,
     const TokenPlan& plan, std::size_t& known, bool ignoreCase) {
     if (hits == 0) {
         return 0;
@@ -160,7 +215,17 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
     if (plan.startCheck == StartCheck::None || hits == 0) {
         return hits;
     }
-    for (std::uint64_t bits = hits & afterHigh(); bits != 0; bits &= bits - 1) {
+    const std::uint64_t doubtful = hits & chunk.afterHigh();
+    if (doubtful == 0) {
+        return hits;
+    }
+    if (plan.startCheck == StartCheck::AfterRun) {
+        // One look back is cheaper than the mask; more are not.
+        if ((doubtful & (doubtful - 1)) != 0) {
+            return hits & ~chunk.afterOddRun();
+        }
+    }
+    for (std::uint64_t bits = doubtful; bits != 0; bits &= bits - 1) {
         const auto bit = static_cast<unsigned>(std::countr_zero(bits));
         // A line end is no lead byte: the look back never crosses one.
         if (!detail::BeginsChar(text.data(), base + bit, known)) {
@@ -224,8 +289,8 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
         if (hits == 0 && !open) {
             continue;
         }
-        const AfterHighBytes afterHigh{block, base, text};
-        hits = CheckHits(hits, afterHigh, base, text, plans[0], carries[0].known, ignoreCase);
+        Chunk chunk(block, base, text);
+        hits = CheckHits(hits, chunk, base, text, plans[0], carries[0].known, ignoreCase);
         if (hits == 0 && !open) {
             continue;
         }
@@ -238,8 +303,8 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
             const std::uint64_t markers =
                 shift == 0 ? hits : (hits << shift) | (carry.prevStarts >> (64 - shift));
             carry.prevStarts = hits;
-            hits = CheckHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carry),
-                             afterHigh, base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
+            hits = CheckHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carry), chunk,
+                             base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
         }
 
         // One row for each line with a hit of the last token.

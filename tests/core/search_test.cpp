@@ -328,6 +328,57 @@ TEST(HeadwordFirst, TheRowLimitKeepsTheBestRankedRows) {
     EXPECT_EQ(SearchEntries(table, ResultOrder(table), "take", 2, {true, false}).total, 4u);
 }
 
+TEST(HeadwordFirst, AgreesWithRankingEveryRowOnRandomTables) {
+    // The ranking done the long way: every row's rank, then display order
+    // within a rank; under a cut, the first lines of each rank in table
+    // order.
+    std::mt19937 random(1208);
+    const Lines pieces{"take",
+                       "Take",
+                       " ",
+                       ",",
+                       "a",
+                       "A",
+                       "\x83",
+                       "off",
+                       "ta",
+                       "\x83"
+                       "a"};
+    for (int round = 0; round < 300; ++round) {
+        Lines lines(1 + random() % 40);
+        for (std::string& line : lines) {
+            for (std::size_t n = random() % 6; n > 0; --n) {
+                line += pieces[random() % pieces.size()];
+            }
+        }
+        std::string keyword;
+        for (std::size_t n = 1 + random() % 3; n > 0; --n) {
+            keyword += pieces[random() % pieces.size()];
+        }
+        const EntryTable table = TableOf(lines);
+        const ResultOrder order(table);
+        const SearchOptions options{true, random() % 2 == 0};
+        const std::int32_t rowLimit =
+            random() % 3 == 0 ? 1 + static_cast<std::int32_t>(random() % 5) : 0;
+        std::vector<std::uint32_t> all;
+        KeywordMatcher(KeywordTokens(keyword), options.ignoreCase).findMatches(table, 0, all);
+        std::vector<std::uint32_t> expected;
+        for (int rank = 0; rank < 3; ++rank) {
+            std::vector<std::uint32_t> group;
+            for (const std::uint32_t line : all) {
+                if (HeadwordRank(table.lineView(line), keyword, options.ignoreCase) == rank &&
+                    expected.size() + group.size() < RowCap(rowLimit)) {
+                    group.push_back(line);
+                }
+            }
+            order.arrange(group);
+            expected.insert(expected.end(), group.begin(), group.end());
+        }
+        EXPECT_EQ(ArrangeMatches(table, order, all, keyword, rowLimit, options).rows, expected)
+            << "round " << round << " keyword [" << keyword << "] limit " << rowLimit;
+    }
+}
+
 TEST(IgnoreCase, AsciiLettersMatchEitherCaseOnlyWhereACharacterBegins) {
     const SearchOptions ignore{false, true};
     const Lines lines{"beautiful,美しい", "BEAUTIFUL", "Beauty"};
@@ -474,6 +525,39 @@ TEST(KeywordMatcher, TokensInOrderAcrossManyBlocksAndNeverAcrossLines) {
     EXPECT_EQ(lines({"abcdefgh", "e"}), (std::vector<std::uint32_t>{2}));
     EXPECT_EQ(lines({"t", "abcdefgh", "e"}), (std::vector<std::uint32_t>{2}));
     EXPECT_EQ(lines({"e", "a"}), (std::vector<std::uint32_t>{1}));
+}
+
+TEST(KeywordMatcher, LeadByteRunsThatCrossA64ByteStep) {
+    // Lead bytes from byte 62 on pair up from there: after three of them
+    // the 'a' at 65 is a second byte, after two the 'a' at 64 is not. Each
+    // line also holds a second byte 'a' later on, which the scan checks
+    // with the first.
+    const std::string dashes(62, '-');
+    const auto matches = [](const std::string& line, bool ignoreCase) {
+        std::vector<std::uint32_t> out;
+        KeywordMatcher({"-", "a"}, ignoreCase).findMatches(TableOf({line}), 0, out);
+        return !out.empty();
+    };
+    for (const bool ignoreCase : {false, true}) {
+        EXPECT_FALSE(matches(dashes + "\x81\x81\x81"
+                                      "a\x81"
+                                      "a",
+                             ignoreCase));
+        EXPECT_TRUE(matches(dashes + "\x81\x81"
+                                     "a\x81"
+                                     "a",
+                            ignoreCase));
+        EXPECT_FALSE(matches("-" + dashes +
+                                 "\x81\x81\x81"
+                                 "a\x81"
+                                 "a",
+                             ignoreCase));
+        EXPECT_TRUE(matches("-" + dashes +
+                                "\x81\x81\x81\x81"
+                                "a\x81"
+                                "a",
+                            ignoreCase));
+    }
 }
 
 TEST(KeywordMatcher, LettersIndexedOnlyWhereACharacterBegins) {
