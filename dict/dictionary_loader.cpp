@@ -1,10 +1,47 @@
 #include "dict/dictionary_loader.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string_view>
 
 #include "base/file_access.h"
 
 namespace pelmio {
+
+namespace {
+
+// The bytes of a file as they are read, in memory that is never zeroed
+// first: each read fills what it uses, and zeroing would touch every page
+// of a large file twice.
+class ReadBuffer {
+public:
+    explicit ReadBuffer(std::size_t capacity)
+        : m_data(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {}
+
+    // Room for `more` bytes after those read so far.
+    char* room(std::size_t more) {
+        if (m_capacity - m_size < more) {
+            const std::size_t capacity = std::max(m_size + more, 2 * m_capacity);
+            auto data = std::make_unique_for_overwrite<char[]>(capacity);
+            std::memcpy(data.get(), m_data.get(), m_size);
+            m_data = std::move(data);
+            m_capacity = capacity;
+        }
+        return m_data.get() + m_size;
+    }
+    void add(std::size_t count) { m_size += count; }
+
+    std::size_t size() const { return m_size; }
+    std::string_view view() const { return {m_data.get(), m_size}; }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};
+
+}  // namespace
 
 LoadResult LoadDictionaryFile(EntryTable& table, const std::filesystem::path& path) {
     InputFile file(path);
@@ -20,30 +57,27 @@ LoadResult LoadDictionaryFile(EntryTable& table, const std::filesystem::path& pa
     const std::size_t room = EntryTable::kCapacity - static_cast<std::size_t>(table.count());
     const std::size_t enough = 2 * (room + 1);
     constexpr std::size_t kChunk = 1 << 20;
-    std::string bytes;
     // Room for a real dictionary at once; more only as it is read.
-    bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 64 << 20)) +
-                  kChunk);
+    ReadBuffer bytes(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 64 << 20)) +
+                     kChunk);
     std::size_t lineEnds = 0;
     while (lineEnds < enough && bytes.size() <= kMaxDictionaryFileBytes) {
-        const std::size_t used = bytes.size();
-        bytes.resize(used + kChunk);
-        const std::ptrdiff_t got = file.read(bytes.data() + used, kChunk);
+        char* const at = bytes.room(kChunk);
+        const std::ptrdiff_t got = file.read(at, kChunk);
         if (got < 0) {
             return {LoadStatus::CannotOpen, path.string() + ": " + file.message()};
         }
-        bytes.resize(used + static_cast<std::size_t>(got));
         if (got == 0) {
             break;
         }
-        const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(used);
-        lineEnds += static_cast<std::size_t>(std::count(begin, bytes.end(), '\n') +
-                                             std::count(begin, bytes.end(), '\r'));
+        bytes.add(static_cast<std::size_t>(got));
+        lineEnds += static_cast<std::size_t>(std::count(at, at + got, '\n') +
+                                             std::count(at, at + got, '\r'));
     }
     if (bytes.size() > kMaxDictionaryFileBytes) {
         return {LoadStatus::CannotOpen, path.string() + ": grew larger than a dictionary can be"};
     }
-    if (!table.appendFileContents(bytes)) {
+    if (!table.appendFileContents(bytes.view())) {
         return {LoadStatus::Truncated, path.string() + ": more lines than the table holds"};
     }
     return {};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 #include "base/cp932.h"
 
@@ -62,12 +63,13 @@ bool EntryTable::appendFileContents(std::string_view contents) {
     NextByte nextNul(end, '\0');
     bool complete = true;
     while (pos < end) {
-        if (full()) {
+        const char* const lineEndPos = std::min(nextCr.at(pos), nextLf.at(pos));
+        const auto lineBytes = static_cast<std::size_t>(lineEndPos - pos);
+        if (full() || m_text.size() + lineBytes + 1 > std::numeric_limits<std::uint32_t>::max()) {
             complete = false;
             break;
         }
-        m_starts.push_back(m_text.size());
-        const char* const lineEndPos = std::min(nextCr.at(pos), nextLf.at(pos));
+        m_starts.push_back(static_cast<std::uint32_t>(m_text.size()));
         // Copy the line without its NUL bytes.
         for (const char* run = pos; run < lineEndPos;) {
             const char* nul = std::min(nextNul.at(run), lineEndPos);
@@ -130,11 +132,29 @@ void EntryTable::indexLetters() {
             }
         }
     }
+    // Keep only the bytes common enough to be worth their room.
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < m_charSlots.size(); ++k) {
+        const auto first = m_linesWithChar.begin() + static_cast<std::ptrdiff_t>(k * words);
+        std::size_t lines = 0;
+        for (auto word = first; word != first + static_cast<std::ptrdiff_t>(words); ++word) {
+            lines += static_cast<std::size_t>(std::popcount(*word));
+        }
+        if (lines == 0 || lines * kIndexedShare < count) {
+            m_charSlots[k] = kNoSlot;
+            continue;
+        }
+        std::copy(first, first + static_cast<std::ptrdiff_t>(words),
+                  m_linesWithChar.begin() + static_cast<std::ptrdiff_t>(kept * words));
+        m_charSlots[k] = static_cast<std::uint8_t>(kept++);
+    }
+    m_linesWithChar.resize(kept * words);
+    m_linesWithChar.shrink_to_fit();
     m_lettersIndexed = true;
 }
 
 std::size_t EntryTable::memoryUsed() const {
-    std::size_t total = m_text.capacity() + m_starts.capacity() * sizeof(std::size_t);
+    std::size_t total = m_text.capacity() + m_starts.capacity() * sizeof(std::uint32_t);
     return total + m_linesWithChar.capacity() * sizeof(std::uint64_t);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,17 +40,21 @@ public:
     // Every line and its NUL, back to back.
     std::string_view text() const { return {m_text.data(), m_text.size()}; }
 
-    // For a printable ASCII byte (0x21 to 0x7E), the lines that hold it
-    // where a character begins: bit i % 64 of word i / 64 for line i, in
-    // (count() + 63) / 64 words. A one-letter search, the first keystroke
-    // of most lookups, needs no scan this way. Null for any other byte, and
-    // until indexLetters() has been called since the last lines came in.
+    // For a printable ASCII byte (0x21 to 0x7E) found in at least one line
+    // in kIndexedShare, the lines that hold it where a character begins:
+    // bit i % 64 of word i / 64 for line i, in (count() + 63) / 64 words. A
+    // one-letter search, the first keystroke of most lookups, needs no scan
+    // this way. Null for any other byte, whose few lines a scan finds fast,
+    // and until indexLetters() has been called since the last lines came in.
     const std::uint64_t* linesWithChar(char byte) const {
         const auto value = static_cast<unsigned char>(byte);
-        return m_lettersIndexed && value >= kFirstIndexed && value <= kLastIndexed
-                   ? m_linesWithChar.data() + (value - kFirstIndexed) * letterWords()
-                   : nullptr;
+        if (!m_lettersIndexed || value < kFirstIndexed || value > kLastIndexed) {
+            return nullptr;
+        }
+        const std::uint8_t slot = m_charSlots[value - kFirstIndexed];
+        return slot == kNoSlot ? nullptr : m_linesWithChar.data() + slot * letterWords();
     }
+    static constexpr std::size_t kIndexedShare = 32;
     // Builds what linesWithChar answers from.
     void indexLetters();
 
@@ -60,7 +65,7 @@ public:
     // Appends the lines of a file's contents. CR LF, a lone CR and a lone LF
     // each end a line; a last line without a line end counts too; NUL bytes
     // are dropped. Stops at kCapacity lines. Returns false when lines were
-    // left out for lack of room.
+    // left out for lack of room (kCapacity lines, or 4 GiB of text).
     bool appendFileContents(std::string_view contents);
 
     // Bytes held, for measuring.
@@ -73,9 +78,14 @@ private:
     std::size_t letterWords() const { return (m_starts.size() + 63) / 64; }
 
     std::basic_string<char, std::char_traits<char>, LargeBlockAllocator<char>> m_text;
-    std::vector<std::size_t> m_starts;
-    // One run of letterWords() words for each indexed byte, in byte order.
+    // Offsets into m_text, which never reaches 4 GiB (see appendFileContents):
+    // half the room of size_t, on every line.
+    std::vector<std::uint32_t> m_starts;
+    static constexpr std::uint8_t kNoSlot = 0xFF;
+    // One run of letterWords() words for each indexed byte, in byte order;
+    // where each byte's run is, or kNoSlot.
     std::vector<std::uint64_t> m_linesWithChar;
+    std::array<std::uint8_t, kLastIndexed - kFirstIndexed + 1> m_charSlots{};
     bool m_lettersIndexed = false;
 };
 

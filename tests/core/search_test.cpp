@@ -575,15 +575,20 @@ TEST(KeywordMatcher, LettersIndexedOnlyWhereACharacterBegins) {
     // Lines appended later are not in the index until it is built again,
     // and the search never trusts an index that misses lines.
     EntryTable twoFiles = TableOf(std::vector<std::string>(70, "x"));
-    twoFiles.appendFileContents("y\r\nxy\r\n");
+    twoFiles.appendFileContents("y\r\nxy\r\nyz\r\n");
     EXPECT_EQ(twoFiles.linesWithChar('y'), nullptr);
     for (int indexed = 0; indexed < 2; ++indexed) {
         std::vector<std::uint32_t> out;
         KeywordMatcher({"y"}).findMatches(twoFiles, 0, out);
-        EXPECT_EQ(out, (std::vector<std::uint32_t>{70, 71}));
+        EXPECT_EQ(out, (std::vector<std::uint32_t>{70, 71, 72}));
         twoFiles.indexLetters();
     }
     EXPECT_NE(twoFiles.linesWithChar('y'), nullptr);
+    // A byte in too few lines to be worth a bitmap is left to the scan.
+    EXPECT_EQ(twoFiles.linesWithChar('z'), nullptr);
+    std::vector<std::uint32_t> out;
+    KeywordMatcher({"z"}).findMatches(twoFiles, 0, out);
+    EXPECT_EQ(out, (std::vector<std::uint32_t>{72}));
 }
 
 TEST(KeywordSearch, EmptyTableAndLongestKeyword) {
