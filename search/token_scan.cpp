@@ -192,6 +192,17 @@ private:
     bool m_haveAfterOddRun = false;
 };
 
+// Whether the bytes between a token's first and last are at `at`'s: a
+// loop, as tokens are short and a call to memcmp costs more.
+inline bool InnerBytesMatch(const char* at, std::string_view token) {
+    for (std::size_t k = 1; k + 1 < token.size(); ++k) {
+        if (at[k] != token[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The hits at base + bit of one token whose bytes all match and that
 // begin a character.
 __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
@@ -203,10 +214,8 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
     if (plan.verify) {
         for (std::uint64_t bits = hits; bits != 0; bits &= bits - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(bits));
-            const char* at = text.data() + base + bit;
-            const bool same =
-                ignoreCase ? TokenAt(text, base + bit, plan.bytes, true)
-                           : std::memcmp(at + 1, plan.bytes.data() + 1, plan.bytes.size() - 2) == 0;
+            const bool same = ignoreCase ? TokenAt(text, base + bit, plan.bytes, true)
+                                         : InnerBytesMatch(text.data() + base + bit, plan.bytes);
             if (!same) {
                 hits &= ~(std::uint64_t{1} << bit);
             }

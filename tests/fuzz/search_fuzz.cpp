@@ -1,6 +1,6 @@
 // Any table and any keyword, with and without case: the fast matcher lists
 // exactly what the byte-by-byte reference lists, under any row limit, in
-// display order;
+// display order, or ranked by headword first;
 // through the table scan, the letter index, a search narrowed from an
 // earlier keyword and one narrowed to given lines.
 #include <algorithm>
@@ -21,12 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    // Byte 0: the row limit (-2 .. 5, or 0 most often) and, in its top bit,
-    // whether case is ignored; then the keyword up to the first LF; the
-    // rest is the dictionary.
+    // Byte 0: the row limit (-2 .. 5, or 0 most often), in its top bit
+    // whether case is ignored and in the next whether headwords come first;
+    // then the keyword up to the first LF; the rest is the dictionary.
     const std::int32_t rowLimit = data[0] % 3 == 0 ? 0 : static_cast<std::int32_t>(data[0] % 8) - 2;
     const bool ignoreCase = data[0] >= 0x80;
-    const pelmio::SearchOptions options{false, ignoreCase};
+    const bool headwordFirst = (data[0] & 0x40) != 0;
+    const pelmio::SearchOptions options{headwordFirst, ignoreCase};
     const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::size_t keywordEnd = std::min(rest.find('\n'), rest.size());
     const std::string_view keyword = rest.substr(0, keywordEnd);
@@ -53,15 +54,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pelmio::KeywordMatcher(tokens, ignoreCase).findMatches(table, rowLimit, fast);
     FUZZ_CHECK(fast == expected);
 
-    // The full search: the same rows, in the display order.
+    // The full search: the same rows, in the display order; with headwords
+    // first, each rank in turn, cut in table order within a rank.
     const pelmio::ResultOrder order(table);
     std::vector<std::uint32_t> shown =
         pelmio::SearchEntries(table, order, keyword, rowLimit, options).rows;
     if (keyword.size() <= pelmio::kMaxKeywordBytes) {
-        std::sort(expected.begin(), expected.end(), [&table](std::uint32_t a, std::uint32_t b) {
-            return pelmio::RowLess(table.lineView(a), a, table.lineView(b), b);
-        });
-        FUZZ_CHECK(shown == expected);
+        const std::string_view searched = pelmio::SearchedText(keyword);
+        std::vector<std::uint32_t> all;
+        pelmio::KeywordMatcher(tokens, ignoreCase).findMatches(table, 0, all);
+        std::vector<std::uint32_t> ranked;
+        for (int rank = headwordFirst ? 0 : 2; rank <= 2; ++rank) {
+            std::vector<std::uint32_t> group;
+            for (const std::uint32_t line : all) {
+                const int its =
+                    headwordFirst ? pelmio::HeadwordRank(table.lineView(line), searched, ignoreCase)
+                                  : 2;
+                if (its == rank && ranked.size() + group.size() < cap) {
+                    group.push_back(line);
+                }
+            }
+            std::sort(group.begin(), group.end(), [&table](std::uint32_t a, std::uint32_t b) {
+                return pelmio::RowLess(table.lineView(a), a, table.lineView(b), b);
+            });
+            ranked.insert(ranked.end(), group.begin(), group.end());
+        }
+        FUZZ_CHECK(shown == ranked);
     }
 
     // Narrowed: first the keyword cut short (its length from byte 0), then
