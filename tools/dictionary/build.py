@@ -39,6 +39,9 @@ B64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"
 JP_RE = re.compile(r"[\u3040-\u30ff\u3400-\u9fff\uf900-\ufaff\uff66-\uff9f\u3005\u3006\u30fc]")
 KANA_ONLY = re.compile(r"^[\u3040-\u30ff\u30fc・ー]+$")
 HIRA_ONLY = re.compile(r"^[\u3040-\u309f\u30fcー]+$")
+KANJI = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]")
+# kana written between two kanji of a compound verb: 引き出す, not 引出す
+INNER_OKURIGANA = re.compile(r"(?<=[\u3400-\u9fff])[\u3040-\u309f]+(?=[\u3400-\u9fff])")
 KANJI_END = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]$")
 
 # Characters outside CP932 that have a CP932 twin (verified with Python's
@@ -298,6 +301,68 @@ ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
             "adj-shiku", "adj-nari"}
 
 
+# Ranking weights, measured on the judged lists as a whole (measure.py):
+# a proper name's senses under a lower-case headword; a phrasal verb's
+# terms that share a kanji with its verb's first terms; a kanji that fewer
+# common EDICT entries use than this counts as rare when spellings compete.
+NAME_SENSE = 0.3
+HEAD_VERB_KANJI = 2.0
+COMMON_KANJI_USE = 20
+
+
+def gloss_weight(common, si, gi, ngl):
+    """Weight of the gi-th of ngl glosses of an entry's si-th sense."""
+    sc = 3.0 if common else 1.0
+    sc /= 1 + 0.5 * si
+    sc /= 1 + 0.3 * gi
+    if ngl > 3:
+        sc *= (3.0 / ngl) ** 0.5
+    return sc
+
+
+def spelling_preference(kanji, common, senses, kanji_use):
+    """Sort key among the spellings of one EDICT entry: a common one; for a
+    verb the one with its kana between the kanji (引き出す, not 引出す);
+    fewer kana (綺麗 before きれい); common kanji (使い果たす, not
+    遣い果たす)."""
+    nkana = sum(1 for c in kanji if "\u3040" <= c <= "\u30ff")
+    rarest = min((kanji_use[c] for c in kanji if KANJI.match(c)), default=0)
+    inner = 0
+    if any(VERB_POS.match(t) for sn in senses for t in sn[0]):
+        inner = len(INNER_OKURIGANA.findall(kanji))
+    return (not common, -inner, nkana, -min(rarest, COMMON_KANJI_USE), len(kanji))
+
+
+def has_common_senses(fd_entries, edict):
+    """Do the sources give senses of the lower-case word (a FreeDict entry
+    or an EDICT gloss not capitalised)?  Then a name's senses (Cologne:
+    ケルン) count less than the word's own (cologne: オーデコロン)."""
+    return any(not cap for _, _, cap in fd_entries) or any(
+        not fl["cap"] for _, fl in edict.values())
+
+
+def merge_forms(scores, origin, noun_word):
+    """X and Xする / Xな are one term: the longer form takes both scores,
+    except that a word mostly used as a noun keeps the noun (experiment:
+    実験, not 実験する)."""
+    for t in list(scores):
+        for suf in ("する", "な"):
+            if t + suf in scores and t in scores:
+                keep, drop = (t, t + suf) if suf == "する" and noun_word else (t + suf, t)
+                scores[keep] += scores.pop(drop)
+                origin[keep] |= origin.pop(drop)
+
+
+def head_verb_kanji(scores, verb_terms):
+    """A phrasal verb's terms that share a kanji with its verb's own first
+    terms count more (send back: 送り返す before 帰す; write down:
+    書き留める)."""
+    vk = {c for t in verb_terms for c in t if KANJI.match(c)}
+    for t in scores:
+        if vk & set(t):
+            scores[t] *= HEAD_VERB_KANJI
+
+
 def load_edict(path):
     raw = open(path, "rb").read()
     text = raw.decode("euc_jp", errors="replace")
@@ -342,13 +407,12 @@ def invert_edict(entries):
             continue
         sig = (reading or kanji, "/".join("/".join(s[2]) for s in senses))
         groups[sig].append((kanji, reading, P, senses))
+    # how many common entries use each kanji: 使い果たす before 遣い果たす
+    kanji_use = collections.Counter(c for kanji, _, P, _ in entries if P
+                                    for c in set(kanji) if KANJI.match(c))
     inv = collections.defaultdict(dict)
     for sig, variants in groups.items():
-        def pref(v):
-            k = v[0]
-            nkana = sum(1 for c in k if "\u3040" <= c <= "\u30ff")
-            return (not v[2], nkana, len(k))
-        variants.sort(key=pref)
+        variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use))
         kanji, reading, P, senses = variants[0]
         rom = romaji(reading or kanji)
         for si, (pos, misc, gl) in enumerate(senses):
@@ -363,11 +427,7 @@ def invert_edict(entries):
                 key, verbish = gloss_key(g, is_verb)
                 if not key:
                     continue
-                sc = (3.0 if P else 1.0)
-                sc /= (1 + 0.5 * si)
-                sc /= (1 + 0.3 * gi)
-                if ngl > 3:
-                    sc *= (3.0 / ngl) ** 0.5
+                sc = gloss_weight(P, si, gi, ngl)
                 if misc & DOMAIN:
                     sc *= 0.5
                 loan = key.replace(" ", "").replace("-", "") in rom
@@ -390,7 +450,7 @@ def invert_edict(entries):
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
                          "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "epos": epos, "loan": loan, "reading": reading,
-                         "kanji": kanji}
+                         "kanji": kanji, "cap": g[:1].isupper() and g[:2] != "I "}
                 prev = inv[key].get(out)
                 if prev is None or prev[0] < sc:
                     inv[key][out] = (sc, flags)
@@ -835,7 +895,7 @@ def build(args):
         # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
         k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
         E[k]["forms"][hw] += 1
-        E[k]["fd"].append((e["pos"], e["senses"]))
+        E[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
         E[k]["fdpos"].add(e["pos"])
     stats["freedict_skipped_pos"] = dict(skipped_pos)
     stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
@@ -888,6 +948,13 @@ def build(args):
                 w[p] = 0.3 + 0.7 * sm.get(p, 0.0) / mx
         return w, set(tc or ()) | fdp
 
+    head_cache = {}
+
+    def head_terms(v):
+        if v not in head_cache:
+            head_cache[v] = meaning_for(v)[0].split("\u3001")[:2]
+        return head_cache[v]
+
     def meaning_for(k):
         scores = collections.defaultdict(float)
         origin = collections.defaultdict(set)
@@ -896,10 +963,16 @@ def build(args):
         adj_word = "adj" in epos
         tc = tagcnt.get(k) or {}
         dom = max(tc, key=lambda p: (tc[p], p)) if tc and max(tc.values()) > 0 else None
+        edict = inv.get(k, {})
+        # a lower-case word's senses before a name's (cologne: オーデコロン,
+        # not ケルン), when the sources give both
+        lower = has_common_senses(E[k]["fd"], edict)
         # FreeDict evidence: POS blocks in file order, senses in order
-        for pos, senses in E[k]["fd"]:
+        for pos, senses, cap in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
             pw = 0.5 if pos == "pn" else w.get(ep, 1.0)
+            if cap and lower:
+                pw *= NAME_SENSE
             for si, terms in enumerate(senses):
                 for ti, t in enumerate(terms):
                     t = cp.fix(t.strip())
@@ -918,8 +991,10 @@ def build(args):
                     scores[t] += sc
                     origin[t].add("fd")
         # EDICT evidence
-        for t, (sc, fl) in inv.get(k, {}).items():
+        for t, (sc, fl) in edict.items():
             t2 = cp.fix(t)
+            if fl["cap"] and lower:
+                sc *= NAME_SENSE
             if fl["adjna"] and adj_word and not t2.endswith("な") \
                     and "adj-i" not in jp_pos.get(t2, ()) and not KATA_ONLY.match(t2):
                 t2 += "な"
@@ -941,12 +1016,10 @@ def build(args):
             scores[t2] += sc
             origin[t2].add("ed")
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
-        # merge X and Xする / Xな duplicates into the longer form
-        for t in list(scores):
-            for suf in ("する", "な"):
-                if t + suf in scores and t in scores:
-                    scores[t + suf] += scores.pop(t)
-                    origin[t + suf] |= origin.pop(t)
+        merge_forms(scores, origin, dom == "noun")
+        words = k.split()
+        if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:
+            head_verb_kanji(scores, head_terms(words[0]))
         for t in list(scores):
             if len(origin[t]) == 2:
                 scores[t] += 1.5

@@ -237,5 +237,54 @@ class Measures(unittest.TestCase):
         self.assertEqual(right, 0)
 
 
+class Ranking(unittest.TestCase):
+    def test_spelling_of_an_entry(self):
+        use = {"引": 90, "出": 300, "受": 200, "使": 150, "遣": 8, "果": 40, "行": 400,
+               "綺": 3, "麗": 5, "取": 300, "扱": 30}
+        verb = [({"v5s", "vt"}, set(), ["to pull out"])]
+        noun = [({"n"}, set(), ["handling"])]
+
+        def best(spellings, senses, common=True):
+            return min(spellings, key=lambda k: build.spelling_preference(k, common, senses, use))
+        # a compound verb keeps the kana between its kanji
+        self.assertEqual(best(["引出す", "引き出す", "ひきだす"], verb), "引き出す")
+        # ... but no kana is added after the last kanji (行う, not 行なう)
+        self.assertEqual(best(["行なう", "行う"], verb), "行う")
+        # of equal spellings, the one with common kanji
+        self.assertEqual(best(["遣い果たす", "使い果たす"], verb), "使い果たす")
+        # kanji before kana, also when the kanji are rare
+        self.assertEqual(best(["きれい", "綺麗"], noun), "綺麗")
+        # a noun keeps the short conventional spelling
+        self.assertEqual(best(["取り扱い", "取扱い"], noun), "取扱い")
+        # a common spelling wins over any other
+        self.assertLess(build.spelling_preference("引出す", True, verb, use),
+                        build.spelling_preference("引き出す", False, verb, use))
+
+    def test_noun_or_verb_form_of_a_term(self):
+        def merged(noun_word):
+            scores = {"実験": 1.0, "実験する": 2.0, "静か": 0.5, "静かな": 1.0}
+            origin = {t: {"ed"} for t in scores}
+            build.merge_forms(scores, origin, noun_word)
+            return scores
+        self.assertEqual(merged(True), {"実験": 3.0, "静かな": 1.5})
+        self.assertEqual(merged(False), {"実験する": 3.0, "静かな": 1.5})
+
+    def test_phrasal_verb_terms_sharing_the_verbs_kanji(self):
+        scores = {"帰す": 3.0, "送り返す": 3.0, "差し戻す": 3.0}
+        build.head_verb_kanji(scores, ["送る", "発送する"])
+        self.assertEqual(max(scores, key=scores.get), "送り返す")
+        self.assertEqual(scores["帰す"], 3.0)
+        untouched = {"なくす": 2.0}
+        build.head_verb_kanji(untouched, ["得る"])
+        self.assertEqual(untouched, {"なくす": 2.0})
+
+    def test_names_count_less_only_beside_the_words_own_senses(self):
+        cap, low = {"cap": True}, {"cap": False}
+        self.assertTrue(build.has_common_senses([("n", [["ケルン"]], True)], {"オーデコロン": (1, low)}))
+        self.assertTrue(build.has_common_senses([("n", [["コロン"]], False)], {}))
+        # only the name: nothing to put first, nothing pushed down
+        self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
+
+
 if __name__ == "__main__":
     unittest.main()
