@@ -139,6 +139,7 @@ def load_freedict(index_path, dict_path):
 
 
 WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
+ELLIPSIS = re.compile(r"^(?:\.{2,}|…+)")
 ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
 
 
@@ -148,6 +149,8 @@ def clean_term(t):
     remains ({{, }}) dropped."""
     t = WIKI_LINK.sub(lambda m: m.group(1), t)
     t = ROMAJI_NOTE.sub("", t).strip()
+    # the slot of a phrase's object: ...の前に, …の代わりに -> ～の前に
+    t = ELLIPSIS.sub("～", t)
     if re.search(r"[{}\[\]|]", t):
         return ""
     return t
@@ -308,6 +311,9 @@ ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
 NAME_SENSE = 0.3
 HEAD_VERB_KANJI = 2.0
 COMMON_KANJI_USE = 20
+# FreeDict translates a phrase as a whole; EDICT only has it as one of
+# many glosses of a word
+FD_PHRASE = 2.0
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -842,6 +848,16 @@ def rare_base(form, base, tagcnt, pos):
     return bt.get(pos, 0) == 0 and sum(own.values()) > 0
 
 
+PUNCTUATION = ".,!?;:…\""
+
+
+def spoken_words(phrase):
+    """The words of a phrase as they are looked up: "king!" is king.  The
+    file wants one code per word, so a phrase with "..." (the slot of an
+    object: what does ... mean) has an empty word and gets no code."""
+    return [w.strip(PUNCTUATION).lower() for w in phrase.split()]
+
+
 def kata2hira(s):
     return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in s)
 
@@ -986,6 +1002,8 @@ def build(args):
                             and not t.endswith("な") and not KATA_ONLY.match(t):
                         t += "な"
                     sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
+                    if " " in k:
+                        sc *= FD_PHRASE
                     if KATA_ONLY.match(t):
                         sc *= 0.5
                     scores[t] += sc
@@ -1191,8 +1209,8 @@ def build(args):
             return word_code(k.lower())
         codes = []
         srcs = set()
-        for w in words:
-            c, s = word_code(w.lower())
+        for w in spoken_words(k):
+            c, s = word_code(w)
             codes.append(c)
             srcs.add(s)
         if not all(codes):      # every word is still looked up, for espeak-ng
@@ -1471,7 +1489,7 @@ def build(args):
     # --- heteronyms: the variant that fits the first meaning, word by word
     het_changed = 0
     for r in recs:
-        words = r["hw"].lower().split()
+        words = spoken_words(r["hw"])
         if not r["pron"]:
             continue
         codes = r["pron"].split(phonetic.WORD_SEPARATOR) if len(words) > 1 else [r["pron"]]

@@ -131,6 +131,18 @@ class Debris(unittest.TestCase):
         self.assertEqual(build.clean_term("マニュアル読め (manyuaru yome)"), "マニュアル読め")
         self.assertEqual(build.clean_term("トング(tongu)"), "トング")
 
+    def test_an_objects_slot_is_written_as_a_wave_dash(self):
+        self.assertEqual(build.clean_term("...の前に"), "～の前に")
+        self.assertEqual(build.clean_term("…の代わりに"), "～の代わりに")
+        # a trailing ellipsis trails off; it is no slot
+        self.assertEqual(build.clean_term("あの…"), "あの…")
+
+    def test_words_of_a_phrase_as_they_are_looked_up(self):
+        self.assertEqual(build.spoken_words("long live the king!"),
+                         ["long", "live", "the", "king"])
+        # one entry per word: the slot stays, empty, so the phrase gets no code
+        self.assertEqual(build.spoken_words("what does ... mean"), ["what", "does", "", "mean"])
+
     def test_template_remains_are_dropped(self):
         self.assertEqual(build.clean_term("}}から見た"), "")
         self.assertEqual(build.clean_term("{{ja-r|見る}}"), "")
