@@ -311,6 +311,8 @@ ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
 NAME_SENSE = 0.3
 HEAD_VERB_KANJI = 2.0
 COMMON_KANJI_USE = 20
+# frequency rank within which a degree counts as a word in use
+DEGREE_RANK = 60000
 # FreeDict translates a phrase as a whole; EDICT only has it as one of
 # many glosses of a word
 FD_PHRASE = 2.0
@@ -676,6 +678,13 @@ def doubling_stem(stem):
     -ing/-ed/-er/-est (star -> starring), so 'staring' is not star + ing:
     its base has a silent e (stare)."""
     return bool(re.search(r"(^|[^aeiou])[aeiou][b-df-hj-np-tvz]$", stem))
+
+
+def one_syllable_doubling(stem):
+    """A one-syllable stem that doubles its consonant before an ending
+    (din: dinned, star: starring) never takes the ending bare: dined and
+    staring belong to dine and stare, or to no word."""
+    return doubling_stem(stem) and len(re.findall(r"[aeiou]+", stem)) == 1
 
 
 def regular_bases(w):
@@ -1242,13 +1251,16 @@ def build(args):
                 fam[b].add(form)
     order = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
     known_words = set(rank) | set(records)
+    in_use = {w for w, rk in rank.items() if rk <= DEGREE_RANK} | set(records)
 
     def comparable(form, b):
         """May form be read as a degree of b?  b must have degrees; a form
         that is a noun itself (cleaner, lighter) also needs b to be an
-        adjective with tagged senses (not archer, flier)."""
+        adjective with tagged senses (not archer, flier) whose other degree
+        is a word in use, not a one-off (tamer: tamest)."""
         deg = "est" if form.endswith("est") else "er"
-        if not gradable(b, known_words, deg):
+        noun = "noun" in lemmas.get(form, ())
+        if not gradable(b, in_use if noun else known_words, deg):
             return False
         if "noun" in lemmas.get(form, ()):
             return tagcnt.get(b, {}).get("adj", 0) + tagcnt.get(b, {}).get("adv", 0) > 0
@@ -1272,7 +1284,9 @@ def build(args):
                     if not rare_base(k, b.lower(), tagcnt, p)]
         if not good:
             continue
-        good.sort(key=lambda x: (order[x[1]], rank.get(x[0], 10**9)))
+        # soles: sole (tagged) before sol, the currency
+        good.sort(key=lambda x: (order[x[1]], -tagcnt.get(x[0], {}).get(x[1], 0),
+                                 rank.get(x[0], 10**9)))
         b, p = good[0]
         same = [x for x, q in good if q == p]
         bases_txt = "・".join(dict.fromkeys(same))
@@ -1282,8 +1296,8 @@ def build(args):
             if not r["base"]:
                 r["base"] = b
                 if not args.no_label_lemmas:
-                    r["meaning"] = after_label(label, r["meaning"],
-                                               own_right(k, b, tagcnt, "irregular"))
+                    r["meaning"] = after_label(label, r["meaning"], own_right(
+                        k, b, tagcnt, "s" if p == "noun" else "irregular"))
                     # keep the byte cap
                     parts = r["meaning"].split("\u3001")
                     while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
@@ -1326,6 +1340,9 @@ def build(args):
             need_pos = "adj" if kind in ("er", "est") else "verb"
             if kind != "s" and doubling_stem(b) and (b + "e", kind) in cands and \
                     (b + "e") in records and need_pos in lemmas.get(b + "e", ()):
+                continue
+            # dined is not din + ed (that is dinned)
+            if kind != "s" and w == b + kind and one_syllable_doubling(b):
                 continue
             if len(b) < 3 and not (kind == "ing" and len(b) == 2):
                 continue

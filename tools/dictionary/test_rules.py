@@ -37,6 +37,14 @@ class InflectionEndings(unittest.TestCase):
         self.assertIn("hop", self.bases("hopping", "ing"))
         self.assertIn("plan", self.bases("planned", "ed"))
 
+    def test_one_syllable_stems_never_take_a_bare_ending(self):
+        # dined is dine + d or nothing, never din + ed (dinned)
+        for stem in ("din", "dot", "star", "hop", "dim", "plan"):
+            self.assertTrue(build.one_syllable_doubling(stem), stem)
+        # longer stems keep their bare forms: visited, opened, layered, flattering
+        for stem in ("visit", "open", "layer", "flatter", "calm", "play", "clean"):
+            self.assertFalse(build.one_syllable_doubling(stem), stem)
+
     def test_doubling_stem(self):
         for stem in ("star", "plan", "hop", "cut"):
             self.assertTrue(build.doubling_stem(stem), stem)
@@ -73,6 +81,13 @@ class OwnSensesFirst(unittest.TestCase):
         self.assertTrue(build.own_right("ground", "grind", self.TAGS, "irregular"))
         self.assertTrue(build.own_right("wedding", "wed", self.TAGS, "ing"))
         self.assertTrue(build.own_right("pants", "pant", self.TAGS, "s"))
+
+    def test_irregular_plurals_of_untagged_nouns_are_words_of_their_own(self):
+        tags = {"dominoes": {"noun": 0}, "domino": {"noun": 0}, "pubes": {"noun": 0},
+                "pubis": {"noun": 0}, "mice": {}, "mouse": {"noun": 3}}
+        self.assertTrue(build.own_right("dominoes", "domino", tags, "s"))
+        self.assertTrue(build.own_right("pubes", "pubis", tags, "s"))
+        self.assertFalse(build.own_right("mice", "mouse", tags, "s"))
 
     def test_plain_forms_keep_their_note_first(self):
         self.assertFalse(build.own_right("found", "find", self.TAGS, "irregular"))
