@@ -313,6 +313,8 @@ HEAD_VERB_KANJI = 2.0
 COMMON_KANJI_USE = 20
 # frequency rank within which a degree counts as a word in use
 DEGREE_RANK = 60000
+# terms a frequent word lacking in both sources takes from its synonym
+SYNONYM_TERMS = 3
 # FreeDict translates a phrase as a whole; EDICT only has it as one of
 # many glosses of a word
 FD_PHRASE = 2.0
@@ -538,6 +540,7 @@ shall should may might must not don't let's please long""".split())
 # ... and so is a word before an object (excuse me, use it)
 OBJECT_AFTER = set("me you him her us them it yourself myself one's someone something".split())
 PARTICLES = set("up down off out on in back away over through around apart".split())
+VERB_PARTICLES = PARTICLES | set("with without for into upon".split())
 
 
 def ja_pos(term, jp_pos):
@@ -604,6 +607,11 @@ def phrase_word_pos(words, i, phrase_pos):
         return "verb"
     if i == 0 and phrase_pos == "verb":
         return "verb"
+    # ... and so is a phrase's first word before a particle or a
+    # preposition (live with one's wife's family, tear down); not at or to,
+    # which follow adjectives too (close at hand, close to)
+    if i == 0 and len(words) > 1 and words[1] in VERB_PARTICLES:
+        return "verb"
     return "noun"
 
 
@@ -636,6 +644,48 @@ def load_wordnet(wndir):
                 p_cnt = int(parts[3])
                 tagcnt[w][pos] = int(parts[5 + p_cnt])
     return exc, lemmas, tagcnt
+
+
+def wordnet_synonyms(wndir, words, tagcnt):
+    """word -> its synonyms that have one sense only in WordNet (rhino:
+    rhinoceros; barf: vomit), from the first two synsets of the word's
+    part of speech with the most tagged senses.  A synonym with other
+    senses too would bring them along (weenie: frank, 率直な; afire:
+    alight, 下りる)."""
+    offsets = {}
+    senses = collections.Counter()
+    for pos in ("noun", "verb", "adj", "adv"):
+        with open(os.path.join(wndir, "index." + pos), encoding="latin-1") as f:
+            for line in f:
+                if line.startswith(" "):
+                    continue
+                parts = line.split()
+                n = int(parts[2])
+                offsets[(parts[0].replace("_", " "), pos)] = parts[-n:]
+                senses[parts[0].replace("_", " ")] += n
+    out = {}
+    files = {}
+    try:
+        for w in sorted(words):
+            tc = tagcnt.get(w, {})
+            syns = []
+            pos = max(("noun", "verb", "adj", "adv"),
+                      key=lambda p: ((w, p) in offsets, tc.get(p, 0)))
+            for off in offsets.get((w, pos), ())[:2]:
+                if pos not in files:
+                    files[pos] = open(os.path.join(wndir, "data." + pos), "rb")
+                files[pos].seek(int(off))
+                d = files[pos].readline().decode("latin-1").split()
+                for i in range(int(d[3], 16)):
+                    s = re.sub(r"\(.*\)$", "", d[4 + 2 * i]).replace("_", " ")
+                    if s.lower() != w and senses[s.lower()] == 1:
+                        syns.append(s.lower())
+            if syns:
+                out[w] = list(dict.fromkeys(syns))
+    finally:
+        for f in files.values():
+            f.close()
+    return out
 
 
 def inflection_label(form, base, pos, sibling_forms):
@@ -762,6 +812,20 @@ def load_freq(path):
     for i, (w, _) in enumerate(cnt.most_common()):
         rank[w] = i + 1
     return rank
+
+
+def load_names(path):
+    """Words nine in ten of whose occurrences are capitalised (maxwell,
+    marseille): names, not words to give a synonym's senses."""
+    if not path or not os.path.exists(path):
+        return set()
+    low, cap = collections.Counter(), collections.Counter()
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    for e in data:
+        w = e["word"]
+        (low if w == w.lower() else cap)[w.lower()] += e.get("count", 0)
+    return {w for w, c in cap.items() if c > 0.9 * (c + low[w])}
 
 
 # ------------------------------------------------------------- utilities
@@ -1240,7 +1304,7 @@ def build(args):
         pron, ps = pron_for(k)
         src_counter["+".join(sorted(src))] += 1
         records[k] = {"hw": hw, "meaning": meaning, "base": "", "pron": pron,
-                      "kind": "lemma", "pron_src": ps}
+                      "kind": "lemma", "pron_src": ps, "both": src == {"ed", "fd"}}
     stats["meaning_sources"] = dict(src_counter)
 
     # --- base forms from WordNet exception lists (irregular forms)
@@ -1470,6 +1534,27 @@ def build(args):
                     ly_added += 1
                     break
     stats["derived_ly_adverb_lines_added"] = ly_added
+
+    # --- frequent words neither source has: the senses of a synonym with
+    #     one sense only (rhino: rhinoceros 犀)
+    syn_added = 0
+    if args.regular_inflections and rank:
+        names = load_names(args.freq)
+        lacking = {w for w, rk in rank.items() if rk <= args.regular_inflections
+                   and w not in records and w in lemmas and re.fullmatch(r"[a-z]+", w)
+                   and w not in names and w not in SLUR_HEADWORDS}
+        for w, syns in sorted(wordnet_synonyms(args.wordnet, lacking, tagcnt).items()):
+            for sy in syns:
+                r = records.get(sy)
+                # both sources agree on the synonym's senses
+                if r and r.get("both") and not r["base"] and sy not in SLUR_HEADWORDS:
+                    pron, ps = pron_for(w)
+                    terms = r["meaning"].split("\u3001")[:SYNONYM_TERMS]
+                    records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
+                                  "pron": pron, "kind": "synonym", "pron_src": ps}
+                    syn_added += 1
+                    break
+    stats["synonym_lines_added"] = syn_added
 
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())

@@ -230,6 +230,13 @@ class Heteronyms(unittest.TestCase):
         self.assertEqual(role("live music"), "noun")
         self.assertEqual(role("wind turbine"), "noun")
         self.assertEqual(role("in use"), "noun")
+        # a first word before a particle or preposition is a verb ...
+        self.assertEqual(role("live with one's wife's family"), "verb")
+        self.assertEqual(role("wind back"), "verb")
+        # ... but not before at or to, which follow adjectives as well
+        words = "close at hand".split()
+        self.assertEqual(build.phrase_word_pos(words, 0, "noun"), "noun")
+        self.assertEqual(build.phrase_word_pos(["close", "to"], 0, "noun"), "noun")
 
 
 class Measures(unittest.TestCase):
@@ -311,6 +318,51 @@ class Ranking(unittest.TestCase):
         self.assertTrue(build.has_common_senses([("n", [["コロン"]], False)], {}))
         # only the name: nothing to put first, nothing pushed down
         self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
+
+
+
+class Synonyms(unittest.TestCase):
+    def wordnet(self, d):
+        """A small WordNet: rhino = rhinoceros (one sense); weenie = frank,
+        which is also an adjective, and frankfurter."""
+        synsets = {"noun": [("rhinoceros rhino", "05"), ("frank frankfurter weenie", "13")],
+                   "adj": [("frank blunt", "00")]}
+        index = {}
+        for pos, rows in synsets.items():
+            data, offsets = b"", []
+            for words, lex in rows:
+                offsets.append(len(data))
+                ws = words.split()
+                data += ("%08d %s n %02x %s 000 | gloss\n" % (
+                    len(data), lex, len(ws), " ".join(w + " 0" for w in ws))).encode()
+            with open(os.path.join(d, "data." + pos), "wb") as f:
+                f.write(data)
+            for (words, _), off in zip(rows, offsets):
+                for w in words.split():
+                    index.setdefault(pos, {}).setdefault(w, []).append("%08d" % off)
+        for pos in ("noun", "verb", "adj", "adv"):
+            with open(os.path.join(d, "index." + pos), "w") as f:
+                for w, offs in sorted(index.get(pos, {}).items()):
+                    f.write("%s %s %d 0 %d 0 %s\n" % (w, pos[0], len(offs), len(offs), " ".join(offs)))
+
+    def test_synonyms_with_one_sense_only(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            self.wordnet(d)
+            got = build.wordnet_synonyms(d, {"rhino", "weenie"}, {})
+        self.assertEqual(got["rhino"], ["rhinoceros"])
+        # frank is an adjective too: its senses would come along
+        self.assertEqual(got["weenie"], ["frankfurter"])
+
+    def test_names_by_capitals(self):
+        import json
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "freq.json")
+            with open(path, "w") as f:
+                json.dump([{"word": "Maxwell", "count": 95}, {"word": "maxwell", "count": 5},
+                           {"word": "Rhino", "count": 2}, {"word": "rhino", "count": 20}], f)
+            self.assertEqual(build.load_names(path), {"maxwell"})
 
 
 if __name__ == "__main__":
