@@ -42,6 +42,7 @@ HIRA_ONLY = re.compile(r"^[\u3040-\u309f\u30fcー]+$")
 KANJI = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]")
 # kana written between two kanji of a compound verb: 引き出す, not 引出す
 INNER_OKURIGANA = re.compile(r"(?<=[\u3400-\u9fff])[\u3040-\u309f]+(?=[\u3400-\u9fff])")
+LAST_PART = re.compile(r"[\u3400-\u9fff][\u3040-\u309f]*$")
 KANJI_END = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]$")
 
 # Characters outside CP932 that have a CP932 twin (verified with Python's
@@ -330,17 +331,20 @@ def gloss_weight(common, si, gi, ngl):
     return sc
 
 
-def spelling_preference(kanji, common, senses, kanji_use):
+def spelling_preference(kanji, common, senses, kanji_use, common_words=()):
     """Sort key among the spellings of one EDICT entry: a common one; for a
-    verb the one with its kana between the kanji (引き出す, not 引出す);
-    fewer kana (綺麗 before きれい); common kanji (使い果たす, not
-    遣い果たす)."""
+    verb the one with its kana between the kanji (引き出す, not 引出す) and
+    whose last part is spelled as the common verb is (使い果たす like
+    果たす, not 使い果す; 行う, not 行なう); fewer kana (綺麗 before
+    きれい); common kanji (使い果たす, not 遣い果たす)."""
     nkana = sum(1 for c in kanji if "\u3040" <= c <= "\u30ff")
     rarest = min((kanji_use[c] for c in kanji if KANJI.match(c)), default=0)
-    inner = 0
+    inner = tail = 0
     if any(VERB_POS.match(t) for sn in senses for t in sn[0]):
         inner = len(INNER_OKURIGANA.findall(kanji))
-    return (not common, -inner, nkana, -min(rarest, COMMON_KANJI_USE), len(kanji))
+        m = LAST_PART.search(kanji)
+        tail = bool(m and m.group(0) in common_words)
+    return (not common, -inner, -tail, nkana, -min(rarest, COMMON_KANJI_USE), len(kanji))
 
 
 def has_common_senses(fd_entries, edict):
@@ -422,7 +426,7 @@ def invert_edict(entries):
                                     for c in set(kanji) if KANJI.match(c))
     inv = collections.defaultdict(dict)
     for sig, variants in groups.items():
-        variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use))
+        variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use, jp_common))
         kanji, reading, P, senses = variants[0]
         rom = romaji(reading or kanji)
         for si, (pos, misc, gl) in enumerate(senses):

@@ -274,7 +274,7 @@ class Measures(unittest.TestCase):
 class Ranking(unittest.TestCase):
     def test_spelling_of_an_entry(self):
         use = {"引": 90, "出": 300, "受": 200, "使": 150, "遣": 8, "果": 40, "行": 400,
-               "綺": 3, "麗": 5, "取": 300, "扱": 30}
+               "綺": 3, "麗": 5, "取": 300, "扱": 30, "表": 200}
         verb = [({"v5s", "vt"}, set(), ["to pull out"])]
         noun = [({"n"}, set(), ["handling"])]
 
@@ -282,8 +282,15 @@ class Ranking(unittest.TestCase):
             return min(spellings, key=lambda k: build.spelling_preference(k, common, senses, use))
         # a compound verb keeps the kana between its kanji
         self.assertEqual(best(["引出す", "引き出す", "ひきだす"], verb), "引き出す")
-        # ... but no kana is added after the last kanji (行う, not 行なう)
-        self.assertEqual(best(["行なう", "行う"], verb), "行う")
+        # ... and its last part spelled as the common verb is
+        common = {"行う", "果たす", "表す"}
+
+        def best_tail(spellings):
+            return min(spellings, key=lambda k: build.spelling_preference(
+                k, True, verb, use, common))
+        self.assertEqual(best_tail(["行なう", "行う"]), "行う")
+        self.assertEqual(best_tail(["使い果す", "使い果たす"]), "使い果たす")
+        self.assertEqual(best_tail(["表わす", "表す"]), "表す")
         # of equal spellings, the one with common kanji
         self.assertEqual(best(["遣い果たす", "使い果たす"], verb), "使い果たす")
         # kanji before kana, also when the kanji are rare
