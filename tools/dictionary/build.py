@@ -535,6 +535,13 @@ HETERONYM_SENSES = {
     "upset": [("AH1 P S EH2 T", "番狂わせ"), ("AH0 P S EH1 T", "*")],
     "invalid": [("IH2 N V AE1 L AH0 D", "adj 無効"), ("IH1 N V AH0 L AH0 D", "*")],
 }
+# A compound WordNet files among animals or foods has the fish in it
+# (black bass, largemouth bass), one among artifacts the bow that shoots or
+# ties (mouth bow); numbers are WordNet's lexicographer files.
+LEXFILE_SENSES = {
+    "bass": [("B AE1 S", "05 13")],        # noun.animal, noun.food
+    "bow": [("B OW1", "06")],              # noun.artifact
+}
 NOTE_POS = [(re.compile(r"の(過去形|過去分詞|現在分詞|三人称)"), "verb"),
             (re.compile(r"の複数形"), "noun"), (re.compile(r"の(比較級|最上級)"), "adj")]
 VERB_END = re.compile(r"[\u3400-\u9fff][\u3040-\u309f]*[うくぐすつぬぶむる]$")
@@ -689,6 +696,25 @@ def wordnet_synonyms(wndir, words, tagcnt):
     finally:
         for f in files.values():
             f.close()
+    return out
+
+
+def wordnet_lexfiles(wndir, phrases):
+    """phrase -> the lexicographer file ("05": noun.animal) of its first
+    noun synset in WordNet."""
+    want = {p.replace(" ", "_") for p in phrases}
+    first = {}
+    with open(os.path.join(wndir, "index.noun"), encoding="latin-1") as f:
+        for line in f:
+            parts = line.split(" ", 1)
+            if parts[0] in want:
+                fields = line.split()
+                first[parts[0].replace("_", " ")] = fields[-int(fields[2])]
+    out = {}
+    with open(os.path.join(wndir, "data.noun"), "rb") as f:
+        for p, off in sorted(first.items()):
+            f.seek(int(off))
+            out[p] = f.readline().decode("latin-1").split()[1]
     return out
 
 
@@ -1594,6 +1620,9 @@ def build(args):
                 r["pron"], r["pron_src"] = pron_for(r["hw"])
     # --- heteronyms: the variant that fits the first meaning, word by word
     het_changed = 0
+    lexfile = wordnet_lexfiles(args.wordnet, {
+        r["hw"].lower() for r in recs if " " in r["hw"] and r["hw"].lower() in lemmas
+        and LEXFILE_SENSES.keys() & set(r["hw"].lower().split())})
     for r in recs:
         words = spoken_words(r["hw"])
         if not r["pron"]:
@@ -1611,6 +1640,10 @@ def build(args):
             pos = mpos if len(words) == 1 else phrase_word_pos(words, i, mpos)
             wn = lemmas.get(w, set())
             v = choose_variant(w, vs, pos, first, "verb" in wn and bool(wn & {"noun", "adj"}))
+            lf = lexfile.get(r["hw"].lower())
+            for arpa, files in LEXFILE_SENSES.get(w, ()):
+                if lf in files.split() and arpa.split() in vs:
+                    v = arpa.split()
             c = phonetic.arpabet_to_code(v) if v else ""
             if c and c != codes[i]:
                 codes[i] = c

@@ -332,7 +332,8 @@ class Synonyms(unittest.TestCase):
     def wordnet(self, d):
         """A small WordNet: rhino = rhinoceros (one sense); weenie = frank,
         which is also an adjective, and frankfurter."""
-        synsets = {"noun": [("rhinoceros rhino", "05"), ("frank frankfurter weenie", "13")],
+        synsets = {"noun": [("rhinoceros rhino", "05"), ("frank frankfurter weenie", "13"),
+                            ("black_bass", "05"), ("bass_guitar", "06")],
                    "adj": [("frank blunt", "00")]}
         index = {}
         for pos, rows in synsets.items():
@@ -360,6 +361,16 @@ class Synonyms(unittest.TestCase):
         self.assertEqual(got["rhino"], ["rhinoceros"])
         # frank is an adjective too: its senses would come along
         self.assertEqual(got["weenie"], ["frankfurter"])
+
+    def test_lexicographer_file_of_a_compound(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            self.wordnet(d)
+            got = build.wordnet_lexfiles(d, {"black bass", "bass guitar", "sea bass"})
+        self.assertEqual(got, {"black bass": "05", "bass guitar": "06"})
+        # the fish in an animal's name, the low voice elsewhere
+        self.assertIn("05", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
+        self.assertNotIn("06", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
 
     def test_names_by_capitals(self):
         import json
