@@ -39,6 +39,10 @@ B64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"
 JP_RE = re.compile(r"[\u3040-\u30ff\u3400-\u9fff\uf900-\ufaff\uff66-\uff9f\u3005\u3006\u30fc]")
 KANA_ONLY = re.compile(r"^[\u3040-\u30ff\u30fc・ー]+$")
 HIRA_ONLY = re.compile(r"^[\u3040-\u309f\u30fcー]+$")
+KANJI = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]")
+# kana written between two kanji of a compound verb: 引き出す, not 引出す
+INNER_OKURIGANA = re.compile(r"(?<=[\u3400-\u9fff])[\u3040-\u309f]+(?=[\u3400-\u9fff])")
+LAST_PART = re.compile(r"[\u3400-\u9fff][\u3040-\u309f]*$")
 KANJI_END = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]$")
 
 # Characters outside CP932 that have a CP932 twin (verified with Python's
@@ -136,6 +140,7 @@ def load_freedict(index_path, dict_path):
 
 
 WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
+ELLIPSIS = re.compile(r"^(?:\.{2,}|…+)")
 ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
 
 
@@ -145,6 +150,8 @@ def clean_term(t):
     remains ({{, }}) dropped."""
     t = WIKI_LINK.sub(lambda m: m.group(1), t)
     t = ROMAJI_NOTE.sub("", t).strip()
+    # the slot of a phrase's object: ...の前に, …の代わりに -> ～の前に
+    t = ELLIPSIS.sub("～", t)
     if re.search(r"[{}\[\]|]", t):
         return ""
     return t
@@ -298,6 +305,78 @@ ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
             "adj-shiku", "adj-nari"}
 
 
+# Ranking weights, measured on the judged lists as a whole (measure.py):
+# a proper name's senses under a lower-case headword; a phrasal verb's
+# terms that share a kanji with its verb's first terms; a kanji that fewer
+# common EDICT entries use than this counts as rare when spellings compete.
+NAME_SENSE = 0.3
+HEAD_VERB_KANJI = 2.0
+COMMON_KANJI_USE = 20
+# frequency rank within which a degree counts as a word in use
+DEGREE_RANK = 60000
+# terms a frequent word lacking in both sources takes from its synonym
+SYNONYM_TERMS = 3
+# FreeDict translates a phrase as a whole; EDICT only has it as one of
+# many glosses of a word
+FD_PHRASE = 2.0
+
+
+def gloss_weight(common, si, gi, ngl):
+    """Weight of the gi-th of ngl glosses of an entry's si-th sense."""
+    sc = 3.0 if common else 1.0
+    sc /= 1 + 0.5 * si
+    sc /= 1 + 0.3 * gi
+    if ngl > 3:
+        sc *= (3.0 / ngl) ** 0.5
+    return sc
+
+
+def spelling_preference(kanji, common, senses, kanji_use, common_words=()):
+    """Sort key among the spellings of one EDICT entry: a common one; for a
+    verb the one with its kana between the kanji (引き出す, not 引出す) and
+    whose last part is spelled as the common verb is (使い果たす like
+    果たす, not 使い果す; 行う, not 行なう); fewer kana (綺麗 before
+    きれい); common kanji (使い果たす, not 遣い果たす)."""
+    nkana = sum(1 for c in kanji if "\u3040" <= c <= "\u30ff")
+    rarest = min((kanji_use[c] for c in kanji if KANJI.match(c)), default=0)
+    inner = tail = 0
+    if any(VERB_POS.match(t) for sn in senses for t in sn[0]):
+        inner = len(INNER_OKURIGANA.findall(kanji))
+        m = LAST_PART.search(kanji)
+        tail = bool(m and m.group(0) in common_words)
+    return (not common, -inner, -tail, nkana, -min(rarest, COMMON_KANJI_USE), len(kanji))
+
+
+def has_common_senses(fd_entries, edict):
+    """Do the sources give senses of the lower-case word (a FreeDict entry
+    or an EDICT gloss not capitalised)?  Then a name's senses (Cologne:
+    ケルン) count less than the word's own (cologne: オーデコロン)."""
+    return any(not cap for _, _, cap in fd_entries) or any(
+        not fl["cap"] for _, fl in edict.values())
+
+
+def merge_forms(scores, origin, noun_word):
+    """X and Xする / Xな are one term: the longer form takes both scores,
+    except that a word mostly used as a noun keeps the noun (experiment:
+    実験, not 実験する)."""
+    for t in list(scores):
+        for suf in ("する", "な"):
+            if t + suf in scores and t in scores:
+                keep, drop = (t, t + suf) if suf == "する" and noun_word else (t + suf, t)
+                scores[keep] += scores.pop(drop)
+                origin[keep] |= origin.pop(drop)
+
+
+def head_verb_kanji(scores, verb_terms):
+    """A phrasal verb's terms that share a kanji with its verb's own first
+    terms count more (send back: 送り返す before 帰す; write down:
+    書き留める)."""
+    vk = {c for t in verb_terms for c in t if KANJI.match(c)}
+    for t in scores:
+        if vk & set(t):
+            scores[t] *= HEAD_VERB_KANJI
+
+
 def load_edict(path):
     raw = open(path, "rb").read()
     text = raw.decode("euc_jp", errors="replace")
@@ -342,13 +421,12 @@ def invert_edict(entries):
             continue
         sig = (reading or kanji, "/".join("/".join(s[2]) for s in senses))
         groups[sig].append((kanji, reading, P, senses))
+    # how many common entries use each kanji: 使い果たす before 遣い果たす
+    kanji_use = collections.Counter(c for kanji, _, P, _ in entries if P
+                                    for c in set(kanji) if KANJI.match(c))
     inv = collections.defaultdict(dict)
     for sig, variants in groups.items():
-        def pref(v):
-            k = v[0]
-            nkana = sum(1 for c in k if "\u3040" <= c <= "\u30ff")
-            return (not v[2], nkana, len(k))
-        variants.sort(key=pref)
+        variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use, jp_common))
         kanji, reading, P, senses = variants[0]
         rom = romaji(reading or kanji)
         for si, (pos, misc, gl) in enumerate(senses):
@@ -363,11 +441,7 @@ def invert_edict(entries):
                 key, verbish = gloss_key(g, is_verb)
                 if not key:
                     continue
-                sc = (3.0 if P else 1.0)
-                sc /= (1 + 0.5 * si)
-                sc /= (1 + 0.3 * gi)
-                if ngl > 3:
-                    sc *= (3.0 / ngl) ** 0.5
+                sc = gloss_weight(P, si, gi, ngl)
                 if misc & DOMAIN:
                     sc *= 0.5
                 loan = key.replace(" ", "").replace("-", "") in rom
@@ -390,7 +464,7 @@ def invert_edict(entries):
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
                          "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "epos": epos, "loan": loan, "reading": reading,
-                         "kanji": kanji}
+                         "kanji": kanji, "cap": g[:1].isupper() and g[:2] != "I "}
                 prev = inv[key].get(out)
                 if prev is None or prev[0] < sc:
                     inv[key][out] = (sc, flags)
@@ -461,6 +535,13 @@ HETERONYM_SENSES = {
     "upset": [("AH1 P S EH2 T", "番狂わせ"), ("AH0 P S EH1 T", "*")],
     "invalid": [("IH2 N V AE1 L AH0 D", "adj 無効"), ("IH1 N V AH0 L AH0 D", "*")],
 }
+# A compound WordNet files among animals or foods has the fish in it
+# (black bass, largemouth bass), one among artifacts the bow that shoots or
+# ties (mouth bow); numbers are WordNet's lexicographer files.
+LEXFILE_SENSES = {
+    "bass": [("B AE1 S", "05 13")],        # noun.animal, noun.food
+    "bow": [("B OW1", "06")],              # noun.artifact
+}
 NOTE_POS = [(re.compile(r"の(過去形|過去分詞|現在分詞|三人称)"), "verb"),
             (re.compile(r"の複数形"), "noun"), (re.compile(r"の(比較級|最上級)"), "adj")]
 VERB_END = re.compile(r"[\u3400-\u9fff][\u3040-\u309f]*[うくぐすつぬぶむる]$")
@@ -470,6 +551,7 @@ shall should may might must not don't let's please long""".split())
 # ... and so is a word before an object (excuse me, use it)
 OBJECT_AFTER = set("me you him her us them it yourself myself one's someone something".split())
 PARTICLES = set("up down off out on in back away over through around apart".split())
+VERB_PARTICLES = PARTICLES | set("with without for into upon".split())
 
 
 def ja_pos(term, jp_pos):
@@ -536,6 +618,11 @@ def phrase_word_pos(words, i, phrase_pos):
         return "verb"
     if i == 0 and phrase_pos == "verb":
         return "verb"
+    # ... and so is a phrase's first word before a particle or a
+    # preposition (live with one's wife's family, tear down); not at or to,
+    # which follow adjectives too (close at hand, close to)
+    if i == 0 and len(words) > 1 and words[1] in VERB_PARTICLES:
+        return "verb"
     return "noun"
 
 
@@ -568,6 +655,67 @@ def load_wordnet(wndir):
                 p_cnt = int(parts[3])
                 tagcnt[w][pos] = int(parts[5 + p_cnt])
     return exc, lemmas, tagcnt
+
+
+def wordnet_synonyms(wndir, words, tagcnt):
+    """word -> its synonyms that have one sense only in WordNet (rhino:
+    rhinoceros; barf: vomit), from the first two synsets of the word's
+    part of speech with the most tagged senses.  A synonym with other
+    senses too would bring them along (weenie: frank, 率直な; afire:
+    alight, 下りる)."""
+    offsets = {}
+    senses = collections.Counter()
+    for pos in ("noun", "verb", "adj", "adv"):
+        with open(os.path.join(wndir, "index." + pos), encoding="latin-1") as f:
+            for line in f:
+                if line.startswith(" "):
+                    continue
+                parts = line.split()
+                n = int(parts[2])
+                offsets[(parts[0].replace("_", " "), pos)] = parts[-n:]
+                senses[parts[0].replace("_", " ")] += n
+    out = {}
+    files = {}
+    try:
+        for w in sorted(words):
+            tc = tagcnt.get(w, {})
+            syns = []
+            pos = max(("noun", "verb", "adj", "adv"),
+                      key=lambda p: ((w, p) in offsets, tc.get(p, 0)))
+            for off in offsets.get((w, pos), ())[:2]:
+                if pos not in files:
+                    files[pos] = open(os.path.join(wndir, "data." + pos), "rb")
+                files[pos].seek(int(off))
+                d = files[pos].readline().decode("latin-1").split()
+                for i in range(int(d[3], 16)):
+                    s = re.sub(r"\(.*\)$", "", d[4 + 2 * i]).replace("_", " ")
+                    if s.lower() != w and senses[s.lower()] == 1:
+                        syns.append(s.lower())
+            if syns:
+                out[w] = list(dict.fromkeys(syns))
+    finally:
+        for f in files.values():
+            f.close()
+    return out
+
+
+def wordnet_lexfiles(wndir, phrases):
+    """phrase -> the lexicographer file ("05": noun.animal) of its first
+    noun synset in WordNet."""
+    want = {p.replace(" ", "_") for p in phrases}
+    first = {}
+    with open(os.path.join(wndir, "index.noun"), encoding="latin-1") as f:
+        for line in f:
+            parts = line.split(" ", 1)
+            if parts[0] in want:
+                fields = line.split()
+                first[parts[0].replace("_", " ")] = fields[-int(fields[2])]
+    out = {}
+    with open(os.path.join(wndir, "data.noun"), "rb") as f:
+        for p, off in sorted(first.items()):
+            f.seek(int(off))
+            out[p] = f.readline().decode("latin-1").split()[1]
+    return out
 
 
 def inflection_label(form, base, pos, sibling_forms):
@@ -610,6 +758,13 @@ def doubling_stem(stem):
     -ing/-ed/-er/-est (star -> starring), so 'staring' is not star + ing:
     its base has a silent e (stare)."""
     return bool(re.search(r"(^|[^aeiou])[aeiou][b-df-hj-np-tvz]$", stem))
+
+
+def one_syllable_doubling(stem):
+    """A one-syllable stem that doubles its consonant before an ending
+    (din: dinned, star: starring) never takes the ending bare: dined and
+    staring belong to dine and stare, or to no word."""
+    return doubling_stem(stem) and len(re.findall(r"[aeiou]+", stem)) == 1
 
 
 def regular_bases(w):
@@ -687,6 +842,20 @@ def load_freq(path):
     for i, (w, _) in enumerate(cnt.most_common()):
         rank[w] = i + 1
     return rank
+
+
+def load_names(path):
+    """Words nine in ten of whose occurrences are capitalised (maxwell,
+    marseille): names, not words to give a synonym's senses."""
+    if not path or not os.path.exists(path):
+        return set()
+    low, cap = collections.Counter(), collections.Counter()
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    for e in data:
+        w = e["word"]
+        (low if w == w.lower() else cap)[w.lower()] += e.get("count", 0)
+    return {w for w, c in cap.items() if c > 0.9 * (c + low[w])}
 
 
 # ------------------------------------------------------------- utilities
@@ -782,6 +951,16 @@ def rare_base(form, base, tagcnt, pos):
     return bt.get(pos, 0) == 0 and sum(own.values()) > 0
 
 
+PUNCTUATION = ".,!?;:…\""
+
+
+def spoken_words(phrase):
+    """The words of a phrase as they are looked up: "king!" is king.  The
+    file wants one code per word, so a phrase with "..." (the slot of an
+    object: what does ... mean) has an empty word and gets no code."""
+    return [w.strip(PUNCTUATION).lower() for w in phrase.split()]
+
+
 def kata2hira(s):
     return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in s)
 
@@ -835,7 +1014,7 @@ def build(args):
         # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
         k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
         E[k]["forms"][hw] += 1
-        E[k]["fd"].append((e["pos"], e["senses"]))
+        E[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
         E[k]["fdpos"].add(e["pos"])
     stats["freedict_skipped_pos"] = dict(skipped_pos)
     stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
@@ -888,6 +1067,13 @@ def build(args):
                 w[p] = 0.3 + 0.7 * sm.get(p, 0.0) / mx
         return w, set(tc or ()) | fdp
 
+    head_cache = {}
+
+    def head_terms(v):
+        if v not in head_cache:
+            head_cache[v] = meaning_for(v)[0].split("\u3001")[:2]
+        return head_cache[v]
+
     def meaning_for(k):
         scores = collections.defaultdict(float)
         origin = collections.defaultdict(set)
@@ -896,10 +1082,16 @@ def build(args):
         adj_word = "adj" in epos
         tc = tagcnt.get(k) or {}
         dom = max(tc, key=lambda p: (tc[p], p)) if tc and max(tc.values()) > 0 else None
+        edict = inv.get(k, {})
+        # a lower-case word's senses before a name's (cologne: オーデコロン,
+        # not ケルン), when the sources give both
+        lower = has_common_senses(E[k]["fd"], edict)
         # FreeDict evidence: POS blocks in file order, senses in order
-        for pos, senses in E[k]["fd"]:
+        for pos, senses, cap in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
             pw = 0.5 if pos == "pn" else w.get(ep, 1.0)
+            if cap and lower:
+                pw *= NAME_SENSE
             for si, terms in enumerate(senses):
                 for ti, t in enumerate(terms):
                     t = cp.fix(t.strip())
@@ -913,13 +1105,17 @@ def build(args):
                             and not t.endswith("な") and not KATA_ONLY.match(t):
                         t += "な"
                     sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
+                    if " " in k:
+                        sc *= FD_PHRASE
                     if KATA_ONLY.match(t):
                         sc *= 0.5
                     scores[t] += sc
                     origin[t].add("fd")
         # EDICT evidence
-        for t, (sc, fl) in inv.get(k, {}).items():
+        for t, (sc, fl) in edict.items():
             t2 = cp.fix(t)
+            if fl["cap"] and lower:
+                sc *= NAME_SENSE
             if fl["adjna"] and adj_word and not t2.endswith("な") \
                     and "adj-i" not in jp_pos.get(t2, ()) and not KATA_ONLY.match(t2):
                 t2 += "な"
@@ -941,12 +1137,10 @@ def build(args):
             scores[t2] += sc
             origin[t2].add("ed")
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
-        # merge X and Xする / Xな duplicates into the longer form
-        for t in list(scores):
-            for suf in ("する", "な"):
-                if t + suf in scores and t in scores:
-                    scores[t + suf] += scores.pop(t)
-                    origin[t + suf] |= origin.pop(t)
+        merge_forms(scores, origin, dom == "noun")
+        words = k.split()
+        if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:
+            head_verb_kanji(scores, head_terms(words[0]))
         for t in list(scores):
             if len(origin[t]) == 2:
                 scores[t] += 1.5
@@ -1118,8 +1312,8 @@ def build(args):
             return word_code(k.lower())
         codes = []
         srcs = set()
-        for w in words:
-            c, s = word_code(w.lower())
+        for w in spoken_words(k):
+            c, s = word_code(w)
             codes.append(c)
             srcs.add(s)
         if not all(codes):      # every word is still looked up, for espeak-ng
@@ -1140,7 +1334,7 @@ def build(args):
         pron, ps = pron_for(k)
         src_counter["+".join(sorted(src))] += 1
         records[k] = {"hw": hw, "meaning": meaning, "base": "", "pron": pron,
-                      "kind": "lemma", "pron_src": ps}
+                      "kind": "lemma", "pron_src": ps, "both": src == {"ed", "fd"}}
     stats["meaning_sources"] = dict(src_counter)
 
     # --- base forms from WordNet exception lists (irregular forms)
@@ -1151,13 +1345,16 @@ def build(args):
                 fam[b].add(form)
     order = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
     known_words = set(rank) | set(records)
+    in_use = {w for w, rk in rank.items() if rk <= DEGREE_RANK} | set(records)
 
     def comparable(form, b):
         """May form be read as a degree of b?  b must have degrees; a form
         that is a noun itself (cleaner, lighter) also needs b to be an
-        adjective with tagged senses (not archer, flier)."""
+        adjective with tagged senses (not archer, flier) whose other degree
+        is a word in use, not a one-off (tamer: tamest)."""
         deg = "est" if form.endswith("est") else "er"
-        if not gradable(b, known_words, deg):
+        noun = "noun" in lemmas.get(form, ())
+        if not gradable(b, in_use if noun else known_words, deg):
             return False
         if "noun" in lemmas.get(form, ()):
             return tagcnt.get(b, {}).get("adj", 0) + tagcnt.get(b, {}).get("adv", 0) > 0
@@ -1181,7 +1378,9 @@ def build(args):
                     if not rare_base(k, b.lower(), tagcnt, p)]
         if not good:
             continue
-        good.sort(key=lambda x: (order[x[1]], rank.get(x[0], 10**9)))
+        # soles: sole (tagged) before sol, the currency
+        good.sort(key=lambda x: (order[x[1]], -tagcnt.get(x[0], {}).get(x[1], 0),
+                                 rank.get(x[0], 10**9)))
         b, p = good[0]
         same = [x for x, q in good if q == p]
         bases_txt = "・".join(dict.fromkeys(same))
@@ -1191,8 +1390,8 @@ def build(args):
             if not r["base"]:
                 r["base"] = b
                 if not args.no_label_lemmas:
-                    r["meaning"] = after_label(label, r["meaning"],
-                                               own_right(k, b, tagcnt, "irregular"))
+                    r["meaning"] = after_label(label, r["meaning"], own_right(
+                        k, b, tagcnt, "s" if p == "noun" else "irregular"))
                     # keep the byte cap
                     parts = r["meaning"].split("\u3001")
                     while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
@@ -1235,6 +1434,9 @@ def build(args):
             need_pos = "adj" if kind in ("er", "est") else "verb"
             if kind != "s" and doubling_stem(b) and (b + "e", kind) in cands and \
                     (b + "e") in records and need_pos in lemmas.get(b + "e", ()):
+                continue
+            # dined is not din + ed (that is dinned)
+            if kind != "s" and w == b + kind and one_syllable_doubling(b):
                 continue
             if len(b) < 3 and not (kind == "ing" and len(b) == 2):
                 continue
@@ -1363,6 +1565,27 @@ def build(args):
                     break
     stats["derived_ly_adverb_lines_added"] = ly_added
 
+    # --- frequent words neither source has: the senses of a synonym with
+    #     one sense only (rhino: rhinoceros 犀)
+    syn_added = 0
+    if args.regular_inflections and rank:
+        names = load_names(args.freq)
+        lacking = {w for w, rk in rank.items() if rk <= args.regular_inflections
+                   and w not in records and w in lemmas and re.fullmatch(r"[a-z]+", w)
+                   and w not in names and w not in SLUR_HEADWORDS}
+        for w, syns in sorted(wordnet_synonyms(args.wordnet, lacking, tagcnt).items()):
+            for sy in syns:
+                r = records.get(sy)
+                # both sources agree on the synonym's senses
+                if r and r.get("both") and not r["base"] and sy not in SLUR_HEADWORDS:
+                    pron, ps = pron_for(w)
+                    terms = r["meaning"].split("\u3001")[:SYNONYM_TERMS]
+                    records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
+                                  "pron": pron, "kind": "synonym", "pron_src": ps}
+                    syn_added += 1
+                    break
+    stats["synonym_lines_added"] = syn_added
+
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())
     stats["candidates_before_cap"] = len(recs)
@@ -1397,8 +1620,11 @@ def build(args):
                 r["pron"], r["pron_src"] = pron_for(r["hw"])
     # --- heteronyms: the variant that fits the first meaning, word by word
     het_changed = 0
+    lexfile = wordnet_lexfiles(args.wordnet, {
+        r["hw"].lower() for r in recs if " " in r["hw"] and r["hw"].lower() in lemmas
+        and LEXFILE_SENSES.keys() & set(r["hw"].lower().split())})
     for r in recs:
-        words = r["hw"].lower().split()
+        words = spoken_words(r["hw"])
         if not r["pron"]:
             continue
         codes = r["pron"].split(phonetic.WORD_SEPARATOR) if len(words) > 1 else [r["pron"]]
@@ -1414,6 +1640,10 @@ def build(args):
             pos = mpos if len(words) == 1 else phrase_word_pos(words, i, mpos)
             wn = lemmas.get(w, set())
             v = choose_variant(w, vs, pos, first, "verb" in wn and bool(wn & {"noun", "adj"}))
+            lf = lexfile.get(r["hw"].lower())
+            for arpa, files in LEXFILE_SENSES.get(w, ()):
+                if lf in files.split() and arpa.split() in vs:
+                    v = arpa.split()
             c = phonetic.arpabet_to_code(v) if v else ""
             if c and c != codes[i]:
                 codes[i] = c

@@ -37,6 +37,14 @@ class InflectionEndings(unittest.TestCase):
         self.assertIn("hop", self.bases("hopping", "ing"))
         self.assertIn("plan", self.bases("planned", "ed"))
 
+    def test_one_syllable_stems_never_take_a_bare_ending(self):
+        # dined is dine + d or nothing, never din + ed (dinned)
+        for stem in ("din", "dot", "star", "hop", "dim", "plan"):
+            self.assertTrue(build.one_syllable_doubling(stem), stem)
+        # longer stems keep their bare forms: visited, opened, layered, flattering
+        for stem in ("visit", "open", "layer", "flatter", "calm", "play", "clean"):
+            self.assertFalse(build.one_syllable_doubling(stem), stem)
+
     def test_doubling_stem(self):
         for stem in ("star", "plan", "hop", "cut"):
             self.assertTrue(build.doubling_stem(stem), stem)
@@ -73,6 +81,13 @@ class OwnSensesFirst(unittest.TestCase):
         self.assertTrue(build.own_right("ground", "grind", self.TAGS, "irregular"))
         self.assertTrue(build.own_right("wedding", "wed", self.TAGS, "ing"))
         self.assertTrue(build.own_right("pants", "pant", self.TAGS, "s"))
+
+    def test_irregular_plurals_of_untagged_nouns_are_words_of_their_own(self):
+        tags = {"dominoes": {"noun": 0}, "domino": {"noun": 0}, "pubes": {"noun": 0},
+                "pubis": {"noun": 0}, "mice": {}, "mouse": {"noun": 3}}
+        self.assertTrue(build.own_right("dominoes", "domino", tags, "s"))
+        self.assertTrue(build.own_right("pubes", "pubis", tags, "s"))
+        self.assertFalse(build.own_right("mice", "mouse", tags, "s"))
 
     def test_plain_forms_keep_their_note_first(self):
         self.assertFalse(build.own_right("found", "find", self.TAGS, "irregular"))
@@ -130,6 +145,18 @@ class Debris(unittest.TestCase):
         self.assertEqual(build.clean_term("[[分かる|分かった]]か"), "分かったか")
         self.assertEqual(build.clean_term("マニュアル読め (manyuaru yome)"), "マニュアル読め")
         self.assertEqual(build.clean_term("トング(tongu)"), "トング")
+
+    def test_an_objects_slot_is_written_as_a_wave_dash(self):
+        self.assertEqual(build.clean_term("...の前に"), "～の前に")
+        self.assertEqual(build.clean_term("…の代わりに"), "～の代わりに")
+        # a trailing ellipsis trails off; it is no slot
+        self.assertEqual(build.clean_term("あの…"), "あの…")
+
+    def test_words_of_a_phrase_as_they_are_looked_up(self):
+        self.assertEqual(build.spoken_words("long live the king!"),
+                         ["long", "live", "the", "king"])
+        # one entry per word: the slot stays, empty, so the phrase gets no code
+        self.assertEqual(build.spoken_words("what does ... mean"), ["what", "does", "", "mean"])
 
     def test_template_remains_are_dropped(self):
         self.assertEqual(build.clean_term("}}から見た"), "")
@@ -203,6 +230,13 @@ class Heteronyms(unittest.TestCase):
         self.assertEqual(role("live music"), "noun")
         self.assertEqual(role("wind turbine"), "noun")
         self.assertEqual(role("in use"), "noun")
+        # a first word before a particle or preposition is a verb ...
+        self.assertEqual(role("live with one's wife's family"), "verb")
+        self.assertEqual(role("wind back"), "verb")
+        # ... but not before at or to, which follow adjectives as well
+        words = "close at hand".split()
+        self.assertEqual(build.phrase_word_pos(words, 0, "noun"), "noun")
+        self.assertEqual(build.phrase_word_pos(["close", "to"], 0, "noun"), "noun")
 
 
 class Measures(unittest.TestCase):
@@ -235,6 +269,118 @@ class Measures(unittest.TestCase):
         self.assertEqual((right, judged), (1, 1))
         right, _, _ = quality.heteronym_check({"read": ("read", "読む", "", read_eh)}, ["read"])
         self.assertEqual(right, 0)
+
+
+class Ranking(unittest.TestCase):
+    def test_spelling_of_an_entry(self):
+        use = {"引": 90, "出": 300, "受": 200, "使": 150, "遣": 8, "果": 40, "行": 400,
+               "綺": 3, "麗": 5, "取": 300, "扱": 30, "表": 200}
+        verb = [({"v5s", "vt"}, set(), ["to pull out"])]
+        noun = [({"n"}, set(), ["handling"])]
+
+        def best(spellings, senses, common=True):
+            return min(spellings, key=lambda k: build.spelling_preference(k, common, senses, use))
+        # a compound verb keeps the kana between its kanji
+        self.assertEqual(best(["引出す", "引き出す", "ひきだす"], verb), "引き出す")
+        # ... and its last part spelled as the common verb is
+        common = {"行う", "果たす", "表す"}
+
+        def best_tail(spellings):
+            return min(spellings, key=lambda k: build.spelling_preference(
+                k, True, verb, use, common))
+        self.assertEqual(best_tail(["行なう", "行う"]), "行う")
+        self.assertEqual(best_tail(["使い果す", "使い果たす"]), "使い果たす")
+        self.assertEqual(best_tail(["表わす", "表す"]), "表す")
+        # of equal spellings, the one with common kanji
+        self.assertEqual(best(["遣い果たす", "使い果たす"], verb), "使い果たす")
+        # kanji before kana, also when the kanji are rare
+        self.assertEqual(best(["きれい", "綺麗"], noun), "綺麗")
+        # a noun keeps the short conventional spelling
+        self.assertEqual(best(["取り扱い", "取扱い"], noun), "取扱い")
+        # a common spelling wins over any other
+        self.assertLess(build.spelling_preference("引出す", True, verb, use),
+                        build.spelling_preference("引き出す", False, verb, use))
+
+    def test_noun_or_verb_form_of_a_term(self):
+        def merged(noun_word):
+            scores = {"実験": 1.0, "実験する": 2.0, "静か": 0.5, "静かな": 1.0}
+            origin = {t: {"ed"} for t in scores}
+            build.merge_forms(scores, origin, noun_word)
+            return scores
+        self.assertEqual(merged(True), {"実験": 3.0, "静かな": 1.5})
+        self.assertEqual(merged(False), {"実験する": 3.0, "静かな": 1.5})
+
+    def test_phrasal_verb_terms_sharing_the_verbs_kanji(self):
+        scores = {"帰す": 3.0, "送り返す": 3.0, "差し戻す": 3.0}
+        build.head_verb_kanji(scores, ["送る", "発送する"])
+        self.assertEqual(max(scores, key=scores.get), "送り返す")
+        self.assertEqual(scores["帰す"], 3.0)
+        untouched = {"なくす": 2.0}
+        build.head_verb_kanji(untouched, ["得る"])
+        self.assertEqual(untouched, {"なくす": 2.0})
+
+    def test_names_count_less_only_beside_the_words_own_senses(self):
+        cap, low = {"cap": True}, {"cap": False}
+        self.assertTrue(build.has_common_senses([("n", [["ケルン"]], True)], {"オーデコロン": (1, low)}))
+        self.assertTrue(build.has_common_senses([("n", [["コロン"]], False)], {}))
+        # only the name: nothing to put first, nothing pushed down
+        self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
+
+
+
+class Synonyms(unittest.TestCase):
+    def wordnet(self, d):
+        """A small WordNet: rhino = rhinoceros (one sense); weenie = frank,
+        which is also an adjective, and frankfurter."""
+        synsets = {"noun": [("rhinoceros rhino", "05"), ("frank frankfurter weenie", "13"),
+                            ("black_bass", "05"), ("bass_guitar", "06")],
+                   "adj": [("frank blunt", "00")]}
+        index = {}
+        for pos, rows in synsets.items():
+            data, offsets = b"", []
+            for words, lex in rows:
+                offsets.append(len(data))
+                ws = words.split()
+                data += ("%08d %s n %02x %s 000 | gloss\n" % (
+                    len(data), lex, len(ws), " ".join(w + " 0" for w in ws))).encode()
+            with open(os.path.join(d, "data." + pos), "wb") as f:
+                f.write(data)
+            for (words, _), off in zip(rows, offsets):
+                for w in words.split():
+                    index.setdefault(pos, {}).setdefault(w, []).append("%08d" % off)
+        for pos in ("noun", "verb", "adj", "adv"):
+            with open(os.path.join(d, "index." + pos), "w") as f:
+                for w, offs in sorted(index.get(pos, {}).items()):
+                    f.write("%s %s %d 0 %d 0 %s\n" % (w, pos[0], len(offs), len(offs), " ".join(offs)))
+
+    def test_synonyms_with_one_sense_only(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            self.wordnet(d)
+            got = build.wordnet_synonyms(d, {"rhino", "weenie"}, {})
+        self.assertEqual(got["rhino"], ["rhinoceros"])
+        # frank is an adjective too: its senses would come along
+        self.assertEqual(got["weenie"], ["frankfurter"])
+
+    def test_lexicographer_file_of_a_compound(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            self.wordnet(d)
+            got = build.wordnet_lexfiles(d, {"black bass", "bass guitar", "sea bass"})
+        self.assertEqual(got, {"black bass": "05", "bass guitar": "06"})
+        # the fish in an animal's name, the low voice elsewhere
+        self.assertIn("05", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
+        self.assertNotIn("06", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
+
+    def test_names_by_capitals(self):
+        import json
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "freq.json")
+            with open(path, "w") as f:
+                json.dump([{"word": "Maxwell", "count": 95}, {"word": "maxwell", "count": 5},
+                           {"word": "Rhino", "count": 2}, {"word": "rhino", "count": 20}], f)
+            self.assertEqual(build.load_names(path), {"maxwell"})
 
 
 if __name__ == "__main__":
