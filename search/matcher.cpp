@@ -99,22 +99,27 @@ void ForEachCandidatePortable(std::string_view text, std::string_view token, Vis
 // The 32 bytes at p compared with value, after or-ing fold into them:
 // 0x20 folds a letter to lower case and makes no other byte equal a
 // lower-case letter; 0 leaves them as they are.
+template <bool Fold>
 __attribute__((target("avx2"))) inline __m256i Equal(const __m256i* p, __m256i fold,
                                                      __m256i value) {
+    if constexpr (!Fold) {
+        return _mm256_cmpeq_epi8(_mm256_loadu_si256(p), value);
+    }
     return _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(p), fold), value);
 }
 
 // Bit i: the 64 bytes at block hold the token's first byte at i and its
 // last byte at i + lastOffset (either case, where their fold is 0x20).
+template <bool Fold>
 __attribute__((target("avx2"))) inline std::uint64_t CandidateMask(const char* block,
                                                                    std::size_t lastOffset,
                                                                    const __m256i (&bytes)[4]) {
     const auto* a = reinterpret_cast<const __m256i*>(block);
     const auto* b = reinterpret_cast<const __m256i*>(block + lastOffset);
     const __m256i low =
-        _mm256_and_si256(Equal(a, bytes[1], bytes[0]), Equal(b, bytes[3], bytes[2]));
-    const __m256i high =
-        _mm256_and_si256(Equal(a + 1, bytes[1], bytes[0]), Equal(b + 1, bytes[3], bytes[2]));
+        _mm256_and_si256(Equal<Fold>(a, bytes[1], bytes[0]), Equal<Fold>(b, bytes[3], bytes[2]));
+    const __m256i high = _mm256_and_si256(Equal<Fold>(a + 1, bytes[1], bytes[0]),
+                                          Equal<Fold>(b + 1, bytes[3], bytes[2]));
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high)))
             << 32);
@@ -122,7 +127,7 @@ __attribute__((target("avx2"))) inline std::uint64_t CandidateMask(const char* b
 
 // The same as ForEachCandidatePortable in one pass over the text, 64 bytes
 // a step, with no call per candidate. token is 1 to kBlockScanToken bytes.
-template <class Visit>
+template <bool Fold, class Visit>
 __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
                                                           std::string_view token, bool fold,
                                                           Visit& visit) {
@@ -145,14 +150,14 @@ __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
     while (base < size) {
         std::uint64_t mask = 0;
         if (size - base >= 64 + lastOffset) {
-            mask = CandidateMask(text.data() + base, lastOffset, bytes);
+            mask = CandidateMask<Fold>(text.data() + base, lastOffset, bytes);
         } else {
             // The last blocks, from a copy padded with NULs, which no token
             // holds, so the padding makes no candidates.
             alignas(32) char padded[64 + kBlockScanToken + 64] = {};
             const std::size_t have = size - base;
             std::memcpy(padded, text.data() + base, have);
-            mask = CandidateMask(padded, lastOffset, bytes);
+            mask = CandidateMask<Fold>(padded, lastOffset, bytes);
             if (have < 64) {
                 mask &= (std::uint64_t{1} << have) - 1;
             }
@@ -188,7 +193,11 @@ template <class Visit>
 bool ForEachCandidate(std::string_view text, std::string_view token, bool fold, Visit& visit) {
 #ifdef PELMIO_HAVE_X86_VECTORS
     if (token.size() <= kBlockScanToken && HaveAvx2()) {
-        ForEachCandidateAvx2(text, token, fold, visit);
+        if (fold) {
+            ForEachCandidateAvx2<true>(text, token, fold, visit);
+        } else {
+            ForEachCandidateAvx2<false>(text, token, fold, visit);
+        }
         return true;
     }
 #endif
