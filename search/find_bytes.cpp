@@ -4,10 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define PELMIO_HAVE_X86_VECTORS 1
-#endif
+#include "search/x86_vectors.h"
 
 namespace pelmio {
 namespace {
@@ -83,8 +80,7 @@ const char* FindShortSse2(const char* begin, const char* end, std::string_view n
 using ShortFinder = const char* (*)(const char*, const char*, std::string_view);
 
 ShortFinder PickShortFinder() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? FindShortAvx2 : FindShortSse2;
+    return detail::HaveAvx2() ? FindShortAvx2 : FindShortSse2;
 }
 #endif
 

@@ -11,11 +11,7 @@
 #include "search/find_bytes.h"
 #include "search/match_spans.h"
 #include "search/token_scan.h"
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define PELMIO_HAVE_X86_VECTORS 1
-#endif
+#include "search/x86_vectors.h"
 
 namespace pelmio {
 namespace {
@@ -178,13 +174,6 @@ __attribute__((target("avx2"))) void ForEachCandidateAvx2(std::string_view text,
     }
 }
 
-bool HaveAvx2() {
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return have;
-}
 #endif
 
 // Returns false, having visited nothing, when it cannot fold: without
@@ -192,7 +181,7 @@ bool HaveAvx2() {
 template <class Visit>
 bool ForEachCandidate(std::string_view text, std::string_view token, bool fold, Visit& visit) {
 #ifdef PELMIO_HAVE_X86_VECTORS
-    if (token.size() <= kBlockScanToken && HaveAvx2()) {
+    if (token.size() <= kBlockScanToken && detail::HaveAvx2()) {
         if (fold) {
             ForEachCandidateAvx2<true>(text, token, fold, visit);
         } else {

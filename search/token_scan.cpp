@@ -8,11 +8,7 @@
 #include "base/cp932.h"
 #include "search/char_start.h"
 #include "search/match_spans.h"
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define PELMIO_HAVE_X86_VECTORS 1
-#endif
+#include "search/x86_vectors.h"
 
 namespace pelmio {
 
@@ -356,18 +352,10 @@ void ScanFor(std::string_view text, const std::vector<std::string>& tokens, bool
     ScanAvx2<Count>(text, plans, ignoreCase, cap, out);
 }
 
-bool HaveAvx2() {
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
-    }();
-    return have;
-}
-
 }  // namespace
 
 bool CanScanTokensInOrder(const std::vector<std::string>& tokens) {
-    if (tokens.empty() || tokens.size() > kMaxTokens || !HaveAvx2()) {
+    if (tokens.empty() || tokens.size() > kMaxTokens || !detail::HaveAvx2()) {
         return false;
     }
     return std::all_of(tokens.begin(), tokens.end(), [](const std::string& token) {
