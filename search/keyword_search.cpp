@@ -37,49 +37,68 @@ int HeadwordRank(std::string_view line, std::string_view keywordBytes, bool igno
 namespace {
 
 // Every line whose headword equals the keyword or begins with it is among
-// the lines that begin with it, which stand together in display order.
-// With no row limit cut, the rows in display order hold those lines as one
-// block; they go to the front, equal headwords first, and the rest keep
-// their places.
-void RaiseHeadwords(const EntryTable& table, const ResultOrder& order, std::string_view keyword,
-                    bool ignoreCase, std::vector<std::uint32_t>& rows) {
-    const auto [first, last] = order.linesBeginningWith(table, keyword);
-    const auto byPosition = [&order](std::uint32_t index, std::uint32_t position) {
-        return order.position(index) < position;
-    };
-    const auto begin = std::lower_bound(rows.begin(), rows.end(), first, byPosition);
-    const auto end = std::lower_bound(begin, rows.end(), last, byPosition);
-    // Each of them begins with the keyword without case; with case, the
-    // bytes must be the keyword's too. What follows it settles the rank.
-    const auto rank = [&](std::uint32_t index) {
-        const std::string_view line = table.lineView(index);
-        if (!ignoreCase && line.compare(0, keyword.size(), keyword) != 0) {
-            return 2;
-        }
-        return line.size() == keyword.size() || line[keyword.size()] == ',' ? 0 : 1;
-    };
-    std::vector<std::uint32_t> groups[3];
-    for (std::vector<std::uint32_t>& group : groups) {
-        group.reserve(static_cast<std::size_t>(end - begin));
+// the lines that begin with it: those stand together in display order
+// (their first kSortKeyBytes do, which is all the order compares), so only
+// they need ranking.
+class HeadwordBlock {
+public:
+    HeadwordBlock(const EntryTable& table, const ResultOrder& order, std::string_view keyword,
+                  bool ignoreCase)
+        : m_table(table),
+          m_order(order),
+          m_keyword(keyword),
+          m_ignoreCase(ignoreCase),
+          m_positions(order.linesBeginningWith(table, keyword.substr(0, kSortKeyBytes))) {}
+
+    int rank(std::uint32_t index) const {
+        const std::uint32_t position = m_order.position(index);
+        return position >= m_positions.first && position < m_positions.second ? rankInBlock(index)
+                                                                              : 2;
     }
-    // The rows' lines lie all over the table: ask for them a few rows ahead.
-    [[maybe_unused]] constexpr std::ptrdiff_t kAhead = 16;
-    for (auto row = begin; row != end; ++row) {
+    int rankInBlock(std::uint32_t index) const {
+        return HeadwordRank(m_table.lineView(index), m_keyword, m_ignoreCase);
+    }
+
+    // Rows in display order: their ranked rows go to the front, equal
+    // headwords first, and the rest keep their places.
+    void raise(std::vector<std::uint32_t>& rows) const {
+        const auto byPosition = [this](std::uint32_t index, std::uint32_t position) {
+            return m_order.position(index) < position;
+        };
+        const auto begin =
+            std::lower_bound(rows.begin(), rows.end(), m_positions.first, byPosition);
+        const auto end = std::lower_bound(begin, rows.end(), m_positions.second, byPosition);
+        std::vector<std::uint32_t> groups[3];
+        for (std::vector<std::uint32_t>& group : groups) {
+            group.reserve(static_cast<std::size_t>(end - begin));
+        }
+        // The rows' lines lie all over the table: ask for them a few rows
+        // ahead.
+        [[maybe_unused]] constexpr std::ptrdiff_t kAhead = 16;
+        for (auto row = begin; row != end; ++row) {
 #if defined(__GNUC__) || defined(__clang__)
-        if (end - row > kAhead) {
-            __builtin_prefetch(table.line(row[kAhead]));
-        }
+            if (end - row > kAhead) {
+                __builtin_prefetch(m_table.line(row[kAhead]));
+            }
 #endif
-        groups[rank(*row)].push_back(*row);
+            groups[rankInBlock(*row)].push_back(*row);
+        }
+        // The rest of the block stays where it was, after the rows before
+        // it, which move down by the ranked rows as one run.
+        const auto ranked = static_cast<std::ptrdiff_t>(groups[0].size() + groups[1].size());
+        std::copy(groups[2].begin(), groups[2].end(), begin + ranked);
+        std::move_backward(rows.begin(), begin, begin + ranked);
+        std::copy(groups[1].begin(), groups[1].end(),
+                  std::copy(groups[0].begin(), groups[0].end(), rows.begin()));
     }
-    // The rest of the block stays where it was, after the rows before it,
-    // which move down by the ranked rows as one block.
-    const auto ranked = static_cast<std::ptrdiff_t>(groups[0].size() + groups[1].size());
-    std::copy(groups[2].begin(), groups[2].end(), begin + ranked);
-    std::move_backward(rows.begin(), begin, begin + ranked);
-    std::copy(groups[1].begin(), groups[1].end(),
-              std::copy(groups[0].begin(), groups[0].end(), rows.begin()));
-}
+
+private:
+    const EntryTable& m_table;
+    const ResultOrder& m_order;
+    std::string_view m_keyword;
+    bool m_ignoreCase;
+    std::pair<std::uint32_t, std::uint32_t> m_positions;
+};
 
 }  // namespace
 
@@ -93,32 +112,22 @@ Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
     // A headword never holds a comma: with one in the text, no line ranks.
     const bool ranks =
         options.headwordFirst && !keyword.empty() && keyword.find(',') == std::string_view::npos;
-    if (!ranks || (cap == lines.size() && keyword.size() <= kSortKeyBytes)) {
+    if (!ranks || cap == lines.size()) {
         // The row limit keeps the first matches in table order.
         matches.rows.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(cap));
         order.arrange(matches.rows);
         if (ranks) {
-            RaiseHeadwords(table, order, keyword, options.ignoreCase, matches.rows);
+            HeadwordBlock(table, order, keyword, options.ignoreCase).raise(matches.rows);
         }
         return matches;
     }
     // The limit keeps the first rows of the ranking (table order within a
-    // rank); each rank is then put in display order. Most lines differ from
-    // the keyword in their first byte, which settles their rank at once.
-    const auto fold = [&options](unsigned char byte) {
-        return options.ignoreCase ? cp932::FoldAscii(byte) : byte;
-    };
-    const auto wanted = fold(static_cast<unsigned char>(keyword.front()));
-    const auto rank = [&](std::uint32_t line) {
-        const std::string_view view = table.lineView(line);
-        const bool maybe =
-            !view.empty() && fold(static_cast<unsigned char>(view.front())) == wanted;
-        return maybe ? HeadwordRank(view, keyword, options.ignoreCase) : 2;
-    };
+    // rank); each rank is then put in display order.
+    const HeadwordBlock block(table, order, keyword, options.ignoreCase);
     std::vector<std::uint32_t> ranked[3];
     ranked[2].reserve(lines.size());
     for (const std::uint32_t line : lines) {
-        ranked[rank(line)].push_back(line);
+        ranked[block.rank(line)].push_back(line);
     }
     matches.rows.reserve(cap);
     for (std::vector<std::uint32_t>& group : ranked) {
