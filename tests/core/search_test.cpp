@@ -362,18 +362,8 @@ TEST(HeadwordFirst, AgreesWithRankingEveryRowOnRandomTables) {
             random() % 3 == 0 ? 1 + static_cast<std::int32_t>(random() % 5) : 0;
         std::vector<std::uint32_t> all;
         KeywordMatcher(KeywordTokens(keyword), options.ignoreCase).findMatches(table, 0, all);
-        std::vector<std::uint32_t> expected;
-        for (int rank = 0; rank < 3; ++rank) {
-            std::vector<std::uint32_t> group;
-            for (const std::uint32_t line : all) {
-                if (HeadwordRank(table.lineView(line), keyword, options.ignoreCase) == rank &&
-                    expected.size() + group.size() < RowCap(rowLimit)) {
-                    group.push_back(line);
-                }
-            }
-            order.arrange(group);
-            expected.insert(expected.end(), group.begin(), group.end());
-        }
+        const std::vector<std::uint32_t> expected = testing::ArrangedBaseline(
+            table, all, keyword, RowCap(rowLimit), true, options.ignoreCase);
         EXPECT_EQ(ArrangeMatches(table, order, all, keyword, rowLimit, options).rows, expected)
             << "round " << round << " keyword [" << keyword << "] limit " << rowLimit;
     }

@@ -63,22 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view searched = pelmio::SearchedText(keyword);
         std::vector<std::uint32_t> all;
         pelmio::KeywordMatcher(tokens, ignoreCase).findMatches(table, 0, all);
-        std::vector<std::uint32_t> ranked;
-        for (int rank = headwordFirst ? 0 : 2; rank <= 2; ++rank) {
-            std::vector<std::uint32_t> group;
-            for (const std::uint32_t line : all) {
-                const int its =
-                    headwordFirst ? pelmio::HeadwordRank(table.lineView(line), searched, ignoreCase)
-                                  : 2;
-                if (its == rank && ranked.size() + group.size() < cap) {
-                    group.push_back(line);
-                }
-            }
-            std::sort(group.begin(), group.end(), [&table](std::uint32_t a, std::uint32_t b) {
-                return pelmio::RowLess(table.lineView(a), a, table.lineView(b), b);
-            });
-            ranked.insert(ranked.end(), group.begin(), group.end());
-        }
+        const std::vector<std::uint32_t> ranked =
+            pelmio::testing::ArrangedBaseline(table, all, searched, cap, headwordFirst, ignoreCase);
         FUZZ_CHECK(shown == ranked);
     }
 

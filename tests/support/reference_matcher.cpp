@@ -1,8 +1,11 @@
 #include "tests/support/reference_matcher.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/cp932.h"
+#include "search/keyword_search.h"
+#include "search/result_order.h"
 
 namespace pelmio::testing {
 
@@ -70,6 +73,28 @@ bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string
         }
     }
     return true;
+}
+
+std::vector<std::uint32_t> ArrangedBaseline(const EntryTable& table,
+                                            const std::vector<std::uint32_t>& lines,
+                                            std::string_view keyword, std::size_t cap,
+                                            bool headwordFirst, bool ignoreCase) {
+    std::vector<std::uint32_t> rows;
+    for (int rank = headwordFirst ? 0 : 2; rank <= 2; ++rank) {
+        std::vector<std::uint32_t> group;
+        for (const std::uint32_t line : lines) {
+            const int its =
+                headwordFirst ? HeadwordRank(table.lineView(line), keyword, ignoreCase) : 2;
+            if (its == rank && rows.size() + group.size() < cap) {
+                group.push_back(line);
+            }
+        }
+        std::sort(group.begin(), group.end(), [&table](std::uint32_t a, std::uint32_t b) {
+            return RowLess(table.lineView(a), a, table.lineView(b), b);
+        });
+        rows.insert(rows.end(), group.begin(), group.end());
+    }
+    return rows;
 }
 
 }  // namespace pelmio::testing

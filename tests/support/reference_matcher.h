@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "dict/entry_table.h"
 
 // The straightforward way to do what the fast search does, kept for the
 // tests, fuzz targets and benchmarks to compare against.
@@ -20,5 +24,14 @@ const char* FindSubstring(const char* haystack, const char* needle);
 // character compares A-Z and a-z alike.
 bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string>& tokens,
                             bool ignoreCase = false);
+
+// The rows a search shows for its matching lines (table indices in table
+// order), done the long way: with headwordFirst, every line's headword
+// rank against keyword in turn, the first lines of a rank in table order
+// while fewer than cap rows are taken; each group then sorted by RowLess.
+std::vector<std::uint32_t> ArrangedBaseline(const EntryTable& table,
+                                            const std::vector<std::uint32_t>& lines,
+                                            std::string_view keyword, std::size_t cap,
+                                            bool headwordFirst, bool ignoreCase);
 
 }  // namespace pelmio::testing
