@@ -30,6 +30,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
 import phonetic  # noqa: E402
+import wordnet_index  # noqa: E402
 
 MAX_LINES = 100_000
 MAX_TERMS = 8          # Japanese terms per meaning
@@ -643,17 +644,11 @@ def load_wordnet(wndir):
                         exc[form].append((base, pos))
     lemmas = collections.defaultdict(set)   # lemma -> {pos}
     tagcnt = collections.defaultdict(dict)  # lemma -> {pos: tagsense_cnt}
-    for pos in ("noun", "verb", "adj", "adv"):
-        with open(os.path.join(wndir, "index." + pos), encoding="latin-1") as f:
-            for line in f:
-                if line.startswith(" "):
-                    continue
-                parts = line.split()
-                w = parts[0].replace("_", " ")
-                lemmas[w].add(pos)
-                # lemma pos synset_cnt p_cnt [ptr...] sense_cnt tagsense_cnt
-                p_cnt = int(parts[3])
-                tagcnt[w][pos] = int(parts[5 + p_cnt])
+    for pos, w, parts in wordnet_index.entries(wndir):
+        lemmas[w].add(pos)
+        # lemma pos synset_cnt p_cnt [ptr...] sense_cnt tagsense_cnt
+        p_cnt = int(parts[3])
+        tagcnt[w][pos] = int(parts[5 + p_cnt])
     return exc, lemmas, tagcnt
 
 
@@ -665,15 +660,10 @@ def wordnet_synonyms(wndir, words, tagcnt):
     alight, 下りる)."""
     offsets = {}
     senses = collections.Counter()
-    for pos in ("noun", "verb", "adj", "adv"):
-        with open(os.path.join(wndir, "index." + pos), encoding="latin-1") as f:
-            for line in f:
-                if line.startswith(" "):
-                    continue
-                parts = line.split()
-                n = int(parts[2])
-                offsets[(parts[0].replace("_", " "), pos)] = parts[-n:]
-                senses[parts[0].replace("_", " ")] += n
+    for pos, w, parts in wordnet_index.entries(wndir):
+        n = int(parts[2])
+        offsets[(w, pos)] = parts[-n:]
+        senses[w] += n
     out = {}
     files = {}
     try:
@@ -702,14 +692,10 @@ def wordnet_synonyms(wndir, words, tagcnt):
 def wordnet_lexfiles(wndir, phrases):
     """phrase -> the lexicographer file ("05": noun.animal) of its first
     noun synset in WordNet."""
-    want = {p.replace(" ", "_") for p in phrases}
-    first = {}
-    with open(os.path.join(wndir, "index.noun"), encoding="latin-1") as f:
-        for line in f:
-            parts = line.split(" ", 1)
-            if parts[0] in want:
-                fields = line.split()
-                first[parts[0].replace("_", " ")] = fields[-int(fields[2])]
+    want = set(phrases)
+    first = {w: fields[-int(fields[2])]
+             for pos, w, fields in wordnet_index.entries(wndir)
+             if pos == "noun" and w in want}
     out = {}
     with open(os.path.join(wndir, "data.noun"), "rb") as f:
         for p, off in sorted(first.items()):

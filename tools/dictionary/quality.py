@@ -10,6 +10,7 @@ import re
 
 import dictfile
 import phonetic
+import wordnet_index
 
 SEP = "\u3001"
 NOTE_RE = re.compile(r"^(.+?)の(比較級|最上級|複数形|三人称単数現在形|過去形|過去分詞|現在分詞|現在形)")
@@ -346,15 +347,9 @@ def load_wordnet_tables(cache):
         return None, None
     nouns = set()
     tags = {}
-    for pos in ("noun", "verb", "adj", "adv"):
-        with open(os.path.join(wn, "index." + pos), encoding="latin-1") as f:
-            for line in f:
-                if line.startswith(" "):
-                    continue
-                parts = line.split()
-                w = parts[0].replace("_", " ")
-                if pos == "noun":
-                    nouns.add(w)
-                p_cnt = int(parts[3])
-                tags.setdefault(w, {})[pos] = int(parts[5 + p_cnt])
+    for pos, w, parts in wordnet_index.entries(wn):
+        if pos == "noun":
+            nouns.add(w)
+        p_cnt = int(parts[3])
+        tags.setdefault(w, {})[pos] = int(parts[5 + p_cnt])
     return nouns, tags
