@@ -6,38 +6,44 @@
 #include <string_view>
 
 #include "base/file_access.h"
+#include "dict/large_block_allocator.h"
 
 namespace pelmio {
 
 namespace {
 
 // The bytes of a file as they are read, in memory that is never zeroed
-// first: each read fills what it uses, and zeroing would touch every page
-// of a large file twice.
+// first and comes in huge pages where the system has them: each read fills
+// what it uses, and a fault for every small page of a large file costs
+// more than reading it.
 class ReadBuffer {
 public:
     explicit ReadBuffer(std::size_t capacity)
-        : m_data(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {}
+        : m_data(static_cast<char*>(AllocateLargeBlock(capacity))), m_capacity(capacity) {}
+    ~ReadBuffer() { FreeLargeBlock(m_data, m_capacity); }
+    ReadBuffer(const ReadBuffer&) = delete;
+    ReadBuffer& operator=(const ReadBuffer&) = delete;
 
     // Room for `more` bytes after those read so far.
     char* room(std::size_t more) {
         if (m_capacity - m_size < more) {
             const std::size_t capacity = std::max(m_size + more, 2 * m_capacity);
-            auto data = std::make_unique_for_overwrite<char[]>(capacity);
-            std::memcpy(data.get(), m_data.get(), m_size);
-            m_data = std::move(data);
+            char* const data = static_cast<char*>(AllocateLargeBlock(capacity));
+            std::memcpy(data, m_data, m_size);
+            FreeLargeBlock(m_data, m_capacity);
+            m_data = data;
             m_capacity = capacity;
         }
-        return m_data.get() + m_size;
+        return m_data + m_size;
     }
     void add(std::size_t count) { m_size += count; }
 
     std::size_t size() const { return m_size; }
-    std::string_view view() const { return {m_data.get(), m_size}; }
+    std::string_view view() const { return {m_data, m_size}; }
 
 private:
-    std::unique_ptr<char[]> m_data;
-    std::size_t m_capacity = 0;
+    char* m_data;
+    std::size_t m_capacity;
     std::size_t m_size = 0;
 };
 
@@ -57,9 +63,12 @@ LoadResult LoadDictionaryFile(EntryTable& table, const std::filesystem::path& pa
     const std::size_t room = EntryTable::kCapacity - static_cast<std::size_t>(table.count());
     const std::size_t enough = 2 * (room + 1);
     constexpr std::size_t kChunk = 1 << 20;
-    // Room for a real dictionary at once; more only as it is read.
-    ReadBuffer bytes(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 64 << 20)) +
-                     kChunk);
+    // Room for a real dictionary at once; more only as it is read. Whole
+    // huge pages, so that a small file gets one too.
+    constexpr std::size_t kHugePage = 2 << 20;
+    const std::size_t expected =
+        static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 64 << 20)) + kChunk;
+    ReadBuffer bytes((expected + kHugePage - 1) / kHugePage * kHugePage);
     std::size_t lineEnds = 0;
     while (lineEnds < enough && bytes.size() <= kMaxDictionaryFileBytes) {
         char* const at = bytes.room(kChunk);
