@@ -1,6 +1,7 @@
 #include "search/keyword_search.h"
 
 #include <algorithm>
+#include <string>
 
 #include "base/cp932.h"
 #include "search/match_spans.h"
@@ -48,15 +49,45 @@ public:
           m_order(order),
           m_keyword(keyword),
           m_ignoreCase(ignoreCase),
-          m_positions(order.linesBeginningWith(table, keyword.substr(0, kSortKeyBytes))) {}
+          m_positions(order.linesBeginningWith(table, keyword.substr(0, kSortKeyBytes))) {
+        // A keyword short enough for the kept case bits (any, without case)
+        // ranks from the order alone: a line of the block begins with it
+        // when the case agrees, and its headword equals it when the line
+        // goes on with a comma (the block of keyword + ",") or ends there
+        // (the shortest lines, which come first in the block).
+        m_fromOrder = (ignoreCase || keyword.size() <= 8) && keyword.size() < kSortKeyBytes;
+        if (!m_fromOrder) {
+            return;
+        }
+        m_upperCase = UpperCaseLetters(keyword);
+        m_caseMask =
+            static_cast<std::uint8_t>((1U << std::min<std::size_t>(keyword.size(), 8)) - 1);
+        std::string withComma(keyword);
+        withComma += ',';
+        m_commaBlock = order.linesBeginningWith(table, withComma);
+        m_wholeLinesEnd = m_positions.first;
+        while (m_wholeLinesEnd < m_positions.second &&
+               table.lineView(order.indexAt(m_wholeLinesEnd)).size() == keyword.size()) {
+            ++m_wholeLinesEnd;
+        }
+    }
 
     int rank(std::uint32_t index) const {
         const std::uint32_t position = m_order.position(index);
-        return position >= m_positions.first && position < m_positions.second ? rankInBlock(index)
-                                                                              : 2;
+        return position >= m_positions.first && position < m_positions.second
+                   ? rankInBlock(index, position)
+                   : 2;
     }
-    int rankInBlock(std::uint32_t index) const {
-        return HeadwordRank(m_table.lineView(index), m_keyword, m_ignoreCase);
+    int rankInBlock(std::uint32_t index, std::uint32_t position) const {
+        if (!m_fromOrder) {
+            return HeadwordRank(m_table.lineView(index), m_keyword, m_ignoreCase);
+        }
+        if (!m_ignoreCase && (m_order.upperCaseLetters(position) & m_caseMask) != m_upperCase) {
+            return 2;
+        }
+        const bool equal = position < m_wholeLinesEnd ||
+                           (position >= m_commaBlock.first && position < m_commaBlock.second);
+        return equal ? 0 : 1;
     }
 
     // Rows in display order: their ranked rows go to the front, equal
@@ -72,16 +103,8 @@ public:
         for (std::vector<std::uint32_t>& group : groups) {
             group.reserve(static_cast<std::size_t>(end - begin));
         }
-        // The rows' lines lie all over the table: ask for them a few rows
-        // ahead.
-        [[maybe_unused]] constexpr std::ptrdiff_t kAhead = 16;
         for (auto row = begin; row != end; ++row) {
-#if defined(__GNUC__) || defined(__clang__)
-            if (end - row > kAhead) {
-                __builtin_prefetch(m_table.line(row[kAhead]));
-            }
-#endif
-            groups[rankInBlock(*row)].push_back(*row);
+            groups[rankInBlock(*row, m_order.position(*row))].push_back(*row);
         }
         // The rest of the block stays where it was, after the rows before
         // it, which move down by the ranked rows as one run.
@@ -98,6 +121,11 @@ private:
     std::string_view m_keyword;
     bool m_ignoreCase;
     std::pair<std::uint32_t, std::uint32_t> m_positions;
+    bool m_fromOrder = false;
+    std::uint8_t m_upperCase = 0;
+    std::uint8_t m_caseMask = 0;
+    std::pair<std::uint32_t, std::uint32_t> m_commaBlock;
+    std::uint32_t m_wholeLinesEnd = 0;
 };
 
 }  // namespace

@@ -101,6 +101,17 @@ std::uint64_t FoldedPrefix(std::string_view line) {
 
 }  // namespace
 
+std::uint8_t UpperCaseLetters(std::string_view text) {
+    std::uint8_t bits = 0;
+    for (std::size_t i = 0; i < std::min<std::size_t>(text.size(), 8);) {
+        if (text[i] >= 'A' && text[i] <= 'Z') {
+            bits |= static_cast<std::uint8_t>(1U << i);
+        }
+        i += cp932::CharLength(text, i);
+    }
+    return bits;
+}
+
 bool RowLess(std::string_view a, std::uint32_t indexA, std::string_view b, std::uint32_t indexB) {
     a = a.substr(0, kSortKeyBytes);
     b = b.substr(0, kSortKeyBytes);
@@ -131,9 +142,11 @@ ResultOrder::ResultOrder(const EntryTable& table) {
     });
     m_sorted.resize(count);
     m_rank.resize(count);
+    m_upperCase.resize(count);
     for (std::uint32_t position = 0; position < count; ++position) {
         m_sorted[position] = keys[position].index;
         m_rank[keys[position].index] = position;
+        m_upperCase[position] = UpperCaseLetters(table.lineView(keys[position].index));
     }
 }
 
@@ -160,16 +173,21 @@ void ResultOrder::arrange(std::vector<std::uint32_t>& matches) const {
                   [this](std::uint32_t x, std::uint32_t y) { return m_rank[x] < m_rank[y]; });
         return;
     }
-    std::vector<bool> wanted(m_sorted.size());
+    std::vector<std::uint64_t> wanted((m_sorted.size() + 63) / 64);
     for (const std::uint32_t index : matches) {
-        wanted[index] = true;
+        wanted[index / 64] |= std::uint64_t{1} << (index % 64);
     }
-    matches.clear();
+    // Every line is written and only the wanted ones kept: half the lines
+    // or so match here, and a branch on each would be mispredicted as often.
+    const std::size_t count = matches.size();
+    matches.resize(count + 1);
+    std::uint32_t* const out = matches.data();
+    std::size_t kept = 0;
     for (const std::uint32_t index : m_sorted) {
-        if (wanted[index]) {
-            matches.push_back(index);
-        }
+        out[kept] = index;
+        kept += (wanted[index / 64] >> (index % 64)) & 1;
     }
+    matches.resize(kept);
 }
 
 }  // namespace pelmio
