@@ -118,13 +118,12 @@ inline std::uint64_t ToLineEnd(std::uint64_t markers, std::uint64_t lineEnds, To
     return set ^ rest;
 }
 
-// 0x81-0x9F and 0xE0-0xFC, as signed bytes -127..-97 and -32..-4.
+// 0x81-0x9F and 0xE0-0xFC. Flipping bit 5 makes them one range, 0xA1 to
+// 0xDC, which adding 0xDF moves to the signed bytes -128 to -69.
 __attribute__((target("avx2"), always_inline)) inline __m256i LeadBytes(__m256i x) {
-    const __m256i low = _mm256_and_si256(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(-128)),
-                                         _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), x));
-    const __m256i high = _mm256_and_si256(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(-33)),
-                                          _mm256_cmpgt_epi8(_mm256_set1_epi8(-3), x));
-    return _mm256_or_si256(low, high);
+    const __m256i moved = _mm256_add_epi8(_mm256_xor_si256(x, _mm256_set1_epi8(0x20)),
+                                          _mm256_set1_epi8(static_cast<char>(0xDF)));
+    return _mm256_cmpgt_epi8(_mm256_set1_epi8(-68), moved);
 }
 
 // The 64 bytes at block, text from base, and what is known of where their
