@@ -145,6 +145,10 @@ public:
         return m_afterHigh;
     }
 
+    // A hit of this step followed a byte of 0x80 or more.
+    void markDoubtful() { m_doubtful = true; }
+    bool doubtful() const { return m_doubtful; }
+
     // Bytes just after a run of lead bytes of odd length. A run pairs up
     // from its start, so such a byte is a second byte whenever it can be
     // one. Runs from even and from odd starts are summed apart: adding a
@@ -185,6 +189,58 @@ private:
     std::uint64_t m_afterOddRun = 0;
     bool m_haveAfterHigh = false;
     bool m_haveAfterOddRun = false;
+    bool m_doubtful = false;
+};
+
+// Where characters begin, 64 bytes a step. A run of lead bytes pairs up
+// from its start: the bytes at an odd distance from it are second bytes,
+// and so is the byte just after a run of odd length, whenever it can be
+// one (a hit's first byte always can). What a run that goes on into the
+// next step needs is carried, so no step looks back unless it starts
+// somewhere new.
+class CharStarts {
+public:
+    // The bytes of the step at block (text from base) that do not begin a
+    // character, among those that may be a second byte.
+    __attribute__((target("avx2"), always_inline)) std::uint64_t secondBytes(
+        const char* block, std::size_t base, std::string_view text) {
+        constexpr std::uint64_t kEvenBits = 0x5555'5555'5555'5555;
+        if (base != m_next) {
+            std::size_t runStart = base;
+            while (runStart > 0 &&
+                   cp932::IsLeadByte(static_cast<unsigned char>(text[runStart - 1]))) {
+                --runStart;
+            }
+            m_carried = runStart < base;
+            m_oddCarry = (base - runStart) % 2 == 1;
+        }
+        const auto* at = reinterpret_cast<const __m256i*>(block);
+        const std::uint64_t lead =
+            Mask64(LeadBytes(_mm256_loadu_si256(at)), LeadBytes(_mm256_loadu_si256(at + 1)));
+        // The run that comes in from the step before starts at bit 0, on
+        // the parity of its real start.
+        const std::uint64_t carried = m_carried ? 1 : 0;
+        const std::uint64_t starts = lead & ~((lead << 1) | carried);
+        const std::uint64_t evenStarts = (starts & kEvenBits) | (m_oddCarry ? 0 : carried);
+        const std::uint64_t oddStarts = (starts & ~kEvenBits) | (m_oddCarry ? carried : 0);
+        // Adding a run's start bit carries through the run, clearing it,
+        // to the byte after it.
+        const std::uint64_t evenSums = lead + evenStarts;
+        const std::uint64_t oddSums = lead + oddStarts;
+        const std::uint64_t afterOddRun =
+            (evenSums & ~lead & ~kEvenBits) | (oddSums & ~lead & kEvenBits);
+        const std::uint64_t inRun =
+            ((lead & ~evenSums) & ~kEvenBits) | ((lead & ~oddSums) & kEvenBits);
+        m_carried = (lead >> 63) != 0;
+        m_oddCarry = m_carried && (inRun >> 63) == 0;
+        m_next = base + 64;
+        return afterOddRun | inRun;
+    }
+
+private:
+    std::size_t m_next = 0;   // the step whose carry is known
+    bool m_carried = false;   // a run of lead bytes goes on into that step
+    bool m_oddCarry = false;  // its first byte stands at an odd distance from the run's start
 };
 
 // Whether the bytes between a token's first and last are at `at`'s: a
@@ -200,12 +256,9 @@ inline bool InnerBytesMatch(const char* at, std::string_view token) {
 
 // The hits at base + bit of one token whose bytes all match and that
 // begin a character.
-__attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
-    std::uint64_t hits, Chunk& chunk, std::size_t base, std::string_view text,
-    const TokenPlan& plan, std::size_t& known, bool ignoreCase) {
-    if (hits == 0) {
-        return 0;
-    }
+// The hits at base + bit of one token whose bytes all match.
+inline std::uint64_t VerifyHits(std::uint64_t hits, std::size_t base, std::string_view text,
+                                const TokenPlan& plan, bool ignoreCase) {
     if (plan.verify) {
         for (std::uint64_t bits = hits; bits != 0; bits &= bits - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(bits));
@@ -216,6 +269,16 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
             }
         }
     }
+    return hits;
+}
+
+__attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
+    std::uint64_t hits, Chunk& chunk, std::size_t base, std::string_view text,
+    const TokenPlan& plan, std::size_t& known, bool ignoreCase) {
+    if (hits == 0) {
+        return 0;
+    }
+    hits = VerifyHits(hits, base, text, plan, ignoreCase);
     if (plan.startCheck == StartCheck::None || hits == 0) {
         return hits;
     }
@@ -223,6 +286,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
     if (doubtful == 0) {
         return hits;
     }
+    chunk.markDoubtful();
     if (plan.startCheck == StartCheck::AfterRun) {
         // One look back is cheaper than the mask; more are not.
         if ((doubtful & (doubtful - 1)) != 0) {
@@ -257,6 +321,94 @@ __attribute__((target("avx2,popcnt"))) std::size_t CountLineEnds(std::string_vie
     return count;
 }
 
+// The 64 bytes of the step at base and the token bytes after them; near
+// the end, a copy padded with NULs, which no token holds.
+inline const char* StepBytes(std::string_view text, std::size_t base, std::size_t longest,
+                             char (&padded)[64 + kMaxTokenBytes + 64]) {
+    const std::size_t have = text.size() - base;
+    if (have >= 64 + longest) {
+        return text.data() + base;
+    }
+    std::memset(padded, 0, sizeof padded);
+    std::memcpy(padded, text.data() + base, std::min(have, sizeof padded));
+    return padded;
+}
+
+// Where a token's hits of this step end, its last byte, with those of
+// the step before that end in this one.
+inline std::uint64_t HitEnds(std::uint64_t hits, std::size_t lastOffset, TokenCarry& carry) {
+    const std::uint64_t ends =
+        lastOffset == 0 ? hits : (hits << lastOffset) | (carry.prevStarts >> (64 - lastOffset));
+    carry.prevStarts = hits;
+    return ends;
+}
+
+// The scan from step `from` on where most steps hold a hit that follows a
+// byte of 0x80 or more (letters that match either case, and so the second
+// bytes of katakana): whether to look closer is then a branch taken at
+// random. Every step works out where its characters begin instead, with
+// no branch, and writes a line at its end. carries, linesBefore (the line
+// ends before `from`) and lastLine go on from the steps before.
+template <std::size_t Count>
+__attribute__((target("avx2,popcnt"))) void ScanDense(
+    std::string_view text, const std::array<TokenPlan, Count>& plans, bool ignoreCase,
+    std::size_t cap, std::vector<std::uint32_t>& out, std::size_t from,
+    std::array<TokenCarry, Count> carries, std::size_t linesBefore, std::size_t lastLine) {
+    std::size_t longest = 0;
+    std::array<std::uint64_t, Count> startMasks{};
+    for (std::size_t k = 0; k < Count; ++k) {
+        longest = std::max(longest, plans[k].lastOffset + 1);
+        startMasks[k] = plans[k].startCheck == StartCheck::None ? 0 : ~std::uint64_t{0};
+    }
+    CharStarts charStarts;
+    TokenCarry lineCarry;
+    std::array<std::uint32_t, 512> buffer;
+    std::size_t buffered = 0;
+    const auto flush = [&] {
+        out.insert(out.end(), buffer.begin(),
+                   buffer.begin() + static_cast<std::ptrdiff_t>(buffered));
+        buffered = 0;
+    };
+    alignas(32) char padded[64 + kMaxTokenBytes + 64];
+    for (std::size_t base = from; base < text.size(); base += 64) {
+        const std::size_t have = text.size() - base;
+        const char* const block = StepBytes(text, base, longest, padded);
+        const std::uint64_t second = charStarts.secondBytes(block, base, text);
+        std::uint64_t hits = VerifyHits(Hits(block, plans[0]), base, text, plans[0], ignoreCase) &
+                             ~(second & startMasks[0]);
+        const std::uint64_t inText = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
+        const std::uint64_t lineEnds = LineEnds(block) & inText;
+        for (std::size_t k = 0; k + 1 < Count; ++k) {
+            const std::uint64_t markers = HitEnds(hits, plans[k].lastOffset, carries[k]);
+            hits = VerifyHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]),
+                              base, text, plans[k + 1], ignoreCase) &
+                   ~(second & startMasks[k + 1]);
+        }
+        // The ends of the lines with a hit of the last token. A line the
+        // steps before wrote already comes once.
+        for (std::uint64_t ends = ToLineEnd(hits, lineEnds, lineCarry) & lineEnds; ends != 0;
+             ends &= ends - 1) {
+            const std::uint64_t below = (ends & (0 - ends)) - 1;
+            const std::size_t line =
+                linesBefore + static_cast<std::size_t>(std::popcount(lineEnds & below));
+            buffer[buffered] = static_cast<std::uint32_t>(line);
+            buffered += line != lastLine ? 1 : 0;
+            lastLine = line;
+        }
+        linesBefore += static_cast<std::size_t>(std::popcount(lineEnds));
+        if (buffered > buffer.size() - 64) {
+            flush();
+            if (out.size() >= cap) {
+                break;
+            }
+        }
+    }
+    flush();
+    if (out.size() > cap) {
+        out.resize(cap);
+    }
+}
+
 // The scan for Count tokens: made once for each count, so that the
 // tokens' masks stay in registers.
 template <std::size_t Count>
@@ -272,16 +424,19 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
     std::size_t linesBefore = 0;   // line ends before linesCounted
     std::size_t linesCounted = 0;  // counted only where a hit needs it
     std::size_t lastLine = static_cast<std::size_t>(-1);
+    // Steps of the first kilobyte whose hits needed a closer look.
+    constexpr std::size_t kSampleSteps = 16;
+    std::size_t doubtfulSteps = 0;
     alignas(32) char padded[64 + kMaxTokenBytes + 64];
     for (std::size_t base = 0; base < text.size(); base += 64) {
-        const std::size_t have = text.size() - base;
-        const char* block = text.data() + base;
-        if (have < 64 + longest) {
-            // Padded with NULs, which no token holds.
-            std::memset(padded, 0, sizeof padded);
-            std::memcpy(padded, block, std::min(have, sizeof padded));
-            block = padded;
+        if (base == kSampleSteps * 64 && 4 * doubtfulSteps > kSampleSteps) {
+            linesBefore += CountLineEnds(text, linesCounted, base);
+            ScanDense<Count>(text, plans, ignoreCase, cap, out, base, carries, linesBefore,
+                             lastLine);
+            return;
         }
+        const std::size_t have = text.size() - base;
+        const char* const block = StepBytes(text, base, longest, padded);
         std::uint64_t hits = Hits(block, plans[0]);
         // Nothing of an earlier step still open: with no hit of the first
         // token, these 64 bytes can hold no match.
@@ -296,21 +451,19 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
         Chunk chunk(block, base, text);
         hits = CheckHits(hits, chunk, base, text, plans[0], carries[0].known, ignoreCase);
         if (hits == 0 && !open) {
+            doubtfulSteps += chunk.doubtful() ? 1 : 0;
             continue;
         }
         const std::uint64_t inText = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
         const std::uint64_t lineEnds = LineEnds(block) & inText;
         // Each token after the end of one before it in the same line.
         for (std::size_t k = 0; k + 1 < Count; ++k) {
-            TokenCarry& carry = carries[k];
-            const std::size_t shift = plans[k].lastOffset;
-            const std::uint64_t markers =
-                shift == 0 ? hits : (hits << shift) | (carry.prevStarts >> (64 - shift));
-            carry.prevStarts = hits;
-            hits = CheckHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carry), chunk,
-                             base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
+            const std::uint64_t markers = HitEnds(hits, plans[k].lastOffset, carries[k]);
+            hits = CheckHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]),
+                             chunk, base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
         }
 
+        doubtfulSteps += chunk.doubtful() ? 1 : 0;
         // One row for each line with a hit of the last token.
         if (hits != 0 && linesCounted < base) {
             linesBefore += CountLineEnds(text, linesCounted, base);
