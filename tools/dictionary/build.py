@@ -261,6 +261,24 @@ def gloss_key(g, is_verb):
     return low, verbish
 
 
+# words a gloss's brackets may hold without narrowing its sense: the slot of
+# an object ("to take care of (someone)") or a particle ("to depend (on)")
+SLOT_WORDS = set("""someone something somebody someone's something's one's oneself
+person people a an the to of with on for from at by in into up out off over
+about as that doing do sth s""".split())
+
+
+def narrowed(g):
+    """Does the gloss name what its sense is restricted to ("to put on
+    (lower-body clothing)", "(of the tide) to come in")?  Such a sense is
+    one use of the Japanese word, not a translation of the English one."""
+    for inner in re.findall(r"\(([^()]*)\)", g):
+        words = re.findall(r"[a-z']+", inner.lower())
+        if not words or any(w not in SLOT_WORDS for w in words):
+            return True
+    return False
+
+
 ROMA = {}
 for _row in ("あa いi うu えe おo かka きki くku けke こko さsa しshi すsu せse そso "
              "たta ちchi つtsu てte とto なna にni ぬnu ねne のno はha ひhi ふfu へhe "
@@ -320,6 +338,8 @@ SYNONYM_TERMS = 3
 # FreeDict translates a phrase as a whole; EDICT only has it as one of
 # many glosses of a word
 FD_PHRASE = 2.0
+# a gloss restricted by its brackets to one use
+NARROW_GLOSS = 0.6
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -376,6 +396,28 @@ def head_verb_kanji(scores, verb_terms):
     for t in scores:
         if vk & set(t):
             scores[t] *= HEAD_VERB_KANJI
+
+
+def kana_before_twin(chosen, readings, usually_kana):
+    """A kana term ranked above its kanji twin (すべて ... 全て) is one term:
+    it keeps the kana's place, spelled in kana when EDICT says the word is
+    usually written so, otherwise in kanji."""
+    def stem(t):
+        return t.removesuffix("する").removesuffix("な")
+    out = []
+    dropped = set()
+    for i, t in enumerate(chosen):
+        if t in dropped:
+            continue
+        if KANA_ONLY.match(stem(t)):
+            twin = next((c for c in chosen[i + 1:] if c not in dropped and kata2hira(stem(t)) in
+                         {kata2hira(r) for r in readings.get(stem(c), ())}), None)
+            if twin is not None:
+                dropped.add(twin)
+                if t not in usually_kana:
+                    t = twin
+        out.append(t)
+    return out
 
 
 def load_edict(path):
@@ -445,6 +487,9 @@ def invert_edict(entries):
                 sc = gloss_weight(P, si, gi, ngl)
                 if misc & DOMAIN:
                     sc *= 0.5
+                raw = sc            # how strong a gloss it is, for admission
+                if narrowed(g):
+                    sc *= NARROW_GLOSS
                 loan = key.replace(" ", "").replace("-", "") in rom
                 out = surface
                 if verbish and "vs" in pos and not any(
@@ -467,8 +512,13 @@ def invert_edict(entries):
                          "epos": epos, "loan": loan, "reading": reading,
                          "kanji": kanji, "cap": g[:1].isupper() and g[:2] != "I "}
                 prev = inv[key].get(out)
+                if prev is not None:
+                    raw = max(raw, prev[1]["raw"])
+                flags["raw"] = raw
                 if prev is None or prev[0] < sc:
                     inv[key][out] = (sc, flags)
+                else:
+                    prev[1]["raw"] = raw
     return inv, readings, jp_pos, jp_common
 
 
@@ -1027,7 +1077,7 @@ def build(args):
     for key, cands in inv.items():
         if key in E:
             continue
-        best = max(c[0] for c in cands.values())
+        best = max(c[1]["raw"] for c in cands.values())
         if " " in key:
             ok = key in lemmas or phrasal_verb(key, best)
             if not ok and args.edict_phrases == "loose":
@@ -1186,16 +1236,7 @@ def build(args):
                 break
         if slur and chosen and not labelled:
             chosen[0] = SLUR_LABEL + chosen[0]
-        # second pass: a kana term that came before its kanji twin
-        final = []
-        for t in chosen:
-            stem = t.removesuffix("する").removesuffix("な")
-            if KANA_ONLY.match(stem) and any(
-                    kata2hira(stem) in {kata2hira(r) for r in readings.get(
-                        c.removesuffix("する").removesuffix("な"), ())}
-                    for c in chosen if c != t):
-                continue
-            final.append(t)
+        final = kana_before_twin(chosen, readings, {t for t in chosen if src_kanji.get(t)})
         out = []
         nbytes = 0
         for t in final:

@@ -327,6 +327,37 @@ class Ranking(unittest.TestCase):
         self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
 
 
+    def test_a_gloss_narrowed_by_its_brackets(self):
+        for g in ("to put on (lower-body clothing, e.g. pants, skirt, footwear)",
+                  "(of the tide) to come in", "to extend (e.g. one's hands)",
+                  "to work out (a mine)", "reception (radio, TV, etc.)"):
+            self.assertTrue(build.narrowed(g), g)
+        # an object's slot or a particle in brackets narrows nothing
+        for g in ("to take care of (someone)", "to depend (on)", "to put on",
+                  "to look after (something, someone)", "to come (from)"):
+            self.assertFalse(build.narrowed(g), g)
+
+    def test_narrowed_glosses_rank_lower_but_still_admit(self):
+        inv, _, _, _ = build.invert_edict([
+            ("履く", "はく", True, [({"v5k", "vt"}, set(), ["to put on (lower-body clothing)"])]),
+            ("着る", "きる", True, [({"v1", "vt"}, set(), ["to wear", "to put on"])])])
+        put_on = inv["put on"]
+        self.assertGreater(put_on["着る"][0], put_on["履く"][0])
+        # how strong the gloss is, for admitting the headword, is not lowered
+        self.assertEqual(put_on["履く"][1]["raw"], build.gloss_weight(True, 0, 0, 1))
+
+    def test_a_kana_term_before_its_kanji_twin(self):
+        readings = {"全て": {"すべて"}, "綺麗": {"きれい"}, "物事": {"ものごと"}}
+        # EDICT writes すべて in kana: it stays first, the twin goes
+        self.assertEqual(build.kana_before_twin(["すべて", "物事", "全て"], readings, {"すべて"}),
+                         ["すべて", "物事"])
+        # otherwise the kanji spelling takes the kana's place
+        self.assertEqual(build.kana_before_twin(["きれい", "美しい", "綺麗"], readings, set()),
+                         ["綺麗", "美しい"])
+        # a kana term without a twin stays where it is
+        self.assertEqual(build.kana_before_twin(["すべて", "物事"], readings, set()),
+                         ["すべて", "物事"])
+
 
 class Synonyms(unittest.TestCase):
     def wordnet(self, d):
