@@ -338,6 +338,10 @@ SYNONYM_TERMS = 3
 # FreeDict translates a phrase as a whole; EDICT only has it as one of
 # many glosses of a word
 FD_PHRASE = 2.0
+# a verb's term made from the verbal noun of a noun derived from it
+DERIVED_VS = 0.7
+# senses of a verb whose derived nouns count (the commonest come first)
+DERIVED_SENSES = 3
 # a gloss restricted by its brackets to one use
 NARROW_GLOSS = 0.6
 
@@ -396,6 +400,21 @@ def head_verb_kanji(scores, verb_terms):
     for t in scores:
         if vk & set(t):
             scores[t] *= HEAD_VERB_KANJI
+
+
+def verbal_nouns(nouns, inv, jp_pos):
+    """Terms a verb takes from the nouns derived from it: the EDICT terms of
+    those nouns that are verbal nouns, with する (invention: 発明 ->
+    発明する), weighted DERIVED_VS; term -> (weight, EDICT spelling)."""
+    out = {}
+    for n in sorted(nouns):
+        for t, (sc, fl) in inv.get(n, {}).items():
+            if "noun" not in fl["epos"] or "vs" not in jp_pos.get(t, ()) or fl["cap"]:
+                continue
+            sc *= DERIVED_VS * (0.5 if KATA_ONLY.match(t) else 1.0) * (0.2 if fl["loan"] else 1.0)
+            if sc > out.get(t + "する", (0, ""))[0]:
+                out[t + "する"] = (sc, fl["kanji"])
+    return out
 
 
 def kana_before_twin(chosen, readings, usually_kana):
@@ -739,6 +758,38 @@ def wordnet_synonyms(wndir, words, tagcnt):
     return out
 
 
+def derived_nouns(wndir, senses=DERIVED_SENSES):
+    """verb -> the nouns WordNet derives from its first senses (invent:
+    invention; extend: extension), from the "+" pointers of data.verb.
+    A later sense's noun is another meaning (proceed: procedure)."""
+    first = {}
+    for pos, w, fields in wordnet_index.entries(wndir):
+        if pos == "verb":
+            n = int(fields[2])
+            for off in fields[-n:][:senses]:
+                first.setdefault(int(off), set()).add(w)
+    links = []
+    with open(os.path.join(wndir, "data.verb"), "rb") as f:
+        for off in sorted(first):
+            f.seek(off)
+            p = f.readline().decode("latin-1").split()
+            n = int(p[3], 16)
+            words = [p[4 + 2 * i].lower().replace("_", " ") for i in range(n)]
+            i = 4 + 2 * n
+            for j in range(int(p[i])):
+                sym, toff, pos, st = p[i + 1 + 4 * j:i + 5 + 4 * j]
+                src = int(st[:2], 16)
+                if sym == "+" and pos == "n" and src and words[src - 1] in first[off]:
+                    links.append((words[src - 1], int(toff), int(st[2:], 16)))
+    out = collections.defaultdict(set)
+    with open(os.path.join(wndir, "data.noun"), "rb") as f:
+        for verb, off, tgt in sorted(links, key=lambda x: x[1]):
+            f.seek(off)
+            d = f.readline().decode("latin-1").split()
+            out[verb].add(d[4 + 2 * (tgt - 1)].lower().replace("_", " "))
+    return out
+
+
 def wordnet_lexfiles(wndir, phrases):
     """phrase -> the lexicographer file ("05": noun.animal) of its first
     noun synset in WordNet."""
@@ -1021,6 +1072,7 @@ def build(args):
     cmu_variants = {}
     cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
     exc, lemmas, tagcnt = load_wordnet(args.wordnet)
+    derived = derived_nouns(args.wordnet)
     rank = load_freq(args.freq)
     log(f"cmu {len(cmu)} wn-exc {len(exc)} "
         f"wn-lemmas {len(lemmas)} freq {len(rank)}  {time.time()-t0:.1f}s")
@@ -1173,6 +1225,17 @@ def build(args):
             scores[t2] += sc
             origin[t2].add("ed")
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
+        if dom == "verb":
+            # a verb is often put as the verbal noun of a noun derived from
+            # it (invent: invention 発明 -> 発明する); the noun spelled as the
+            # verb is left out, its terms are already the noun's (fight: 戦闘)
+            for t, (sc, kanji) in verbal_nouns(derived.get(k, set()) - {k}, inv, jp_pos).items():
+                t2 = cp.fix(t)
+                # one more gloss of a term the verb may have already: the
+                # stronger of the two counts
+                scores[t2] = max(scores[t2], sc * w["verb"])
+                origin[t2].add("ed")
+                src_kanji.setdefault(t2, set()).add(kanji)
         merge_forms(scores, origin, dom == "noun")
         words = k.split()
         if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:

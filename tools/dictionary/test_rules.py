@@ -358,6 +358,43 @@ class Ranking(unittest.TestCase):
         self.assertEqual(build.kana_before_twin(["すべて", "物事"], readings, set()),
                          ["すべて", "物事"])
 
+    def test_verbal_nouns_of_derived_nouns(self):
+        inv, _, jp_pos, _ = build.invert_edict([
+            ("発明", "はつめい", True, [({"n", "vs"}, set(), ["invention"])]),
+            ("発明品", "はつめいひん", True, [({"n"}, set(), ["invention"])]),
+            ("インベンション", None, False, [({"n", "vs"}, set(), ["invention"])]),
+            ("発明家", "はつめいか", True, [({"n"}, set(), ["inventor"])])])
+        got = build.verbal_nouns({"invention", "inventor"}, inv, jp_pos)
+        # a verbal noun takes する; a plain noun (発明品, 発明家) gives nothing
+        self.assertEqual(set(got), {"発明する", "インベンションする"})
+        self.assertEqual(got["発明する"][0], build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS)
+        # a bare katakana loan counts less
+        self.assertLess(got["インベンションする"][0], got["発明する"][0])
+        self.assertEqual(build.verbal_nouns({"discovery"}, inv, jp_pos), {})
+
+    def test_derived_nouns_of_a_verbs_first_senses(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            # data lines: offset lex_filenum ss_type w_cnt word lex_id ... p_cnt
+            # pointers (symbol offset pos source/target)
+            invention = "00000000 04 n 01 invention 0 000 | making up\n"
+            procedure = f"{len(invention):08d} 04 n 01 procedure 0 000 | a way\n"
+            offs = [0, len(invention)]
+            noun_lines = [invention, procedure]
+            first = f"00000000 36 v 01 invent 0 001 + {offs[0]:08d} n 0101 | come up with\n"
+            later = f"{len(first):08d} 38 v 01 invent 0 001 + {offs[1]:08d} n 0101 | other use\n"
+            with open(os.path.join(d, "data.noun"), "w") as f:
+                f.writelines(noun_lines)
+            with open(os.path.join(d, "data.verb"), "w") as f:
+                f.write(first + later)
+            with open(os.path.join(d, "index.verb"), "w") as f:
+                f.write(f"invent v 2 1 + 2 1 00000000 {len(first):08d}\n")
+            for p in ("noun", "adj", "adv"):
+                open(os.path.join(d, "index." + p), "w").close()
+            self.assertEqual(build.derived_nouns(d, senses=1), {"invent": {"invention"}})
+            self.assertEqual(build.derived_nouns(d, senses=2),
+                             {"invent": {"invention", "procedure"}})
+
 
 class Synonyms(unittest.TestCase):
     def wordnet(self, d):
