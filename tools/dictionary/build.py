@@ -342,6 +342,10 @@ FD_PHRASE = 2.0
 DERIVED_VS = 0.7
 # senses of a verb whose derived nouns count (the commonest come first)
 DERIVED_SENSES = 3
+# an adjective's term made from the noun it pertains to, when the sources
+# give only a loanword, and of how many of its first senses
+PERTAINYM = 0.7
+PERTAINYM_SENSES = 2
 # a gloss restricted by its brackets to one use
 NARROW_GLOSS = 0.6
 
@@ -402,19 +406,29 @@ def head_verb_kanji(scores, verb_terms):
             scores[t] *= HEAD_VERB_KANJI
 
 
-def verbal_nouns(nouns, inv, jp_pos):
-    """Terms a verb takes from the nouns derived from it: the EDICT terms of
-    those nouns that are verbal nouns, with する (invention: 発明 ->
-    発明する), weighted DERIVED_VS; term -> (weight, EDICT spelling)."""
+def noun_terms(nouns, inv, suffix, weight, jp_pos=None):
+    """Terms a word takes from the nouns WordNet relates to it (noun ->
+    the terms that may be taken, or None for all): those EDICT noun terms
+    with the suffix (invention: 発明 -> 発明する,
+    only a verbal noun when jp_pos is given; cosmos: 宇宙 -> 宇宙の),
+    weighted; term -> (weight, EDICT spelling)."""
     out = {}
-    for n in sorted(nouns):
+    for n, first in sorted(nouns.items()):
         for t, (sc, fl) in inv.get(n, {}).items():
-            if "noun" not in fl["epos"] or "vs" not in jp_pos.get(t, ()) or fl["cap"]:
+            if "noun" not in fl["epos"] or fl["cap"] or (first is not None and t not in first):
                 continue
-            sc *= DERIVED_VS * (0.5 if KATA_ONLY.match(t) else 1.0) * (0.2 if fl["loan"] else 1.0)
-            if sc > out.get(t + "する", (0, ""))[0]:
-                out[t + "する"] = (sc, fl["kanji"])
+            if jp_pos is not None and "vs" not in jp_pos.get(t, ()):
+                continue
+            sc *= weight * (0.5 if KATA_ONLY.match(t) else 1.0) * (0.2 if fl["loan"] else 1.0)
+            if sc > out.get(t + suffix, (0, ""))[0]:
+                out[t + suffix] = (sc, fl["kanji"])
     return out
+
+
+def verbal_nouns(nouns, inv, jp_pos):
+    """A verb's terms from the nouns derived from it: their verbal nouns
+    with する (invention: 発明 -> 発明する), weighted DERIVED_VS."""
+    return noun_terms(nouns, inv, "する", DERIVED_VS, jp_pos)
 
 
 def kana_before_twin(chosen, readings, usually_kana):
@@ -758,35 +772,38 @@ def wordnet_synonyms(wndir, words, tagcnt):
     return out
 
 
-def derived_nouns(wndir, senses=DERIVED_SENSES):
-    """verb -> the nouns WordNet derives from its first senses (invent:
-    invention; extend: extension), from the "+" pointers of data.verb.
-    A later sense's noun is another meaning (proceed: procedure)."""
+def derived_nouns(wndir, senses=DERIVED_SENSES, pos="verb", symbol="+"):
+    """word -> the nouns WordNet relates to its first senses by the pointer
+    symbol: for a verb "+" (invent: invention; extend: extension), for an
+    adjective "\\" (cosmic: cosmos; anal: anus).  A later sense's noun is
+    another meaning (proceed: procedure)."""
     first = {}
-    for pos, w, fields in wordnet_index.entries(wndir):
-        if pos == "verb":
+    for p, w, fields in wordnet_index.entries(wndir):
+        if p == pos:
             n = int(fields[2])
             for off in fields[-n:][:senses]:
                 first.setdefault(int(off), set()).add(w)
     links = []
-    with open(os.path.join(wndir, "data.verb"), "rb") as f:
+    with open(os.path.join(wndir, "data." + pos), "rb") as f:
         for off in sorted(first):
             f.seek(off)
             p = f.readline().decode("latin-1").split()
             n = int(p[3], 16)
-            words = [p[4 + 2 * i].lower().replace("_", " ") for i in range(n)]
+            # adjectives may carry a marker: galore(ip)
+            words = [re.sub(r"\(.*\)$", "", p[4 + 2 * i]).lower().replace("_", " ")
+                     for i in range(n)]
             i = 4 + 2 * n
             for j in range(int(p[i])):
-                sym, toff, pos, st = p[i + 1 + 4 * j:i + 5 + 4 * j]
+                sym, toff, tpos, st = p[i + 1 + 4 * j:i + 5 + 4 * j]
                 src = int(st[:2], 16)
-                if sym == "+" and pos == "n" and src and words[src - 1] in first[off]:
+                if sym == symbol and tpos == "n" and src and words[src - 1] in first[off]:
                     links.append((words[src - 1], int(toff), int(st[2:], 16)))
     out = collections.defaultdict(set)
     with open(os.path.join(wndir, "data.noun"), "rb") as f:
-        for verb, off, tgt in sorted(links, key=lambda x: x[1]):
+        for word, off, tgt in sorted(links, key=lambda x: x[1]):
             f.seek(off)
             d = f.readline().decode("latin-1").split()
-            out[verb].add(d[4 + 2 * (tgt - 1)].lower().replace("_", " "))
+            out[word].add(d[4 + 2 * (tgt - 1)].lower().replace("_", " "))
     return out
 
 
@@ -1073,6 +1090,7 @@ def build(args):
     cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
     exc, lemmas, tagcnt = load_wordnet(args.wordnet)
     derived = derived_nouns(args.wordnet)
+    pertains = derived_nouns(args.wordnet, PERTAINYM_SENSES, "adj", "\\")
     rank = load_freq(args.freq)
     log(f"cmu {len(cmu)} wn-exc {len(exc)} "
         f"wn-lemmas {len(lemmas)} freq {len(rank)}  {time.time()-t0:.1f}s")
@@ -1157,10 +1175,15 @@ def build(args):
 
     head_cache = {}
 
-    def head_terms(v):
+    def head_terms(v, n=2):
         if v not in head_cache:
-            head_cache[v] = meaning_for(v)[0].split("\u3001")[:2]
-        return head_cache[v]
+            head_cache[v] = []          # a word that leads back to itself
+            head_cache[v] = meaning_for(v)[0].split("\u3001")
+        return head_cache[v][:n]
+
+    def own_terms(nouns):
+        """The first three terms each noun has as a headword of its own."""
+        return {n: set(head_terms(n, 3)) for n in nouns if n in E}
 
     def meaning_for(k):
         scores = collections.defaultdict(float)
@@ -1229,11 +1252,26 @@ def build(args):
             # a verb is often put as the verbal noun of a noun derived from
             # it (invent: invention 発明 -> 発明する); the noun spelled as the
             # verb is left out, its terms are already the noun's (fight: 戦闘)
-            for t, (sc, kanji) in verbal_nouns(derived.get(k, set()) - {k}, inv, jp_pos).items():
+            nouns = derived.get(k, set()) - {k}
+            for t, (sc, kanji) in verbal_nouns(dict.fromkeys(nouns), inv, jp_pos).items():
                 t2 = cp.fix(t)
                 # one more gloss of a term the verb may have already: the
                 # stronger of the two counts
                 scores[t2] = max(scores[t2], sc * w["verb"])
+                origin[t2].add("ed")
+                src_kanji.setdefault(t2, set()).add(kanji)
+        if (dom == "adj" or (dom is None and lemmas.get(k) == {"adj"})) and all(
+                KATA_ONLY.match(t) for t in scores) and not k.endswith("less") \
+                and any(f == f.lower() for f in E[k]["forms"]):
+            # an adjective of relation the sources give only as a loanword
+            # (cosmic: コズミック) is put as its noun and の (cosmos 宇宙 ->
+            # 宇宙の), of the noun's first terms only (star is 星, not 名優,
+            # in astral); cordless is without a cord, and a name (Nazi) is
+            # no adjective of relation
+            nouns = pertains.get(k, set()) - {k}
+            for t, (sc, kanji) in noun_terms(own_terms(nouns), inv, "の", PERTAINYM).items():
+                t2 = cp.fix(t)
+                scores[t2] = max(scores[t2], sc * w["adj"])
                 origin[t2].add("ed")
                 src_kanji.setdefault(t2, set()).add(kanji)
         merge_forms(scores, origin, dom == "noun")

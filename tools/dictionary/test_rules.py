@@ -364,13 +364,23 @@ class Ranking(unittest.TestCase):
             ("発明品", "はつめいひん", True, [({"n"}, set(), ["invention"])]),
             ("インベンション", None, False, [({"n", "vs"}, set(), ["invention"])]),
             ("発明家", "はつめいか", True, [({"n"}, set(), ["inventor"])])])
-        got = build.verbal_nouns({"invention", "inventor"}, inv, jp_pos)
+        got = build.verbal_nouns(dict.fromkeys(["invention", "inventor"]), inv, jp_pos)
         # a verbal noun takes する; a plain noun (発明品, 発明家) gives nothing
         self.assertEqual(set(got), {"発明する", "インベンションする"})
         self.assertEqual(got["発明する"][0], build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS)
         # a bare katakana loan counts less
         self.assertLess(got["インベンションする"][0], got["発明する"][0])
-        self.assertEqual(build.verbal_nouns({"discovery"}, inv, jp_pos), {})
+        self.assertEqual(build.verbal_nouns({"discovery": None}, inv, jp_pos), {})
+
+    def test_adjective_of_relation_from_its_nouns_first_terms(self):
+        inv, _, _, _ = build.invert_edict([
+            ("星", "ほし", True, [({"n"}, set(), ["star"])]),
+            ("名優", "めいゆう", True, [({"n"}, set(), ["star", "great actor"])]),
+            ("輝く", "かがやく", True, [({"v5k"}, set(), ["to star"])])])
+        got = build.noun_terms({"star": {"星", "スター"}}, inv, "の", build.PERTAINYM)
+        # a lesser sense of the noun (名優) and a verb do not come along
+        self.assertEqual(set(got), {"星の"})
+        self.assertEqual(got["星の"][0], build.gloss_weight(True, 0, 0, 1) * build.PERTAINYM)
 
     def test_derived_nouns_of_a_verbs_first_senses(self):
         import tempfile
@@ -389,8 +399,15 @@ class Ranking(unittest.TestCase):
                 f.write(first + later)
             with open(os.path.join(d, "index.verb"), "w") as f:
                 f.write(f"invent v 2 1 + 2 1 00000000 {len(first):08d}\n")
-            for p in ("noun", "adj", "adv"):
+            for p in ("noun", "adv"):
                 open(os.path.join(d, "index." + p), "w").close()
+            adj = f"00000000 00 a 01 inventive 0 001 \\ {offs[0]:08d} n 0101 | creative\n"
+            with open(os.path.join(d, "data.adj"), "w") as f:
+                f.write(adj)
+            with open(os.path.join(d, "index.adj"), "w") as f:
+                f.write("inventive a 1 1 \\ 1 0 00000000\n")
+            self.assertEqual(build.derived_nouns(d, 1, "adj", "\\"), {"inventive": {"invention"}})
+            self.assertEqual(build.derived_nouns(d, 1, "adj", "+"), {})
             self.assertEqual(build.derived_nouns(d, senses=1), {"invent": {"invention"}})
             self.assertEqual(build.derived_nouns(d, senses=2),
                              {"invent": {"invention", "procedure"}})
