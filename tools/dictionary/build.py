@@ -1031,6 +1031,20 @@ def after_label(label, meaning, own_first=False):
     return "\u3001".join([label] + terms)
 
 
+def base_of_a_form(kind, rec, wn, has_line, verb_tags):
+    """May the line rec be the base of a regular form with this ending?  A
+    word's own line may; a line that is a form itself only as a noun that
+    still has a plural of its own (rose, wound, meeting), or as a verb
+    with tagged senses for an -ed or -ing form the sources have no line
+    for (flatter: flattering, found: founded; boring keeps its own senses
+    alone).  wn: the base's WordNet parts of speech."""
+    if rec["kind"] == "lemma" and not rec["base"]:
+        return True
+    if kind == "s" and "noun" in wn:
+        return True
+    return kind in ("ed", "ing") and rec["kind"] == "lemma" and not has_line and verb_tags > 0
+
+
 def own_right(form, base, tagcnt, kind):
     """Is form a word of its own, whose senses come before its note?  A
     plural WordNet lists as a noun (pants, clothes); a form that is a noun,
@@ -1572,9 +1586,7 @@ def build(args):
             if r is None:
                 continue
             wn = lemmas.get(b, set())
-            # a noun that is also a form of another word (rose, wound,
-            # meeting) still has a plural of its own
-            if (r["kind"] != "lemma" or r["base"]) and not (kind == "s" and "noun" in wn):
+            if not base_of_a_form(kind, r, wn, w in records, tagcnt.get(b, {}).get("verb", 0)):
                 continue
             if kind == "s":
                 lab = s_label(b, wn) if wn else None

@@ -113,6 +113,23 @@ class OwnSensesFirst(unittest.TestCase):
                                                              "grind": {"verb": 5}}, "verb"))
         self.assertFalse(build.rare_base("taking", "take", self.TAGS, "verb"))
 
+    def test_a_form_as_the_base_of_another(self):
+        word = {"kind": "lemma", "base": ""}
+        flatter = {"kind": "lemma", "base": "flat"}      # also flat + er
+        taken = {"kind": "irregular", "base": "take"}
+        self.assertTrue(build.base_of_a_form("ing", word, {"verb"}, True, 3))
+        # a form that is a verb of its own: its -ing and -ed where no line is
+        self.assertTrue(build.base_of_a_form("ing", flatter, {"verb", "adj"}, False, 2))
+        self.assertTrue(build.base_of_a_form("ed", flatter, {"verb"}, False, 2))
+        # ... but an existing line keeps its own senses (boring), and a
+        # verb without tagged senses is no base
+        self.assertFalse(build.base_of_a_form("ing", flatter, {"verb"}, True, 2))
+        self.assertFalse(build.base_of_a_form("ing", flatter, {"verb"}, False, 0))
+        # a noun that is a form still has a plural (roses); no -er of it
+        self.assertTrue(build.base_of_a_form("s", flatter, {"noun"}, True, 0))
+        self.assertFalse(build.base_of_a_form("er", flatter, {"adj"}, False, 2))
+        self.assertFalse(build.base_of_a_form("ing", taken, {"verb"}, False, 5))
+
 
 class Register(unittest.TestCase):
     ENTRIES = [("ジャップ", None, False, [({"n"}, {"derog"}, ["Jap"])]),
