@@ -857,6 +857,24 @@ def inflection_label(form, base, pos, sibling_forms):
 ES_AFTER = ("s", "x", "z", "ch", "sh", "o")
 
 
+def archaic_bases(w):
+    """Bases w may be the old third person singular of: -eth after a stem
+    (leadeth, runneth) or a silent e (cometh, believeth), -th after o
+    (doth).  beth and both are no such forms: the base needs three
+    letters, or an o before -th."""
+    out = []
+    if w.endswith("eth"):
+        stem = w[:-3]
+        if len(stem) >= 2 and stem[-1] == stem[-2] and stem[-1] not in "aeiouls":
+            out.append(stem[:-1])           # runneth
+        out.append(stem)
+        if len(stem) >= 2:
+            out.append(stem + "e")          # cometh
+    elif re.fullmatch(r"[a-z]*o", w[:-2]) and w.endswith("th"):
+        out.append(w[:-2])                  # doth
+    return [b for b in out if len(b) >= 3 or b.endswith("o")]
+
+
 def doubling_stem(stem):
     """A stem ending in one short vowel and one consonant doubles it before
     -ing/-ed/-er/-est (star -> starring), so 'staring' is not star + ing:
@@ -1677,6 +1695,25 @@ def build(args):
             reg_added[lab.split("の", 1)[1]] += 1
     stats["regular_inflection_lines_added"] = dict(reg_added)
 
+    # --- the old third person of frequent verbs (doth, cometh, runneth)
+    eth_added = 0
+    if args.regular_inflections and rank:
+        names = load_names(args.freq)
+        for w, rk in sorted(rank.items(), key=lambda x: x[1]):
+            if rk > args.regular_inflections:
+                break
+            if w in records or w in names:
+                continue
+            for b in archaic_bases(w):
+                r = records.get(b)
+                if r and r["kind"] == "lemma" and not r["base"] and tagcnt.get(b, {}).get("verb"):
+                    pron, ps = pron_for(w)
+                    records[w] = {"hw": w, "meaning": r["hw"] + "の三人称単数現在形（古語）",
+                                  "base": b, "pron": pron, "kind": "archaic", "pron_src": ps}
+                    eth_added += 1
+                    break
+    stats["archaic_third_person_lines_added"] = eth_added
+
     # --- derived -ly adverbs of frequent words: 安全な -> 安全に, 早い -> 早く
     ly_added = 0
     if args.regular_inflections and rank:
@@ -1810,6 +1847,11 @@ def build(args):
                 r["pron_src"] = "base+ending"
                 from_base += 1
                 break
+        else:
+            if r["kind"] == "archaic":      # liveth: live + ɪθ
+                r["pron"] = br["pron"] + "15"
+                r["pron_src"] = "base+ending"
+                from_base += 1
     stats["codes_from_base"] = from_base
     for r in recs:
         assert phonetic.valid_code(r["pron"]), r

@@ -45,6 +45,14 @@ class InflectionEndings(unittest.TestCase):
         for stem in ("visit", "open", "layer", "flatter", "calm", "play", "clean"):
             self.assertFalse(build.one_syllable_doubling(stem), stem)
 
+    def test_old_third_person(self):
+        for form, base in (("doth", "do"), ("cometh", "come"), ("runneth", "run"),
+                           ("leadeth", "lead"), ("believeth", "believe"), ("goeth", "go")):
+            self.assertIn(base, build.archaic_bases(form), form)
+        # names and plain words ending in -th are no such forms
+        for w in ("beth", "seth", "hath", "month", "truth", "birth"):
+            self.assertFalse(build.archaic_bases(w), w)
+
     def test_doubling_stem(self):
         for stem in ("star", "plan", "hop", "cut"):
             self.assertTrue(build.doubling_stem(stem), stem)
