@@ -1255,8 +1255,11 @@ def build(args):
                     scores[t] += sc
                     origin[t].add("fd")
         # EDICT evidence
+        narrowed_by = {}        # how much narrowing took from a term
         for t, (sc, fl) in edict.items():
             t2 = cp.fix(t)
+            if sc:
+                narrowed_by[t2] = max(narrowed_by.get(t2, 1.0), fl["raw"] / sc)
             if fl["cap"] and lower:
                 sc *= NAME_SENSE
             if fl["adjna"] and adj_word and not t2.endswith("な") \
@@ -1342,7 +1345,10 @@ def build(args):
             if " " in k and other_language(k, t):
                 continue
             # EDICT-only noise control (the best candidate is always kept)
-            if chosen and origin[t] == {"ed"} and sc < max(0.9, top * 0.25):
+            # (a narrowed gloss ranks lower but is as good a term: get
+            # through (a difficult period): 乗り切る)
+            if chosen and origin[t] == {"ed"} and \
+                    sc * narrowed_by.get(t, 1.0) < max(0.9, top * 0.25):
                 continue
             # any source: weak tail candidates once two terms are chosen
             if len(chosen) >= 2 and sc < top * args.tail:
