@@ -340,6 +340,8 @@ SYNONYM_TERMS = 3
 FD_PHRASE = 2.0
 # a verb's term made from the verbal noun of a noun derived from it
 DERIVED_VS = 0.7
+# how strong the best of them must be for a verb the sources lack
+LACKING_VERB_NEED = 0.9
 # senses of a verb whose derived nouns count (the commonest come first)
 DERIVED_SENSES = 3
 # an adjective's term made from the noun it pertains to, when the sources
@@ -429,6 +431,19 @@ def verbal_nouns(nouns, inv, jp_pos):
     """A verb's terms from the nouns derived from it: their verbal nouns
     with する (invention: 発明 -> 発明する), weighted DERIVED_VS."""
     return noun_terms(nouns, inv, "する", DERIVED_VS, jp_pos)
+
+
+def lacking_verb_terms(found, need=LACKING_VERB_NEED, n=SYNONYM_TERMS):
+    """The terms a verb lacking in both sources takes from verbal_nouns:
+    only when one is about as strong as a common entry's first gloss makes
+    it, and of the others those at least half as strong, at most n; no
+    bare loanword."""
+    # a bare loanword with する (オプションする) is no verb one says
+    ranked = sorted((t for t in found if not KATA_ONLY.match(t.removesuffix("する"))),
+                    key=lambda t: (-found[t][0], t))
+    if not ranked or found[ranked[0]][0] < need:
+        return []
+    return [t for t in ranked if found[t][0] >= found[ranked[0]][0] * 0.5][:n]
 
 
 def kana_before_twin(chosen, readings, usually_kana):
@@ -1768,6 +1783,23 @@ def build(args):
                     syn_added += 1
                     break
     stats["synonym_lines_added"] = syn_added
+
+    # --- frequent verbs neither source has, EDICT glossing only their
+    #     nouns: the verbal nouns of those (dine: 食事する; specify: 明記する)
+    vn_added = 0
+    if args.regular_inflections and rank:
+        for w in sorted(lacking):
+            if w in records or "verb" not in lemmas.get(w, ()):
+                continue
+            terms = lacking_verb_terms(verbal_nouns(
+                dict.fromkeys(derived.get(w, set()) - {w}), inv, jp_pos))
+            terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
+            if terms:
+                pron, ps = pron_for(w)
+                records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
+                              "pron": pron, "kind": "verbal-noun", "pron_src": ps}
+                vn_added += 1
+    stats["verbal_noun_lines_added"] = vn_added
 
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())

@@ -397,6 +397,16 @@ class Ranking(unittest.TestCase):
         self.assertLess(got["インベンションする"][0], got["発明する"][0])
         self.assertEqual(build.verbal_nouns({"discovery": None}, inv, jp_pos), {})
 
+    def test_terms_of_a_verb_the_sources_lack(self):
+        strong = build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS
+        found = {"明記する": (strong, "明記"), "指定する": (strong * 0.6, "指定"),
+                 "特定する": (strong * 0.3, "特定"), "スペックする": (strong, "スペック")}
+        # the strong ones, no weak tail, no bare loanword
+        self.assertEqual(build.lacking_verb_terms(found), ["明記する", "指定する"])
+        # nothing as strong as a common first gloss: no line
+        weak = {t: (sc * 0.3, k) for t, (sc, k) in found.items()}
+        self.assertEqual(build.lacking_verb_terms(weak), [])
+
     def test_adjective_of_relation_from_its_nouns_first_terms(self):
         inv, _, _, _ = build.invert_edict([
             ("星", "ほし", True, [({"n"}, set(), ["star"])]),
