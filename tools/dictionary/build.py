@@ -340,8 +340,8 @@ SYNONYM_TERMS = 3
 FD_PHRASE = 2.0
 # a verb's term made from the verbal noun of a noun derived from it
 DERIVED_VS = 0.7
-# how strong the best of them must be for a verb the sources lack
-LACKING_VERB_NEED = 0.9
+# how strong the best of them must be for a word the sources lack
+LACKING_WORD_NEED = 0.9
 # senses of a verb whose derived nouns count (the commonest come first)
 DERIVED_SENSES = 3
 # an adjective's term made from the noun it pertains to, when the sources
@@ -433,13 +433,23 @@ def verbal_nouns(nouns, inv, jp_pos):
     return noun_terms(nouns, inv, "する", DERIVED_VS, jp_pos)
 
 
-def lacking_verb_terms(found, need=LACKING_VERB_NEED, n=SYNONYM_TERMS):
-    """The terms a verb lacking in both sources takes from verbal_nouns:
+def relation_adjective(w):
+    """Can w be an adjective of relation, "of X"?  Not one that means
+    without X (cordless), like or full of X (grubby, loopy, but dietary,
+    auditory), or a verb's form (orchestrated, triangulate)."""
+    if w.endswith(("less", "ed", "ing", "ate")):
+        return False
+    return not w.endswith("y") or w.endswith(("ary", "ory"))
+
+
+def lacking_word_terms(found, need=LACKING_WORD_NEED, n=SYNONYM_TERMS):
+    """The terms a word lacking in both sources takes from noun_terms:
     only when one is about as strong as a common entry's first gloss makes
     it, and of the others those at least half as strong, at most n; no
     bare loanword."""
     # a bare loanword with する (オプションする) is no verb one says
-    ranked = sorted((t for t in found if not KATA_ONLY.match(t.removesuffix("する"))),
+    ranked = sorted((t for t in found if not KATA_ONLY.match(t[:-2] if t.endswith("する")
+                                                          else t.removesuffix("の"))),
                     key=lambda t: (-found[t][0], t))
     if not ranked or found[ranked[0]][0] < need:
         return []
@@ -1311,13 +1321,12 @@ def build(args):
                 origin[t2].add("ed")
                 src_kanji.setdefault(t2, set()).add(kanji)
         if (dom == "adj" or (dom is None and lemmas.get(k) == {"adj"})) and all(
-                KATA_ONLY.match(t) for t in scores) and not k.endswith("less") \
+                KATA_ONLY.match(t) for t in scores) and relation_adjective(k) \
                 and any(f == f.lower() for f in E[k]["forms"]):
             # an adjective of relation the sources give only as a loanword
             # (cosmic: コズミック) is put as its noun and の (cosmos 宇宙 ->
             # 宇宙の), of the noun's first terms only (star is 星, not 名優,
-            # in astral); cordless is without a cord, and a name (Nazi) is
-            # no adjective of relation
+            # in astral); a name (Nazi) is no adjective of relation
             nouns = pertains.get(k, set()) - {k}
             for t, (sc, kanji) in noun_terms(own_terms(nouns), inv, "の", PERTAINYM).items():
                 t2 = cp.fix(t)
@@ -1791,7 +1800,7 @@ def build(args):
         for w in sorted(lacking):
             if w in records or "verb" not in lemmas.get(w, ()):
                 continue
-            terms = lacking_verb_terms(verbal_nouns(
+            terms = lacking_word_terms(verbal_nouns(
                 dict.fromkeys(derived.get(w, set()) - {w}), inv, jp_pos))
             terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
             if terms:
@@ -1800,6 +1809,23 @@ def build(args):
                               "pron": pron, "kind": "verbal-noun", "pron_src": ps}
                 vn_added += 1
     stats["verbal_noun_lines_added"] = vn_added
+
+    # --- frequent adjectives of relation neither source has: their noun's
+    #     first terms with の (naval: 海軍の; cardiac: 心臓の)
+    rel_added = 0
+    if args.regular_inflections and rank:
+        for w in sorted(lacking):
+            if w in records or "adj" not in lemmas.get(w, ()) or not relation_adjective(w):
+                continue
+            nouns = pertains.get(w, set()) - {w}
+            terms = lacking_word_terms(noun_terms(own_terms(nouns), inv, "の", PERTAINYM))
+            terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
+            if terms:
+                pron, ps = pron_for(w)
+                records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
+                              "pron": pron, "kind": "relation", "pron_src": ps}
+                rel_added += 1
+    stats["relational_adjective_lines_added"] = rel_added
 
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())

@@ -402,10 +402,16 @@ class Ranking(unittest.TestCase):
         found = {"明記する": (strong, "明記"), "指定する": (strong * 0.6, "指定"),
                  "特定する": (strong * 0.3, "特定"), "スペックする": (strong, "スペック")}
         # the strong ones, no weak tail, no bare loanword
-        self.assertEqual(build.lacking_verb_terms(found), ["明記する", "指定する"])
+        self.assertEqual(build.lacking_word_terms(found), ["明記する", "指定する"])
         # nothing as strong as a common first gloss: no line
         weak = {t: (sc * 0.3, k) for t, (sc, k) in found.items()}
-        self.assertEqual(build.lacking_verb_terms(weak), [])
+        self.assertEqual(build.lacking_word_terms(weak), [])
+
+    def test_which_adjectives_can_be_of_relation(self):
+        for w in ("cosmic", "naval", "cardiac", "dietary", "auditory", "lunar", "presidential"):
+            self.assertTrue(build.relation_adjective(w), w)
+        for w in ("cordless", "grubby", "loopy", "minty", "orchestrated", "triangulate"):
+            self.assertFalse(build.relation_adjective(w), w)
 
     def test_adjective_of_relation_from_its_nouns_first_terms(self):
         inv, _, _, _ = build.invert_edict([
