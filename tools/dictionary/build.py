@@ -261,6 +261,24 @@ def gloss_key(g, is_verb):
     return low, verbish
 
 
+# words a gloss's brackets may hold without narrowing its sense: the slot of
+# an object ("to take care of (someone)") or a particle ("to depend (on)")
+SLOT_WORDS = set("""someone something somebody someone's something's one's oneself
+person people a an the to of with on for from at by in into up out off over
+about as that doing do sth s""".split())
+
+
+def narrowed(g):
+    """Does the gloss name what its sense is restricted to ("to put on
+    (lower-body clothing)", "(of the tide) to come in")?  Such a sense is
+    one use of the Japanese word, not a translation of the English one."""
+    for inner in re.findall(r"\(([^()]*)\)", g):
+        words = re.findall(r"[a-z']+", inner.lower())
+        if not words or any(w not in SLOT_WORDS for w in words):
+            return True
+    return False
+
+
 ROMA = {}
 for _row in ("あa いi うu えe おo かka きki くku けke こko さsa しshi すsu せse そso "
              "たta ちchi つtsu てte とto なna にni ぬnu ねne のno はha ひhi ふfu へhe "
@@ -320,6 +338,18 @@ SYNONYM_TERMS = 3
 # FreeDict translates a phrase as a whole; EDICT only has it as one of
 # many glosses of a word
 FD_PHRASE = 2.0
+# a verb's term made from the verbal noun of a noun derived from it
+DERIVED_VS = 0.7
+# how strong the best of them must be for a word the sources lack
+LACKING_WORD_NEED = 0.9
+# senses of a verb whose derived nouns count (the commonest come first)
+DERIVED_SENSES = 3
+# an adjective's term made from the noun it pertains to, when the sources
+# give only a loanword, and of how many of its first senses
+PERTAINYM = 0.7
+PERTAINYM_SENSES = 2
+# a gloss restricted by its brackets to one use
+NARROW_GLOSS = 0.6
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -376,6 +406,76 @@ def head_verb_kanji(scores, verb_terms):
     for t in scores:
         if vk & set(t):
             scores[t] *= HEAD_VERB_KANJI
+
+
+def noun_terms(nouns, inv, suffix, weight, jp_pos=None):
+    """Terms a word takes from the nouns WordNet relates to it (noun ->
+    the terms that may be taken, or None for all): those EDICT noun terms
+    with the suffix (invention: 発明 -> 発明する,
+    only a verbal noun when jp_pos is given; cosmos: 宇宙 -> 宇宙の),
+    weighted; term -> (weight, EDICT spelling)."""
+    out = {}
+    for n, first in sorted(nouns.items()):
+        for t, (sc, fl) in inv.get(n, {}).items():
+            if "noun" not in fl["epos"] or fl["cap"] or (first is not None and t not in first):
+                continue
+            if jp_pos is not None and "vs" not in jp_pos.get(t, ()):
+                continue
+            sc *= weight * (0.5 if KATA_ONLY.match(t) else 1.0) * (0.2 if fl["loan"] else 1.0)
+            if sc > out.get(t + suffix, (0, ""))[0]:
+                out[t + suffix] = (sc, fl["kanji"])
+    return out
+
+
+def verbal_nouns(nouns, inv, jp_pos):
+    """A verb's terms from the nouns derived from it: their verbal nouns
+    with する (invention: 発明 -> 発明する), weighted DERIVED_VS."""
+    return noun_terms(nouns, inv, "する", DERIVED_VS, jp_pos)
+
+
+def relation_adjective(w):
+    """Can w be an adjective of relation, "of X"?  Not one that means
+    without X (cordless), like or full of X (grubby, loopy, but dietary,
+    auditory), or a verb's form (orchestrated, triangulate)."""
+    if w.endswith(("less", "ed", "ing", "ate")):
+        return False
+    return not w.endswith("y") or w.endswith(("ary", "ory"))
+
+
+def lacking_word_terms(found, need=LACKING_WORD_NEED, n=SYNONYM_TERMS):
+    """The terms a word lacking in both sources takes from noun_terms:
+    only when one is about as strong as a common entry's first gloss makes
+    it, and of the others those at least half as strong, at most n; no
+    bare loanword."""
+    # a bare loanword with する (オプションする) is no verb one says
+    ranked = sorted((t for t in found if not KATA_ONLY.match(t[:-2] if t.endswith("する")
+                                                          else t.removesuffix("の"))),
+                    key=lambda t: (-found[t][0], t))
+    if not ranked or found[ranked[0]][0] < need:
+        return []
+    return [t for t in ranked if found[t][0] >= found[ranked[0]][0] * 0.5][:n]
+
+
+def kana_before_twin(chosen, readings, usually_kana):
+    """A kana term ranked above its kanji twin (すべて ... 全て) is one term:
+    it keeps the kana's place, spelled in kana when EDICT says the word is
+    usually written so, otherwise in kanji."""
+    def stem(t):
+        return t.removesuffix("する").removesuffix("な")
+    out = []
+    dropped = set()
+    for i, t in enumerate(chosen):
+        if t in dropped:
+            continue
+        if KANA_ONLY.match(stem(t)):
+            twin = next((c for c in chosen[i + 1:] if c not in dropped and kata2hira(stem(t)) in
+                         {kata2hira(r) for r in readings.get(stem(c), ())}), None)
+            if twin is not None:
+                dropped.add(twin)
+                if t not in usually_kana:
+                    t = twin
+        out.append(t)
+    return out
 
 
 def load_edict(path):
@@ -445,6 +545,9 @@ def invert_edict(entries):
                 sc = gloss_weight(P, si, gi, ngl)
                 if misc & DOMAIN:
                     sc *= 0.5
+                raw = sc            # how strong a gloss it is, for admission
+                if narrowed(g):
+                    sc *= NARROW_GLOSS
                 loan = key.replace(" ", "").replace("-", "") in rom
                 out = surface
                 if verbish and "vs" in pos and not any(
@@ -467,8 +570,13 @@ def invert_edict(entries):
                          "epos": epos, "loan": loan, "reading": reading,
                          "kanji": kanji, "cap": g[:1].isupper() and g[:2] != "I "}
                 prev = inv[key].get(out)
+                if prev is not None:
+                    raw = max(raw, prev[1]["raw"])
+                flags["raw"] = raw
                 if prev is None or prev[0] < sc:
                     inv[key][out] = (sc, flags)
+                else:
+                    prev[1]["raw"] = raw
     return inv, readings, jp_pos, jp_common
 
 
@@ -689,6 +797,41 @@ def wordnet_synonyms(wndir, words, tagcnt):
     return out
 
 
+def derived_nouns(wndir, senses=DERIVED_SENSES, pos="verb", symbol="+"):
+    """word -> the nouns WordNet relates to its first senses by the pointer
+    symbol: for a verb "+" (invent: invention; extend: extension), for an
+    adjective "\\" (cosmic: cosmos; anal: anus).  A later sense's noun is
+    another meaning (proceed: procedure)."""
+    first = {}
+    for p, w, fields in wordnet_index.entries(wndir):
+        if p == pos:
+            n = int(fields[2])
+            for off in fields[-n:][:senses]:
+                first.setdefault(int(off), set()).add(w)
+    links = []
+    with open(os.path.join(wndir, "data." + pos), "rb") as f:
+        for off in sorted(first):
+            f.seek(off)
+            p = f.readline().decode("latin-1").split()
+            n = int(p[3], 16)
+            # adjectives may carry a marker: galore(ip)
+            words = [re.sub(r"\(.*\)$", "", p[4 + 2 * i]).lower().replace("_", " ")
+                     for i in range(n)]
+            i = 4 + 2 * n
+            for j in range(int(p[i])):
+                sym, toff, tpos, st = p[i + 1 + 4 * j:i + 5 + 4 * j]
+                src = int(st[:2], 16)
+                if sym == symbol and tpos == "n" and src and words[src - 1] in first[off]:
+                    links.append((words[src - 1], int(toff), int(st[2:], 16)))
+    out = collections.defaultdict(set)
+    with open(os.path.join(wndir, "data.noun"), "rb") as f:
+        for word, off, tgt in sorted(links, key=lambda x: x[1]):
+            f.seek(off)
+            d = f.readline().decode("latin-1").split()
+            out[word].add(d[4 + 2 * (tgt - 1)].lower().replace("_", " "))
+    return out
+
+
 def wordnet_lexfiles(wndir, phrases):
     """phrase -> the lexicographer file ("05": noun.animal) of its first
     noun synset in WordNet."""
@@ -737,6 +880,24 @@ def inflection_label(form, base, pos, sibling_forms):
 
 
 ES_AFTER = ("s", "x", "z", "ch", "sh", "o")
+
+
+def archaic_bases(w):
+    """Bases w may be the old third person singular of: -eth after a stem
+    (leadeth, runneth) or a silent e (cometh, believeth), -th after o
+    (doth).  beth and both are no such forms: the base needs three
+    letters, or an o before -th."""
+    out = []
+    if w.endswith("eth"):
+        stem = w[:-3]
+        if len(stem) >= 2 and stem[-1] == stem[-2] and stem[-1] not in "aeiouls":
+            out.append(stem[:-1])           # runneth
+        out.append(stem)
+        if len(stem) >= 2:
+            out.append(stem + "e")          # cometh
+    elif re.fullmatch(r"[a-z]*o", w[:-2]) and w.endswith("th"):
+        out.append(w[:-2])                  # doth
+    return [b for b in out if len(b) >= 3 or b.endswith("o")]
 
 
 def doubling_stem(stem):
@@ -913,6 +1074,20 @@ def after_label(label, meaning, own_first=False):
     return "\u3001".join([label] + terms)
 
 
+def base_of_a_form(kind, rec, wn, has_line, verb_tags):
+    """May the line rec be the base of a regular form with this ending?  A
+    word's own line may; a line that is a form itself only as a noun that
+    still has a plural of its own (rose, wound, meeting), or as a verb
+    with tagged senses for an -ed or -ing form the sources have no line
+    for (flatter: flattering, found: founded; boring keeps its own senses
+    alone).  wn: the base's WordNet parts of speech."""
+    if rec["kind"] == "lemma" and not rec["base"]:
+        return True
+    if kind == "s" and "noun" in wn:
+        return True
+    return kind in ("ed", "ing") and rec["kind"] == "lemma" and not has_line and verb_tags > 0
+
+
 def own_right(form, base, tagcnt, kind):
     """Is form a word of its own, whose senses come before its note?  A
     plural WordNet lists as a noun (pants, clothes); a form that is a noun,
@@ -971,6 +1146,8 @@ def build(args):
     cmu_variants = {}
     cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
     exc, lemmas, tagcnt = load_wordnet(args.wordnet)
+    derived = derived_nouns(args.wordnet)
+    pertains = derived_nouns(args.wordnet, PERTAINYM_SENSES, "adj", "\\")
     rank = load_freq(args.freq)
     log(f"cmu {len(cmu)} wn-exc {len(exc)} "
         f"wn-lemmas {len(lemmas)} freq {len(rank)}  {time.time()-t0:.1f}s")
@@ -1027,7 +1204,7 @@ def build(args):
     for key, cands in inv.items():
         if key in E:
             continue
-        best = max(c[0] for c in cands.values())
+        best = max(c[1]["raw"] for c in cands.values())
         if " " in key:
             ok = key in lemmas or phrasal_verb(key, best)
             if not ok and args.edict_phrases == "loose":
@@ -1055,10 +1232,15 @@ def build(args):
 
     head_cache = {}
 
-    def head_terms(v):
+    def head_terms(v, n=2):
         if v not in head_cache:
-            head_cache[v] = meaning_for(v)[0].split("\u3001")[:2]
-        return head_cache[v]
+            head_cache[v] = []          # a word that leads back to itself
+            head_cache[v] = meaning_for(v)[0].split("\u3001")
+        return head_cache[v][:n]
+
+    def own_terms(nouns):
+        """The first three terms each noun has as a headword of its own."""
+        return {n: set(head_terms(n, 3)) for n in nouns if n in E}
 
     def meaning_for(k):
         scores = collections.defaultdict(float)
@@ -1098,8 +1280,11 @@ def build(args):
                     scores[t] += sc
                     origin[t].add("fd")
         # EDICT evidence
+        narrowed_by = {}        # how much narrowing took from a term
         for t, (sc, fl) in edict.items():
             t2 = cp.fix(t)
+            if sc:
+                narrowed_by[t2] = max(narrowed_by.get(t2, 1.0), fl["raw"] / sc)
             if fl["cap"] and lower:
                 sc *= NAME_SENSE
             if fl["adjna"] and adj_word and not t2.endswith("な") \
@@ -1123,6 +1308,31 @@ def build(args):
             scores[t2] += sc
             origin[t2].add("ed")
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
+        if dom == "verb":
+            # a verb is often put as the verbal noun of a noun derived from
+            # it (invent: invention 発明 -> 発明する); the noun spelled as the
+            # verb is left out, its terms are already the noun's (fight: 戦闘)
+            nouns = derived.get(k, set()) - {k}
+            for t, (sc, kanji) in verbal_nouns(dict.fromkeys(nouns), inv, jp_pos).items():
+                t2 = cp.fix(t)
+                # one more gloss of a term the verb may have already: the
+                # stronger of the two counts
+                scores[t2] = max(scores[t2], sc * w["verb"])
+                origin[t2].add("ed")
+                src_kanji.setdefault(t2, set()).add(kanji)
+        if (dom == "adj" or (dom is None and lemmas.get(k) == {"adj"})) and all(
+                KATA_ONLY.match(t) for t in scores) and relation_adjective(k) \
+                and any(f == f.lower() for f in E[k]["forms"]):
+            # an adjective of relation the sources give only as a loanword
+            # (cosmic: コズミック) is put as its noun and の (cosmos 宇宙 ->
+            # 宇宙の), of the noun's first terms only (star is 星, not 名優,
+            # in astral); a name (Nazi) is no adjective of relation
+            nouns = pertains.get(k, set()) - {k}
+            for t, (sc, kanji) in noun_terms(own_terms(nouns), inv, "の", PERTAINYM).items():
+                t2 = cp.fix(t)
+                scores[t2] = max(scores[t2], sc * w["adj"])
+                origin[t2].add("ed")
+                src_kanji.setdefault(t2, set()).add(kanji)
         merge_forms(scores, origin, dom == "noun")
         words = k.split()
         if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:
@@ -1159,7 +1369,10 @@ def build(args):
             if " " in k and other_language(k, t):
                 continue
             # EDICT-only noise control (the best candidate is always kept)
-            if chosen and origin[t] == {"ed"} and sc < max(0.9, top * 0.25):
+            # (a narrowed gloss ranks lower but is as good a term: get
+            # through (a difficult period): 乗り切る)
+            if chosen and origin[t] == {"ed"} and \
+                    sc * narrowed_by.get(t, 1.0) < max(0.9, top * 0.25):
                 continue
             # any source: weak tail candidates once two terms are chosen
             if len(chosen) >= 2 and sc < top * args.tail:
@@ -1186,16 +1399,7 @@ def build(args):
                 break
         if slur and chosen and not labelled:
             chosen[0] = SLUR_LABEL + chosen[0]
-        # second pass: a kana term that came before its kanji twin
-        final = []
-        for t in chosen:
-            stem = t.removesuffix("する").removesuffix("な")
-            if KANA_ONLY.match(stem) and any(
-                    kata2hira(stem) in {kata2hira(r) for r in readings.get(
-                        c.removesuffix("する").removesuffix("な"), ())}
-                    for c in chosen if c != t):
-                continue
-            final.append(t)
+        final = kana_before_twin(chosen, readings, {t for t in chosen if src_kanji.get(t)})
         out = []
         nbytes = 0
         for t in final:
@@ -1430,9 +1634,7 @@ def build(args):
             if r is None:
                 continue
             wn = lemmas.get(b, set())
-            # a noun that is also a form of another word (rose, wound,
-            # meeting) still has a plural of its own
-            if (r["kind"] != "lemma" or r["base"]) and not (kind == "s" and "noun" in wn):
+            if not base_of_a_form(kind, r, wn, w in records, tagcnt.get(b, {}).get("verb", 0)):
                 continue
             if kind == "s":
                 lab = s_label(b, wn) if wn else None
@@ -1523,6 +1725,25 @@ def build(args):
             reg_added[lab.split("の", 1)[1]] += 1
     stats["regular_inflection_lines_added"] = dict(reg_added)
 
+    # --- the old third person of frequent verbs (doth, cometh, runneth)
+    eth_added = 0
+    if args.regular_inflections and rank:
+        names = load_names(args.freq)
+        for w, rk in sorted(rank.items(), key=lambda x: x[1]):
+            if rk > args.regular_inflections:
+                break
+            if w in records or w in names:
+                continue
+            for b in archaic_bases(w):
+                r = records.get(b)
+                if r and r["kind"] == "lemma" and not r["base"] and tagcnt.get(b, {}).get("verb"):
+                    pron, ps = pron_for(w)
+                    records[w] = {"hw": w, "meaning": r["hw"] + "の三人称単数現在形（古語）",
+                                  "base": b, "pron": pron, "kind": "archaic", "pron_src": ps}
+                    eth_added += 1
+                    break
+    stats["archaic_third_person_lines_added"] = eth_added
+
     # --- derived -ly adverbs of frequent words: 安全な -> 安全に, 早い -> 早く
     ly_added = 0
     if args.regular_inflections and rank:
@@ -1571,6 +1792,40 @@ def build(args):
                     syn_added += 1
                     break
     stats["synonym_lines_added"] = syn_added
+
+    # --- frequent verbs neither source has, EDICT glossing only their
+    #     nouns: the verbal nouns of those (dine: 食事する; specify: 明記する)
+    vn_added = 0
+    if args.regular_inflections and rank:
+        for w in sorted(lacking):
+            if w in records or "verb" not in lemmas.get(w, ()):
+                continue
+            terms = lacking_word_terms(verbal_nouns(
+                dict.fromkeys(derived.get(w, set()) - {w}), inv, jp_pos))
+            terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
+            if terms:
+                pron, ps = pron_for(w)
+                records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
+                              "pron": pron, "kind": "verbal-noun", "pron_src": ps}
+                vn_added += 1
+    stats["verbal_noun_lines_added"] = vn_added
+
+    # --- frequent adjectives of relation neither source has: their noun's
+    #     first terms with の (naval: 海軍の; cardiac: 心臓の)
+    rel_added = 0
+    if args.regular_inflections and rank:
+        for w in sorted(lacking):
+            if w in records or "adj" not in lemmas.get(w, ()) or not relation_adjective(w):
+                continue
+            nouns = pertains.get(w, set()) - {w}
+            terms = lacking_word_terms(noun_terms(own_terms(nouns), inv, "の", PERTAINYM))
+            terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
+            if terms:
+                pron, ps = pron_for(w)
+                records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
+                              "pron": pron, "kind": "relation", "pron_src": ps}
+                rel_added += 1
+    stats["relational_adjective_lines_added"] = rel_added
 
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())
@@ -1656,6 +1911,11 @@ def build(args):
                 r["pron_src"] = "base+ending"
                 from_base += 1
                 break
+        else:
+            if r["kind"] == "archaic":      # liveth: live + ɪθ
+                r["pron"] = br["pron"] + "15"
+                r["pron_src"] = "base+ending"
+                from_base += 1
     stats["codes_from_base"] = from_base
     for r in recs:
         assert phonetic.valid_code(r["pron"]), r

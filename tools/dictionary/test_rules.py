@@ -45,6 +45,14 @@ class InflectionEndings(unittest.TestCase):
         for stem in ("visit", "open", "layer", "flatter", "calm", "play", "clean"):
             self.assertFalse(build.one_syllable_doubling(stem), stem)
 
+    def test_old_third_person(self):
+        for form, base in (("doth", "do"), ("cometh", "come"), ("runneth", "run"),
+                           ("leadeth", "lead"), ("believeth", "believe"), ("goeth", "go")):
+            self.assertIn(base, build.archaic_bases(form), form)
+        # names and plain words ending in -th are no such forms
+        for w in ("beth", "seth", "hath", "month", "truth", "birth"):
+            self.assertFalse(build.archaic_bases(w), w)
+
     def test_doubling_stem(self):
         for stem in ("star", "plan", "hop", "cut"):
             self.assertTrue(build.doubling_stem(stem), stem)
@@ -112,6 +120,23 @@ class OwnSensesFirst(unittest.TestCase):
         self.assertFalse(build.rare_base("ground", "grind", {"ground": {"noun": 6},
                                                              "grind": {"verb": 5}}, "verb"))
         self.assertFalse(build.rare_base("taking", "take", self.TAGS, "verb"))
+
+    def test_a_form_as_the_base_of_another(self):
+        word = {"kind": "lemma", "base": ""}
+        flatter = {"kind": "lemma", "base": "flat"}      # also flat + er
+        taken = {"kind": "irregular", "base": "take"}
+        self.assertTrue(build.base_of_a_form("ing", word, {"verb"}, True, 3))
+        # a form that is a verb of its own: its -ing and -ed where no line is
+        self.assertTrue(build.base_of_a_form("ing", flatter, {"verb", "adj"}, False, 2))
+        self.assertTrue(build.base_of_a_form("ed", flatter, {"verb"}, False, 2))
+        # ... but an existing line keeps its own senses (boring), and a
+        # verb without tagged senses is no base
+        self.assertFalse(build.base_of_a_form("ing", flatter, {"verb"}, True, 2))
+        self.assertFalse(build.base_of_a_form("ing", flatter, {"verb"}, False, 0))
+        # a noun that is a form still has a plural (roses); no -er of it
+        self.assertTrue(build.base_of_a_form("s", flatter, {"noun"}, True, 0))
+        self.assertFalse(build.base_of_a_form("er", flatter, {"adj"}, False, 2))
+        self.assertFalse(build.base_of_a_form("ing", taken, {"verb"}, False, 5))
 
 
 class Register(unittest.TestCase):
@@ -326,6 +351,107 @@ class Ranking(unittest.TestCase):
         # only the name: nothing to put first, nothing pushed down
         self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
 
+
+    def test_a_gloss_narrowed_by_its_brackets(self):
+        for g in ("to put on (lower-body clothing, e.g. pants, skirt, footwear)",
+                  "(of the tide) to come in", "to extend (e.g. one's hands)",
+                  "to work out (a mine)", "reception (radio, TV, etc.)"):
+            self.assertTrue(build.narrowed(g), g)
+        # an object's slot or a particle in brackets narrows nothing
+        for g in ("to take care of (someone)", "to depend (on)", "to put on",
+                  "to look after (something, someone)", "to come (from)"):
+            self.assertFalse(build.narrowed(g), g)
+
+    def test_narrowed_glosses_rank_lower_but_still_admit(self):
+        inv, _, _, _ = build.invert_edict([
+            ("履く", "はく", True, [({"v5k", "vt"}, set(), ["to put on (lower-body clothing)"])]),
+            ("着る", "きる", True, [({"v1", "vt"}, set(), ["to wear", "to put on"])])])
+        put_on = inv["put on"]
+        self.assertGreater(put_on["着る"][0], put_on["履く"][0])
+        # how strong the gloss is, for admitting the headword, is not lowered
+        self.assertEqual(put_on["履く"][1]["raw"], build.gloss_weight(True, 0, 0, 1))
+
+    def test_a_kana_term_before_its_kanji_twin(self):
+        readings = {"全て": {"すべて"}, "綺麗": {"きれい"}, "物事": {"ものごと"}}
+        # EDICT writes すべて in kana: it stays first, the twin goes
+        self.assertEqual(build.kana_before_twin(["すべて", "物事", "全て"], readings, {"すべて"}),
+                         ["すべて", "物事"])
+        # otherwise the kanji spelling takes the kana's place
+        self.assertEqual(build.kana_before_twin(["きれい", "美しい", "綺麗"], readings, set()),
+                         ["綺麗", "美しい"])
+        # a kana term without a twin stays where it is
+        self.assertEqual(build.kana_before_twin(["すべて", "物事"], readings, set()),
+                         ["すべて", "物事"])
+
+    def test_verbal_nouns_of_derived_nouns(self):
+        inv, _, jp_pos, _ = build.invert_edict([
+            ("発明", "はつめい", True, [({"n", "vs"}, set(), ["invention"])]),
+            ("発明品", "はつめいひん", True, [({"n"}, set(), ["invention"])]),
+            ("インベンション", None, False, [({"n", "vs"}, set(), ["invention"])]),
+            ("発明家", "はつめいか", True, [({"n"}, set(), ["inventor"])])])
+        got = build.verbal_nouns(dict.fromkeys(["invention", "inventor"]), inv, jp_pos)
+        # a verbal noun takes する; a plain noun (発明品, 発明家) gives nothing
+        self.assertEqual(set(got), {"発明する", "インベンションする"})
+        self.assertEqual(got["発明する"][0], build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS)
+        # a bare katakana loan counts less
+        self.assertLess(got["インベンションする"][0], got["発明する"][0])
+        self.assertEqual(build.verbal_nouns({"discovery": None}, inv, jp_pos), {})
+
+    def test_terms_of_a_verb_the_sources_lack(self):
+        strong = build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS
+        found = {"明記する": (strong, "明記"), "指定する": (strong * 0.6, "指定"),
+                 "特定する": (strong * 0.3, "特定"), "スペックする": (strong, "スペック")}
+        # the strong ones, no weak tail, no bare loanword
+        self.assertEqual(build.lacking_word_terms(found), ["明記する", "指定する"])
+        # nothing as strong as a common first gloss: no line
+        weak = {t: (sc * 0.3, k) for t, (sc, k) in found.items()}
+        self.assertEqual(build.lacking_word_terms(weak), [])
+
+    def test_which_adjectives_can_be_of_relation(self):
+        for w in ("cosmic", "naval", "cardiac", "dietary", "auditory", "lunar", "presidential"):
+            self.assertTrue(build.relation_adjective(w), w)
+        for w in ("cordless", "grubby", "loopy", "minty", "orchestrated", "triangulate"):
+            self.assertFalse(build.relation_adjective(w), w)
+
+    def test_adjective_of_relation_from_its_nouns_first_terms(self):
+        inv, _, _, _ = build.invert_edict([
+            ("星", "ほし", True, [({"n"}, set(), ["star"])]),
+            ("名優", "めいゆう", True, [({"n"}, set(), ["star", "great actor"])]),
+            ("輝く", "かがやく", True, [({"v5k"}, set(), ["to star"])])])
+        got = build.noun_terms({"star": {"星", "スター"}}, inv, "の", build.PERTAINYM)
+        # a lesser sense of the noun (名優) and a verb do not come along
+        self.assertEqual(set(got), {"星の"})
+        self.assertEqual(got["星の"][0], build.gloss_weight(True, 0, 0, 1) * build.PERTAINYM)
+
+    def test_derived_nouns_of_a_verbs_first_senses(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            # data lines: offset lex_filenum ss_type w_cnt word lex_id ... p_cnt
+            # pointers (symbol offset pos source/target)
+            invention = "00000000 04 n 01 invention 0 000 | making up\n"
+            procedure = f"{len(invention):08d} 04 n 01 procedure 0 000 | a way\n"
+            offs = [0, len(invention)]
+            noun_lines = [invention, procedure]
+            first = f"00000000 36 v 01 invent 0 001 + {offs[0]:08d} n 0101 | come up with\n"
+            later = f"{len(first):08d} 38 v 01 invent 0 001 + {offs[1]:08d} n 0101 | other use\n"
+            with open(os.path.join(d, "data.noun"), "w") as f:
+                f.writelines(noun_lines)
+            with open(os.path.join(d, "data.verb"), "w") as f:
+                f.write(first + later)
+            with open(os.path.join(d, "index.verb"), "w") as f:
+                f.write(f"invent v 2 1 + 2 1 00000000 {len(first):08d}\n")
+            for p in ("noun", "adv"):
+                open(os.path.join(d, "index." + p), "w").close()
+            adj = f"00000000 00 a 01 inventive 0 001 \\ {offs[0]:08d} n 0101 | creative\n"
+            with open(os.path.join(d, "data.adj"), "w") as f:
+                f.write(adj)
+            with open(os.path.join(d, "index.adj"), "w") as f:
+                f.write("inventive a 1 1 \\ 1 0 00000000\n")
+            self.assertEqual(build.derived_nouns(d, 1, "adj", "\\"), {"inventive": {"invention"}})
+            self.assertEqual(build.derived_nouns(d, 1, "adj", "+"), {})
+            self.assertEqual(build.derived_nouns(d, senses=1), {"invent": {"invention"}})
+            self.assertEqual(build.derived_nouns(d, senses=2),
+                             {"invent": {"invention", "procedure"}})
 
 
 class Synonyms(unittest.TestCase):
