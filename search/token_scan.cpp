@@ -126,6 +126,53 @@ __attribute__((target("avx2"), always_inline)) inline __m256i LeadBytes(__m256i 
     return _mm256_cmpgt_epi8(_mm256_set1_epi8(-68), moved);
 }
 
+// Bit i: byte i of the 64 at block is a lead byte.
+__attribute__((target("avx2"), always_inline)) inline std::uint64_t LeadMask(const char* block) {
+    const auto* at = reinterpret_cast<const __m256i*>(block);
+    return Mask64(LeadBytes(_mm256_loadu_si256(at)), LeadBytes(_mm256_loadu_si256(at + 1)));
+}
+
+// A run of lead bytes that reaches a step from the steps before it.
+struct RunBefore {
+    bool carried = false;   // there is one
+    bool oddCarry = false;  // the step's first byte stands at an odd distance from its start
+};
+
+// The run that reaches the step at base, found by looking back.
+inline RunBefore RunReaching(std::string_view text, std::size_t base) {
+    std::size_t runStart = base;
+    while (runStart > 0 && cp932::IsLeadByte(static_cast<unsigned char>(text[runStart - 1]))) {
+        --runStart;
+    }
+    return {runStart < base, (base - runStart) % 2 == 1};
+}
+
+// What the runs of lead bytes of one step say of its characters. A run
+// pairs up from its start: the bytes at an odd distance from it are second
+// bytes, and so is the byte just after a run of odd length, whenever it
+// can be one (a hit's first byte always can).
+struct LeadRuns {
+    std::uint64_t afterOddRun = 0;
+    std::uint64_t inRun = 0;  // at an odd distance from the run's start
+};
+
+// Runs from even and from odd starts are summed apart: adding a run's
+// start bit carries through the run, clearing it, to the byte after it.
+// The run that comes in from before starts at bit 0, on the parity of its
+// real start.
+inline LeadRuns FindLeadRuns(std::uint64_t lead, RunBefore before) {
+    constexpr std::uint64_t kEvenBits = 0x5555'5555'5555'5555;
+    const std::uint64_t carried = before.carried ? 1 : 0;
+    const std::uint64_t starts = lead & ~((lead << 1) | carried);
+    const std::uint64_t evenStarts = (starts & kEvenBits) | (before.oddCarry ? 0 : carried);
+    const std::uint64_t oddStarts = (starts & ~kEvenBits) | (before.oddCarry ? carried : 0);
+    const std::uint64_t evenSums = lead + evenStarts;
+    const std::uint64_t oddSums = lead + oddStarts;
+    // Even start and odd end, or odd start and even end: an odd run.
+    return {(evenSums & ~lead & ~kEvenBits) | (oddSums & ~lead & kEvenBits),
+            ((lead & ~evenSums) & ~kEvenBits) | ((lead & ~oddSums) & kEvenBits)};
+}
+
 // The 64 bytes at block, text from base, and what is known of where their
 // characters begin, worked out only when a hit needs it.
 class Chunk {
@@ -149,31 +196,13 @@ public:
     void markDoubtful() { m_doubtful = true; }
     bool doubtful() const { return m_doubtful; }
 
-    // Bytes just after a run of lead bytes of odd length. A run pairs up
-    // from its start, so such a byte is a second byte whenever it can be
-    // one. Runs from even and from odd starts are summed apart: adding a
-    // run's start bit carries through the run to the byte after it.
+    // Bytes just after a run of lead bytes of odd length.
     __attribute__((target("avx2"), always_inline)) std::uint64_t afterOddRun() {
-        if (m_haveAfterOddRun) {
-            return m_afterOddRun;
+        if (!m_haveAfterOddRun) {
+            m_afterOddRun =
+                FindLeadRuns(LeadMask(m_block), RunReaching(m_text, m_base)).afterOddRun;
+            m_haveAfterOddRun = true;
         }
-        constexpr std::uint64_t kEvenBits = 0x5555'5555'5555'5555;
-        const std::uint64_t lead = Mask64(LeadBytes(load(0)), LeadBytes(load(1)));
-        // A run that reaches these bytes from before: where it starts.
-        std::size_t runStart = m_base;
-        while (runStart > 0 &&
-               cp932::IsLeadByte(static_cast<unsigned char>(m_text[runStart - 1]))) {
-            --runStart;
-        }
-        const std::uint64_t carried = runStart < m_base ? 1 : 0;
-        const std::uint64_t starts = lead & ~((lead << 1) | carried);
-        const std::uint64_t evenStarts = (starts & kEvenBits) | (runStart % 2 == 0 ? carried : 0);
-        const std::uint64_t oddStarts = (starts & ~kEvenBits) | (runStart % 2 == 1 ? carried : 0);
-        const std::uint64_t evenEnds = (lead + evenStarts) & ~lead;
-        const std::uint64_t oddEnds = (lead + oddStarts) & ~lead;
-        // Even start and odd end, or odd start and even end: an odd run.
-        m_afterOddRun = (evenEnds & ~kEvenBits) | (oddEnds & kEvenBits);
-        m_haveAfterOddRun = true;
         return m_afterOddRun;
     }
 
@@ -192,55 +221,29 @@ private:
     bool m_doubtful = false;
 };
 
-// Where characters begin, 64 bytes a step. A run of lead bytes pairs up
-// from its start: the bytes at an odd distance from it are second bytes,
-// and so is the byte just after a run of odd length, whenever it can be
-// one (a hit's first byte always can). What a run that goes on into the
-// next step needs is carried, so no step looks back unless it starts
-// somewhere new.
+// Where characters begin, 64 bytes a step. What a run of lead bytes that
+// goes on into the next step needs is carried, so no step looks back
+// unless it starts somewhere new.
 class CharStarts {
 public:
     // The bytes of the step at block (text from base) that do not begin a
     // character, among those that may be a second byte.
     __attribute__((target("avx2"), always_inline)) std::uint64_t secondBytes(
         const char* block, std::size_t base, std::string_view text) {
-        constexpr std::uint64_t kEvenBits = 0x5555'5555'5555'5555;
         if (base != m_next) {
-            std::size_t runStart = base;
-            while (runStart > 0 &&
-                   cp932::IsLeadByte(static_cast<unsigned char>(text[runStart - 1]))) {
-                --runStart;
-            }
-            m_carried = runStart < base;
-            m_oddCarry = (base - runStart) % 2 == 1;
+            m_before = RunReaching(text, base);
         }
-        const auto* at = reinterpret_cast<const __m256i*>(block);
-        const std::uint64_t lead =
-            Mask64(LeadBytes(_mm256_loadu_si256(at)), LeadBytes(_mm256_loadu_si256(at + 1)));
-        // The run that comes in from the step before starts at bit 0, on
-        // the parity of its real start.
-        const std::uint64_t carried = m_carried ? 1 : 0;
-        const std::uint64_t starts = lead & ~((lead << 1) | carried);
-        const std::uint64_t evenStarts = (starts & kEvenBits) | (m_oddCarry ? 0 : carried);
-        const std::uint64_t oddStarts = (starts & ~kEvenBits) | (m_oddCarry ? carried : 0);
-        // Adding a run's start bit carries through the run, clearing it,
-        // to the byte after it.
-        const std::uint64_t evenSums = lead + evenStarts;
-        const std::uint64_t oddSums = lead + oddStarts;
-        const std::uint64_t afterOddRun =
-            (evenSums & ~lead & ~kEvenBits) | (oddSums & ~lead & kEvenBits);
-        const std::uint64_t inRun =
-            ((lead & ~evenSums) & ~kEvenBits) | ((lead & ~oddSums) & kEvenBits);
-        m_carried = (lead >> 63) != 0;
-        m_oddCarry = m_carried && (inRun >> 63) == 0;
+        const std::uint64_t lead = LeadMask(block);
+        const LeadRuns runs = FindLeadRuns(lead, m_before);
+        m_before.carried = (lead >> 63) != 0;
+        m_before.oddCarry = m_before.carried && (runs.inRun >> 63) == 0;
         m_next = base + 64;
-        return afterOddRun | inRun;
+        return runs.afterOddRun | runs.inRun;
     }
 
 private:
-    std::size_t m_next = 0;   // the step whose carry is known
-    bool m_carried = false;   // a run of lead bytes goes on into that step
-    bool m_oddCarry = false;  // its first byte stands at an odd distance from the run's start
+    std::size_t m_next = 0;  // the step whose run before is known
+    RunBefore m_before;
 };
 
 // Whether the bytes between a token's first and last are at `at`'s: a
