@@ -65,10 +65,9 @@ LoadResult LoadDictionaryFile(EntryTable& table, const std::filesystem::path& pa
     constexpr std::size_t kChunk = 1 << 20;
     // Room for a real dictionary at once; more only as it is read. Whole
     // huge pages, so that a small file gets one too.
-    constexpr std::size_t kHugePage = 2 << 20;
     const std::size_t expected =
         static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 64 << 20)) + kChunk;
-    ReadBuffer bytes((expected + kHugePage - 1) / kHugePage * kHugePage);
+    ReadBuffer bytes((expected + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes);
     std::size_t lineEnds = 0;
     while (lineEnds < enough && bytes.size() <= kMaxDictionaryFileBytes) {
         char* const at = bytes.room(kChunk);

@@ -10,7 +10,6 @@ namespace pelmio {
 namespace {
 
 #ifdef __linux__
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kLargeBlock = std::size_t{1} << 20;
 
 // Rounded to small pages only: the kernel puts huge pages where whole
@@ -25,21 +24,22 @@ std::size_t MappedSize(std::size_t bytes) {
 
 void* AllocateLargeBlock(std::size_t bytes) {
 #ifdef __linux__
-    if (bytes >= kLargeBlock && bytes <= SIZE_MAX - 2 * kHugePage) {
+    if (bytes >= kLargeBlock && bytes <= SIZE_MAX - 2 * kHugePageBytes) {
         // Map one huge page more than needed, then give back what lies
         // outside the aligned part, so the block starts on a huge page.
         const std::size_t size = MappedSize(bytes);
-        void* mapped = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
+        void* mapped = ::mmap(nullptr, size + kHugePageBytes, PROT_READ | PROT_WRITE,
                               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED) {
             throw std::bad_alloc();
         }
         const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-        const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+        const std::uintptr_t aligned =
+            (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
         if (aligned > start) {
             ::munmap(mapped, aligned - start);
         }
-        if (const std::uintptr_t tail = start + kHugePage - aligned; tail > 0) {
+        if (const std::uintptr_t tail = start + kHugePageBytes - aligned; tail > 0) {
             ::munmap(reinterpret_cast<void*>(aligned + size), tail);
         }
         // Only advice: without huge pages the block works all the same.
@@ -52,7 +52,7 @@ void* AllocateLargeBlock(std::size_t bytes) {
 
 void FreeLargeBlock(void* block, std::size_t bytes) noexcept {
 #ifdef __linux__
-    if (bytes >= kLargeBlock && bytes <= SIZE_MAX - 2 * kHugePage) {
+    if (bytes >= kLargeBlock && bytes <= SIZE_MAX - 2 * kHugePageBytes) {
         ::munmap(block, MappedSize(bytes));
         return;
     }

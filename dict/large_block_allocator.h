@@ -10,6 +10,7 @@ namespace pelmio {
 // costs a fault when first touched, and faults are what loading a large
 // table mostly waits for: with 2 MB pages there are 512 times fewer.
 void* AllocateLargeBlock(std::size_t bytes);
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 
 template <class T>
