@@ -1793,39 +1793,35 @@ def build(args):
                     break
     stats["synonym_lines_added"] = syn_added
 
-    # --- frequent verbs neither source has, EDICT glossing only their
-    #     nouns: the verbal nouns of those (dine: 食事する; specify: 明記する)
-    vn_added = 0
-    if args.regular_inflections and rank:
+    def add_lacking_lines(kind, fits, terms_of):
+        """Lines for frequent words neither source has, of the words that
+        fit, from terms_of(word); how many were added."""
+        added = 0
+        if not (args.regular_inflections and rank):
+            return added
         for w in sorted(lacking):
-            if w in records or "verb" not in lemmas.get(w, ()):
+            if w in records or not fits(w):
                 continue
-            terms = lacking_word_terms(verbal_nouns(
-                dict.fromkeys(derived.get(w, set()) - {w}), inv, jp_pos))
+            terms = lacking_word_terms(terms_of(w))
             terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
             if terms:
                 pron, ps = pron_for(w)
                 records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
-                              "pron": pron, "kind": "verbal-noun", "pron_src": ps}
-                vn_added += 1
-    stats["verbal_noun_lines_added"] = vn_added
+                              "pron": pron, "kind": kind, "pron_src": ps}
+                added += 1
+        return added
+
+    # --- frequent verbs neither source has, EDICT glossing only their
+    #     nouns: the verbal nouns of those (dine: 食事する; specify: 明記する)
+    stats["verbal_noun_lines_added"] = add_lacking_lines(
+        "verbal-noun", lambda w: "verb" in lemmas.get(w, ()),
+        lambda w: verbal_nouns(dict.fromkeys(derived.get(w, set()) - {w}), inv, jp_pos))
 
     # --- frequent adjectives of relation neither source has: their noun's
     #     first terms with の (naval: 海軍の; cardiac: 心臓の)
-    rel_added = 0
-    if args.regular_inflections and rank:
-        for w in sorted(lacking):
-            if w in records or "adj" not in lemmas.get(w, ()) or not relation_adjective(w):
-                continue
-            nouns = pertains.get(w, set()) - {w}
-            terms = lacking_word_terms(noun_terms(own_terms(nouns), inv, "の", PERTAINYM))
-            terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
-            if terms:
-                pron, ps = pron_for(w)
-                records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
-                              "pron": pron, "kind": "relation", "pron_src": ps}
-                rel_added += 1
-    stats["relational_adjective_lines_added"] = rel_added
+    stats["relational_adjective_lines_added"] = add_lacking_lines(
+        "relation", lambda w: "adj" in lemmas.get(w, ()) and relation_adjective(w),
+        lambda w: noun_terms(own_terms(pertains.get(w, set()) - {w}), inv, "の", PERTAINYM))
 
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())
