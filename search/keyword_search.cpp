@@ -55,13 +55,13 @@ public:
         // when the case agrees, and its headword equals it when the line
         // goes on with a comma (the block of keyword + ",") or ends there
         // (the shortest lines, which come first in the block).
-        m_fromOrder = (ignoreCase || keyword.size() <= 8) && keyword.size() < kSortKeyBytes;
+        m_fromOrder =
+            (ignoreCase || keyword.size() <= kCaseBitBytes) && keyword.size() < kSortKeyBytes;
         if (!m_fromOrder) {
             return;
         }
         m_upperCase = UpperCaseLetters(keyword);
-        m_caseMask =
-            static_cast<std::uint8_t>((1U << std::min<std::size_t>(keyword.size(), 8)) - 1);
+        m_caseMask = static_cast<std::uint8_t>((1U << std::min(keyword.size(), kCaseBitBytes)) - 1);
         std::string withComma(keyword);
         withComma += ',';
         m_commaBlock = order.linesBeginningWith(table, withComma);

@@ -103,7 +103,7 @@ std::uint64_t FoldedPrefix(std::string_view line) {
 
 std::uint8_t UpperCaseLetters(std::string_view text) {
     std::uint8_t bits = 0;
-    for (std::size_t i = 0; i < std::min<std::size_t>(text.size(), 8);) {
+    for (std::size_t i = 0; i < std::min(text.size(), kCaseBitBytes);) {
         if (text[i] >= 'A' && text[i] <= 'Z') {
             bits |= static_cast<std::uint8_t>(1U << i);
         }

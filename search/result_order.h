@@ -19,7 +19,10 @@ inline constexpr std::size_t kSortKeyBytes = 256;
 // the same on every run. Only the first 256 bytes of a line are compared.
 bool RowLess(std::string_view a, std::uint32_t indexA, std::string_view b, std::uint32_t indexB);
 
-// Bit j is set when byte j of text (j < 8) is an upper-case ASCII letter
+// How many first bytes of a line UpperCaseLetters looks at.
+inline constexpr std::size_t kCaseBitBytes = 8;
+
+// Bit j is set when byte j of text (j < kCaseBitBytes) is an upper-case ASCII letter
 // that begins a character. Two texts whose starts are equal without case
 // are equal as they stand where these bits agree.
 std::uint8_t UpperCaseLetters(std::string_view text);
