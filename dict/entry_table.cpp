@@ -132,21 +132,46 @@ void EntryTable::indexLetters() {
             }
         }
     }
-    // Keep only the bytes common enough to be worth their room.
-    std::size_t kept = 0;
-    for (std::size_t k = 0; k < m_charSlots.size(); ++k) {
+    // Keep only the bytes common enough to be worth their room, and both
+    // cases of a letter where either is: a search that ignores case needs
+    // the pair. A case found in no line shares one empty run.
+    std::array<std::size_t, kLastIndexed - kFirstIndexed + 1> lines{};
+    for (std::size_t k = 0; k < lines.size(); ++k) {
         const auto first = m_linesWithChar.begin() + static_cast<std::ptrdiff_t>(k * words);
-        std::size_t lines = 0;
         for (auto word = first; word != first + static_cast<std::ptrdiff_t>(words); ++word) {
-            lines += static_cast<std::size_t>(std::popcount(*word));
+            lines[k] += static_cast<std::size_t>(std::popcount(*word));
         }
-        if (lines == 0 || lines * kIndexedShare < count) {
+    }
+    const auto common = [&](std::size_t k) {
+        return lines[k] != 0 && lines[k] * kIndexedShare >= count;
+    };
+    std::size_t kept = 0;
+    bool emptyRun = false;
+    for (std::size_t k = 0; k < m_charSlots.size(); ++k) {
+        const char byte = static_cast<char>(k + kFirstIndexed);
+        const char lower = cp932::FoldAscii(byte);
+        const char other = byte != lower ? lower : static_cast<char>(lower - ('a' - 'A'));
+        const bool letter = lower >= 'a' && lower <= 'z';
+        if (!common(k) && !(letter && common(static_cast<unsigned char>(other) - kFirstIndexed))) {
             m_charSlots[k] = kNoSlot;
             continue;
         }
+        if (lines[k] == 0) {
+            m_charSlots[k] = kEmptySlot;
+            emptyRun = true;
+            continue;
+        }
+        const auto first = m_linesWithChar.begin() + static_cast<std::ptrdiff_t>(k * words);
         std::copy(first, first + static_cast<std::ptrdiff_t>(words),
                   m_linesWithChar.begin() + static_cast<std::ptrdiff_t>(kept * words));
         m_charSlots[k] = static_cast<std::uint8_t>(kept++);
+    }
+    if (emptyRun) {
+        std::fill_n(m_linesWithChar.begin() + static_cast<std::ptrdiff_t>(kept * words), words, 0);
+        for (std::uint8_t& slot : m_charSlots) {
+            slot = slot == kEmptySlot ? static_cast<std::uint8_t>(kept) : slot;
+        }
+        ++kept;
     }
     m_linesWithChar.resize(kept * words);
     m_linesWithChar.shrink_to_fit();

@@ -41,7 +41,8 @@ public:
     std::string_view text() const { return {m_text.data(), m_text.size()}; }
 
     // For a printable ASCII byte (0x21 to 0x7E) found in at least one line
-    // in kIndexedShare, the lines that hold it where a character begins:
+    // in kIndexedShare, and for the other case of such a letter, the lines
+    // that hold it where a character begins:
     // bit i % 64 of word i / 64 for line i, in (count() + 63) / 64 words. A
     // one-letter search, the first keystroke of most lookups, needs no scan
     // this way. Null for any other byte, whose few lines a scan finds fast,
@@ -82,6 +83,7 @@ private:
     // half the room of size_t, on every line.
     std::vector<std::uint32_t> m_starts;
     static constexpr std::uint8_t kNoSlot = 0xFF;
+    static constexpr std::uint8_t kEmptySlot = 0xFE;  // while indexing only
     // One run of letterWords() words for each indexed byte, in byte order;
     // where each byte's run is, or kNoSlot.
     std::vector<std::uint64_t> m_linesWithChar;

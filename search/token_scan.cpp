@@ -132,6 +132,12 @@ __attribute__((target("avx2"), always_inline)) inline std::uint64_t LeadMask(con
     return Mask64(LeadBytes(_mm256_loadu_si256(at)), LeadBytes(_mm256_loadu_si256(at + 1)));
 }
 
+// Bit i: byte i of the 64 at block is 0x80 or more.
+__attribute__((target("avx2"), always_inline)) inline std::uint64_t HighMask(const char* block) {
+    const auto* at = reinterpret_cast<const __m256i*>(block);
+    return Mask64(_mm256_loadu_si256(at), _mm256_loadu_si256(at + 1));
+}
+
 // A run of lead bytes that reaches a step from the steps before it.
 struct RunBefore {
     bool carried = false;   // there is one
@@ -186,7 +192,7 @@ public:
         if (!m_haveAfterHigh) {
             const bool carried =
                 m_base > 0 && static_cast<unsigned char>(m_text[m_base - 1]) >= 0x80;
-            m_afterHigh = (Mask64(load(0), load(1)) << 1) | (carried ? 1 : 0);
+            m_afterHigh = (HighMask(m_block) << 1) | (carried ? 1 : 0);
             m_haveAfterHigh = true;
         }
         return m_afterHigh;
@@ -497,6 +503,172 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
     }
 }
 
+// Lines of up to 127 bytes are decided from the masks of at most two
+// steps; the rest go to the caller's own test. The reach of those masks past a line's start: two
+// steps, and a token's last byte after the second.
+constexpr std::size_t kMaskedLineReach = 128 + kMaxTokenBytes;
+
+// The first set bit of the words at or after from, or 64 * Words.
+template <std::size_t Words>
+inline std::size_t FirstAtOrAfter(const std::uint64_t (&bits)[Words], std::size_t from) {
+    for (std::size_t word = from / 64; word < Words; ++word) {
+        const std::uint64_t rest =
+            word == from / 64 ? bits[word] >> (from % 64) << (from % 64) : bits[word];
+        if (rest != 0) {
+            return word * 64 + static_cast<std::size_t>(std::countr_zero(rest));
+        }
+    }
+    return 64 * Words;
+}
+
+// The bytes of a line (of Words steps from its start, which begins a
+// character) that are second bytes, as CharStarts finds them.
+template <std::size_t Words>
+__attribute__((target("avx2"), always_inline)) inline void LineSecondBytes(
+    const char* line, std::uint64_t (&second)[Words]) {
+    const std::uint64_t lead = LeadMask(line);
+    const LeadRuns runs = FindLeadRuns(lead, RunBefore{});
+    second[0] = runs.afterOddRun | runs.inRun;
+    if constexpr (Words > 1) {
+        const bool carried = (lead >> 63) != 0;
+        const LeadRuns next =
+            FindLeadRuns(LeadMask(line + 64), {carried, carried && (runs.inRun >> 63) == 0});
+        second[1] = next.afterOddRun | next.inRun;
+    }
+}
+
+// How the earliest hits of the tokens in order stand in a line.
+enum class InOrder { Missing, Found, FoundAfterHigh };
+
+// Walks the line along the tokens' hits, taking each token's earliest hit
+// after the end of the one before: that decides the line when every hit
+// counts. FoundAfterHigh when a hit taken follows a byte of 0x80 or more
+// (afterHigh) and so may be a second byte.
+template <std::size_t Words, std::size_t Count>
+__attribute__((always_inline)) inline InOrder FindInOrder(const std::uint64_t (&hits)[Count][Words],
+                                                          const std::uint64_t (&afterHigh)[Words],
+                                                          const char* line, std::size_t lineOffset,
+                                                          std::string_view text, std::size_t length,
+                                                          const std::array<TokenPlan, Count>& plans,
+                                                          bool ignoreCase) {
+    std::size_t from = 0;
+    bool afterHighTaken = false;
+    for (std::size_t k = 0; k < Count; ++k) {
+        const TokenPlan& plan = plans[k];
+        const std::size_t size = plan.lastOffset + 1;
+        for (;;) {
+            // 64 * Words when there is none, past every line end.
+            const std::size_t pos = FirstAtOrAfter<Words>(hits[k], from);
+            if (pos + size > length) {
+                return InOrder::Missing;
+            }
+            if (!plan.verify || (ignoreCase ? TokenAt(text, lineOffset + pos, plan.bytes, true)
+                                            : InnerBytesMatch(line + pos, plan.bytes))) {
+                afterHighTaken = afterHighTaken || (plan.startCheck != StartCheck::None &&
+                                                    ((afterHigh[pos / 64] >> (pos % 64)) & 1) != 0);
+                from = pos + size;
+                break;
+            }
+            from = pos + 1;
+        }
+    }
+    return afterHighTaken ? InOrder::FoundAfterHigh : InOrder::Found;
+}
+
+// Whether the line at start, length bytes long (under 64 * Words), holds
+// the tokens in order, each where a character begins and after the end of
+// the one before. text holds kMaskedLineReach bytes from start.
+template <std::size_t Words, std::size_t Count>
+__attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHolds(
+    std::string_view text, std::size_t start, std::size_t length,
+    const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
+    const char* const line = text.data() + start;
+    std::uint64_t hits[Count][Words];
+    std::uint64_t afterHigh[Words];
+    for (std::size_t word = 0; word < Words; ++word) {
+        for (std::size_t k = 0; k < Count; ++k) {
+            hits[k][word] = Hits(line + 64 * word, plans[k]);
+        }
+        afterHigh[word] = HighMask(line + 64 * word);
+    }
+    if constexpr (Words > 1) {
+        afterHigh[1] = (afterHigh[1] << 1) | (afterHigh[0] >> 63);
+    }
+    afterHigh[0] <<= 1;
+    const InOrder found =
+        FindInOrder<Words, Count>(hits, afterHigh, line, start, text, length, plans, ignoreCase);
+    if (found != InOrder::FoundAfterHigh) {
+        return found == InOrder::Found;
+    }
+    // A hit taken may be a second byte: drop the hits that are, as the
+    // line's runs of lead bytes say, and walk again.
+    std::uint64_t second[Words];
+    LineSecondBytes<Words>(line, second);
+    for (std::size_t k = 0; k < Count; ++k) {
+        for (std::size_t word = 0; word < Words; ++word) {
+            hits[k][word] &=
+                plans[k].startCheck != StartCheck::None ? ~second[word] : ~std::uint64_t{0};
+        }
+    }
+    const std::uint64_t none[Words] = {};
+    return FindInOrder<Words, Count>(hits, none, line, start, text, length, plans, ignoreCase) ==
+           InOrder::Found;
+}
+
+template <std::size_t Count>
+__attribute__((target("avx2,popcnt"))) void CheckLinesFor(
+    const EntryTable& table, const std::vector<std::string>& tokens, bool ignoreCase,
+    const std::uint64_t* candidates, std::size_t cap, const std::function<bool(std::size_t)>& holds,
+    std::vector<std::uint32_t>& out) {
+    const std::string_view text = table.text();
+    const auto lineCount = static_cast<std::size_t>(table.count());
+    std::array<TokenPlan, Count> plans;
+    for (std::size_t k = 0; k < Count; ++k) {
+        plans[k] = MakePlan(tokens[k], ignoreCase);
+    }
+    std::array<std::uint32_t, 256> buffer;
+    std::size_t buffered = 0;
+    const auto flush = [&] {
+        out.insert(out.end(), buffer.begin(),
+                   buffer.begin() + static_cast<std::ptrdiff_t>(buffered));
+        buffered = 0;
+    };
+    for (std::size_t word = 0; word * 64 < lineCount; ++word) {
+        // Bits past the last line stand for no line.
+        const std::size_t inWord = std::min<std::size_t>(lineCount - word * 64, 64);
+        const std::uint64_t lines =
+            inWord == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << inWord) - 1;
+        for (std::uint64_t bits = candidates[word] & lines; bits != 0; bits &= bits - 1) {
+            const std::size_t line = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+            const std::size_t start = table.lineStart(line);
+            const std::size_t length = table.lineEnd(line) - start;
+            bool found = false;
+            if (text.size() - start < kMaskedLineReach || length >= 128) {
+                found = holds(line);
+            } else if (length < 64) {
+                found = MaskedLineHolds<1, Count>(text, start, length, plans, ignoreCase);
+            } else {
+                found = MaskedLineHolds<2, Count>(text, start, length, plans, ignoreCase);
+            }
+            // Written at the end either way, kept only if it holds: no
+            // branch on an outcome that is near to chance.
+            buffer[buffered] = static_cast<std::uint32_t>(line);
+            buffered += found ? 1 : 0;
+            if (buffered == buffer.size()) {
+                flush();
+                if (out.size() >= cap) {
+                    out.resize(cap);
+                    return;
+                }
+            }
+        }
+    }
+    flush();
+    if (out.size() > cap) {
+        out.resize(cap);
+    }
+}
+
 template <std::size_t Count>
 void ScanFor(std::string_view text, const std::vector<std::string>& tokens, bool ignoreCase,
              std::size_t cap, std::vector<std::uint32_t>& out) {
@@ -542,6 +714,31 @@ void ScanTokensInOrder(std::string_view text, const std::vector<std::string>& to
     }
 }
 
+void CheckLinesInOrder(const EntryTable& table, const std::vector<std::string>& tokens,
+                       bool ignoreCase, const std::uint64_t* candidates, std::size_t cap,
+                       const std::function<bool(std::size_t)>& holds,
+                       std::vector<std::uint32_t>& out) {
+    if (out.size() >= cap) {
+        return;
+    }
+    switch (tokens.size()) {
+        case 1:
+            CheckLinesFor<1>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            break;
+        case 2:
+            CheckLinesFor<2>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            break;
+        case 3:
+            CheckLinesFor<3>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            break;
+        case 4:
+            CheckLinesFor<4>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            break;
+        default:
+            break;
+    }
+}
+
 #else
 
 bool CanScanTokensInOrder(const std::vector<std::string>&) {
@@ -549,6 +746,10 @@ bool CanScanTokensInOrder(const std::vector<std::string>&) {
 }
 
 void ScanTokensInOrder(std::string_view, const std::vector<std::string>&, bool, std::size_t,
+                       std::vector<std::uint32_t>&) {}
+
+void CheckLinesInOrder(const EntryTable&, const std::vector<std::string>&, bool,
+                       const std::uint64_t*, std::size_t, const std::function<bool(std::size_t)>&,
                        std::vector<std::uint32_t>&) {}
 
 #endif

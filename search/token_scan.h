@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "dict/entry_table.h"
 
 namespace pelmio {
 
@@ -20,5 +23,15 @@ bool CanScanTokensInOrder(const std::vector<std::string>& tokens);
 // up of line starts: the line of a hit comes from counting line ends.
 void ScanTokensInOrder(std::string_view text, const std::vector<std::string>& tokens,
                        bool ignoreCase, std::size_t cap, std::vector<std::uint32_t>& out);
+
+// The same for the candidate lines only (a bitmap over the table's lines,
+// bit i % 64 of word i / 64 for line i), in table order: where the letter
+// index leaves few lines to look at. Each line is decided from the masks
+// of its bytes alone; a line too long for that goes to holds(line).
+// Takes the tokens CanScanTokensInOrder takes.
+void CheckLinesInOrder(const EntryTable& table, const std::vector<std::string>& tokens,
+                       bool ignoreCase, const std::uint64_t* candidates, std::size_t cap,
+                       const std::function<bool(std::size_t)>& holds,
+                       std::vector<std::uint32_t>& out);
 
 }  // namespace pelmio

@@ -11,6 +11,7 @@
 #include "search/matcher.h"
 #include "search/narrowing_search.h"
 #include "search/result_order.h"
+#include "search/token_scan.h"
 #include "tests/support/reference_matcher.h"
 #include "tests/support/test_support.h"
 
@@ -579,6 +580,100 @@ TEST(KeywordMatcher, LettersIndexedOnlyWhereACharacterBegins) {
     std::vector<std::uint32_t> out;
     KeywordMatcher({"z"}).findMatches(twoFiles, 0, out);
     EXPECT_EQ(out, (std::vector<std::uint32_t>{72}));
+}
+
+TEST(KeywordMatcher, BothCasesOfACommonLetterAreIndexed) {
+    // 'a' is in every line, 'A' in one, 'B' in none: a search that ignores
+    // case still finds the letters' lines in the index.
+    std::vector<std::string> lines(70, "ab");
+    lines[5] = "Aab";
+    const EntryTable table = TableOf(lines);
+    const std::uint64_t* upper = table.linesWithChar('A');
+    ASSERT_NE(upper, nullptr);
+    EXPECT_EQ(upper[0], std::uint64_t{1} << 5);
+    EXPECT_EQ(upper[1], 0u);
+    const std::uint64_t* none = table.linesWithChar('B');
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none[0] | none[1], 0u);
+    EXPECT_EQ(table.linesWithChar('C'), nullptr);
+}
+
+// The candidate lines the letter index leaves are each decided from masks
+// of their own bytes: lines of one and two 64-byte steps, with lead bytes
+// and trail bytes that look like letters, and longer lines, which go to
+// the caller's test. All must agree with the reference.
+TEST(KeywordMatcher, CandidateLinesAgreeWithTheReference) {
+    if (!CanScanTokensInOrder({"a"})) {
+        GTEST_SKIP() << "no vector scan on this processor";
+    }
+    std::mt19937 random(71207);
+    const std::vector<std::string> pieces = {"a",
+                                             "e",
+                                             "A",
+                                             "E",
+                                             "-",
+                                             ",",
+                                             "\x81",
+                                             "\x83",
+                                             "\xE0",
+                                             "\xFD",
+                                             Sjis("ア"),
+                                             Sjis("表"),
+                                             "\x83"
+                                             "a",
+                                             "ta",
+                                             "Ta",
+                                             "off",
+                                             "z"};
+    const auto randomText = [&](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += pieces[random() % pieces.size()];
+        }
+        return text;
+    };
+    std::size_t decided = 0;
+    std::size_t asked = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::string> lines(60 + random() % 200);
+        for (std::string& line : lines) {
+            line = randomText(random() % 90);
+        }
+        const EntryTable table = TableOf(lines);
+        std::vector<std::uint64_t> candidates((lines.size() + 63) / 64);
+        for (std::uint64_t& word : candidates) {
+            word = (std::uint64_t{random()} << 32 | random()) | (std::uint64_t{random()} << 32);
+        }
+        for (int k = 0; k < 20; ++k) {
+            std::vector<std::string> tokens(1 + random() % 4);
+            for (std::string& token : tokens) {
+                token = randomText(1 + random() % 3);
+            }
+            const std::size_t cap = random() % 4 == 0 ? random() % 10 : lines.size();
+            for (const bool ignoreCase : {false, true}) {
+                std::vector<std::uint32_t> expected;
+                for (std::uint32_t i = 0; i < lines.size() && expected.size() < cap; ++i) {
+                    if (((candidates[i / 64] >> (i % 64)) & 1) != 0 &&
+                        testing::MatchesInOrderBaseline(table.lineView(i), tokens, ignoreCase)) {
+                        expected.push_back(i);
+                    }
+                }
+                std::vector<std::uint32_t> found;
+                CheckLinesInOrder(
+                    table, tokens, ignoreCase, candidates.data(), cap,
+                    [&](std::size_t line) {
+                        ++asked;
+                        return testing::MatchesInOrderBaseline(table.lineView(line), tokens,
+                                                               ignoreCase);
+                    },
+                    found);
+                ASSERT_EQ(found, expected) << "round " << round << " tokens " << tokens.size();
+                decided += lines.size();
+            }
+        }
+    }
+    // The masks decide most lines themselves.
+    EXPECT_LT(asked * 4, decided);
 }
 
 TEST(KeywordSearch, EmptyTableAndLongestKeyword) {
