@@ -624,7 +624,8 @@ TEST(KeywordMatcher, CandidateLinesAgreeWithTheReference) {
                                              "ta",
                                              "Ta",
                                              "off",
-                                             "z"};
+                                             "z",
+                                             "\x81\x81\x81"};
     const auto randomText = [&](std::size_t count) {
         std::string text;
         for (std::size_t i = 0; i < count; ++i) {
