@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <numeric>
 
 #include "base/bytes.h"
 #include "base/cp932.h"
@@ -12,6 +13,10 @@
 #include "search/match_spans.h"
 #include "search/token_scan.h"
 #include "search/x86_vectors.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace pelmio {
 namespace {
@@ -27,6 +32,9 @@ constexpr std::size_t kBlockScanToken = 64;
 // they are at most 2 * lines / share: a candidate costs 7 to 15 ns, the
 // anchor scan about 1 ns a line, the scan in order 5 to 12.
 constexpr std::size_t kLineCheckShareAnchor = 24;
+
+// How many tokens the scans match at once (CanScanTokensInOrder).
+constexpr std::size_t kNarrowingTokens = 4;
 constexpr std::size_t kLineCheckShareInOrder = 3;
 
 using detail::BeginsChar;
@@ -40,26 +48,82 @@ inline bool InnerBytesMatch(const char* at, std::string_view token) {
     return token.size() <= 2 || std::memcmp(at + 1, token.data() + 1, token.size() - 2) == 0;
 }
 
+// Whether the ASCII bytes at `at` are token's, letters in either case.
+// Where the first begins a character, each of them does, so folding them
+// all is folding where a character begins.
+inline bool AsciiFoldedEqual(const char* at, std::string_view token) {
+    for (std::size_t k = 0; k < token.size(); ++k) {
+        const auto byte = static_cast<unsigned char>(at[k]);
+        const auto want = static_cast<unsigned char>(token[k]);
+        if (byte != want &&
+            !(byte == (want ^ 0x20u) && (want | 0x20u) >= 'a' && (want | 0x20u) <= 'z')) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The same when ASCII letters match either case: the whole token is
 // compared again, folding only bytes that begin a character. text runs to
 // the table's end, so a lead byte's second byte is always there to see.
 inline bool TokenBytesMatch(std::string_view text, std::size_t pos, std::string_view token,
-                            bool ignoreCase) {
-    return ignoreCase ? TokenAt(text, pos, token, true) : InnerBytesMatch(text.data() + pos, token);
+                            TokenFold fold) {
+    switch (fold) {
+        case TokenFold::None:
+            return InnerBytesMatch(text.data() + pos, token);
+        case TokenFold::Ascii:
+            return AsciiFoldedEqual(text.data() + pos, token);
+        case TokenFold::Chars:
+            break;
+    }
+    return TokenAt(text, pos, token, true);
+}
+
+// The first byte at or after from in line, up to last, that or-ed with
+// fold is head; npos if none.
+std::size_t FindFoldedByte(std::string_view line, std::size_t from, std::size_t last,
+                           unsigned char head, unsigned char fold) {
+#ifdef __SSE2__
+    const __m128i heads = _mm_set1_epi8(static_cast<char>(head));
+    const __m128i folds = _mm_set1_epi8(static_cast<char>(fold));
+    // Loads stay inside the line: the last line of a table ends its text.
+    for (; from + 16 <= line.size() && from <= last; from += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + from));
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, folds), heads)));
+        if (mask != 0) {
+            const std::size_t pos = from + static_cast<std::size_t>(std::countr_zero(mask));
+            return pos <= last ? pos : std::string_view::npos;
+        }
+    }
+#endif
+    for (; from <= last; ++from) {
+        if ((static_cast<unsigned char>(line[from]) | fold) == head) {
+            return from;
+        }
+    }
+    return std::string_view::npos;
 }
 
 // First occurrence of token in line at or after from that begins a
 // character; known as for BeginsChar, at or before from.
 std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string_view token,
-                            std::size_t& known, bool ignoreCase) {
-    if (ignoreCase) {
-        // Only lines that are worth checking come here: a walk will do,
-        // looking closer only where the first byte matches.
+                            std::size_t& known, TokenFold fold) {
+    if (token.size() > line.size()) {
+        return std::string_view::npos;
+    }
+    if (fold != TokenFold::None) {
+        // Only lines that are worth checking come here: a search for the
+        // first byte in either case, then a closer look.
         const auto head = static_cast<unsigned char>(cp932::FoldAscii(token.front()));
-        const unsigned char fold = head >= 'a' && head <= 'z' ? 0x20 : 0;
-        for (; from + token.size() <= line.size(); ++from) {
-            if ((static_cast<unsigned char>(line[from]) | fold) == head &&
-                TokenAt(line, from, token, true) && BeginsChar(line.data(), from, known)) {
+        const unsigned char headFold = head >= 'a' && head <= 'z' ? 0x20 : 0;
+        const std::size_t last = line.size() - token.size();
+        for (; from <= last; ++from) {
+            from = FindFoldedByte(line, from, last, head, headFold);
+            if (from == std::string_view::npos) {
+                break;
+            }
+            if (TokenBytesMatch(line, from, token, fold) && BeginsChar(line.data(), from, known)) {
                 return from;
             }
         }
@@ -276,14 +340,18 @@ KeywordMatcher::KeywordMatcher(std::vector<std::string> tokens, bool ignoreCase)
         m_minLength += token.size();
         // Folding matters only where a token holds a letter.
         const auto letter = [](char byte) { return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'; };
-        m_ignoreCase =
-            m_ignoreCase || (ignoreCase && std::any_of(token.begin(), token.end(), letter));
+        const auto ascii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+        const bool folds = ignoreCase && std::any_of(token.begin(), token.end(), letter);
+        m_folds.push_back(!folds                                           ? TokenFold::None
+                          : std::all_of(token.begin(), token.end(), ascii) ? TokenFold::Ascii
+                                                                           : TokenFold::Chars);
+        m_ignoreCase = m_ignoreCase || folds;
     }
 }
 
 bool KeywordMatcher::restMatches(std::string_view line, std::size_t from, std::size_t known) const {
     for (std::size_t k = 1; k < m_tokens.size(); ++k) {
-        const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], known, m_ignoreCase);
+        const std::size_t pos = FindAtCharStart(line, from, m_tokens[k], known, m_folds[k]);
         if (pos == std::string_view::npos) {
             return false;
         }
@@ -300,7 +368,7 @@ bool KeywordMatcher::matchesLine(std::string_view line) const {
         return true;
     }
     std::size_t known = 0;
-    const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), known, m_ignoreCase);
+    const std::size_t pos = FindAtCharStart(line, 0, m_tokens.front(), known, m_folds.front());
     return pos != std::string_view::npos && restMatches(line, pos + m_tokens.front().size(), pos);
 }
 
@@ -354,6 +422,25 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             return;
         }
     }
+    // More tokens than the scans take: the longest few of them, in their
+    // order, narrow the lines to those worth checking whole.
+    if (m_tokens.size() > kNarrowingTokens && CanScanTokensInOrder({m_tokens.front()})) {
+        std::vector<std::size_t> picked(m_tokens.size());
+        std::iota(picked.begin(), picked.end(), std::size_t{0});
+        std::stable_sort(picked.begin(), picked.end(), [this](std::size_t a, std::size_t b) {
+            return m_tokens[a].size() > m_tokens[b].size();
+        });
+        picked.resize(kNarrowingTokens);
+        std::sort(picked.begin(), picked.end());
+        std::vector<std::string> longest;
+        for (const std::size_t k : picked) {
+            longest.push_back(m_tokens[k]);
+        }
+        std::vector<std::uint32_t> narrowed;
+        KeywordMatcher(std::move(longest), m_ignoreCase).findMatches(table, 0, narrowed);
+        findMatchesIn(table, narrowed, rowLimit, out);
+        return;
+    }
     // Look for one token in the whole table at once, then check the line
     // each hit falls in. The longest token is likely the rarest.
     std::size_t anchor = 0;
@@ -392,7 +479,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     std::size_t lineEnd = table.lineEnd(0);
     std::size_t known = 0;
     auto visit = [&](std::size_t offset) -> std::size_t {
-        if (!TokenBytesMatch(text, offset, needle, m_ignoreCase)) {
+        if (!TokenBytesMatch(text, offset, needle, m_folds[anchor])) {
             return offset + 1;
         }
         if (offset > lineEnd) {
@@ -436,7 +523,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
         // first token a later hit leaves less of the line for the others.
         return lineEnd + 1;
     };
-    if (!ForEachCandidate(text, needle, m_ignoreCase, visit)) {
+    if (!ForEachCandidate(text, needle, m_folds[anchor] != TokenFold::None, visit)) {
         // No vector scan to fold with: line by line.
         for (std::size_t i = 0; i < lineCount && out.size() < cap; ++i) {
             if (matchesLine(table.lineView(i))) {

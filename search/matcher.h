@@ -19,6 +19,11 @@ std::vector<std::string> KeywordTokens(std::string_view keywordText);
 // negative limit still lets the first row in.
 std::size_t RowCap(std::int32_t rowLimit);
 
+// How a token is compared where case does not matter: not at all for a
+// token with no letter, byte by byte for one of ASCII bytes only, else
+// character by character.
+enum class TokenFold : std::uint8_t { None, Ascii, Chars };
+
 // Matches the tokens against a whole table at once.
 class KeywordMatcher {
 public:
@@ -45,8 +50,9 @@ private:
     bool restMatches(std::string_view line, std::size_t from, std::size_t known) const;
 
     std::vector<std::string> m_tokens;
-    std::size_t m_minLength = 0;  // tokens never overlap: a shorter line cannot match
-    bool m_impossible = false;    // a token with a NUL can match no line
+    std::vector<TokenFold> m_folds;  // one for each token
+    std::size_t m_minLength = 0;     // tokens never overlap: a shorter line cannot match
+    bool m_impossible = false;       // a token with a NUL can match no line
     bool m_ignoreCase = false;
 };
 
