@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 
+#include <chrono>
 #include <filesystem>
 
 #include "bench/bench_data.h"
@@ -20,50 +21,90 @@
 namespace pelmio::bench {
 namespace {
 
-void Keystroke(benchmark::State& state, const Typing& typing, bool layOut,
-               const LookupOptions& options = {}) {
-    // The window reads its options at start: a file for this run only.
-    const std::filesystem::path optionsFile = Data().folder / kOptionsFileName;
-    WriteLookupOptions(optionsFile, options);
-    LookupEnvironment environment;
-    environment.folder = Data().folder.path();
-    environment.showMessage = [](QWidget*, const QString&) {};
-    environment.speechEngine = QStringLiteral("none");
-    CLookupDlg dialog(environment);
-    std::filesystem::remove(optionsFile);
-    dialog.show();
-    QLineEdit* edit = nullptr;
-    for (QComboBox* combo : dialog.findChildren<QComboBox*>()) {
-        if (combo->property(kControlIdProperty).toInt() == res::kIdKeywordBox) {
-            edit = combo->lineEdit();
+// The main window on the benchmark's dictionary, with the lookup options
+// given, ready to take keystrokes.
+class KeystrokeWindow {
+public:
+    explicit KeystrokeWindow(const LookupOptions& options) : m_dialog(Environment(options)) {
+        std::filesystem::remove(Data().folder / kOptionsFileName);
+        m_dialog.show();
+        for (QComboBox* combo : m_dialog.findChildren<QComboBox*>()) {
+            if (combo->property(kControlIdProperty).toInt() == res::kIdKeywordBox) {
+                m_edit = combo->lineEdit();
+            }
+        }
+        for (QAbstractItemView* view : m_dialog.findChildren<QAbstractItemView*>()) {
+            if (view->property(kControlIdProperty).toInt() == res::kIdResultList) {
+                m_list = view;
+            }
         }
     }
-    QAbstractItemView* list = nullptr;
-    for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
-        if (view->property(kControlIdProperty).toInt() == res::kIdResultList) {
-            list = view;
-        }
-    }
-    const QString before = FromCp932(typing.before);
-    const QString after = FromCp932(typing.after);
-    for (auto _ : state) {
-        state.PauseTiming();
-        // The window as it stood before the keystroke: the text before it
-        // searched and its rows painted.
-        edit->setText(QStringLiteral("zz"));
-        dialog.RunSearch();
-        QApplication::processEvents();
-        edit->setText(before);
-        dialog.RunSearch();
-        QApplication::processEvents();
-        edit->setText(after);
-        state.ResumeTiming();
-        dialog.RunSearch();
+
+    // Seconds from the keystroke's text change to the list model updated
+    // (and, with layOut, the list laid out), the window standing as it
+    // did before: the text before it searched and its rows painted.
+    double type(const Typing& typing, bool layOut) {
+        search(QStringLiteral("zz"));
+        search(FromCp932(typing.before));
+        m_edit->setText(FromCp932(typing.after));
+        const auto start = std::chrono::steady_clock::now();
+        m_dialog.RunSearch();
         if (layOut) {
             QApplication::processEvents();
         }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    state.counters["rows"] = list->model()->rowCount();
+
+    int rows() const { return m_list->model()->rowCount(); }
+
+private:
+    // The window reads its options at start: a file for this run only.
+    static LookupEnvironment Environment(const LookupOptions& options) {
+        WriteLookupOptions(Data().folder / kOptionsFileName, options);
+        LookupEnvironment environment;
+        environment.folder = Data().folder.path();
+        environment.showMessage = [](QWidget*, const QString&) {};
+        environment.speechEngine = QStringLiteral("none");
+        return environment;
+    }
+
+    void search(const QString& text) {
+        m_edit->setText(text);
+        m_dialog.RunSearch();
+        QApplication::processEvents();
+    }
+
+    CLookupDlg m_dialog;
+    QLineEdit* m_edit = nullptr;
+    QAbstractItemView* m_list = nullptr;
+};
+
+void Keystroke(benchmark::State& state, const Typing& typing, bool layOut,
+               const LookupOptions& options = {}) {
+    KeystrokeWindow window(options);
+    for (auto _ : state) {
+        state.SetIterationTime(window.type(typing, layOut));
+    }
+    state.counters["rows"] = window.rows();
+}
+
+// What an option costs a keystroke: a window without it and one with it
+// take the keystroke in turn, so that the machine's drift from moment to
+// moment falls on both alike. The time is the option's; "ratio" is its
+// total over the plain window's.
+void OptionCost(benchmark::State& state, const Typing& typing, const LookupOptions& options) {
+    KeystrokeWindow plain(LookupOptions{});
+    KeystrokeWindow with(options);
+    double plainTotal = 0;
+    double optionTotal = 0;
+    for (auto _ : state) {
+        plainTotal += plain.type(typing, true);
+        const double seconds = with.type(typing, true);
+        optionTotal += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["ratio"] = plainTotal > 0 ? optionTotal / plainTotal : 0;
+    state.counters["rows"] = with.rows();
 }
 
 }  // namespace
@@ -74,9 +115,11 @@ void RegisterKeystrokeBenchmarks() {
     for (const pelmio::bench::Typing& typing : pelmio::bench::Keystrokes()) {
         benchmark::RegisterBenchmark((std::string("keystroke/model/") + typing.name).c_str(),
                                      [typing](benchmark::State& s) { Keystroke(s, typing, false); })
+            ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("keystroke/view/") + typing.name).c_str(),
                                      [typing](benchmark::State& s) { Keystroke(s, typing, true); })
+            ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
         // The lookup options, each on its own and both together.
         const std::pair<const char*, pelmio::LookupOptions> variants[] = {
@@ -88,6 +131,18 @@ void RegisterKeystrokeBenchmarks() {
                                          [typing, options = options](benchmark::State& s) {
                                              Keystroke(s, typing, true, options);
                                          })
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
+        const std::pair<const char*, pelmio::LookupOptions> costs[] = {
+            {"option-cost/headword-first/", {true, false}},
+            {"option-cost/ignore-case/", {false, true}}};
+        for (const auto& [prefix, options] : costs) {
+            benchmark::RegisterBenchmark((std::string(prefix) + typing.name).c_str(),
+                                         [typing, options = options](benchmark::State& s) {
+                                             pelmio::bench::OptionCost(s, typing, options);
+                                         })
+                ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
         }
     }
