@@ -103,8 +103,16 @@ public:
         for (std::vector<std::uint32_t>& group : groups) {
             group.reserve(static_cast<std::size_t>(end - begin));
         }
+        // The rows of the block come in display order: their positions
+        // are found by walking the block, not by a look-up per row, which
+        // would miss the cache on every one.
+        std::uint32_t position = m_positions.first;
         for (auto row = begin; row != end; ++row) {
-            groups[rankInBlock(*row, m_order.position(*row))].push_back(*row);
+            while (m_order.indexAt(position) != *row) {
+                ++position;
+            }
+            groups[rankInBlock(*row, position)].push_back(*row);
+            ++position;
         }
         // The rest of the block stays where it was, after the rows before
         // it, which move down by the ranked rows as one run.
