@@ -202,14 +202,16 @@ public:
     void markDoubtful() { m_doubtful = true; }
     bool doubtful() const { return m_doubtful; }
 
-    // Bytes just after a run of lead bytes of odd length.
-    __attribute__((target("avx2"), always_inline)) std::uint64_t afterOddRun() {
-        if (!m_haveAfterOddRun) {
-            m_afterOddRun =
-                FindLeadRuns(LeadMask(m_block), RunReaching(m_text, m_base)).afterOddRun;
-            m_haveAfterOddRun = true;
+    // Bytes that are the second of a character, among those that may be:
+    // just after a run of lead bytes of odd length, or at an odd distance
+    // from its start.
+    __attribute__((target("avx2"), always_inline)) std::uint64_t secondBytes() {
+        if (!m_haveSecondBytes) {
+            const LeadRuns runs = FindLeadRuns(LeadMask(m_block), RunReaching(m_text, m_base));
+            m_secondBytes = runs.afterOddRun | runs.inRun;
+            m_haveSecondBytes = true;
         }
-        return m_afterOddRun;
+        return m_secondBytes;
     }
 
 private:
@@ -221,9 +223,9 @@ private:
     std::size_t m_base;
     std::string_view m_text;
     std::uint64_t m_afterHigh = 0;
-    std::uint64_t m_afterOddRun = 0;
+    std::uint64_t m_secondBytes = 0;
     bool m_haveAfterHigh = false;
-    bool m_haveAfterOddRun = false;
+    bool m_haveSecondBytes = false;
     bool m_doubtful = false;
 };
 
@@ -296,11 +298,10 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
         return hits;
     }
     chunk.markDoubtful();
-    if (plan.startCheck == StartCheck::AfterRun) {
-        // One look back is cheaper than the mask; more are not.
-        if ((doubtful & (doubtful - 1)) != 0) {
-            return hits & ~chunk.afterOddRun();
-        }
+    // One look back from an ASCII byte is cheaper than the mask; more are
+    // not, nor one from a lead byte, whose run goes on before it.
+    if (plan.startCheck == StartCheck::LookBack || (doubtful & (doubtful - 1)) != 0) {
+        return hits & ~chunk.secondBytes();
     }
     for (std::uint64_t bits = doubtful; bits != 0; bits &= bits - 1) {
         const auto bit = static_cast<unsigned>(std::countr_zero(bits));
