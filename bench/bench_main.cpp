@@ -87,6 +87,11 @@ public:
                 // In nanoseconds, whatever unit the run prints in.
                 m_times[run.benchmark_name()] =
                     run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
+                if (const auto ratio = run.counters.find("ratio"); ratio != run.counters.end()) {
+                    m_optionCosts[run.benchmark_name()] = {ratio->second.value,
+                                                           run.counters.at("rows").value,
+                                                           run.counters.at("plain rows").value};
+                }
             }
         }
     }
@@ -94,6 +99,7 @@ public:
         ConsoleReporter::Finalize();
         printScans("scan/");
         printScans("bundled/");
+        printOptionCosts();
         std::printf("\nRatios (baseline time / Pelmio time, same process):\n");
         for (const auto& [name, time] : m_times) {
             const std::string suffix = "/baseline";
@@ -142,7 +148,29 @@ private:
         }
     }
 
+    // What each lookup option costs a whole keystroke, from two windows
+    // taking the keystroke in turn, with the rows each lists: an option that
+    // finds more rows has more to order and paint.
+    void printOptionCosts() const {
+        if (m_optionCosts.empty()) {
+            return;
+        }
+        std::printf("\nLookup options, whole keystroke (with / without, windows in turn):\n");
+        std::printf("  %-44s %8s %10s %10s\n", "option/keystroke", "ratio", "rows", "rows off");
+        for (const auto& [name, cost] : m_optionCosts) {
+            std::printf("  %-44s %8.3f %10.0f %10.0f\n", name.c_str(), cost.ratio, cost.rows,
+                        cost.plainRows);
+        }
+    }
+
+    struct OptionCost {
+        double ratio = 0;
+        double rows = 0;
+        double plainRows = 0;
+    };
+
     std::map<std::string, double> m_times;
+    std::map<std::string, OptionCost> m_optionCosts;
 };
 
 }  // namespace

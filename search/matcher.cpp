@@ -66,17 +66,17 @@ inline bool AsciiFoldedEqual(const char* at, std::string_view token) {
 // The same when ASCII letters match either case: the whole token is
 // compared again, folding only bytes that begin a character. text runs to
 // the table's end, so a lead byte's second byte is always there to see.
-inline bool TokenBytesMatch(std::string_view text, std::size_t pos, std::string_view token,
-                            TokenFold fold) {
-    switch (fold) {
-        case TokenFold::None:
-            return InnerBytesMatch(text.data() + pos, token);
-        case TokenFold::Ascii:
-            return AsciiFoldedEqual(text.data() + pos, token);
-        case TokenFold::Chars:
-            break;
-    }
-    return TokenAt(text, pos, token, true);
+// Kept to a bool, as it sits in the anchor scan's inner loop.
+inline bool AnchorBytesMatch(std::string_view text, std::size_t pos, std::string_view token,
+                             bool ignoreCase) {
+    return ignoreCase ? TokenAt(text, pos, token, true) : InnerBytesMatch(text.data() + pos, token);
+}
+
+// Whether token is at pos in line, where case does not matter.
+inline bool FoldedTokenAt(std::string_view line, std::size_t pos, std::string_view token,
+                          TokenFold fold) {
+    return fold == TokenFold::Ascii ? AsciiFoldedEqual(line.data() + pos, token)
+                                    : TokenAt(line, pos, token, true);
 }
 
 // The first byte at or after from in line, up to last, that or-ed with
@@ -123,7 +123,7 @@ std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string
             if (from == std::string_view::npos) {
                 break;
             }
-            if (TokenBytesMatch(line, from, token, fold) && BeginsChar(line.data(), from, known)) {
+            if (FoldedTokenAt(line, from, token, fold) && BeginsChar(line.data(), from, known)) {
                 return from;
             }
         }
@@ -479,7 +479,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     std::size_t lineEnd = table.lineEnd(0);
     std::size_t known = 0;
     auto visit = [&](std::size_t offset) -> std::size_t {
-        if (!TokenBytesMatch(text, offset, needle, m_folds[anchor])) {
+        if (!AnchorBytesMatch(text, offset, needle, m_ignoreCase)) {
             return offset + 1;
         }
         if (offset > lineEnd) {
@@ -523,7 +523,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
         // first token a later hit leaves less of the line for the others.
         return lineEnd + 1;
     };
-    if (!ForEachCandidate(text, needle, m_folds[anchor] != TokenFold::None, visit)) {
+    if (!ForEachCandidate(text, needle, m_ignoreCase, visit)) {
         // No vector scan to fold with: line by line.
         for (std::size_t i = 0; i < lineCount && out.size() < cap; ++i) {
             if (matchesLine(table.lineView(i))) {
