@@ -353,6 +353,27 @@ inline std::uint64_t HitEnds(std::uint64_t hits, std::size_t lastOffset, TokenCa
     return ends;
 }
 
+// Rows written ahead and appended to out a batch at a time. Each is
+// written whether or not it is kept: no branch on an outcome near chance.
+template <std::size_t Size>
+class RowBuffer {
+public:
+    void put(std::size_t line, bool keep) {
+        m_rows[m_count] = static_cast<std::uint32_t>(line);
+        m_count += keep ? 1 : 0;
+    }
+    std::size_t room() const { return Size - m_count; }
+    void flushInto(std::vector<std::uint32_t>& out) {
+        out.insert(out.end(), m_rows.begin(),
+                   m_rows.begin() + static_cast<std::ptrdiff_t>(m_count));
+        m_count = 0;
+    }
+
+private:
+    std::array<std::uint32_t, Size> m_rows;
+    std::size_t m_count = 0;
+};
+
 // The scan from step `from` on where most steps hold a hit that follows a
 // byte of 0x80 or more (letters that match either case, and so the second
 // bytes of katakana): whether to look closer is then a branch taken at
@@ -372,13 +393,7 @@ __attribute__((target("avx2,popcnt"))) void ScanDense(
     }
     CharStarts charStarts;
     TokenCarry lineCarry;
-    std::array<std::uint32_t, 512> buffer;
-    std::size_t buffered = 0;
-    const auto flush = [&] {
-        out.insert(out.end(), buffer.begin(),
-                   buffer.begin() + static_cast<std::ptrdiff_t>(buffered));
-        buffered = 0;
-    };
+    RowBuffer<512> buffer;
     alignas(32) char padded[64 + kMaxTokenBytes + 64];
     for (std::size_t base = from; base < text.size(); base += 64) {
         const std::size_t have = text.size() - base;
@@ -401,19 +416,18 @@ __attribute__((target("avx2,popcnt"))) void ScanDense(
             const std::uint64_t below = (ends & (0 - ends)) - 1;
             const std::size_t line =
                 linesBefore + static_cast<std::size_t>(std::popcount(lineEnds & below));
-            buffer[buffered] = static_cast<std::uint32_t>(line);
-            buffered += line != lastLine ? 1 : 0;
+            buffer.put(line, line != lastLine);
             lastLine = line;
         }
         linesBefore += static_cast<std::size_t>(std::popcount(lineEnds));
-        if (buffered > buffer.size() - 64) {
-            flush();
+        if (buffer.room() < 64) {
+            buffer.flushInto(out);
             if (out.size() >= cap) {
                 break;
             }
         }
     }
-    flush();
+    buffer.flushInto(out);
     if (out.size() > cap) {
         out.resize(cap);
     }
@@ -627,13 +641,7 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
     for (std::size_t k = 0; k < Count; ++k) {
         plans[k] = MakePlan(tokens[k], ignoreCase);
     }
-    std::array<std::uint32_t, 256> buffer;
-    std::size_t buffered = 0;
-    const auto flush = [&] {
-        out.insert(out.end(), buffer.begin(),
-                   buffer.begin() + static_cast<std::ptrdiff_t>(buffered));
-        buffered = 0;
-    };
+    RowBuffer<256> buffer;
     for (std::size_t word = 0; word * 64 < lineCount; ++word) {
         // Bits past the last line stand for no line.
         const std::size_t inWord = std::min<std::size_t>(lineCount - word * 64, 64);
@@ -651,12 +659,9 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
             } else {
                 found = MaskedLineHolds<2, Count>(text, start, length, plans, ignoreCase);
             }
-            // Written at the end either way, kept only if it holds: no
-            // branch on an outcome that is near to chance.
-            buffer[buffered] = static_cast<std::uint32_t>(line);
-            buffered += found ? 1 : 0;
-            if (buffered == buffer.size()) {
-                flush();
+            buffer.put(line, found);
+            if (buffer.room() == 0) {
+                buffer.flushInto(out);
                 if (out.size() >= cap) {
                     out.resize(cap);
                     return;
@@ -664,7 +669,7 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
             }
         }
     }
-    flush();
+    buffer.flushInto(out);
     if (out.size() > cap) {
         out.resize(cap);
     }
