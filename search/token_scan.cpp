@@ -82,24 +82,31 @@ __attribute__((target("avx2"))) inline std::uint64_t Mask64(__m256i low, __m256i
             << 32);
 }
 
+// Fold: whether case is ignored, so that a fold may be or-ed in; without
+// it the scans save an operation on every load.
+template <bool Fold>
 __attribute__((target("avx2"))) inline __m256i Equal(const char* at, __m256i fold, __m256i value) {
     const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    if constexpr (!Fold) {
+        return _mm256_cmpeq_epi8(bytes, value);
+    }
     return _mm256_cmpeq_epi8(_mm256_or_si256(bytes, fold), value);
 }
 
 // Bit i: the 64 bytes at block hold the token's first byte at i and its
 // last at i + lastOffset. Or-ing 0x20 folds a letter to lower case and
 // makes no other byte equal a lower-case letter.
+template <bool Fold>
 __attribute__((target("avx2"))) inline std::uint64_t Hits(const char* block,
                                                           const TokenPlan& plan) {
-    const __m256i low = Equal(block, plan.firstFold, plan.first);
-    const __m256i high = Equal(block + 32, plan.firstFold, plan.first);
+    const __m256i low = Equal<Fold>(block, plan.firstFold, plan.first);
+    const __m256i high = Equal<Fold>(block + 32, plan.firstFold, plan.first);
     if (plan.lastOffset == 0) {
         return Mask64(low, high);
     }
     const char* end = block + plan.lastOffset;
-    return Mask64(_mm256_and_si256(low, Equal(end, plan.lastFold, plan.last)),
-                  _mm256_and_si256(high, Equal(end + 32, plan.lastFold, plan.last)));
+    return Mask64(_mm256_and_si256(low, Equal<Fold>(end, plan.lastFold, plan.last)),
+                  _mm256_and_si256(high, Equal<Fold>(end + 32, plan.lastFold, plan.last)));
 }
 
 // The positions from just after each marker to the next line end, that
@@ -380,7 +387,7 @@ private:
 // random. Every step works out where its characters begin instead, with
 // no branch, and writes a line at its end. carries, linesBefore (the line
 // ends before `from`) and lastLine go on from the steps before.
-template <std::size_t Count>
+template <std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"))) void ScanDense(
     std::string_view text, const std::array<TokenPlan, Count>& plans, bool ignoreCase,
     std::size_t cap, std::vector<std::uint32_t>& out, std::size_t from,
@@ -399,14 +406,16 @@ __attribute__((target("avx2,popcnt"))) void ScanDense(
         const std::size_t have = text.size() - base;
         const char* const block = StepBytes(text, base, longest, padded);
         const std::uint64_t second = charStarts.secondBytes(block, base, text);
-        std::uint64_t hits = VerifyHits(Hits(block, plans[0]), base, text, plans[0], ignoreCase) &
-                             ~(second & startMasks[0]);
+        std::uint64_t hits =
+            VerifyHits(Hits<Fold>(block, plans[0]), base, text, plans[0], ignoreCase) &
+            ~(second & startMasks[0]);
         const std::uint64_t inText = have < 64 ? (std::uint64_t{1} << have) - 1 : ~std::uint64_t{0};
         const std::uint64_t lineEnds = LineEnds(block) & inText;
         for (std::size_t k = 0; k + 1 < Count; ++k) {
             const std::uint64_t markers = HitEnds(hits, plans[k].lastOffset, carries[k]);
-            hits = VerifyHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]),
-                              base, text, plans[k + 1], ignoreCase) &
+            hits = VerifyHits(
+                       Hits<Fold>(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]),
+                       base, text, plans[k + 1], ignoreCase) &
                    ~(second & startMasks[k + 1]);
         }
         // The ends of the lines with a hit of the last token. A line the
@@ -435,7 +444,7 @@ __attribute__((target("avx2,popcnt"))) void ScanDense(
 
 // The scan for Count tokens: made once for each count, so that the
 // tokens' masks stay in registers.
-template <std::size_t Count>
+template <std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
                                                      const std::array<TokenPlan, Count> plans,
                                                      bool ignoreCase, std::size_t cap,
@@ -455,13 +464,13 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
     for (std::size_t base = 0; base < text.size(); base += 64) {
         if (base == kSampleSteps * 64 && 4 * doubtfulSteps > kSampleSteps) {
             linesBefore += CountLineEnds(text, linesCounted, base);
-            ScanDense<Count>(text, plans, ignoreCase, cap, out, base, carries, linesBefore,
-                             lastLine);
+            ScanDense<Count, Fold>(text, plans, ignoreCase, cap, out, base, carries, linesBefore,
+                                   lastLine);
             return;
         }
         const std::size_t have = text.size() - base;
         const char* const block = StepBytes(text, base, longest, padded);
-        std::uint64_t hits = Hits(block, plans[0]);
+        std::uint64_t hits = Hits<Fold>(block, plans[0]);
         // Nothing of an earlier step still open: with no hit of the first
         // token, these 64 bytes can hold no match.
         bool open = false;
@@ -483,8 +492,9 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
         // Each token after the end of one before it in the same line.
         for (std::size_t k = 0; k + 1 < Count; ++k) {
             const std::uint64_t markers = HitEnds(hits, plans[k].lastOffset, carries[k]);
-            hits = CheckHits(Hits(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]),
-                             chunk, base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
+            hits = CheckHits(
+                Hits<Fold>(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]), chunk,
+                base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
         }
 
         doubtfulSteps += chunk.doubtful() ? 1 : 0;
@@ -593,7 +603,7 @@ __attribute__((always_inline)) inline InOrder FindInOrder(const std::uint64_t (&
 // Whether the line at start, length bytes long (under 64 * Words), holds
 // the tokens in order, each where a character begins and after the end of
 // the one before. text holds kMaskedLineReach bytes from start.
-template <std::size_t Words, std::size_t Count>
+template <std::size_t Words, std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHolds(
     std::string_view text, std::size_t start, std::size_t length,
     const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
@@ -602,7 +612,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHold
     std::uint64_t afterHigh[Words];
     for (std::size_t word = 0; word < Words; ++word) {
         for (std::size_t k = 0; k < Count; ++k) {
-            hits[k][word] = Hits(line + 64 * word, plans[k]);
+            hits[k][word] = Hits<Fold>(line + 64 * word, plans[k]);
         }
         afterHigh[word] = HighMask(line + 64 * word);
     }
@@ -630,7 +640,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHold
            InOrder::Found;
 }
 
-template <std::size_t Count>
+template <std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
     const EntryTable& table, const std::vector<std::string>& tokens, bool ignoreCase,
     const std::uint64_t* candidates, std::size_t cap, const std::function<bool(std::size_t)>& holds,
@@ -655,9 +665,9 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
             if (text.size() - start < kMaskedLineReach || length >= 128) {
                 found = holds(line);
             } else if (length < 64) {
-                found = MaskedLineHolds<1, Count>(text, start, length, plans, ignoreCase);
+                found = MaskedLineHolds<1, Count, Fold>(text, start, length, plans, ignoreCase);
             } else {
-                found = MaskedLineHolds<2, Count>(text, start, length, plans, ignoreCase);
+                found = MaskedLineHolds<2, Count, Fold>(text, start, length, plans, ignoreCase);
             }
             buffer.put(line, found);
             if (buffer.room() == 0) {
@@ -676,13 +686,29 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
 }
 
 template <std::size_t Count>
+void CheckLinesWithFold(const EntryTable& table, const std::vector<std::string>& tokens,
+                        bool ignoreCase, const std::uint64_t* candidates, std::size_t cap,
+                        const std::function<bool(std::size_t)>& holds,
+                        std::vector<std::uint32_t>& out) {
+    if (ignoreCase) {
+        CheckLinesFor<Count, true>(table, tokens, ignoreCase, candidates, cap, holds, out);
+    } else {
+        CheckLinesFor<Count, false>(table, tokens, ignoreCase, candidates, cap, holds, out);
+    }
+}
+
+template <std::size_t Count>
 void ScanFor(std::string_view text, const std::vector<std::string>& tokens, bool ignoreCase,
              std::size_t cap, std::vector<std::uint32_t>& out) {
     std::array<TokenPlan, Count> plans;
     for (std::size_t k = 0; k < Count; ++k) {
         plans[k] = MakePlan(tokens[k], ignoreCase);
     }
-    ScanAvx2<Count>(text, plans, ignoreCase, cap, out);
+    if (ignoreCase) {
+        ScanAvx2<Count, true>(text, plans, ignoreCase, cap, out);
+    } else {
+        ScanAvx2<Count, false>(text, plans, ignoreCase, cap, out);
+    }
 }
 
 }  // namespace
@@ -729,16 +755,16 @@ void CheckLinesInOrder(const EntryTable& table, const std::vector<std::string>& 
     }
     switch (tokens.size()) {
         case 1:
-            CheckLinesFor<1>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            CheckLinesWithFold<1>(table, tokens, ignoreCase, candidates, cap, holds, out);
             break;
         case 2:
-            CheckLinesFor<2>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            CheckLinesWithFold<2>(table, tokens, ignoreCase, candidates, cap, holds, out);
             break;
         case 3:
-            CheckLinesFor<3>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            CheckLinesWithFold<3>(table, tokens, ignoreCase, candidates, cap, holds, out);
             break;
         case 4:
-            CheckLinesFor<4>(table, tokens, ignoreCase, candidates, cap, holds, out);
+            CheckLinesWithFold<4>(table, tokens, ignoreCase, candidates, cap, holds, out);
             break;
         default:
             break;
