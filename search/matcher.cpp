@@ -33,7 +33,8 @@ constexpr std::size_t kBlockScanToken = 64;
 // anchor scan about 1 ns a line, the scan in order 5 to 12.
 constexpr std::size_t kLineCheckShareAnchor = 24;
 
-// How many tokens the scans match at once (CanScanTokensInOrder).
+// How many tokens the scans match at once (CanScanTokensInOrder): a
+// search for more is narrowed by that many first.
 constexpr std::size_t kNarrowingTokens = 4;
 constexpr std::size_t kLineCheckShareInOrder = 3;
 
@@ -424,7 +425,7 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
     }
     // More tokens than the scans take: the longest few of them, in their
     // order, narrow the lines to those worth checking whole.
-    if (m_tokens.size() > kNarrowingTokens && CanScanTokensInOrder({m_tokens.front()})) {
+    if (m_tokens.size() > kNarrowingTokens) {
         std::vector<std::size_t> picked(m_tokens.size());
         std::iota(picked.begin(), picked.end(), std::size_t{0});
         std::stable_sort(picked.begin(), picked.end(), [this](std::size_t a, std::size_t b) {
