@@ -32,11 +32,11 @@ constexpr std::size_t kBlockScanToken = 64;
 // they are at most 2 * lines / share: a candidate costs 7 to 15 ns, the
 // anchor scan about 1 ns a line, the scan in order 5 to 12.
 constexpr std::size_t kLineCheckShareAnchor = 24;
+constexpr std::size_t kLineCheckShareInOrder = 3;
 
 // How many tokens the scans match at once (CanScanTokensInOrder): a
 // search for more is narrowed by that many first.
 constexpr std::size_t kNarrowingTokens = 4;
-constexpr std::size_t kLineCheckShareInOrder = 3;
 
 using detail::BeginsChar;
 
@@ -387,6 +387,24 @@ void KeywordMatcher::findMatchesIn(const EntryTable& table,
     }
 }
 
+void KeywordMatcher::findByLongestTokens(const EntryTable& table, std::int32_t rowLimit,
+                                         std::vector<std::uint32_t>& out) const {
+    std::vector<std::size_t> picked(m_tokens.size());
+    std::iota(picked.begin(), picked.end(), std::size_t{0});
+    std::stable_sort(picked.begin(), picked.end(), [this](std::size_t a, std::size_t b) {
+        return m_tokens[a].size() > m_tokens[b].size();
+    });
+    picked.resize(kNarrowingTokens);
+    std::sort(picked.begin(), picked.end());
+    std::vector<std::string> longest;
+    for (const std::size_t k : picked) {
+        longest.push_back(m_tokens[k]);
+    }
+    std::vector<std::uint32_t> narrowed;
+    KeywordMatcher(std::move(longest), m_ignoreCase).findMatches(table, 0, narrowed);
+    findMatchesIn(table, narrowed, rowLimit, out);
+}
+
 void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
                                  std::vector<std::uint32_t>& out) const {
     const std::size_t cap = RowCap(rowLimit);
@@ -423,23 +441,8 @@ void KeywordMatcher::findMatches(const EntryTable& table, std::int32_t rowLimit,
             return;
         }
     }
-    // More tokens than the scans take: the longest few of them, in their
-    // order, narrow the lines to those worth checking whole.
     if (m_tokens.size() > kNarrowingTokens) {
-        std::vector<std::size_t> picked(m_tokens.size());
-        std::iota(picked.begin(), picked.end(), std::size_t{0});
-        std::stable_sort(picked.begin(), picked.end(), [this](std::size_t a, std::size_t b) {
-            return m_tokens[a].size() > m_tokens[b].size();
-        });
-        picked.resize(kNarrowingTokens);
-        std::sort(picked.begin(), picked.end());
-        std::vector<std::string> longest;
-        for (const std::size_t k : picked) {
-            longest.push_back(m_tokens[k]);
-        }
-        std::vector<std::uint32_t> narrowed;
-        KeywordMatcher(std::move(longest), m_ignoreCase).findMatches(table, 0, narrowed);
-        findMatchesIn(table, narrowed, rowLimit, out);
+        findByLongestTokens(table, rowLimit, out);
         return;
     }
     // Look for one token in the whole table at once, then check the line

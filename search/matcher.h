@@ -49,6 +49,11 @@ private:
     // a position at or before from that begins a character.
     bool restMatches(std::string_view line, std::size_t from, std::size_t known) const;
 
+    // For more tokens than the scans take: the longest few of them, in
+    // their order, narrow the lines to those worth checking whole.
+    void findByLongestTokens(const EntryTable& table, std::int32_t rowLimit,
+                             std::vector<std::uint32_t>& out) const;
+
     std::vector<std::string> m_tokens;
     std::vector<TokenFold> m_folds;  // one for each token
     std::size_t m_minLength = 0;     // tokens never overlap: a shorter line cannot match
