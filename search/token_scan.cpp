@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 #include "base/cp932.h"
 #include "search/char_start.h"
@@ -642,15 +643,11 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHold
 
 template <std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
-    const EntryTable& table, const std::vector<std::string>& tokens, bool ignoreCase,
+    const EntryTable& table, const std::array<TokenPlan, Count>& plans, bool ignoreCase,
     const std::uint64_t* candidates, std::size_t cap, const std::function<bool(std::size_t)>& holds,
     std::vector<std::uint32_t>& out) {
     const std::string_view text = table.text();
     const auto lineCount = static_cast<std::size_t>(table.count());
-    std::array<TokenPlan, Count> plans;
-    for (std::size_t k = 0; k < Count; ++k) {
-        plans[k] = MakePlan(tokens[k], ignoreCase);
-    }
     RowBuffer<256> buffer;
     for (std::size_t word = 0; word * 64 < lineCount; ++word) {
         // Bits past the last line stand for no line.
@@ -686,28 +683,41 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
 }
 
 template <std::size_t Count>
-void CheckLinesWithFold(const EntryTable& table, const std::vector<std::string>& tokens,
-                        bool ignoreCase, const std::uint64_t* candidates, std::size_t cap,
-                        const std::function<bool(std::size_t)>& holds,
-                        std::vector<std::uint32_t>& out) {
-    if (ignoreCase) {
-        CheckLinesFor<Count, true>(table, tokens, ignoreCase, candidates, cap, holds, out);
-    } else {
-        CheckLinesFor<Count, false>(table, tokens, ignoreCase, candidates, cap, holds, out);
-    }
-}
-
-template <std::size_t Count>
-void ScanFor(std::string_view text, const std::vector<std::string>& tokens, bool ignoreCase,
-             std::size_t cap, std::vector<std::uint32_t>& out) {
+std::array<TokenPlan, Count> MakePlans(const std::vector<std::string>& tokens, bool ignoreCase) {
     std::array<TokenPlan, Count> plans;
     for (std::size_t k = 0; k < Count; ++k) {
         plans[k] = MakePlan(tokens[k], ignoreCase);
     }
-    if (ignoreCase) {
-        ScanAvx2<Count, true>(text, plans, ignoreCase, cap, out);
-    } else {
-        ScanAvx2<Count, false>(text, plans, ignoreCase, cap, out);
+    return plans;
+}
+
+// Calls run with the tokens' plans for their count (1 to kMaxTokens) and
+// whether case is folded, both known at compile time, so that each scan
+// is made once for each and its masks stay in registers.
+template <class Run>
+void WithPlans(const std::vector<std::string>& tokens, bool ignoreCase, Run&& run) {
+    const auto withFold = [&](auto plans) {
+        if (ignoreCase) {
+            run(plans, std::true_type{});
+        } else {
+            run(plans, std::false_type{});
+        }
+    };
+    switch (tokens.size()) {
+        case 1:
+            withFold(MakePlans<1>(tokens, ignoreCase));
+            break;
+        case 2:
+            withFold(MakePlans<2>(tokens, ignoreCase));
+            break;
+        case 3:
+            withFold(MakePlans<3>(tokens, ignoreCase));
+            break;
+        case 4:
+            withFold(MakePlans<4>(tokens, ignoreCase));
+            break;
+        default:
+            break;
     }
 }
 
@@ -728,22 +738,10 @@ void ScanTokensInOrder(std::string_view text, const std::vector<std::string>& to
     if (out.size() >= cap) {
         return;
     }
-    switch (tokens.size()) {
-        case 1:
-            ScanFor<1>(text, tokens, ignoreCase, cap, out);
-            break;
-        case 2:
-            ScanFor<2>(text, tokens, ignoreCase, cap, out);
-            break;
-        case 3:
-            ScanFor<3>(text, tokens, ignoreCase, cap, out);
-            break;
-        case 4:
-            ScanFor<4>(text, tokens, ignoreCase, cap, out);
-            break;
-        default:
-            break;
-    }
+    WithPlans(tokens, ignoreCase, [&](const auto& plans, auto fold) {
+        ScanAvx2<std::tuple_size_v<std::decay_t<decltype(plans)>>, decltype(fold)::value>(
+            text, plans, ignoreCase, cap, out);
+    });
 }
 
 void CheckLinesInOrder(const EntryTable& table, const std::vector<std::string>& tokens,
@@ -753,22 +751,10 @@ void CheckLinesInOrder(const EntryTable& table, const std::vector<std::string>& 
     if (out.size() >= cap) {
         return;
     }
-    switch (tokens.size()) {
-        case 1:
-            CheckLinesWithFold<1>(table, tokens, ignoreCase, candidates, cap, holds, out);
-            break;
-        case 2:
-            CheckLinesWithFold<2>(table, tokens, ignoreCase, candidates, cap, holds, out);
-            break;
-        case 3:
-            CheckLinesWithFold<3>(table, tokens, ignoreCase, candidates, cap, holds, out);
-            break;
-        case 4:
-            CheckLinesWithFold<4>(table, tokens, ignoreCase, candidates, cap, holds, out);
-            break;
-        default:
-            break;
-    }
+    WithPlans(tokens, ignoreCase, [&](const auto& plans, auto fold) {
+        CheckLinesFor<std::tuple_size_v<std::decay_t<decltype(plans)>>, decltype(fold)::value>(
+            table, plans, ignoreCase, candidates, cap, holds, out);
+    });
 }
 
 #else
