@@ -110,6 +110,81 @@ __attribute__((target("avx2"))) inline std::uint64_t Hits(const char* block,
                   _mm256_and_si256(high, Equal<Fold>(end + 32, plan.lastFold, plan.last)));
 }
 
+// Whether the 64 bytes at block hold a hit of the token's first and last
+// byte: Hits without its masks, for the steps a scan passes over.
+template <bool Fold>
+__attribute__((target("avx2"), always_inline)) inline __m256i AnyHits(const char* block,
+                                                                      const TokenPlan& plan) {
+    const char* end = block + plan.lastOffset;
+    return _mm256_or_si256(_mm256_and_si256(Equal<Fold>(block, plan.firstFold, plan.first),
+                                            Equal<Fold>(end, plan.lastFold, plan.last)),
+                           _mm256_and_si256(Equal<Fold>(block + 32, plan.firstFold, plan.first),
+                                            Equal<Fold>(end + 32, plan.lastFold, plan.last)));
+}
+
+// Where a scan passing over quiet steps stopped, and the line ends it
+// passed.
+struct QuietSteps {
+    std::size_t stop = 0;
+    std::size_t lineEnds = 0;
+};
+
+// Line ends counted in bytes: each lane of a counter takes at most four a
+// turn, so it is summed into 64 bits before 64 turns.
+constexpr std::size_t kTurnsPerSum = 60;
+
+// Adds the line ends of the 64 bytes at block to counts, one per lane.
+__attribute__((target("avx2"), always_inline)) inline __m256i AddLineEnds(__m256i counts,
+                                                                          const char* block) {
+    const __m256i zero = _mm256_setzero_si256();
+    const auto* at = reinterpret_cast<const __m256i*>(block);
+    counts = _mm256_sub_epi8(counts, _mm256_cmpeq_epi8(_mm256_loadu_si256(at), zero));
+    return _mm256_sub_epi8(counts, _mm256_cmpeq_epi8(_mm256_loadu_si256(at + 1), zero));
+}
+
+__attribute__((target("avx2"), always_inline)) inline std::size_t SumBytes(__m256i counts) {
+    const __m256i sums = _mm256_sad_epu8(counts, _mm256_setzero_si256());
+    const __m128i pair =
+        _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    return static_cast<std::size_t>(_mm_cvtsi128_si64(pair)) +
+           static_cast<std::size_t>(_mm_extract_epi64(pair, 1));
+}
+
+// The first step from base on, up to end, that may hold a hit of the
+// token, 128 bytes a turn, counting the line ends passed: most steps of a
+// rare token hold none, and this loop keeps all it needs in registers.
+// Steps up to end must be readable with the token's bytes after them.
+template <bool Fold>
+__attribute__((target("avx2,sse4.1"))) QuietSteps PassQuietSteps(const char* data, std::size_t base,
+                                                                 std::size_t end,
+                                                                 const TokenPlan& plan) {
+    QuietSteps passed;
+    bool found = false;
+    while (!found && base + 128 <= end) {
+        __m256i counts = _mm256_setzero_si256();
+        const std::size_t turnsEnd = std::min(end, base + 128 * kTurnsPerSum);
+        for (; base + 128 <= turnsEnd; base += 128) {
+            const __m256i hits = _mm256_or_si256(AnyHits<Fold>(data + base, plan),
+                                                 AnyHits<Fold>(data + base + 64, plan));
+            if (!_mm256_testz_si256(hits, hits)) {
+                found = true;
+                break;
+            }
+            counts = AddLineEnds(AddLineEnds(counts, data + base), data + base + 64);
+        }
+        passed.lineEnds += SumBytes(counts);
+    }
+    for (; !found && base + 64 <= end; base += 64) {
+        const __m256i hits = AnyHits<Fold>(data + base, plan);
+        if (!_mm256_testz_si256(hits, hits)) {
+            break;
+        }
+        passed.lineEnds += SumBytes(AddLineEnds(_mm256_setzero_si256(), data + base));
+    }
+    passed.stop = base;
+    return passed;
+}
+
 // The positions from just after each marker to the next line end, that
 // end included. Markers and line ends are the set bits of one long
 // number; subtracting twice the markers borrows from each marker's next
@@ -152,8 +227,17 @@ struct RunBefore {
     bool oddCarry = false;  // the step's first byte stands at an odd distance from its start
 };
 
-// The run that reaches the step at base, found by looking back.
-inline RunBefore RunReaching(std::string_view text, std::size_t base) {
+// The run that reaches the step at base, found by looking back: at the
+// 64 bytes before it at once, byte by byte only for a longer run.
+__attribute__((target("avx2"))) inline RunBefore RunReaching(std::string_view text,
+                                                             std::size_t base) {
+    if (base >= 64) {
+        const auto run =
+            static_cast<std::size_t>(std::countl_one(LeadMask(text.data() + base - 64)));
+        if (run < 64) {
+            return {run > 0, run % 2 == 1};
+        }
+    }
     std::size_t runStart = base;
     while (runStart > 0 && cp932::IsLeadByte(static_cast<unsigned char>(text[runStart - 1]))) {
         --runStart;
@@ -194,19 +278,20 @@ public:
     Chunk(const char* block, std::size_t base, std::string_view text)
         : m_block(block), m_base(base), m_text(text) {}
 
-    // Bytes that follow one of 0x80 or more: only there may a hit be the
-    // second byte of a character.
-    __attribute__((target("avx2"), always_inline)) std::uint64_t afterHigh() {
-        if (!m_haveAfterHigh) {
+    // Bytes that follow a lead byte: only there may a hit be the second
+    // byte of a character. Any other byte ends one.
+    __attribute__((target("avx2"), always_inline)) std::uint64_t afterLead() {
+        if (!m_haveAfterLead) {
             const bool carried =
-                m_base > 0 && static_cast<unsigned char>(m_text[m_base - 1]) >= 0x80;
-            m_afterHigh = (HighMask(m_block) << 1) | (carried ? 1 : 0);
-            m_haveAfterHigh = true;
+                m_base > 0 && cp932::IsLeadByte(static_cast<unsigned char>(m_text[m_base - 1]));
+            m_lead = LeadMask(m_block);
+            m_afterLead = (m_lead << 1) | (carried ? 1 : 0);
+            m_haveAfterLead = true;
         }
-        return m_afterHigh;
+        return m_afterLead;
     }
 
-    // A hit of this step followed a byte of 0x80 or more.
+    // A hit of this step followed a lead byte.
     void markDoubtful() { m_doubtful = true; }
     bool doubtful() const { return m_doubtful; }
 
@@ -215,7 +300,8 @@ public:
     // from its start.
     __attribute__((target("avx2"), always_inline)) std::uint64_t secondBytes() {
         if (!m_haveSecondBytes) {
-            const LeadRuns runs = FindLeadRuns(LeadMask(m_block), RunReaching(m_text, m_base));
+            afterLead();
+            const LeadRuns runs = FindLeadRuns(m_lead, RunReaching(m_text, m_base));
             m_secondBytes = runs.afterOddRun | runs.inRun;
             m_haveSecondBytes = true;
         }
@@ -230,9 +316,10 @@ private:
     const char* m_block;
     std::size_t m_base;
     std::string_view m_text;
-    std::uint64_t m_afterHigh = 0;
+    std::uint64_t m_lead = 0;
+    std::uint64_t m_afterLead = 0;
     std::uint64_t m_secondBytes = 0;
-    bool m_haveAfterHigh = false;
+    bool m_haveAfterLead = false;
     bool m_haveSecondBytes = false;
     bool m_doubtful = false;
 };
@@ -301,7 +388,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
     if (plan.startCheck == StartCheck::None || hits == 0) {
         return hits;
     }
-    const std::uint64_t doubtful = hits & chunk.afterHigh();
+    const std::uint64_t doubtful = hits & chunk.afterLead();
     if (doubtful == 0) {
         return hits;
     }
@@ -462,23 +549,40 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
     constexpr std::size_t kSampleSteps = 16;
     std::size_t doubtfulSteps = 0;
     alignas(32) char padded[64 + kMaxTokenBytes + 64];
+    // Steps that may be passed over unread: whole, with the tokens' bytes
+    // after them.
+    const std::size_t quietEnd = text.size() > longest ? text.size() - longest : 0;
+    bool sampled = false;
     for (std::size_t base = 0; base < text.size(); base += 64) {
-        if (base == kSampleSteps * 64 && 4 * doubtfulSteps > kSampleSteps) {
-            linesBefore += CountLineEnds(text, linesCounted, base);
-            ScanDense<Count, Fold>(text, plans, ignoreCase, cap, out, base, carries, linesBefore,
-                                   lastLine);
-            return;
-        }
-        const std::size_t have = text.size() - base;
-        const char* const block = StepBytes(text, base, longest, padded);
-        std::uint64_t hits = Hits<Fold>(block, plans[0]);
         // Nothing of an earlier step still open: with no hit of the first
-        // token, these 64 bytes can hold no match.
+        // token, a step can hold no match.
         bool open = false;
         for (std::size_t k = 0; k + 1 < Count; ++k) {
             open = open || carries[k].prevStarts != 0 || (carries[k].prevMarkers >> 63) != 0 ||
                    carries[k].borrow;
         }
+        if (!open) {
+            linesBefore += CountLineEnds(text, linesCounted, base);
+            const QuietSteps passed = PassQuietSteps<Fold>(text.data(), base, quietEnd, plans[0]);
+            base = passed.stop;
+            linesBefore += passed.lineEnds;
+            linesCounted = base;
+        }
+        if (!sampled && base >= kSampleSteps * 64) {
+            sampled = true;
+            if (4 * doubtfulSteps > kSampleSteps) {
+                linesBefore += CountLineEnds(text, linesCounted, base);
+                ScanDense<Count, Fold>(text, plans, ignoreCase, cap, out, base, carries,
+                                       linesBefore, lastLine);
+                return;
+            }
+        }
+        if (base >= text.size()) {
+            break;
+        }
+        const std::size_t have = text.size() - base;
+        const char* const block = StepBytes(text, base, longest, padded);
+        std::uint64_t hits = Hits<Fold>(block, plans[0]);
         if (hits == 0 && !open) {
             continue;
         }
@@ -516,11 +620,10 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
                     return;
                 }
             }
+            // Past the hit's line end; when the line goes on into the next
+            // step, past them all: ends ^ (ends - 1) is all ones for no end.
             const std::uint64_t ends = lineEnds & (~std::uint64_t{0} << bit);
-            if (ends == 0) {
-                break;  // the line goes on into the next step
-            }
-            hits &= ~((std::uint64_t{2} << std::countr_zero(ends)) - 1);
+            hits &= ~(ends ^ (ends - 1));
         }
         if (linesCounted == base) {
             linesBefore += static_cast<std::size_t>(std::popcount(lineEnds));

@@ -518,6 +518,26 @@ TEST(KeywordMatcher, TokensInOrderAcrossManyBlocksAndNeverAcrossLines) {
     EXPECT_EQ(lines({"e", "a"}), (std::vector<std::uint32_t>{1}));
 }
 
+TEST(KeywordMatcher, RowsAfterLongStretchesWithoutAHit) {
+    // Empty lines put a line end at every byte: the scan that passes over
+    // steps with no hit counts them all, many to a counter.
+    std::vector<std::string> lines(20000);
+    lines.push_back(Sjis("離陸"));
+    lines.resize(lines.size() + 30000, "-");
+    lines.push_back(Sjis("-離陸-離陸"));
+    lines.resize(lines.size() + 17, "");
+    lines.push_back(Sjis("離陸"));
+    const EntryTable table = TableOf(lines);
+    const auto rows = [&table](const std::vector<std::string>& tokens) {
+        std::vector<std::uint32_t> out;
+        KeywordMatcher(tokens).findMatches(table, 0, out);
+        return out;
+    };
+    EXPECT_EQ(rows({Sjis("離陸")}), (std::vector<std::uint32_t>{20000, 50001, 50019}));
+    EXPECT_EQ(rows({"-", Sjis("離陸")}), (std::vector<std::uint32_t>{50001}));
+    EXPECT_EQ(rows({Sjis("離陸"), Sjis("離陸")}), (std::vector<std::uint32_t>{50001}));
+}
+
 TEST(KeywordMatcher, LeadByteRunsThatCrossA64ByteStep) {
     // Lead bytes from byte 62 on pair up from there: after three of them
     // the 'a' at 65 is a second byte, after two the 'a' at 64 is not. Each
