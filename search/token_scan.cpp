@@ -744,6 +744,34 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHold
            InOrder::Found;
 }
 
+// MaskedLineHolds for a line under 64 bytes, with no branch while no hit
+// taken follows a byte of 0x80 or more: each token takes its earliest hit
+// that ends in the line, after the end of the one before, as bit masks.
+template <std::size_t Count, bool Fold>
+__attribute__((target("avx2,popcnt"), always_inline)) inline bool ShortLineHolds(
+    std::string_view text, std::size_t start, std::size_t length,
+    const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
+    const char* const line = text.data() + start;
+    const std::uint64_t afterHigh = HighMask(line) << 1;
+    std::uint64_t from = ~std::uint64_t{0};  // where the next token may start
+    std::uint64_t taken = 0;
+    std::uint64_t doubtful = 0;
+    for (std::size_t k = 0; k < Count; ++k) {
+        const std::size_t size = plans[k].lastOffset + 1;
+        const std::uint64_t ends =
+            size <= length ? (std::uint64_t{2} << (length - size)) - 1 : std::uint64_t{0};
+        const std::uint64_t hits =
+            VerifyHits(Hits<Fold>(line, plans[k]) & ends & from, start, text, plans[k], ignoreCase);
+        taken = hits & (0 - hits);
+        doubtful |= plans[k].startCheck == StartCheck::None ? 0 : taken & afterHigh;
+        from = ~((taken << size) - 1);
+    }
+    if (doubtful != 0) {
+        return MaskedLineHolds<1, Count, Fold>(text, start, length, plans, ignoreCase);
+    }
+    return taken != 0;
+}
+
 template <std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
     const EntryTable& table, const std::array<TokenPlan, Count>& plans, bool ignoreCase,
@@ -765,7 +793,7 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
             if (text.size() - start < kMaskedLineReach || length >= 128) {
                 found = holds(line);
             } else if (length < 64) {
-                found = MaskedLineHolds<1, Count, Fold>(text, start, length, plans, ignoreCase);
+                found = ShortLineHolds<Count, Fold>(text, start, length, plans, ignoreCase);
             } else {
                 found = MaskedLineHolds<2, Count, Fold>(text, start, length, plans, ignoreCase);
             }
