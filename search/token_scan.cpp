@@ -164,9 +164,13 @@ __attribute__((target("avx2,sse4.1"))) QuietSteps PassQuietSteps(const char* dat
         __m256i counts = _mm256_setzero_si256();
         const std::size_t turnsEnd = std::min(end, base + 128 * kTurnsPerSum);
         for (; base + 128 <= turnsEnd; base += 128) {
-            const __m256i hits = _mm256_or_si256(AnyHits<Fold>(data + base, plan),
-                                                 AnyHits<Fold>(data + base + 64, plan));
+            const __m256i early = AnyHits<Fold>(data + base, plan);
+            const __m256i hits = _mm256_or_si256(early, AnyHits<Fold>(data + base + 64, plan));
             if (!_mm256_testz_si256(hits, hits)) {
+                if (_mm256_testz_si256(early, early)) {
+                    counts = AddLineEnds(counts, data + base);
+                    base += 64;
+                }
                 found = true;
                 break;
             }
@@ -562,7 +566,9 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
                    carries[k].borrow;
         }
         if (!open) {
-            linesBefore += CountLineEnds(text, linesCounted, base);
+            if (linesCounted < base) {
+                linesBefore += CountLineEnds(text, linesCounted, base);
+            }
             const QuietSteps passed = PassQuietSteps<Fold>(text.data(), base, quietEnd, plans[0]);
             base = passed.stop;
             linesBefore += passed.lineEnds;
