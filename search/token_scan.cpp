@@ -547,7 +547,7 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
         longest = std::max(longest, plan.lastOffset + 1);
     }
     std::size_t linesBefore = 0;   // line ends before linesCounted
-    std::size_t linesCounted = 0;  // counted only where a hit needs it
+    std::size_t linesCounted = 0;  // counted by the pass over quiet steps, or where a hit needs it
     std::size_t lastLine = static_cast<std::size_t>(-1);
     // Steps of the first kilobyte whose hits needed a closer look.
     constexpr std::size_t kSampleSteps = 16;
