@@ -350,6 +350,8 @@ PERTAINYM = 0.7
 PERTAINYM_SENSES = 2
 # a gloss restricted by its brackets to one use
 NARROW_GLOSS = 0.6
+# a bare noun's weight under a compound preposition
+PREPOSITION_NOUN = 0.5
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -431,6 +433,29 @@ def verbal_nouns(nouns, inv, jp_pos):
     """A verb's terms from the nouns derived from it: their verbal nouns
     with する (invention: 発明 -> 発明する), weighted DERIVED_VS."""
     return noun_terms(nouns, inv, "する", DERIVED_VS, jp_pos)
+
+
+# EDICT tags of a word that is a noun and nothing else (前, せい, ため)
+NOMINAL_TAGS = {"n", "n-adv", "n-t", "adj-no", "n-suf", "n-pref", "suf", "pref", "pn",
+                "num", "ctr"}
+PREPOSITIONS = set("""of to for from with at by in on about into onto upon than
+toward towards""".split())
+
+
+def prepositional(words, lemmas, tagcnt):
+    """Is a phrase a compound preposition (because of, due to, in front
+    of), not a phrasal verb (look for) or a noun phrase?"""
+    if words[-1] not in PREPOSITIONS or len(words) < 2:
+        return False
+    head = tagcnt.get(words[0]) or {}
+    return not (head and max(head, key=lambda p: (head[p], p)) == "verb")
+
+
+def bare_noun(t, jp_pos):
+    """A term that is only a noun (前, せい): it cannot stand for a
+    compound preposition, which needs its particle (の前に, のせいで)."""
+    tags = jp_pos.get(t)
+    return bool(tags) and tags <= NOMINAL_TAGS
 
 
 def relation_adjective(w):
@@ -1335,6 +1360,10 @@ def build(args):
                 src_kanji.setdefault(t2, set()).add(kanji)
         merge_forms(scores, origin, dom == "noun")
         words = k.split()
+        if prepositional(words, lemmas, tagcnt):
+            for t in scores:
+                if bare_noun(t, jp_pos):
+                    scores[t] *= PREPOSITION_NOUN
         if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:
             head_verb_kanji(scores, head_terms(words[0]))
         for t in list(scores):

@@ -344,6 +344,25 @@ class Ranking(unittest.TestCase):
         build.head_verb_kanji(untouched, ["得る"])
         self.assertEqual(untouched, {"なくす": 2.0})
 
+    def test_compound_prepositions(self):
+        tags = {"because": {"noun": 0}, "due": {"adj": 3}, "look": {"verb": 30, "noun": 8},
+                "close": {"adj": 20, "verb": 15}, "cup": {"noun": 5}}
+        for p in ("because of", "due to", "in front of", "close to", "together with"):
+            self.assertTrue(build.prepositional(p.split(), {}, tags), p)
+        # phrasal verbs and phrases ending in another word are left alone
+        for p in ("look for", "look after", "all right", "at first", "so that", "of"):
+            self.assertFalse(build.prepositional(p.split(), {}, tags), p)
+
+    def test_a_bare_noun_cannot_stand_for_a_preposition(self):
+        jp_pos = {"せい": {"n"}, "前": {"n-adv", "n-t", "adj-no", "suf"}, "ため": {"n"},
+                  "ために": {"exp"}, "による": {"exp", "v5r"}, "代表": {"n", "vs"},
+                  "及び": {"conj"}}
+        for t in ("せい", "前", "ため"):
+            self.assertTrue(build.bare_noun(t, jp_pos), t)
+        # connectives, verbal nouns and terms EDICT does not tag stay
+        for t in ("ために", "による", "代表", "及び", "～の前に"):
+            self.assertFalse(build.bare_noun(t, jp_pos), t)
+
     def test_names_count_less_only_beside_the_words_own_senses(self):
         cap, low = {"cap": True}, {"cap": False}
         self.assertTrue(build.has_common_senses([("n", [["ケルン"]], True)], {"オーデコロン": (1, low)}))
