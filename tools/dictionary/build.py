@@ -142,17 +142,20 @@ def load_freedict(index_path, dict_path):
 
 WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
 ELLIPSIS = re.compile(r"^(?:\.{2,}|…+)")
+NUMERAL_PAIR = re.compile(r"(?<=[一二三四五六七八九])[、,]\s*(?=[二三四五六七八九十])")
 ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
 
 
 def clean_term(t):
     """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
     (マニュアル読め (manyuaru yome)) dropped; a term with template
-    remains ({{, }}) dropped."""
+    remains ({{, }}) dropped; a numeral pair closed up (二、三の: 二三の)."""
     t = WIKI_LINK.sub(lambda m: m.group(1), t)
     t = ROMAJI_NOTE.sub("", t).strip()
     # the slot of a phrase's object: ...の前に, …の代わりに -> ～の前に
     t = ELLIPSIS.sub("～", t)
+    # 、 separates a line's terms: two or three is written 二三, not 二、三
+    t = NUMERAL_PAIR.sub("", t)
     if re.search(r"[{}\[\]|]", t):
         return ""
     return t

@@ -183,6 +183,14 @@ class Debris(unittest.TestCase):
         # one entry per word: the slot stays, empty, so the phrase gets no code
         self.assertEqual(build.spoken_words("what does ... mean"), ["what", "does", "", "mean"])
 
+    def test_a_numeral_pair_is_one_term(self):
+        # 、 separates the terms of a line: 二、三の would read as 二 and 三の
+        self.assertEqual(build.clean_term("二、三の"), "二三の")
+        self.assertEqual(build.clean_term("三、四日"), "三四日")
+        # a sentence keeps its comma; the line shows it unchanged
+        self.assertEqual(build.clean_term("じゃ、また"), "じゃ、また")
+        self.assertEqual(build.clean_term("来た、見た、勝った"), "来た、見た、勝った")
+
     def test_template_remains_are_dropped(self):
         self.assertEqual(build.clean_term("}}から見た"), "")
         self.assertEqual(build.clean_term("{{ja-r|見る}}"), "")
