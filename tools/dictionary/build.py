@@ -651,7 +651,9 @@ def load_cmu_npm(path, variants=None):
 # ("verb", "adj", "adv", "noun") or by a word in it; "*" is the rest.
 # Reviewed by hand.
 HETERONYM_SENSES = {
-    "read": [("R IY1 D", "*")],          # the headword is the present tense
+    # the headword is the present tense, but not where the meaning is
+    # "already read" (leave someone on read: 既読スルー)
+    "read": [("R EH1 D", "既読 読了"), ("R IY1 D", "*")],
     "live": [("L IH1 V", "verb"), ("L AY1 V", "*")],
     "lives": [("L IH1 V Z", "verb liveの"), ("L AY1 V Z", "*")],
     "lead": [("L EH1 D", "鉛"), ("L IY1 D", "*")],
@@ -661,23 +663,28 @@ HETERONYM_SENSES = {
     "abuse": [("AH0 B Y UW1 Z", "verb"), ("AH0 B Y UW1 S", "*")],
     "wind": [("W AY1 N D", "verb"), ("W IH1 N D", "*")],
     "bass": [("B AE1 S", "魚 スズキ 鱸"), ("B EY1 S", "*")],
-    "tear": [("T IH1 R", "涙"), ("T EH1 R", "*")],
-    "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "*")],
+    # a noun inside a phrase is the drop (crocodile tear, Job's tears),
+    # unless its meaning is a rip or wear (wear and tear: 磨損)
+    "tear": [("T IH1 R", "涙"), ("T EH1 R", "verb 裂 破 磨 摩 損"), ("T IH1 R", "noun"),
+             ("T EH1 R", "*")],
+    "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "verb 裂 破 磨 摩 損"), ("T IH1 R Z", "noun"),
+              ("T EH1 R Z", "*")],
     "wound": [("W AW1 N D", "windの"), ("W UW1 N D", "*")],
     "bow": [("B OW1", "弓 蝶結び ちょう結び リボン ネクタイ ボウ"), ("B AW1", "*")],
     "minute": [("M AY0 N UW1 T", "adj"), ("M IH1 N AH0 T", "*")],
     "dove": [("D OW1 V", "diveの"), ("D AH1 V", "*")],
     "does": [("D AH1 Z", "*")],
-    "content": [("K AH0 N T EH1 N T", "adj verb 満足"), ("K AA1 N T EH0 N T", "*")],
+    "content": [("K AH0 N T EH1 N T", "adj verb 満足 存分 心ゆく"), ("K AA1 N T EH0 N T", "*")],
     "upset": [("AH1 P S EH2 T", "番狂わせ"), ("AH0 P S EH1 T", "*")],
     "invalid": [("IH2 N V AE1 L AH0 D", "adj 無効"), ("IH1 N V AH0 L AH0 D", "*")],
 }
 # A compound WordNet files among animals or foods has the fish in it
 # (black bass, largemouth bass), one among artifacts the bow that shoots or
-# ties (mouth bow); numbers are WordNet's lexicographer files.
+# ties (mouth bow), one among states the shape of that bow (bow legs);
+# numbers are WordNet's lexicographer files.
 LEXFILE_SENSES = {
     "bass": [("B AE1 S", "05 13")],        # noun.animal, noun.food
-    "bow": [("B OW1", "06")],              # noun.artifact
+    "bow": [("B OW1", "06 26")],           # noun.artifact, noun.state (bow legs)
 }
 NOTE_POS = [(re.compile(r"の(過去形|過去分詞|現在分詞|三人称)"), "verb"),
             (re.compile(r"の複数形"), "noun"), (re.compile(r"の(比較級|最上級)"), "adj")]

@@ -239,6 +239,25 @@ class Heteronyms(unittest.TestCase):
         self.assertEqual(self.pick("wind", "風"), "W IH1 N D")
         self.assertEqual(self.pick("wind", "巻く"), "W AY1 N D")
 
+    def test_tear_inside_a_phrase(self):
+        cmu = [["T", "EH1", "R"], ["T", "IH1", "R"]]
+
+        def pick(first, pos):
+            return " ".join(build.choose_variant("tear", cmu, pos, first, True))
+        # a noun is the drop even where the meaning does not say so
+        self.assertEqual(pick("嘘泣き", "noun"), "T IH1 R")      # crocodile tear
+        self.assertEqual(pick("涙を流す", "verb"), "T IH1 R")    # shed a tear
+        # a verb, or a noun meaning a rip or wear, is the rip
+        self.assertEqual(pick("崩す", "verb"), "T EH1 R")        # tear down
+        self.assertEqual(pick("磨損", "noun"), "T EH1 R")        # wear and tear
+        self.assertEqual(pick("裂け目", "noun"), "T EH1 R")
+
+    def test_meanings_that_choose_the_other_reading(self):
+        self.assertEqual(self.pick("read", "既読スルー", "verb"), "R EH1 D")
+        cmu = [["K", "AA1", "N", "T", "EH0", "N", "T"], ["K", "AH0", "N", "T", "EH1", "N", "T"]]
+        self.assertEqual(build.choose_variant("content", cmu, "noun", "存分", True), cmu[1])
+        self.assertEqual(build.choose_variant("content", cmu, "noun", "内容語", True), cmu[0])
+
     def test_stress_follows_noun_or_verb(self):
         self.assertEqual(self.pick("record", "記録"), "R EH1 K ER0 D")
         self.assertEqual(self.pick("record", "記録する"), "R AH0 K AO1 R D")
