@@ -142,17 +142,20 @@ def load_freedict(index_path, dict_path):
 
 WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
 ELLIPSIS = re.compile(r"^(?:\.{2,}|…+)")
+NUMERAL_PAIR = re.compile(r"(?<=[一二三四五六七八九])[、,]\s*(?=[二三四五六七八九十])")
 ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
 
 
 def clean_term(t):
     """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
     (マニュアル読め (manyuaru yome)) dropped; a term with template
-    remains ({{, }}) dropped."""
+    remains ({{, }}) dropped; a numeral pair closed up (二、三の: 二三の)."""
     t = WIKI_LINK.sub(lambda m: m.group(1), t)
     t = ROMAJI_NOTE.sub("", t).strip()
     # the slot of a phrase's object: ...の前に, …の代わりに -> ～の前に
     t = ELLIPSIS.sub("～", t)
+    # 、 separates a line's terms: two or three is written 二三, not 二、三
+    t = NUMERAL_PAIR.sub("", t)
     if re.search(r"[{}\[\]|]", t):
         return ""
     return t
@@ -350,6 +353,8 @@ PERTAINYM = 0.7
 PERTAINYM_SENSES = 2
 # a gloss restricted by its brackets to one use
 NARROW_GLOSS = 0.6
+# a bare noun's weight under a compound preposition
+PREPOSITION_NOUN = 0.5
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -431,6 +436,29 @@ def verbal_nouns(nouns, inv, jp_pos):
     """A verb's terms from the nouns derived from it: their verbal nouns
     with する (invention: 発明 -> 発明する), weighted DERIVED_VS."""
     return noun_terms(nouns, inv, "する", DERIVED_VS, jp_pos)
+
+
+# EDICT tags of a word that is a noun and nothing else (前, せい, ため)
+NOMINAL_TAGS = {"n", "n-adv", "n-t", "adj-no", "n-suf", "n-pref", "suf", "pref", "pn",
+                "num", "ctr"}
+PREPOSITIONS = set("""of to for from with at by in on about into onto upon than
+toward towards""".split())
+
+
+def prepositional(words, lemmas, tagcnt):
+    """Is a phrase a compound preposition (because of, due to, in front
+    of), not a phrasal verb (look for) or a noun phrase?"""
+    if words[-1] not in PREPOSITIONS or len(words) < 2:
+        return False
+    head = tagcnt.get(words[0]) or {}
+    return not (head and max(head, key=lambda p: (head[p], p)) == "verb")
+
+
+def bare_noun(t, jp_pos):
+    """A term that is only a noun (前, せい): it cannot stand for a
+    compound preposition, which needs its particle (の前に, のせいで)."""
+    tags = jp_pos.get(t)
+    return bool(tags) and tags <= NOMINAL_TAGS
 
 
 def relation_adjective(w):
@@ -623,7 +651,9 @@ def load_cmu_npm(path, variants=None):
 # ("verb", "adj", "adv", "noun") or by a word in it; "*" is the rest.
 # Reviewed by hand.
 HETERONYM_SENSES = {
-    "read": [("R IY1 D", "*")],          # the headword is the present tense
+    # the headword is the present tense, but not where the meaning is
+    # "already read" (leave someone on read: 既読スルー)
+    "read": [("R EH1 D", "既読 読了"), ("R IY1 D", "*")],
     "live": [("L IH1 V", "verb"), ("L AY1 V", "*")],
     "lives": [("L IH1 V Z", "verb liveの"), ("L AY1 V Z", "*")],
     "lead": [("L EH1 D", "鉛"), ("L IY1 D", "*")],
@@ -633,23 +663,28 @@ HETERONYM_SENSES = {
     "abuse": [("AH0 B Y UW1 Z", "verb"), ("AH0 B Y UW1 S", "*")],
     "wind": [("W AY1 N D", "verb"), ("W IH1 N D", "*")],
     "bass": [("B AE1 S", "魚 スズキ 鱸"), ("B EY1 S", "*")],
-    "tear": [("T IH1 R", "涙"), ("T EH1 R", "*")],
-    "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "*")],
+    # a noun inside a phrase is the drop (crocodile tear, Job's tears),
+    # unless its meaning is a rip or wear (wear and tear: 磨損)
+    "tear": [("T IH1 R", "涙"), ("T EH1 R", "verb 裂 破 磨 摩 損"), ("T IH1 R", "noun"),
+             ("T EH1 R", "*")],
+    "tears": [("T IH1 R Z", "涙"), ("T EH1 R Z", "verb 裂 破 磨 摩 損"), ("T IH1 R Z", "noun"),
+              ("T EH1 R Z", "*")],
     "wound": [("W AW1 N D", "windの"), ("W UW1 N D", "*")],
     "bow": [("B OW1", "弓 蝶結び ちょう結び リボン ネクタイ ボウ"), ("B AW1", "*")],
     "minute": [("M AY0 N UW1 T", "adj"), ("M IH1 N AH0 T", "*")],
     "dove": [("D OW1 V", "diveの"), ("D AH1 V", "*")],
     "does": [("D AH1 Z", "*")],
-    "content": [("K AH0 N T EH1 N T", "adj verb 満足"), ("K AA1 N T EH0 N T", "*")],
+    "content": [("K AH0 N T EH1 N T", "adj verb 満足 存分 心ゆく"), ("K AA1 N T EH0 N T", "*")],
     "upset": [("AH1 P S EH2 T", "番狂わせ"), ("AH0 P S EH1 T", "*")],
     "invalid": [("IH2 N V AE1 L AH0 D", "adj 無効"), ("IH1 N V AH0 L AH0 D", "*")],
 }
 # A compound WordNet files among animals or foods has the fish in it
 # (black bass, largemouth bass), one among artifacts the bow that shoots or
-# ties (mouth bow); numbers are WordNet's lexicographer files.
+# ties (mouth bow), one among states the shape of that bow (bow legs);
+# numbers are WordNet's lexicographer files.
 LEXFILE_SENSES = {
     "bass": [("B AE1 S", "05 13")],        # noun.animal, noun.food
-    "bow": [("B OW1", "06")],              # noun.artifact
+    "bow": [("B OW1", "06 26")],           # noun.artifact, noun.state (bow legs)
 }
 NOTE_POS = [(re.compile(r"の(過去形|過去分詞|現在分詞|三人称)"), "verb"),
             (re.compile(r"の複数形"), "noun"), (re.compile(r"の(比較級|最上級)"), "adj")]
@@ -1335,6 +1370,10 @@ def build(args):
                 src_kanji.setdefault(t2, set()).add(kanji)
         merge_forms(scores, origin, dom == "noun")
         words = k.split()
+        if prepositional(words, lemmas, tagcnt):
+            for t in scores:
+                if bare_noun(t, jp_pos):
+                    scores[t] *= PREPOSITION_NOUN
         if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:
             head_verb_kanji(scores, head_terms(words[0]))
         for t in list(scores):

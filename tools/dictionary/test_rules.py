@@ -183,6 +183,14 @@ class Debris(unittest.TestCase):
         # one entry per word: the slot stays, empty, so the phrase gets no code
         self.assertEqual(build.spoken_words("what does ... mean"), ["what", "does", "", "mean"])
 
+    def test_a_numeral_pair_is_one_term(self):
+        # 、 separates the terms of a line: 二、三の would read as 二 and 三の
+        self.assertEqual(build.clean_term("二、三の"), "二三の")
+        self.assertEqual(build.clean_term("三、四日"), "三四日")
+        # a sentence keeps its comma; the line shows it unchanged
+        self.assertEqual(build.clean_term("じゃ、また"), "じゃ、また")
+        self.assertEqual(build.clean_term("来た、見た、勝った"), "来た、見た、勝った")
+
     def test_template_remains_are_dropped(self):
         self.assertEqual(build.clean_term("}}から見た"), "")
         self.assertEqual(build.clean_term("{{ja-r|見る}}"), "")
@@ -230,6 +238,25 @@ class Heteronyms(unittest.TestCase):
         self.assertEqual(self.pick("lead", "鉛"), "L EH1 D")
         self.assertEqual(self.pick("wind", "風"), "W IH1 N D")
         self.assertEqual(self.pick("wind", "巻く"), "W AY1 N D")
+
+    def test_tear_inside_a_phrase(self):
+        cmu = [["T", "EH1", "R"], ["T", "IH1", "R"]]
+
+        def pick(first, pos):
+            return " ".join(build.choose_variant("tear", cmu, pos, first, True))
+        # a noun is the drop even where the meaning does not say so
+        self.assertEqual(pick("嘘泣き", "noun"), "T IH1 R")      # crocodile tear
+        self.assertEqual(pick("涙を流す", "verb"), "T IH1 R")    # shed a tear
+        # a verb, or a noun meaning a rip or wear, is the rip
+        self.assertEqual(pick("崩す", "verb"), "T EH1 R")        # tear down
+        self.assertEqual(pick("磨損", "noun"), "T EH1 R")        # wear and tear
+        self.assertEqual(pick("裂け目", "noun"), "T EH1 R")
+
+    def test_meanings_that_choose_the_other_reading(self):
+        self.assertEqual(self.pick("read", "既読スルー", "verb"), "R EH1 D")
+        cmu = [["K", "AA1", "N", "T", "EH0", "N", "T"], ["K", "AH0", "N", "T", "EH1", "N", "T"]]
+        self.assertEqual(build.choose_variant("content", cmu, "noun", "存分", True), cmu[1])
+        self.assertEqual(build.choose_variant("content", cmu, "noun", "内容語", True), cmu[0])
 
     def test_stress_follows_noun_or_verb(self):
         self.assertEqual(self.pick("record", "記録"), "R EH1 K ER0 D")
@@ -343,6 +370,25 @@ class Ranking(unittest.TestCase):
         untouched = {"なくす": 2.0}
         build.head_verb_kanji(untouched, ["得る"])
         self.assertEqual(untouched, {"なくす": 2.0})
+
+    def test_compound_prepositions(self):
+        tags = {"because": {"noun": 0}, "due": {"adj": 3}, "look": {"verb": 30, "noun": 8},
+                "close": {"adj": 20, "verb": 15}, "cup": {"noun": 5}}
+        for p in ("because of", "due to", "in front of", "close to", "together with"):
+            self.assertTrue(build.prepositional(p.split(), {}, tags), p)
+        # phrasal verbs and phrases ending in another word are left alone
+        for p in ("look for", "look after", "all right", "at first", "so that", "of"):
+            self.assertFalse(build.prepositional(p.split(), {}, tags), p)
+
+    def test_a_bare_noun_cannot_stand_for_a_preposition(self):
+        jp_pos = {"せい": {"n"}, "前": {"n-adv", "n-t", "adj-no", "suf"}, "ため": {"n"},
+                  "ために": {"exp"}, "による": {"exp", "v5r"}, "代表": {"n", "vs"},
+                  "及び": {"conj"}}
+        for t in ("せい", "前", "ため"):
+            self.assertTrue(build.bare_noun(t, jp_pos), t)
+        # connectives, verbal nouns and terms EDICT does not tag stay
+        for t in ("ために", "による", "代表", "及び", "～の前に"):
+            self.assertFalse(build.bare_noun(t, jp_pos), t)
 
     def test_names_count_less_only_beside_the_words_own_senses(self):
         cap, low = {"cap": True}, {"cap": False}
