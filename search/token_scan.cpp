@@ -770,7 +770,8 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool ShortLineHolds
             VerifyHits(Hits<Fold>(line, plans[k]) & ends & from, start, text, plans[k], ignoreCase);
         taken = hits & (0 - hits);
         doubtful |= plans[k].startCheck == StartCheck::None ? 0 : taken & afterHigh;
-        from = ~((taken << size) - 1);
+        // A token of 64 bytes takes nothing in a shorter line.
+        from = ~((size < 64 ? taken << size : 0) - 1);
     }
     if (doubtful != 0) {
         return MaskedLineHolds<1, Count, Fold>(text, start, length, plans, ignoreCase);
