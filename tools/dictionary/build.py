@@ -77,6 +77,24 @@ GRAM_ONLY = {"suf", "pref", "prt", "ctr", "n-suf", "n-pref", "aux", "aux-v",
              "aux-adj", "cop", "unc"}
 VERB_POS = re.compile(r"^(v1|v5|vs|vk|vz|vi|vt|vn|vr|v2|v4|v1-s)")
 EDICT_TAG = re.compile(r"^\(([^()]*)\)\s*")
+WORD_POS = {"n", "adj-i", "adj-na", "adj-no", "adj-pn", "adj-t", "adj-f", "adv",
+            "adv-to", "exp", "int", "conj", "pn", "num", "n-adv", "n-t", "adj-ix",
+            "adj-ku", "adj-shiku", "adj-nari", "n-pr"} | GRAM_ONLY
+VERB_TAG = re.compile(r"v(1|1-s|2[a-z]-[ks]|4[a-z]|5[a-z]{1,3}(-[is])?|s|s-[cis]|[iktnrz])")
+# EDICT's other tags (register, field, a name's kind, dialect as "ksb:");
+# any other word in an entry's leading brackets is gloss text that narrows
+# the sense ("(necessary) personnel", "(wedding) cake")
+MISC_TAGS = BAD_MISC | DOMAIN | set("""abbr ateji gikun uk uK eK quote aphorism
+    male-sl person art Buddh agric audvid aviat biochem cryst ecol electr embryo
+    ent fish gardn genet geogr geom gramm mech met ornith paleo pathol pharm
+    phil photo physiol print psych rail stat telec vidg""".split())
+DIALECT_TAG = re.compile(r"[a-z]{2,4}:")
+
+
+def edict_tag(t):
+    """Is t one of EDICT's own tags, not a word of a gloss?"""
+    return t.isdigit() or t in WORD_POS or t in MISC_TAGS or bool(
+        VERB_TAG.fullmatch(t) or DIALECT_TAG.fullmatch(t))
 
 
 def log(*a):
@@ -218,16 +236,14 @@ def parse_edict_line(line):
                 break
             inner = mm.group(1)
             # stop at a parenthesis that is gloss text, e.g. "(tree) trunk"
-            if not re.fullmatch(r"[A-Za-z0-9,:-]+", inner):
+            if not re.fullmatch(r"[A-Za-z0-9,:-]+", inner) or \
+                    not all(edict_tag(t) for t in inner.split(",")):
                 break
             tags.extend(inner.split(","))
             s = s[mm.end():]
         nums = [t for t in tags if t.isdigit()]
         postags = {t for t in tags if not t.isdigit() and
-                   (VERB_POS.match(t) or t in {"n", "adj-i", "adj-na", "adj-no",
-                    "adj-pn", "adj-t", "adj-f", "adv", "adv-to", "exp", "int",
-                    "conj", "pn", "num", "n-adv", "n-t", "adj-ix", "adj-ku",
-                    "adj-shiku", "adj-nari", "n-pr"} | GRAM_ONLY)}
+                   (VERB_TAG.fullmatch(t) or t in WORD_POS)}
         misc = {t for t in tags if not t.isdigit() and t not in postags}
         if postags:
             pos = postags
@@ -266,6 +282,12 @@ def gloss_key(g, is_verb):
 SLOT_WORDS = set("""someone something somebody someone's something's one's oneself
 person people a an the to of with on for from at by in into up out off over
 about as that doing do sth s""".split())
+
+
+def name_gloss(g):
+    """Is the gloss a name ("Japan", "(ancient) Japan"), its brackets aside?"""
+    g = re.sub(r"^(\([^()]*\)\s*)+", "", g)
+    return g[:1].isupper() and g[:2] != "I "
 
 
 def narrowed(g):
@@ -568,7 +590,7 @@ def invert_edict(entries):
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
                          "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "epos": epos, "loan": loan, "reading": reading,
-                         "kanji": kanji, "cap": g[:1].isupper() and g[:2] != "I "}
+                         "kanji": kanji, "cap": name_gloss(g)}
                 prev = inv[key].get(out)
                 if prev is not None:
                     raw = max(raw, prev[1]["raw"])

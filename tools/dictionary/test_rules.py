@@ -362,6 +362,28 @@ class Ranking(unittest.TestCase):
                   "to look after (something, someone)", "to come (from)"):
             self.assertFalse(build.narrowed(g), g)
 
+    def test_only_edicts_own_tags_are_read_as_tags(self):
+        _, _, _, senses = build.parse_edict_line(
+            "要員 [よういん] /(n) (necessary) personnel/required person/(P)/")
+        self.assertEqual(senses, [({"n"}, set(), ["(necessary) personnel", "required person"])])
+        _, _, _, senses = build.parse_edict_line(
+            "別に [べつに] /(adv) (1) (not) particularly/(adv) (2) separately/")
+        self.assertEqual(senses[0][2], ["(not) particularly"])
+        # a word like a verb tag (video, vivid) is gloss text too
+        _, _, _, senses = build.parse_edict_line("録画 [ろくが] /(n,vs) (video) recording/")
+        self.assertEqual(senses, [({"n", "vs"}, set(), ["(video) recording"])])
+        # the tags themselves: part of speech, register, field, dialect
+        _, _, _, senses = build.parse_edict_line(
+            "だべる /(v5r,vi) (ksb:) (col) to chat/(n) (1) (comp) (uk) something/")
+        self.assertEqual([(p, m) for p, m, _ in senses],
+                         [({"v5r", "vi"}, {"ksb:", "col"}), ({"n"}, {"comp", "uk"})])
+
+    def test_a_name_behind_its_brackets_is_a_name(self):
+        self.assertTrue(build.name_gloss("(ancient) Japan"))
+        self.assertTrue(build.name_gloss("Japan"))
+        for g in ("(mountain) ridge", "lacquer", "I see", "(I) see"):
+            self.assertFalse(build.name_gloss(g), g)
+
     def test_narrowed_glosses_rank_lower_but_still_admit(self):
         inv, _, _, _ = build.invert_edict([
             ("履く", "はく", True, [({"v5k", "vt"}, set(), ["to put on (lower-body clothing)"])]),
