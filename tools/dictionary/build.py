@@ -351,6 +351,8 @@ ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
 # terms that share a kanji with its verb's first terms; a kanji that fewer
 # common EDICT entries use than this counts as rare when spellings compete.
 NAME_SENSE = 0.3
+# a term both sources give
+AGREEMENT = 1.5
 HEAD_VERB_KANJI = 2.0
 COMMON_KANJI_USE = 20
 # frequency rank within which a degree counts as a word in use
@@ -406,6 +408,13 @@ def has_common_senses(fd_entries, edict):
     ケルン) count less than the word's own (cologne: オーデコロン)."""
     return any(not cap for _, _, cap in fd_entries) or any(
         not fl["cap"] for _, fl in edict.values())
+
+
+def rank_terms(scores, names):
+    """Terms best first; a lower-case headword's own senses all come before
+    the names among them (cologne: オーデコロン before ケルン; moor: 原野
+    before ムーア人)."""
+    return sorted(scores.items(), key=lambda x: (x[0] in names, -x[1]))
 
 
 def merge_forms(scores, origin, noun_word):
@@ -594,6 +603,9 @@ def invert_edict(entries):
                 prev = inv[key].get(out)
                 if prev is not None:
                     raw = max(raw, prev[1]["raw"])
+                    # a name only when every such gloss is one (バイブル:
+                    # Bible, and bible, the authoritative book)
+                    flags["cap"] = prev[1]["cap"] = flags["cap"] and prev[1]["cap"]
                 flags["raw"] = raw
                 if prev is None or prev[0] < sc:
                     inv[key][out] = (sc, flags)
@@ -1276,6 +1288,9 @@ def build(args):
         # a lower-case word's senses before a name's (cologne: オーデコロン,
         # not ケルン), when the sources give both
         lower = has_common_senses(E[k]["fd"], edict)
+        # a name's own line (Japan, not japan: 漆) keeps the name first
+        lower_hw = lower and any(f == f.lower() for f in E[k]["forms"])
+        as_name = {}        # a term both sources give only as a name's
         # FreeDict evidence: POS blocks in file order, senses in order
         for pos, senses, cap in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
@@ -1301,6 +1316,7 @@ def build(args):
                         sc *= 0.5
                     scores[t] += sc
                     origin[t].add("fd")
+                    as_name[t] = as_name.get(t, True) and cap and lower
         # EDICT evidence
         narrowed_by = {}        # how much narrowing took from a term
         for t, (sc, fl) in edict.items():
@@ -1329,6 +1345,7 @@ def build(args):
                 sc *= 0.5             # a rare one-kanji word (惨)
             scores[t2] += sc
             origin[t2].add("ed")
+            as_name[t2] = as_name.get(t2, True) and fl["cap"] and lower
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
         if dom == "verb":
             # a verb is often put as the verbal noun of a noun derived from
@@ -1361,8 +1378,8 @@ def build(args):
             head_verb_kanji(scores, head_terms(words[0]))
         for t in list(scores):
             if len(origin[t]) == 2:
-                scores[t] += 1.5
-        ranked = sorted(scores.items(), key=lambda x: -x[1])
+                scores[t] += AGREEMENT
+        ranked = rank_terms(scores, {t for t, n in as_name.items() if n and lower_hw})
         if not ranked:
             return "", set()
         top = ranked[0][1]

@@ -352,6 +352,23 @@ class Ranking(unittest.TestCase):
         self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
 
 
+    def test_a_lower_case_words_own_senses_before_a_names(self):
+        scores = {"ケルン": 0.9, "オーデコロン": 0.6, "コロン": 0.5}
+        self.assertEqual([t for t, _ in build.rank_terms(scores, {"ケルン"})],
+                         ["オーデコロン", "コロン", "ケルン"])
+        self.assertEqual([t for t, _ in build.rank_terms(scores, set())],
+                         ["ケルン", "オーデコロン", "コロン"])
+
+    def test_a_term_is_a_names_only_when_every_gloss_is_one(self):
+        inv, _, _, _ = build.invert_edict([
+            ("バイブル", None, True, [({"n"}, set(), ["Bible"]),
+                                       ({"n"}, set(), ["bible (authoritative book)"])]),
+            ("ケルン", None, True, [({"n"}, set(), ["Koeln", "Cologne"]),
+                                     ({"n"}, set(), ["cairn"])])])
+        self.assertFalse(inv["bible"]["バイブル"][1]["cap"])
+        self.assertTrue(inv["cologne"]["ケルン"][1]["cap"])
+        self.assertFalse(inv["cairn"]["ケルン"][1]["cap"])
+
     def test_a_gloss_narrowed_by_its_brackets(self):
         for g in ("to put on (lower-body clothing, e.g. pants, skirt, footwear)",
                   "(of the tide) to come in", "to extend (e.g. one's hands)",
