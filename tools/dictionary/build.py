@@ -386,8 +386,12 @@ def gloss_weight(common, si, gi, ngl):
     return sc
 
 
+IRREGULAR_SPELLING = {"iK", "io", "oK", "ik", "ok"}
+
+
 def spelling_preference(kanji, common, senses, kanji_use, common_words=()):
-    """Sort key among the spellings of one EDICT entry: a common one; for a
+    """Sort key among the spellings of one EDICT entry: a regular one; a
+    common one; for a
     verb the one with its kana between the kanji (引き出す, not 引出す) and
     whose last part is spelled as the common verb is (使い果たす like
     果たす, not 使い果す; 行う, not 行なう); fewer kana (綺麗 before
@@ -399,7 +403,11 @@ def spelling_preference(kanji, common, senses, kanji_use, common_words=()):
         inner = len(INNER_OKURIGANA.findall(kanji))
         m = LAST_PART.search(kanji)
         tail = bool(m and m.group(0) in common_words)
-    return (not common, -inner, -tail, nkana, -min(rarest, COMMON_KANJI_USE), len(kanji))
+    # a spelling EDICT marks irregular (水溜 (io) beside 水溜まり) never
+    # stands for the entry: its senses are left out
+    irregular = bool(senses and senses[0][1] & IRREGULAR_SPELLING)
+    return (irregular, not common, -inner, -tail, nkana, -min(rarest, COMMON_KANJI_USE),
+            len(kanji))
 
 
 def has_common_senses(fd_entries, edict):
@@ -522,8 +530,10 @@ def load_edict(path):
     return entries
 
 
-def invert_edict(entries):
-    """English key -> {jp_surface: (score, flags)}; plus jp info tables."""
+def invert_edict(entries, spelled_as=None):
+    """English key -> {jp_surface: (score, flags)}; plus jp info tables.
+    spelled_as, when given, is filled with the spelling an entry is read in
+    for each of its other spellings (日暮 -> 日暮れ)."""
     readings = collections.defaultdict(set)   # surface -> readings
     jp_pos = collections.defaultdict(set)     # surface -> pos tags
     jp_pos_p = set()
@@ -560,6 +570,9 @@ def invert_edict(entries):
     for sig, variants in groups.items():
         variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use, jp_common))
         kanji, reading, P, senses = variants[0]
+        if spelled_as is not None:
+            for v in variants:
+                spelled_as[v[0]].add(kanji)
         rom = romaji(reading or kanji)
         for si, (pos, misc, gl) in enumerate(senses):
             if misc & BAD_MISC:
@@ -612,6 +625,46 @@ def invert_edict(entries):
                 else:
                     prev[1]["raw"] = raw
     return inv, readings, jp_pos, jp_common
+
+
+def edict_spelling(spelled_as):
+    """Spelling -> the one EDICT reads its entry in, for the spellings that
+    are another's variant only (日暮 -> 日暮れ); a spelling read in its own
+    right, or for entries read in different spellings, is left out."""
+    return {v: next(iter(ks)) for v, ks in spelled_as.items()
+            if len(ks) == 1 and v not in ks}
+
+
+def one_spelling(t, respell, common, unify):
+    """FreeDict's term t and EDICT's reading of the same entry are one
+    term, with both sources' support, when they differ in kana only
+    (日暮, 日暮れ; 物差し, 物差), or when t is a rare spelling of EDICT's
+    common one (取り換える: 取り替える); spelled as FreeDict does when that
+    is common or EDICT's is not.  Spellings with kanji of their own that
+    are common too stay apart (闘う, 戦う; 昇る, 上る).  Notes EDICT's
+    spelling -> the one chosen in unify; returns the one chosen."""
+    p = respell.get(t)
+    if p is None:
+        return t
+    same = KANJI.findall(t) == KANJI.findall(p)
+    if t in common or (same and p not in common):
+        if not same:
+            return t
+        unify[p] = t
+    elif p in common:
+        unify[p] = p
+    else:
+        return t
+    return unify[p]
+
+
+def unified(t, unify):
+    """EDICT's term t as one_spelling chose to spell it, also with する."""
+    if t in unify:
+        return unify[t]
+    if t.endswith("する") and t[:-2] in unify:
+        return unify[t[:-2]] + "する"
+    return t
 
 
 def edict_derogatory(entries):
@@ -1174,7 +1227,9 @@ def build(args):
     fd = load_freedict(args.freedict_index, args.freedict_dict)
     log(f"freedict entries {len(fd)}  {time.time()-t0:.1f}s")
     ed = load_edict(args.edict)
-    inv, readings, jp_pos, jp_common = invert_edict(ed)
+    spelled_as = collections.defaultdict(set)
+    inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
+    respell = edict_spelling(spelled_as)
     offensive = OFFENSIVE_JA | edict_derogatory(ed)
     log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
     cmu_variants = {}
@@ -1291,6 +1346,7 @@ def build(args):
         # a name's own line (Japan, not japan: 漆) keeps the name first
         lower_hw = lower and any(f == f.lower() for f in E[k]["forms"])
         as_name = {}        # a term both sources give only as a name's
+        unify = {}          # EDICT spelling -> FreeDict's of the same entry
         # FreeDict evidence: POS blocks in file order, senses in order
         for pos, senses, cap in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
@@ -1299,7 +1355,7 @@ def build(args):
                 pw *= NAME_SENSE
             for si, terms in enumerate(senses):
                 for ti, t in enumerate(terms):
-                    t = cp.fix(t.strip())
+                    t = one_spelling(cp.fix(t.strip()), respell, jp_common, unify)
                     if GARBAGE.search(t) or len(t) > 25:
                         cp.garbage += 1
                         continue
@@ -1320,7 +1376,7 @@ def build(args):
         # EDICT evidence
         narrowed_by = {}        # how much narrowing took from a term
         for t, (sc, fl) in edict.items():
-            t2 = cp.fix(t)
+            t2 = unified(cp.fix(t), unify)
             if sc:
                 narrowed_by[t2] = max(narrowed_by.get(t2, 1.0), fl["raw"] / sc)
             if fl["cap"] and lower:

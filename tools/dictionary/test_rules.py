@@ -326,6 +326,38 @@ class Ranking(unittest.TestCase):
         self.assertLess(build.spelling_preference("引出す", True, verb, use),
                         build.spelling_preference("引き出す", False, verb, use))
 
+    def test_an_irregular_spelling_never_stands_for_its_entry(self):
+        puddle = [({"n"}, set(), ["puddle"])]
+        irregular = [({"n"}, {"io"}, ["puddle"])]
+        keys = {k: build.spelling_preference(k, False, sn, {"水": 50, "溜": 5})
+                for k, sn in (("水溜", irregular), ("水溜まり", puddle))}
+        self.assertEqual(min(keys, key=keys.get), "水溜まり")
+
+    def test_freedicts_spelling_of_an_edict_entry_is_one_term(self):
+        spelled_as = {"日暮": {"日暮れ"}, "日暮れ": {"日暮れ"}, "取り換える": {"取り替える"},
+                      "取り替える": {"取り替える"}, "闘う": {"戦う"}, "戦う": {"戦う"},
+                      "物差し": {"物差"}, "物差": {"物差"}, "初": {"初", "初め"}}
+        respell = build.edict_spelling(spelled_as)
+        # a spelling read in its own right, or for two entries, is left out
+        self.assertEqual(set(respell), {"日暮", "取り換える", "闘う", "物差し"})
+        common = {"日暮れ", "取り替える", "戦う", "闘う", "物差", "物差し"}
+
+        def one(t):
+            unify = {}
+            got = build.one_spelling(t, respell, common, unify)
+            return got, unify
+        # kana apart: FreeDict's spelling when common, else EDICT's common one
+        self.assertEqual(one("物差し"), ("物差し", {"物差": "物差し"}))
+        self.assertEqual(one("日暮"), ("日暮れ", {"日暮れ": "日暮れ"}))
+        # other kanji: a rare spelling joins the common one...
+        self.assertEqual(one("取り換える"), ("取り替える", {"取り替える": "取り替える"}))
+        # ... two common ones stay apart
+        self.assertEqual(one("闘う"), ("闘う", {}))
+        self.assertEqual(one("戦う"), ("戦う", {}))
+        self.assertEqual(build.unified("物差", {"物差": "物差し"}), "物差し")
+        self.assertEqual(build.unified("誘惑する", {"誘惑": "誘惑"}), "誘惑する")
+        self.assertEqual(build.unified("戦う", {"物差": "物差し"}), "戦う")
+
     def test_noun_or_verb_form_of_a_term(self):
         def merged(noun_word):
             scores = {"実験": 1.0, "実験する": 2.0, "静か": 0.5, "静かな": 1.0}
