@@ -418,6 +418,15 @@ def has_common_senses(fd_entries, edict):
         not fl["cap"] for _, fl in edict.values())
 
 
+def main_pos(tagged, wn_pos):
+    """The part of speech a word mostly has: the one with most tagged senses
+    in WordNet, else the only one WordNet gives it (seduce: verb), else
+    None."""
+    if tagged and max(tagged.values()) > 0:
+        return max(tagged, key=lambda p: (tagged[p], p))
+    return next(iter(wn_pos)) if len(wn_pos) == 1 else None
+
+
 def rank_terms(scores, names):
     """Terms best first; a lower-case headword's own senses all come before
     the names among them (cologne: オーデコロン before ケルン; moor: 原野
@@ -1338,7 +1347,7 @@ def build(args):
         w, epos = pos_weights(k)
         adj_word = "adj" in epos
         tc = tagcnt.get(k) or {}
-        dom = max(tc, key=lambda p: (tc[p], p)) if tc and max(tc.values()) > 0 else None
+        dom = main_pos(tc, lemmas.get(k, ()))
         edict = inv.get(k, {})
         # a lower-case word's senses before a name's (cologne: オーデコロン,
         # not ケルン), when the sources give both

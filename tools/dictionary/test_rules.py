@@ -358,6 +358,15 @@ class Ranking(unittest.TestCase):
         self.assertEqual(build.unified("誘惑する", {"誘惑": "誘惑"}), "誘惑する")
         self.assertEqual(build.unified("戦う", {"物差": "物差し"}), "戦う")
 
+    def test_main_part_of_speech(self):
+        self.assertEqual(build.main_pos({"noun": 3, "verb": 7}, {"noun", "verb"}), "verb")
+        # no tagged sense: the only part of speech WordNet gives
+        self.assertEqual(build.main_pos({"verb": 0}, {"verb"}), "verb")
+        self.assertEqual(build.main_pos({}, {"adj"}), "adj")
+        # several, none tagged, or none at all: no main one
+        self.assertIsNone(build.main_pos({"noun": 0, "adj": 0}, {"noun", "adj"}))
+        self.assertIsNone(build.main_pos({}, set()))
+
     def test_noun_or_verb_form_of_a_term(self):
         def merged(noun_word):
             scores = {"実験": 1.0, "実験する": 2.0, "静か": 0.5, "静かな": 1.0}
