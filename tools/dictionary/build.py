@@ -644,19 +644,31 @@ def edict_spelling(spelled_as):
             if len(ks) == 1 and v not in ks}
 
 
-def one_spelling(t, respell, common, unify):
+def irregular_spellings(entries):
+    """Spellings EDICT marks irregular in every entry that has them."""
+    marks = collections.defaultdict(set)
+    for kanji, _, _, senses in entries:
+        marks[re.sub(r"\([^)]*\)", "", kanji)].add(
+            bool(senses and senses[0][1] & IRREGULAR_SPELLING))
+    return {k for k, m in marks.items() if m == {True}}
+
+
+def one_spelling(t, respell, common, unify, irregular=()):
     """FreeDict's term t and EDICT's reading of the same entry are one
     term, with both sources' support, when they differ in kana only
     (日暮, 日暮れ; 物差し, 物差), or when t is a rare spelling of EDICT's
     common one (取り換える: 取り替える); spelled as FreeDict does when that
-    is common or EDICT's is not.  Spellings with kanji of their own that
+    is common or EDICT's is not, and EDICT does not mark it irregular
+    (狂しい: 狂おしい).  Spellings with kanji of their own that
     are common too stay apart (闘う, 戦う; 昇る, 上る).  Notes EDICT's
     spelling -> the one chosen in unify; returns the one chosen."""
     p = respell.get(t)
     if p is None:
         return t
     same = KANJI.findall(t) == KANJI.findall(p)
-    if t in common or (same and p not in common):
+    if t in irregular:
+        unify[p] = p
+    elif t in common or (same and p not in common):
         if not same:
             return t
         unify[p] = t
@@ -1239,6 +1251,7 @@ def build(args):
     spelled_as = collections.defaultdict(set)
     inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
     respell = edict_spelling(spelled_as)
+    irregular = irregular_spellings(ed)
     offensive = OFFENSIVE_JA | edict_derogatory(ed)
     log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
     cmu_variants = {}
@@ -1364,7 +1377,7 @@ def build(args):
                 pw *= NAME_SENSE
             for si, terms in enumerate(senses):
                 for ti, t in enumerate(terms):
-                    t = one_spelling(cp.fix(t.strip()), respell, jp_common, unify)
+                    t = one_spelling(cp.fix(t.strip()), respell, jp_common, unify, irregular)
                     if GARBAGE.search(t) or len(t) > 25:
                         cp.garbage += 1
                         continue

@@ -354,6 +354,12 @@ class Ranking(unittest.TestCase):
         # ... two common ones stay apart
         self.assertEqual(one("闘う"), ("闘う", {}))
         self.assertEqual(one("戦う"), ("戦う", {}))
+        # an irregular spelling takes EDICT's
+        unify = {}
+        self.assertEqual(build.one_spelling("日暮", respell, set(), unify, {"日暮"}), "日暮れ")
+        self.assertEqual(build.irregular_spellings([
+            ("狂しい", "くるおしい", False, [({"adj-i"}, {"io"}, ["mad"])]),
+            ("狂おしい", "くるおしい", False, [({"adj-i"}, set(), ["mad"])])]), {"狂しい"})
         self.assertEqual(build.unified("物差", {"物差": "物差し"}), "物差し")
         self.assertEqual(build.unified("誘惑する", {"誘惑": "誘惑"}), "誘惑する")
         self.assertEqual(build.unified("戦う", {"物差": "物差し"}), "戦う")
