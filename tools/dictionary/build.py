@@ -1168,6 +1168,43 @@ FD_POS = {"n": "noun", "v": "verb", "adj": "adj", "adv": "adv"}
 KANA_PAST = re.compile(r"^[\u3040-\u309f]+[ただ]$")
 
 
+ORDINALS = dict(zip("""first second third fourth fifth sixth seventh eighth ninth
+    tenth eleventh twelfth thirteenth fourteenth fifteenth sixteenth seventeenth
+    eighteenth nineteenth""".split(), range(1, 20)))
+ORDINALS.update(zip("""twentieth thirtieth fortieth fiftieth sixtieth seventieth
+    eightieth ninetieth""".split(), range(20, 100, 10)))
+ORDINALS.update(hundredth=100, thousandth=1000, millionth=1000000)
+KANJI_DIGITS = "一二三四五六七八九"
+
+
+def kanji_number(n):
+    """A number below 100, or 100, 1000, a million, in kanji (十一, 二十)."""
+    big = {100: "百", 1000: "千", 1000000: "百万"}
+    if n in big:
+        return big[n]
+    tens, ones = divmod(n, 10)
+    return ((KANJI_DIGITS[tens - 1] if tens > 1 else "") + ("十" if tens else "")
+            + (KANJI_DIGITS[ones - 1] if ones else ""))
+
+
+def ordinal_terms(w):
+    """An ordinal number's terms: 第三, 三番目 for third; [] for any other
+    word."""
+    n = ORDINALS.get(w)
+    return ["第" + kanji_number(n), kanji_number(n) + "番目"] if n else []
+
+
+def capped_meaning(terms):
+    """Terms joined with 、, at most MAX_TERMS and MAX_MEANING_BYTES."""
+    out = []
+    for t in dict.fromkeys(terms):
+        if len(out) == MAX_TERMS or len("\u3001".join(out + [t]).encode("cp932")) > \
+                MAX_MEANING_BYTES:
+            break
+        out.append(t)
+    return "\u3001".join(out)
+
+
 def after_label(label, meaning, own_first=False):
     """A form's note, then the senses its spelling has of its own; for a
     word common in its own right (ground, wedding) its senses come first
@@ -1801,6 +1838,22 @@ def build(args):
             r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, tagcnt, kind))
             reg_lab += 1
     stats["existing_lines_labelled_regular_inflection"] = reg_lab
+
+    # --- ordinal numbers: 第三, 三番目 first (the sources give third as
+    #     三度, a musical interval, and eleventh only as イレブンス)
+    n_ordinal = 0
+    for w in ORDINALS:
+        if w not in records and rank.get(w, 10**9) > args.regular_inflections:
+            continue
+        old = records[w]["meaning"].split("\u3001") if w in records else []
+        if w not in records:
+            pron, ps = pron_for(w)
+            records[w] = {"hw": w, "base": "", "pron": pron, "kind": "ordinal",
+                          "pron_src": ps}
+        records[w]["meaning"] = capped_meaning(ordinal_terms(w) + [
+            t for t in old if t not in ordinal_terms(w) and not KATA_ONLY.match(t)])
+        n_ordinal += 1
+    stats["ordinal_lines"] = n_ordinal
 
     # --- hand-written overrides (function words the sources handle badly)
     n_over = 0

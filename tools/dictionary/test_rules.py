@@ -540,6 +540,25 @@ class Ranking(unittest.TestCase):
                              {"invent": {"invention", "procedure"}})
 
 
+class Ordinals(unittest.TestCase):
+    def test_ordinal_numbers(self):
+        for w, terms in (("third", ["第三", "三番目"]), ("eleventh", ["第十一", "十一番目"]),
+                         ("twentieth", ["第二十", "二十番目"]), ("tenth", ["第十", "十番目"]),
+                         ("hundredth", ["第百", "百番目"])):
+            self.assertEqual(build.ordinal_terms(w), terms)
+        # words that only end like one
+        for w in ("month", "north", "width", "tooth", "thirds", "fourthly"):
+            self.assertEqual(build.ordinal_terms(w), [], w)
+
+    def test_meaning_cap(self):
+        self.assertEqual(build.capped_meaning(["第三", "三番目", "第三"]), "第三、三番目")
+        many = [f"語{i:02d}" for i in range(20)]
+        self.assertEqual(len(build.capped_meaning(many).split("、")), build.MAX_TERMS)
+        long = ["あ" * 25, "い" * 25, "う" * 25]
+        self.assertLessEqual(len(build.capped_meaning(long).encode("cp932")),
+                             build.MAX_MEANING_BYTES)
+
+
 class Synonyms(unittest.TestCase):
     def wordnet(self, d):
         """A small WordNet: rhino = rhinoceros (one sense); weenie = frank,
