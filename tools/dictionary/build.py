@@ -77,6 +77,24 @@ GRAM_ONLY = {"suf", "pref", "prt", "ctr", "n-suf", "n-pref", "aux", "aux-v",
              "aux-adj", "cop", "unc"}
 VERB_POS = re.compile(r"^(v1|v5|vs|vk|vz|vi|vt|vn|vr|v2|v4|v1-s)")
 EDICT_TAG = re.compile(r"^\(([^()]*)\)\s*")
+WORD_POS = {"n", "adj-i", "adj-na", "adj-no", "adj-pn", "adj-t", "adj-f", "adv",
+            "adv-to", "exp", "int", "conj", "pn", "num", "n-adv", "n-t", "adj-ix",
+            "adj-ku", "adj-shiku", "adj-nari", "n-pr"} | GRAM_ONLY
+VERB_TAG = re.compile(r"v(1|1-s|2[a-z]-[ks]|4[a-z]|5[a-z]{1,3}(-[is])?|s|s-[cis]|[iktnrz])")
+# EDICT's other tags (register, field, a name's kind, dialect as "ksb:");
+# any other word in an entry's leading brackets is gloss text that narrows
+# the sense ("(necessary) personnel", "(wedding) cake")
+MISC_TAGS = BAD_MISC | DOMAIN | set("""abbr ateji gikun uk uK eK quote aphorism
+    male-sl person art Buddh agric audvid aviat biochem cryst ecol electr embryo
+    ent fish gardn genet geogr geom gramm mech met ornith paleo pathol pharm
+    phil photo physiol print psych rail stat telec vidg""".split())
+DIALECT_TAG = re.compile(r"[a-z]{2,4}:")
+
+
+def edict_tag(t):
+    """Is t one of EDICT's own tags, not a word of a gloss?"""
+    return t.isdigit() or t in WORD_POS or t in MISC_TAGS or bool(
+        VERB_TAG.fullmatch(t) or DIALECT_TAG.fullmatch(t))
 
 
 def log(*a):
@@ -221,16 +239,14 @@ def parse_edict_line(line):
                 break
             inner = mm.group(1)
             # stop at a parenthesis that is gloss text, e.g. "(tree) trunk"
-            if not re.fullmatch(r"[A-Za-z0-9,:-]+", inner):
+            if not re.fullmatch(r"[A-Za-z0-9,:-]+", inner) or \
+                    not all(edict_tag(t) for t in inner.split(",")):
                 break
             tags.extend(inner.split(","))
             s = s[mm.end():]
         nums = [t for t in tags if t.isdigit()]
         postags = {t for t in tags if not t.isdigit() and
-                   (VERB_POS.match(t) or t in {"n", "adj-i", "adj-na", "adj-no",
-                    "adj-pn", "adj-t", "adj-f", "adv", "adv-to", "exp", "int",
-                    "conj", "pn", "num", "n-adv", "n-t", "adj-ix", "adj-ku",
-                    "adj-shiku", "adj-nari", "n-pr"} | GRAM_ONLY)}
+                   (VERB_TAG.fullmatch(t) or t in WORD_POS)}
         misc = {t for t in tags if not t.isdigit() and t not in postags}
         if postags:
             pos = postags
@@ -269,6 +285,12 @@ def gloss_key(g, is_verb):
 SLOT_WORDS = set("""someone something somebody someone's something's one's oneself
 person people a an the to of with on for from at by in into up out off over
 about as that doing do sth s""".split())
+
+
+def name_gloss(g):
+    """Is the gloss a name ("Japan", "(ancient) Japan"), its brackets aside?"""
+    g = re.sub(r"^(\([^()]*\)\s*)+", "", g)
+    return g[:1].isupper() and g[:2] != "I "
 
 
 def narrowed(g):
@@ -332,6 +354,8 @@ ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
 # terms that share a kanji with its verb's first terms; a kanji that fewer
 # common EDICT entries use than this counts as rare when spellings compete.
 NAME_SENSE = 0.3
+# a term both sources give
+AGREEMENT = 1.5
 HEAD_VERB_KANJI = 2.0
 COMMON_KANJI_USE = 20
 # frequency rank within which a degree counts as a word in use
@@ -367,8 +391,12 @@ def gloss_weight(common, si, gi, ngl):
     return sc
 
 
+IRREGULAR_SPELLING = {"iK", "io", "oK", "ik", "ok"}
+
+
 def spelling_preference(kanji, common, senses, kanji_use, common_words=()):
-    """Sort key among the spellings of one EDICT entry: a common one; for a
+    """Sort key among the spellings of one EDICT entry: a regular one; a
+    common one; for a
     verb the one with its kana between the kanji (引き出す, not 引出す) and
     whose last part is spelled as the common verb is (使い果たす like
     果たす, not 使い果す; 行う, not 行なう); fewer kana (綺麗 before
@@ -380,7 +408,11 @@ def spelling_preference(kanji, common, senses, kanji_use, common_words=()):
         inner = len(INNER_OKURIGANA.findall(kanji))
         m = LAST_PART.search(kanji)
         tail = bool(m and m.group(0) in common_words)
-    return (not common, -inner, -tail, nkana, -min(rarest, COMMON_KANJI_USE), len(kanji))
+    # a spelling EDICT marks irregular (水溜 (io) beside 水溜まり) never
+    # stands for the entry: its senses are left out
+    irregular = bool(senses and senses[0][1] & IRREGULAR_SPELLING)
+    return (irregular, not common, -inner, -tail, nkana, -min(rarest, COMMON_KANJI_USE),
+            len(kanji))
 
 
 def has_common_senses(fd_entries, edict):
@@ -389,6 +421,22 @@ def has_common_senses(fd_entries, edict):
     ケルン) count less than the word's own (cologne: オーデコロン)."""
     return any(not cap for _, _, cap in fd_entries) or any(
         not fl["cap"] for _, fl in edict.values())
+
+
+def main_pos(tagged, wn_pos):
+    """The part of speech a word mostly has: the one with most tagged senses
+    in WordNet, else the only one WordNet gives it (seduce: verb), else
+    None."""
+    if tagged and max(tagged.values()) > 0:
+        return max(tagged, key=lambda p: (tagged[p], p))
+    return next(iter(wn_pos)) if len(wn_pos) == 1 else None
+
+
+def rank_terms(scores, names):
+    """Terms best first; a lower-case headword's own senses all come before
+    the names among them (cologne: オーデコロン before ケルン; moor: 原野
+    before ムーア人)."""
+    return sorted(scores.items(), key=lambda x: (x[0] in names, -x[1]))
 
 
 def merge_forms(scores, origin, noun_word):
@@ -519,8 +567,10 @@ def load_edict(path):
     return entries
 
 
-def invert_edict(entries):
-    """English key -> {jp_surface: (score, flags)}; plus jp info tables."""
+def invert_edict(entries, spelled_as=None):
+    """English key -> {jp_surface: (score, flags)}; plus jp info tables.
+    spelled_as, when given, is filled with the spelling an entry is read in
+    for each of its other spellings (日暮 -> 日暮れ)."""
     readings = collections.defaultdict(set)   # surface -> readings
     jp_pos = collections.defaultdict(set)     # surface -> pos tags
     jp_pos_p = set()
@@ -557,6 +607,9 @@ def invert_edict(entries):
     for sig, variants in groups.items():
         variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use, jp_common))
         kanji, reading, P, senses = variants[0]
+        if spelled_as is not None:
+            for v in variants:
+                spelled_as[v[0]].add(kanji)
         rom = romaji(reading or kanji)
         for si, (pos, misc, gl) in enumerate(senses):
             if misc & BAD_MISC:
@@ -596,16 +649,71 @@ def invert_edict(entries):
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
                          "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "epos": epos, "loan": loan, "reading": reading,
-                         "kanji": kanji, "cap": g[:1].isupper() and g[:2] != "I "}
+                         "kanji": kanji, "cap": name_gloss(g)}
                 prev = inv[key].get(out)
                 if prev is not None:
                     raw = max(raw, prev[1]["raw"])
+                    # a name only when every such gloss is one (バイブル:
+                    # Bible, and bible, the authoritative book)
+                    flags["cap"] = prev[1]["cap"] = flags["cap"] and prev[1]["cap"]
                 flags["raw"] = raw
                 if prev is None or prev[0] < sc:
                     inv[key][out] = (sc, flags)
                 else:
                     prev[1]["raw"] = raw
     return inv, readings, jp_pos, jp_common
+
+
+def edict_spelling(spelled_as):
+    """Spelling -> the one EDICT reads its entry in, for the spellings that
+    are another's variant only (日暮 -> 日暮れ); a spelling read in its own
+    right, or for entries read in different spellings, is left out."""
+    return {v: next(iter(ks)) for v, ks in spelled_as.items()
+            if len(ks) == 1 and v not in ks}
+
+
+def irregular_spellings(entries):
+    """Spellings EDICT marks irregular in every entry that has them."""
+    marks = collections.defaultdict(set)
+    for kanji, _, _, senses in entries:
+        marks[re.sub(r"\([^)]*\)", "", kanji)].add(
+            bool(senses and senses[0][1] & IRREGULAR_SPELLING))
+    return {k for k, m in marks.items() if m == {True}}
+
+
+def one_spelling(t, respell, common, unify, irregular=()):
+    """FreeDict's term t and EDICT's reading of the same entry are one
+    term, with both sources' support, when they differ in kana only
+    (日暮, 日暮れ; 物差し, 物差), or when t is a rare spelling of EDICT's
+    common one (取り換える: 取り替える); spelled as FreeDict does when that
+    is common or EDICT's is not, and EDICT does not mark it irregular
+    (狂しい: 狂おしい).  Spellings with kanji of their own that
+    are common too stay apart (闘う, 戦う; 昇る, 上る).  Notes EDICT's
+    spelling -> the one chosen in unify; returns the one chosen."""
+    p = respell.get(t)
+    if p is None:
+        return t
+    same = KANJI.findall(t) == KANJI.findall(p)
+    if t in irregular:
+        unify[p] = p
+    elif t in common or (same and p not in common):
+        if not same:
+            return t
+        unify[p] = t
+    elif p in common:
+        unify[p] = p
+    else:
+        return t
+    return unify[p]
+
+
+def unified(t, unify):
+    """EDICT's term t as one_spelling chose to spell it, also with する."""
+    if t in unify:
+        return unify[t]
+    if t.endswith("する") and t[:-2] in unify:
+        return unify[t[:-2]] + "する"
+    return t
 
 
 def edict_derogatory(entries):
@@ -1095,6 +1203,43 @@ FD_POS = {"n": "noun", "v": "verb", "adj": "adj", "adv": "adv"}
 KANA_PAST = re.compile(r"^[\u3040-\u309f]+[ただ]$")
 
 
+ORDINALS = dict(zip("""first second third fourth fifth sixth seventh eighth ninth
+    tenth eleventh twelfth thirteenth fourteenth fifteenth sixteenth seventeenth
+    eighteenth nineteenth""".split(), range(1, 20)))
+ORDINALS.update(zip("""twentieth thirtieth fortieth fiftieth sixtieth seventieth
+    eightieth ninetieth""".split(), range(20, 100, 10)))
+ORDINALS.update(hundredth=100, thousandth=1000, millionth=1000000)
+KANJI_DIGITS = "一二三四五六七八九"
+
+
+def kanji_number(n):
+    """A number below 100, or 100, 1000, a million, in kanji (十一, 二十)."""
+    big = {100: "百", 1000: "千", 1000000: "百万"}
+    if n in big:
+        return big[n]
+    tens, ones = divmod(n, 10)
+    return ((KANJI_DIGITS[tens - 1] if tens > 1 else "") + ("十" if tens else "")
+            + (KANJI_DIGITS[ones - 1] if ones else ""))
+
+
+def ordinal_terms(w):
+    """An ordinal number's terms: 第三, 三番目 for third; [] for any other
+    word."""
+    n = ORDINALS.get(w)
+    return ["第" + kanji_number(n), kanji_number(n) + "番目"] if n else []
+
+
+def capped_meaning(terms):
+    """Terms joined with 、, at most MAX_TERMS and MAX_MEANING_BYTES."""
+    out = []
+    for t in dict.fromkeys(terms):
+        if len(out) == MAX_TERMS or len("\u3001".join(out + [t]).encode("cp932")) > \
+                MAX_MEANING_BYTES:
+            break
+        out.append(t)
+    return "\u3001".join(out)
+
+
 def after_label(label, meaning, own_first=False):
     """A form's note, then the senses its spelling has of its own; for a
     word common in its own right (ground, wedding) its senses come first
@@ -1175,7 +1320,10 @@ def build(args):
     fd = load_freedict(args.freedict_index, args.freedict_dict)
     log(f"freedict entries {len(fd)}  {time.time()-t0:.1f}s")
     ed = load_edict(args.edict)
-    inv, readings, jp_pos, jp_common = invert_edict(ed)
+    spelled_as = collections.defaultdict(set)
+    inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
+    respell = edict_spelling(spelled_as)
+    irregular = irregular_spellings(ed)
     offensive = OFFENSIVE_JA | edict_derogatory(ed)
     log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
     cmu_variants = {}
@@ -1284,11 +1432,15 @@ def build(args):
         w, epos = pos_weights(k)
         adj_word = "adj" in epos
         tc = tagcnt.get(k) or {}
-        dom = max(tc, key=lambda p: (tc[p], p)) if tc and max(tc.values()) > 0 else None
+        dom = main_pos(tc, lemmas.get(k, ()))
         edict = inv.get(k, {})
         # a lower-case word's senses before a name's (cologne: オーデコロン,
         # not ケルン), when the sources give both
         lower = has_common_senses(E[k]["fd"], edict)
+        # a name's own line (Japan, not japan: 漆) keeps the name first
+        lower_hw = lower and any(f == f.lower() for f in E[k]["forms"])
+        as_name = {}        # a term both sources give only as a name's
+        unify = {}          # EDICT spelling -> FreeDict's of the same entry
         # FreeDict evidence: POS blocks in file order, senses in order
         for pos, senses, cap in E[k]["fd"]:
             ep = FD_POS.get(pos, "other")
@@ -1297,7 +1449,7 @@ def build(args):
                 pw *= NAME_SENSE
             for si, terms in enumerate(senses):
                 for ti, t in enumerate(terms):
-                    t = cp.fix(t.strip())
+                    t = one_spelling(cp.fix(t.strip()), respell, jp_common, unify, irregular)
                     if GARBAGE.search(t) or len(t) > 25:
                         cp.garbage += 1
                         continue
@@ -1314,10 +1466,11 @@ def build(args):
                         sc *= 0.5
                     scores[t] += sc
                     origin[t].add("fd")
+                    as_name[t] = as_name.get(t, True) and cap and lower
         # EDICT evidence
         narrowed_by = {}        # how much narrowing took from a term
         for t, (sc, fl) in edict.items():
-            t2 = cp.fix(t)
+            t2 = unified(cp.fix(t), unify)
             if sc:
                 narrowed_by[t2] = max(narrowed_by.get(t2, 1.0), fl["raw"] / sc)
             if fl["cap"] and lower:
@@ -1342,6 +1495,7 @@ def build(args):
                 sc *= 0.5             # a rare one-kanji word (惨)
             scores[t2] += sc
             origin[t2].add("ed")
+            as_name[t2] = as_name.get(t2, True) and fl["cap"] and lower
             src_kanji.setdefault(t2, set()).add(fl["kanji"])
         if dom == "verb":
             # a verb is often put as the verbal noun of a noun derived from
@@ -1378,8 +1532,8 @@ def build(args):
             head_verb_kanji(scores, head_terms(words[0]))
         for t in list(scores):
             if len(origin[t]) == 2:
-                scores[t] += 1.5
-        ranked = sorted(scores.items(), key=lambda x: -x[1])
+                scores[t] += AGREEMENT
+        ranked = rank_terms(scores, {t for t, n in as_name.items() if n and lower_hw})
         if not ranked:
             return "", set()
         top = ranked[0][1]
@@ -1723,6 +1877,22 @@ def build(args):
             r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, tagcnt, kind))
             reg_lab += 1
     stats["existing_lines_labelled_regular_inflection"] = reg_lab
+
+    # --- ordinal numbers: 第三, 三番目 first (the sources give third as
+    #     三度, a musical interval, and eleventh only as イレブンス)
+    n_ordinal = 0
+    for w in ORDINALS:
+        if w not in records and rank.get(w, 10**9) > args.regular_inflections:
+            continue
+        old = records[w]["meaning"].split("\u3001") if w in records else []
+        if w not in records:
+            pron, ps = pron_for(w)
+            records[w] = {"hw": w, "base": "", "pron": pron, "kind": "ordinal",
+                          "pron_src": ps}
+        records[w]["meaning"] = capped_meaning(ordinal_terms(w) + [
+            t for t in old if t not in ordinal_terms(w) and not KATA_ONLY.match(t)])
+        n_ordinal += 1
+    stats["ordinal_lines"] = n_ordinal
 
     # --- hand-written overrides (function words the sources handle badly)
     n_over = 0

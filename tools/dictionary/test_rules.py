@@ -353,6 +353,53 @@ class Ranking(unittest.TestCase):
         self.assertLess(build.spelling_preference("引出す", True, verb, use),
                         build.spelling_preference("引き出す", False, verb, use))
 
+    def test_an_irregular_spelling_never_stands_for_its_entry(self):
+        puddle = [({"n"}, set(), ["puddle"])]
+        irregular = [({"n"}, {"io"}, ["puddle"])]
+        keys = {k: build.spelling_preference(k, False, sn, {"水": 50, "溜": 5})
+                for k, sn in (("水溜", irregular), ("水溜まり", puddle))}
+        self.assertEqual(min(keys, key=keys.get), "水溜まり")
+
+    def test_freedicts_spelling_of_an_edict_entry_is_one_term(self):
+        spelled_as = {"日暮": {"日暮れ"}, "日暮れ": {"日暮れ"}, "取り換える": {"取り替える"},
+                      "取り替える": {"取り替える"}, "闘う": {"戦う"}, "戦う": {"戦う"},
+                      "物差し": {"物差"}, "物差": {"物差"}, "初": {"初", "初め"}}
+        respell = build.edict_spelling(spelled_as)
+        # a spelling read in its own right, or for two entries, is left out
+        self.assertEqual(set(respell), {"日暮", "取り換える", "闘う", "物差し"})
+        common = {"日暮れ", "取り替える", "戦う", "闘う", "物差", "物差し"}
+
+        def one(t):
+            unify = {}
+            got = build.one_spelling(t, respell, common, unify)
+            return got, unify
+        # kana apart: FreeDict's spelling when common, else EDICT's common one
+        self.assertEqual(one("物差し"), ("物差し", {"物差": "物差し"}))
+        self.assertEqual(one("日暮"), ("日暮れ", {"日暮れ": "日暮れ"}))
+        # other kanji: a rare spelling joins the common one...
+        self.assertEqual(one("取り換える"), ("取り替える", {"取り替える": "取り替える"}))
+        # ... two common ones stay apart
+        self.assertEqual(one("闘う"), ("闘う", {}))
+        self.assertEqual(one("戦う"), ("戦う", {}))
+        # an irregular spelling takes EDICT's
+        unify = {}
+        self.assertEqual(build.one_spelling("日暮", respell, set(), unify, {"日暮"}), "日暮れ")
+        self.assertEqual(build.irregular_spellings([
+            ("狂しい", "くるおしい", False, [({"adj-i"}, {"io"}, ["mad"])]),
+            ("狂おしい", "くるおしい", False, [({"adj-i"}, set(), ["mad"])])]), {"狂しい"})
+        self.assertEqual(build.unified("物差", {"物差": "物差し"}), "物差し")
+        self.assertEqual(build.unified("誘惑する", {"誘惑": "誘惑"}), "誘惑する")
+        self.assertEqual(build.unified("戦う", {"物差": "物差し"}), "戦う")
+
+    def test_main_part_of_speech(self):
+        self.assertEqual(build.main_pos({"noun": 3, "verb": 7}, {"noun", "verb"}), "verb")
+        # no tagged sense: the only part of speech WordNet gives
+        self.assertEqual(build.main_pos({"verb": 0}, {"verb"}), "verb")
+        self.assertEqual(build.main_pos({}, {"adj"}), "adj")
+        # several, none tagged, or none at all: no main one
+        self.assertIsNone(build.main_pos({"noun": 0, "adj": 0}, {"noun", "adj"}))
+        self.assertIsNone(build.main_pos({}, set()))
+
     def test_noun_or_verb_form_of_a_term(self):
         def merged(noun_word):
             scores = {"実験": 1.0, "実験する": 2.0, "静か": 0.5, "静かな": 1.0}
@@ -398,6 +445,23 @@ class Ranking(unittest.TestCase):
         self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
 
 
+    def test_a_lower_case_words_own_senses_before_a_names(self):
+        scores = {"ケルン": 0.9, "オーデコロン": 0.6, "コロン": 0.5}
+        self.assertEqual([t for t, _ in build.rank_terms(scores, {"ケルン"})],
+                         ["オーデコロン", "コロン", "ケルン"])
+        self.assertEqual([t for t, _ in build.rank_terms(scores, set())],
+                         ["ケルン", "オーデコロン", "コロン"])
+
+    def test_a_term_is_a_names_only_when_every_gloss_is_one(self):
+        inv, _, _, _ = build.invert_edict([
+            ("バイブル", None, True, [({"n"}, set(), ["Bible"]),
+                                       ({"n"}, set(), ["bible (authoritative book)"])]),
+            ("ケルン", None, True, [({"n"}, set(), ["Koeln", "Cologne"]),
+                                     ({"n"}, set(), ["cairn"])])])
+        self.assertFalse(inv["bible"]["バイブル"][1]["cap"])
+        self.assertTrue(inv["cologne"]["ケルン"][1]["cap"])
+        self.assertFalse(inv["cairn"]["ケルン"][1]["cap"])
+
     def test_a_gloss_narrowed_by_its_brackets(self):
         for g in ("to put on (lower-body clothing, e.g. pants, skirt, footwear)",
                   "(of the tide) to come in", "to extend (e.g. one's hands)",
@@ -407,6 +471,28 @@ class Ranking(unittest.TestCase):
         for g in ("to take care of (someone)", "to depend (on)", "to put on",
                   "to look after (something, someone)", "to come (from)"):
             self.assertFalse(build.narrowed(g), g)
+
+    def test_only_edicts_own_tags_are_read_as_tags(self):
+        _, _, _, senses = build.parse_edict_line(
+            "要員 [よういん] /(n) (necessary) personnel/required person/(P)/")
+        self.assertEqual(senses, [({"n"}, set(), ["(necessary) personnel", "required person"])])
+        _, _, _, senses = build.parse_edict_line(
+            "別に [べつに] /(adv) (1) (not) particularly/(adv) (2) separately/")
+        self.assertEqual(senses[0][2], ["(not) particularly"])
+        # a word like a verb tag (video, vivid) is gloss text too
+        _, _, _, senses = build.parse_edict_line("録画 [ろくが] /(n,vs) (video) recording/")
+        self.assertEqual(senses, [({"n", "vs"}, set(), ["(video) recording"])])
+        # the tags themselves: part of speech, register, field, dialect
+        _, _, _, senses = build.parse_edict_line(
+            "だべる /(v5r,vi) (ksb:) (col) to chat/(n) (1) (comp) (uk) something/")
+        self.assertEqual([(p, m) for p, m, _ in senses],
+                         [({"v5r", "vi"}, {"ksb:", "col"}), ({"n"}, {"comp", "uk"})])
+
+    def test_a_name_behind_its_brackets_is_a_name(self):
+        self.assertTrue(build.name_gloss("(ancient) Japan"))
+        self.assertTrue(build.name_gloss("Japan"))
+        for g in ("(mountain) ridge", "lacquer", "I see", "(I) see"):
+            self.assertFalse(build.name_gloss(g), g)
 
     def test_narrowed_glosses_rank_lower_but_still_admit(self):
         inv, _, _, _ = build.invert_edict([
@@ -498,6 +584,25 @@ class Ranking(unittest.TestCase):
             self.assertEqual(build.derived_nouns(d, senses=1), {"invent": {"invention"}})
             self.assertEqual(build.derived_nouns(d, senses=2),
                              {"invent": {"invention", "procedure"}})
+
+
+class Ordinals(unittest.TestCase):
+    def test_ordinal_numbers(self):
+        for w, terms in (("third", ["第三", "三番目"]), ("eleventh", ["第十一", "十一番目"]),
+                         ("twentieth", ["第二十", "二十番目"]), ("tenth", ["第十", "十番目"]),
+                         ("hundredth", ["第百", "百番目"])):
+            self.assertEqual(build.ordinal_terms(w), terms)
+        # words that only end like one
+        for w in ("month", "north", "width", "tooth", "thirds", "fourthly"):
+            self.assertEqual(build.ordinal_terms(w), [], w)
+
+    def test_meaning_cap(self):
+        self.assertEqual(build.capped_meaning(["第三", "三番目", "第三"]), "第三、三番目")
+        many = [f"語{i:02d}" for i in range(20)]
+        self.assertEqual(len(build.capped_meaning(many).split("、")), build.MAX_TERMS)
+        long = ["あ" * 25, "い" * 25, "う" * 25]
+        self.assertLessEqual(len(build.capped_meaning(long).encode("cp932")),
+                             build.MAX_MEANING_BYTES)
 
 
 class Synonyms(unittest.TestCase):
