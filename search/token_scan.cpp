@@ -94,32 +94,54 @@ __attribute__((target("avx2"))) inline __m256i Equal(const char* at, __m256i fol
     return _mm256_cmpeq_epi8(_mm256_or_si256(bytes, fold), value);
 }
 
-// Bit i: the 64 bytes at block hold the token's first byte at i and its
-// last at i + lastOffset. Or-ing 0x20 folds a letter to lower case and
-// makes no other byte equal a lower-case letter.
+// The two 32-byte halves of a step's byte masks.
+struct Halves {
+    __m256i low;
+    __m256i high;
+};
+
+// Byte i of the two halves of the 64 bytes at block is all ones where the
+// token's first byte is at i and its last at i + lastOffset. Or-ing 0x20
+// folds a letter to lower case and makes no other byte equal a lower-case
+// letter.
 template <bool Fold>
-__attribute__((target("avx2"))) inline std::uint64_t Hits(const char* block,
-                                                          const TokenPlan& plan) {
+__attribute__((target("avx2"), always_inline)) inline Halves HitHalves(const char* block,
+                                                                       const TokenPlan& plan) {
     const __m256i low = Equal<Fold>(block, plan.firstFold, plan.first);
     const __m256i high = Equal<Fold>(block + 32, plan.firstFold, plan.first);
     if (plan.lastOffset == 0) {
-        return Mask64(low, high);
+        return {low, high};
     }
     const char* end = block + plan.lastOffset;
-    return Mask64(_mm256_and_si256(low, Equal<Fold>(end, plan.lastFold, plan.last)),
-                  _mm256_and_si256(high, Equal<Fold>(end + 32, plan.lastFold, plan.last)));
+    return {_mm256_and_si256(low, Equal<Fold>(end, plan.lastFold, plan.last)),
+            _mm256_and_si256(high, Equal<Fold>(end + 32, plan.lastFold, plan.last))};
 }
 
-// Whether the 64 bytes at block hold a hit of the token's first and last
-// byte: Hits without its masks, for the steps a scan passes over.
+// Bit i: the 64 bytes at block hold a hit of the token at i, as far as
+// its first and last byte tell.
+template <bool Fold>
+__attribute__((target("avx2"))) inline std::uint64_t Hits(const char* block,
+                                                          const TokenPlan& plan) {
+    const Halves halves = HitHalves<Fold>(block, plan);
+    return Mask64(halves.low, halves.high);
+}
+
+// Nonzero where the 64 bytes at block hold a hit: Hits without its mask,
+// for the steps a scan passes over.
 template <bool Fold>
 __attribute__((target("avx2"), always_inline)) inline __m256i AnyHits(const char* block,
                                                                       const TokenPlan& plan) {
-    const char* end = block + plan.lastOffset;
-    return _mm256_or_si256(_mm256_and_si256(Equal<Fold>(block, plan.firstFold, plan.first),
-                                            Equal<Fold>(end, plan.lastFold, plan.last)),
-                           _mm256_and_si256(Equal<Fold>(block + 32, plan.firstFold, plan.first),
-                                            Equal<Fold>(end + 32, plan.lastFold, plan.last)));
+    const Halves halves = HitHalves<Fold>(block, plan);
+    return _mm256_or_si256(halves.low, halves.high);
+}
+
+// Byte i of the two halves of the 64 bytes at block is all ones where
+// byte i is a NUL, a line end.
+__attribute__((target("avx2"), always_inline)) inline Halves NulHalves(const char* block) {
+    const __m256i zero = _mm256_setzero_si256();
+    const auto* at = reinterpret_cast<const __m256i*>(block);
+    return {_mm256_cmpeq_epi8(_mm256_loadu_si256(at), zero),
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(at + 1), zero)};
 }
 
 // Where a scan passing over quiet steps stopped, and the line ends it
@@ -136,10 +158,8 @@ constexpr std::size_t kTurnsPerSum = 60;
 // Adds the line ends of the 64 bytes at block to counts, one per lane.
 __attribute__((target("avx2"), always_inline)) inline __m256i AddLineEnds(__m256i counts,
                                                                           const char* block) {
-    const __m256i zero = _mm256_setzero_si256();
-    const auto* at = reinterpret_cast<const __m256i*>(block);
-    counts = _mm256_sub_epi8(counts, _mm256_cmpeq_epi8(_mm256_loadu_si256(at), zero));
-    return _mm256_sub_epi8(counts, _mm256_cmpeq_epi8(_mm256_loadu_si256(at + 1), zero));
+    const Halves ends = NulHalves(block);
+    return _mm256_sub_epi8(_mm256_sub_epi8(counts, ends.low), ends.high);
 }
 
 __attribute__((target("avx2"), always_inline)) inline std::size_t SumBytes(__m256i counts) {
@@ -313,10 +333,6 @@ public:
     }
 
 private:
-    __attribute__((target("avx2"), always_inline)) __m256i load(int half) const {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m_block) + half);
-    }
-
     const char* m_block;
     std::size_t m_base;
     std::string_view m_text;
@@ -414,10 +430,8 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
 
 // Bit i: byte i of the 64 at block is a NUL.
 __attribute__((target("avx2"))) inline std::uint64_t LineEnds(const char* block) {
-    const __m256i zero = _mm256_setzero_si256();
-    const auto* at = reinterpret_cast<const __m256i*>(block);
-    return Mask64(_mm256_cmpeq_epi8(_mm256_loadu_si256(at), zero),
-                  _mm256_cmpeq_epi8(_mm256_loadu_si256(at + 1), zero));
+    const Halves ends = NulHalves(block);
+    return Mask64(ends.low, ends.high);
 }
 
 // Line ends in text from `from` to `to`, both multiples of 64 within it.
