@@ -493,13 +493,12 @@ PREPOSITIONS = set("""of to for from with at by in on about into onto upon than
 toward towards""".split())
 
 
-def prepositional(words, lemmas, tagcnt):
+def prepositional(words, tagcnt):
     """Is a phrase a compound preposition (because of, due to, in front
     of), not a phrasal verb (look for) or a noun phrase?"""
     if words[-1] not in PREPOSITIONS or len(words) < 2:
         return False
-    head = tagcnt.get(words[0]) or {}
-    return not (head and max(head, key=lambda p: (head[p], p)) == "verb")
+    return main_pos(tagcnt.get(words[0]) or {}, ()) != "verb"
 
 
 def bare_noun(t, jp_pos):
@@ -1524,7 +1523,7 @@ def build(args):
                 src_kanji.setdefault(t2, set()).add(kanji)
         merge_forms(scores, origin, dom == "noun")
         words = k.split()
-        if prepositional(words, lemmas, tagcnt):
+        if prepositional(words, tagcnt):
             for t in scores:
                 if bare_noun(t, jp_pos):
                     scores[t] *= PREPOSITION_NOUN

@@ -422,10 +422,10 @@ class Ranking(unittest.TestCase):
         tags = {"because": {"noun": 0}, "due": {"adj": 3}, "look": {"verb": 30, "noun": 8},
                 "close": {"adj": 20, "verb": 15}, "cup": {"noun": 5}}
         for p in ("because of", "due to", "in front of", "close to", "together with"):
-            self.assertTrue(build.prepositional(p.split(), {}, tags), p)
+            self.assertTrue(build.prepositional(p.split(), tags), p)
         # phrasal verbs and phrases ending in another word are left alone
         for p in ("look for", "look after", "all right", "at first", "so that", "of"):
-            self.assertFalse(build.prepositional(p.split(), {}, tags), p)
+            self.assertFalse(build.prepositional(p.split(), tags), p)
 
     def test_a_bare_noun_cannot_stand_for_a_preposition(self):
         jp_pos = {"せい": {"n"}, "前": {"n-adv", "n-t", "adj-no", "suf"}, "ため": {"n"},
