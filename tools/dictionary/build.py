@@ -250,6 +250,11 @@ def parse_edict_line(line):
         misc = {t for t in tags if not t.isdigit() and t not in postags}
         if postags:
             pos = postags
+            # the adjective EDICT lists first is the usual one: 特有
+            # (adj-no,adj-na) is 特有の, 特殊 (adj-na,adj-no) 特殊な
+            if "adj-no" in tags and "adj-na" in tags and \
+                    tags.index("adj-no") < tags.index("adj-na"):
+                pos.add(NO_BEFORE_NA)
         if cur is None or nums:
             cur = (set(pos), set(misc), [])
             senses.append(cur)
@@ -347,6 +352,8 @@ def romaji(kana):
 
 ADJ_TAGS = {"adj-i", "adj-na", "adj-pn", "adj-t", "adj-f", "adj-ix", "adj-ku",
             "adj-shiku", "adj-nari"}
+# marks a sense tagged adj-no before adj-na
+NO_BEFORE_NA = "adj-no<adj-na"
 
 
 # Ranking weights, measured on the judged lists as a whole (measure.py):
@@ -442,13 +449,20 @@ def rank_terms(scores, names):
 def merge_forms(scores, origin, noun_word):
     """X and Xする / Xな are one term: the longer form takes both scores,
     except that a word mostly used as a noun keeps the noun (experiment:
-    実験, not 実験する)."""
+    実験, not 実験する); so are Xな and Xの."""
     for t in list(scores):
         for suf in ("する", "な"):
             if t + suf in scores and t in scores:
                 keep, drop = (t, t + suf) if suf == "する" and noun_word else (t + suf, t)
                 scores[keep] += scores.pop(drop)
                 origin[keep] |= origin.pop(drop)
+    # one adjective spelled with な by one entry and の by another (一杯)
+    # is one term, in the form the stronger gives
+    for t in list(scores):
+        if t.endswith("な") and t[:-1] + "の" in scores:
+            keep, drop = sorted((t, t[:-1] + "の"), key=lambda x: -scores[x])
+            scores[keep] += scores.pop(drop)
+            origin[keep] |= origin.pop(drop)
 
 
 def head_verb_kanji(scores, verb_terms):
@@ -506,6 +520,35 @@ def bare_noun(t, jp_pos):
     compound preposition, which needs its particle (の前に, のせいで)."""
     tags = jp_pos.get(t)
     return bool(tags) and tags <= NOMINAL_TAGS
+
+
+def adjective_ending(t, adj_na, no_first, adverb, tags, head):
+    """The ending an adjectival noun (adj_na) takes under an English word
+    used mostly as head ("adj", "adv" or None): 静かな; 特有の where
+    EDICT lists adj-no first (no_first); quietly: 静かに, unless the sense
+    is an adverb as it stands (adverb: 正直).  None for an adj-i (tags),
+    a loanword or a term that has its ending."""
+    if not adj_na or "adj-i" in tags or KATA_ONLY.match(t) or t.endswith(("な", "の", "に")):
+        return ""
+    if head == "adv":
+        return "" if adverb else "に"
+    if head == "adj":
+        return "の" if no_first else "な"
+    return ""
+
+
+def adverb_terms(adjective_terms, jp_pos):
+    """The adverbs of an adjective's terms: 安全な -> 安全に, 無限の ->
+    無限に (an adjectival noun EDICT lists with の first), 早い -> 早く;
+    other terms have none."""
+    out = []
+    for t in adjective_terms:
+        if t.endswith("な") and len(t) > 1 or \
+                t.endswith("の") and "adj-na" in jp_pos.get(t[:-1], ()):
+            out.append(t[:-1] + "に")
+        elif t.endswith("い") and "adj-i" in jp_pos.get(t, ()):
+            out.append(t[:-1] + "く")
+    return out
 
 
 def relation_adjective(w):
@@ -647,6 +690,7 @@ def invert_edict(entries, spelled_as=None):
                         epos.add("other")
                 flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
                          "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
+                         "no_first": NO_BEFORE_NA in pos,
                          "epos": epos, "loan": loan, "reading": reading,
                          "kanji": kanji, "cap": name_gloss(g)}
                 prev = inv[key].get(out)
@@ -1455,9 +1499,9 @@ def build(args):
                     if pos == "v" and KANJI_END.search(t) and "vs" in jp_pos.get(t, ()):
                         t += "する"
                     jpp = jp_pos.get(t, ())
-                    if pos == "adj" and "adj-na" in jpp and "adj-i" not in jpp \
-                            and not t.endswith("な") and not KATA_ONLY.match(t):
-                        t += "な"
+                    t += adjective_ending(t, "adj-na" in jpp, NO_BEFORE_NA in jpp,
+                                          "adv" in jpp, jpp, "adv" if ep == dom == "adv"
+                                          else "adj" if pos == "adj" else None)
                     sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
                     if " " in k:
                         sc *= FD_PHRASE
@@ -1474,9 +1518,9 @@ def build(args):
                 narrowed_by[t2] = max(narrowed_by.get(t2, 1.0), fl["raw"] / sc)
             if fl["cap"] and lower:
                 sc *= NAME_SENSE
-            if fl["adjna"] and adj_word and not t2.endswith("な") \
-                    and "adj-i" not in jp_pos.get(t2, ()) and not KATA_ONLY.match(t2):
-                t2 += "な"
+            t2 += adjective_ending(t2, fl["adjna"], fl["no_first"], "adv" in fl["epos"],
+                                   jp_pos.get(t2, ()),
+                                   "adv" if dom == "adv" else "adj" if adj_word else None)
             if fl["adjno"] and dom == "adj" and not t2.endswith("の") and not KATA_ONLY.match(t2):
                 t2 += "の"            # everlasting: 不朽の, not 不朽
             sc *= max(w.get(p, 1.0) for p in fl["epos"])
@@ -1533,6 +1577,9 @@ def build(args):
             if len(origin[t]) == 2:
                 scores[t] += AGREEMENT
         ranked = rank_terms(scores, {t for t, n in as_name.items() if n and lower_hw})
+        if k in args.explain:
+            log(f"{k}: dom={dom} weights={w} " + "  ".join(
+                f"{t}={sc:.2f}{sorted(origin[t])}" for t, sc in ranked[:14]))
         if not ranked:
             return "", set()
         top = ranked[0][1]
@@ -1965,12 +2012,7 @@ def build(args):
                 r = records.get(b)
                 if not r or r["kind"] != "lemma" or "adj" not in lemmas.get(b, ()):
                     continue
-                conv = []
-                for t in r["meaning"].split("\u3001"):
-                    if t.endswith("な") and len(t) > 1:
-                        conv.append(t[:-1] + "に")
-                    elif t.endswith("い") and "adj-i" in jp_pos.get(t, ()):
-                        conv.append(t[:-1] + "く")
+                conv = adverb_terms(r["meaning"].split("\u3001"), jp_pos)
                 if conv:
                     pron, ps = pron_for(w)
                     records[w] = {"hw": w, "meaning": "\u3001".join(dict.fromkeys(conv[:6])),
@@ -2164,7 +2206,10 @@ def main():
     ap.add_argument("--out", default=os.path.join(here, "..", "..", "data"),
                     help="where the two dictionary files are written (default: data/)")
     ap.add_argument("--overrides", default=os.path.join(here, "overrides.tsv"))
+    ap.add_argument("--explain", default="", metavar="WORDS",
+                    help="comma-separated headwords whose scored terms are logged")
     args = ap.parse_args()
+    args.explain = set(filter(None, args.explain.split(",")))
     args.max_lines = MAX_LINES
     args.regular_inflections = 30000
     args.freq_admit = 30000

@@ -409,6 +409,49 @@ class Ranking(unittest.TestCase):
         self.assertEqual(merged(True), {"実験": 3.0, "静かな": 1.5})
         self.assertEqual(merged(False), {"実験する": 3.0, "静かな": 1.5})
 
+    def test_one_adjective_with_na_and_no_is_one_term(self):
+        scores = {"一杯な": 1.0, "一杯の": 2.5, "静かな": 1.0}
+        origin = {"一杯な": {"ed"}, "一杯の": {"fd"}, "静かな": {"ed"}}
+        build.merge_forms(scores, origin, False)
+        self.assertEqual(scores, {"一杯の": 3.5, "静かな": 1.0})
+        self.assertEqual(origin["一杯の"], {"ed", "fd"})
+
+    def test_the_adjective_edict_lists_first(self):
+        def first_sense_pos(line):
+            return build.parse_edict_line(line)[3][0][0]
+        self.assertIn(build.NO_BEFORE_NA, first_sense_pos(
+            "特有 [とくゆう] /(adj-no,adj-na) characteristic (of)/peculiar (to)/(P)/"))
+        for line in ("特殊 [とくしゅ] /(adj-na,adj-no,n) special/particular/peculiar/(P)/",
+                     "静か [しずか] /(adj-na) quiet/silent/(P)/",
+                     "大量 [たいりょう] /(adj-no) large quantity/"):
+            self.assertNotIn(build.NO_BEFORE_NA, first_sense_pos(line), line)
+        # the order holds for the senses that follow without tags of their own
+        senses = build.parse_edict_line(
+            "無限 [むげん] /(n) (1) infinity/(adj-no,adj-na) (2) infinite/limitless/")[3]
+        self.assertNotIn(build.NO_BEFORE_NA, senses[0][0])
+        self.assertIn(build.NO_BEFORE_NA, senses[1][0])
+
+    def test_ending_of_an_adjectival_noun(self):
+        def ending(t, head, no_first=False, adverb=False, tags=("adj-na",)):
+            return build.adjective_ending(t, "adj-na" in tags, no_first, adverb,
+                                          set(tags), head)
+        self.assertEqual(ending("静か", "adj"), "な")
+        self.assertEqual(ending("特有", "adj", no_first=True), "の")
+        self.assertEqual(ending("静か", "adv"), "に")            # quietly
+        self.assertEqual(ending("政治的", "adv"), "に")          # politically
+        self.assertEqual(ending("正直", "adv", adverb=True), "")  # an adverb as it is
+        self.assertEqual(ending("静か", None), "")                # a noun's term
+        self.assertEqual(ending("高い", "adj", tags=("adj-na", "adj-i")), "")
+        self.assertEqual(ending("ハード", "adj"), "")
+        self.assertEqual(ending("静かな", "adj"), "")
+        self.assertEqual(ending("幸い", "adj", tags=("n",)), "")
+
+    def test_adverbs_of_an_adjectives_terms(self):
+        jp_pos = {"無限": {"adj-no", "adj-na", "n"}, "早い": {"adj-i"}, "木": {"n"}}
+        self.assertEqual(build.adverb_terms(
+            ["安全な", "無限の", "木の", "早い", "きれい", "果てしない"], jp_pos),
+            ["安全に", "無限に", "早く"])
+
     def test_phrasal_verb_terms_sharing_the_verbs_kanji(self):
         scores = {"帰す": 3.0, "送り返す": 3.0, "差し戻す": 3.0}
         build.head_verb_kanji(scores, ["送る", "発送する"])
