@@ -162,14 +162,20 @@ WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
 ELLIPSIS = re.compile(r"^(?:\.{2,}|…+)")
 NUMERAL_PAIR = re.compile(r"(?<=[一二三四五六七八九])[、,]\s*(?=[二三四五六七八九十])")
 ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
+# a full stop left at either end of a Japanese term (俗っぽい., .婚外性交)
+STRAY_STOP = re.compile(r"(?<=[\u3040-\u9fff])\.$|^\.(?=[\u3040-\u9fff])")
+# an English note before the term (Japanese surname 佐藤)
+ENGLISH_NOTE = re.compile(r"^[A-Za-z][A-Za-z ]*[a-z] +(?=[\u3040-\u9fff])")
 
 
 def clean_term(t):
     """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
-    (マニュアル読め (manyuaru yome)) dropped; a term with template
+    (マニュアル読め (manyuaru yome)), a stray full stop (俗っぽい.) and an
+    English note before the term (Japanese surname 佐藤) dropped; a term with template
     remains ({{, }}) dropped; a numeral pair closed up (二、三の: 二三の)."""
     t = WIKI_LINK.sub(lambda m: m.group(1), t)
     t = ROMAJI_NOTE.sub("", t).strip()
+    t = ENGLISH_NOTE.sub("", STRAY_STOP.sub("", t))
     # the slot of a phrase's object: ...の前に, …の代わりに -> ～の前に
     t = ELLIPSIS.sub("～", t)
     # 、 separates a line's terms: two or three is written 二三, not 二、三

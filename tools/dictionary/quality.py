@@ -317,11 +317,14 @@ spastic tranny coon darkie paki redskin squaw raghead towelhead
 honky wop dago kraut yid""".split())
 MARKUP = re.compile(r"\[\[|\]\]|\{\{|\}\}|\|")
 ROMAJI = re.compile(r"[(（][a-z][a-z' .-]*[)）]")
+# a full stop at either end of a Japanese term, an English note before one
+STRAY = re.compile(r"[\u3040-\u9fff]\.(?:$|、)|(?:^|、)\.[\u3040-\u9fff]|"
+                   r"(?:^|、)[A-Za-z][A-Za-z ]*[a-z] +[\u3040-\u9fff]")
 
 
 def register_debris_scan(rows):
     out = {"offensive_term_on_neutral_headword": [], "slur_without_label": [],
-           "markup": [], "romanisation": [], "bad_headword": []}
+           "markup": [], "romanisation": [], "stray_stop_or_note": [], "bad_headword": []}
     for hw, meaning, _, _ in rows:
         terms = meaning.split(SEP)
         low = hw.lower()
@@ -335,6 +338,8 @@ def register_debris_scan(rows):
             out["markup"].append(hw)
         if ROMAJI.search(meaning):
             out["romanisation"].append(hw)
+        if STRAY.search(meaning):
+            out["stray_stop_or_note"].append(hw)
         if "Unsupported" in hw or MARKUP.search(hw):
             out["bad_headword"].append(hw)
     return out

@@ -171,6 +171,14 @@ class Debris(unittest.TestCase):
         self.assertEqual(build.clean_term("マニュアル読め (manyuaru yome)"), "マニュアル読め")
         self.assertEqual(build.clean_term("トング(tongu)"), "トング")
 
+    def test_stray_full_stops_and_english_notes(self):
+        self.assertEqual(build.clean_term("俗っぽい."), "俗っぽい")
+        self.assertEqual(build.clean_term(".婚外性交"), "婚外性交")
+        self.assertEqual(build.clean_term("Japanese surname 佐藤"), "佐藤")
+        # an ellipsis, an initialism and a Latin-letter word stay
+        for t in ("あの…", "まさに...しようとしている", "DNA 鑑定", "Wi-Fiがあるの?", "Tシャツ"):
+            self.assertEqual(build.clean_term(t), t)
+
     def test_an_objects_slot_is_written_as_a_wave_dash(self):
         self.assertEqual(build.clean_term("...の前に"), "～の前に")
         self.assertEqual(build.clean_term("…の代わりに"), "～の代わりに")
@@ -292,6 +300,16 @@ class Heteronyms(unittest.TestCase):
 
 
 class Measures(unittest.TestCase):
+    def test_debris_scan_finds_stray_stops_and_english_notes(self):
+        rows = [("philistine", "俗っぽい.、ペリシテ人", "", ""),
+                ("adultery", "不倫、.婚外性交", "", ""),
+                ("Sato", "佐藤、Japanese surname 佐藤", "", ""),
+                ("about to", "まさに...しようとしている", "", ""),
+                ("DNA test", "DNA 鑑定", "", ""),
+                ("T-shirt", "Tシャツ", "", "")]
+        found = quality.register_debris_scan(rows)["stray_stop_or_note"]
+        self.assertEqual(found, ["philistine", "adultery", "Sato"])
+
     def test_note_patterns_in_judged_lists(self):
         self.assertTrue(quality.term_ok("leave・leafの複数形", ["leafの*"]))
         self.assertTrue(quality.term_ok("takeの過去形", ["takeの*"]))
