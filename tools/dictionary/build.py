@@ -168,6 +168,77 @@ STRAY_STOP = re.compile(r"(?<=[\u3040-\u9fff])\.$|^\.(?=[\u3040-\u9fff])")
 ENGLISH_NOTE = re.compile(r"^[A-Za-z][A-Za-z ]*[a-z] +(?=[\u3040-\u9fff])")
 
 
+# the first line of an entry: its spellings, each with its marks and a
+# transcription between slashes
+HEADWORD_LINE = re.compile(r"^\s*(?:\[\w+\]\s*|\(\)\s*)*[^\s/,()\[\]]+ /[^/]*/(?:,|$)")
+PRIORITY_TAG = re.compile(r"\[(news|ichi|spec|gai)([12])\]|\[nf(\d\d)\]")
+
+
+def priority_of(tags):
+    """How common JMdict's frequency marks say a word is, 0 to 1: by its
+    band of 500 words in newspaper text (nf01: 1, nf48: 0.02), but at
+    least 0.4 for a word on a first list (ichi1, news1, spec1, gai1) and
+    0.2 on a second; 0 without marks."""
+    bands = [int(nf) for _, _, nf in tags if nf]
+    lists = [int(n) for src, n, _ in tags if src]
+    listed = {1: 0.4, 2: 0.2}[min(lists)] if lists else 0.0
+    return max(1 - (min(bands) - 1) / 48 if bands else 0.0, listed)
+
+
+def term_priority(t, priority):
+    """priority_of a term, or of its stem when the builder gave it an
+    ending (発明する, 静かな, 特有の, 静かに) or it is the stem's
+    adjective (衝動的)."""
+    if t in priority:
+        return priority[t]
+    for end in ("する", "な", "の", "に", "的"):
+        if t.endswith(end) and t[:-len(end)] in priority:
+            return priority[t[:-len(end)]]
+    return 0.0
+
+
+def commonness_weight(t, priority):
+    """RARE_TERM for a term JMdict leaves unmarked, rising to 1 for one
+    on a first list or in a newspaper frequency band."""
+    return RARE_TERM + (1 - RARE_TERM) * min(1.0, term_priority(t, priority) / FIRST_LIST)
+
+
+def load_priority(dict_path):
+    """Japanese spelling -> priority_of its entry's marks, from the headword
+    lines of FreeDict's JMdict (" [ichi1]  [nf01]  職員 /.../,  [ichi1]
+    [nf01] しょくいん /.../"); every spelling of an entry takes the entry's
+    highest, a spelling of several entries the highest of theirs; a kana
+    reading of written words the lowest of theirs."""
+    with open(dict_path, "rb") as f:
+        text = gzip.decompress(f.read()).decode("utf-8")
+    out = {}
+    readings = collections.defaultdict(list)
+    for line in text.split("\n"):
+        if not HEADWORD_LINE.match(line):
+            continue
+        spellings = []
+        best = 0.0
+        for seg in re.sub(r"/[^/]*/", "", line).split(","):
+            tags = PRIORITY_TAG.findall(seg)
+            word = PRIORITY_TAG.sub("", seg).replace("()", "").strip()
+            if word and " " not in word:
+                spellings.append(word)
+            best = max(best, priority_of(tags) if tags else 0.0)
+        written = [w for w in spellings if not KANA_ONLY.match(w)]
+        for w in written or spellings:
+            out[w] = max(out.get(w, 0.0), best)
+        if written:
+            for w in spellings:
+                if KANA_ONLY.match(w):
+                    readings[w].append(best)
+    # the reading of words written in kanji says how common the word is
+    # only when one word has it (いぼ: 疣), not よう (様, 用, 癰...)
+    for w, values in readings.items():
+        if w not in out:
+            out[w] = values[0] if len(values) == 1 else min(values)
+    return out
+
+
 def clean_term(t):
     """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
     (マニュアル読め (manyuaru yome)), a stray full stop (俗っぽい.) and an
@@ -392,6 +463,10 @@ PERTAINYM_SENSES = 2
 NARROW_GLOSS = 0.6
 # a bare noun's weight under a compound preposition
 PREPOSITION_NOUN = 0.5
+# the weight of a word's term that JMdict does not mark as common (家従,
+# 仮小屋), against 1 for one on a first list (執事 spec, 小屋 news1)
+RARE_TERM = 0.6
+FIRST_LIST = 0.4
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -1363,6 +1438,7 @@ def build(args):
     args.freedict_index = paths["freedict_index"]
     args.freedict_dict = paths["freedict_dict"]
     args.edict = paths["edict"]
+    priority = load_priority(paths["jmdict_priority"])
     args.cmu_npm = paths["cmu"]
     args.wordnet = paths["wordnet"]
     args.freq = paths["freq"]
@@ -1579,16 +1655,24 @@ def build(args):
                     scores[t] *= PREPOSITION_NOUN
         if len(words) > 1 and "verb" in lemmas.get(words[0], ()) and words[0] in E:
             head_verb_kanji(scores, head_terms(words[0]))
+        # rare terms rank lower, but whether a term is shown at all is
+        # decided on its score before (a phrase's terms are mostly
+        # phrases, which JMdict does not mark)
+        plain = dict(scores)
+        if " " not in k:
+            for t in scores:
+                scores[t] *= commonness_weight(t, priority)
         for t in list(scores):
             if len(origin[t]) == 2:
                 scores[t] += AGREEMENT
+                plain[t] += AGREEMENT
         ranked = rank_terms(scores, {t for t, n in as_name.items() if n and lower_hw})
         if k in args.explain:
             log(f"{k}: dom={dom} weights={w} " + "  ".join(
                 f"{t}={sc:.2f}{sorted(origin[t])}" for t, sc in ranked[:14]))
         if not ranked:
             return "", set()
-        top = ranked[0][1]
+        top = max(plain.values())
         chosen = []
         seen_kana = set()
         used_kanji = set()
@@ -1602,6 +1686,7 @@ def build(args):
         vulgar_hw = all(marked(t, offensive) and not marked(t, OFFENSIVE_JA)
                         for t, _ in ranked)
         for t, sc in ranked:
+            before = plain[t]       # the score before rare terms ranked lower
             # the kana spelling of such a term (ろう from 聾) goes with it
             if vulgar_hw:
                 pass
@@ -1617,10 +1702,10 @@ def build(args):
             # (a narrowed gloss ranks lower but is as good a term: get
             # through (a difficult period): 乗り切る)
             if chosen and origin[t] == {"ed"} and \
-                    sc * narrowed_by.get(t, 1.0) < max(0.9, top * 0.25):
+                    before * narrowed_by.get(t, 1.0) < max(0.9, top * 0.25):
                 continue
             # any source: weak tail candidates once two terms are chosen
-            if len(chosen) >= 2 and sc < top * args.tail:
+            if len(chosen) >= 2 and before < top * args.tail:
                 continue
             t = t.replace(",", "\u3001").replace("\t", " ").strip()
             if not t or t in chosen or not cp.term_ok(t):

@@ -19,6 +19,10 @@ DEBIAN = [
      "f1d50611cd5486d30a4bdd56447bcfa1ee5084da7909340f5da3e1abc0b97b3b"),
     ("dict-freedict-eng-jpn", "2022.12.07-2",
      "3d06a55a8fa16a529b9f95b8d2fe3f7163700cea03aa7ee5b53c40dcdd6c6868"),
+    # JMdict's frequency marks (news1, ichi1, nf01...) of Japanese
+    # spellings: ranking only, no text of it is shipped
+    ("dict-freedict-jpn-eng", "2022.04.21-1",
+     "29feef8cb0e4e01efeb3524173709395ac528ad1d1c6622f7dddff7fef7e54ed"),
     # irregular forms and parts of speech
     ("wordnet-base", "1:3.0-37",
      "61060d960f9ada8fa120872312eccd3ecebfbab8c4579e4f5a74e1cf67620752"),
@@ -163,6 +167,7 @@ def fetch(cache):
         "edict": os.path.join(root, "usr/share/edict/edict"),
         "freedict_index": os.path.join(root, "usr/share/dictd/freedict-eng-jpn.index"),
         "freedict_dict": os.path.join(root, "usr/share/dictd/freedict-eng-jpn.dict.dz"),
+        "jmdict_priority": os.path.join(root, "usr/share/dictd/freedict-jpn-eng.dict.dz"),
         "wordnet": os.path.join(root, "usr/share/wordnet"),
         "espeak": os.path.join(root, "usr/bin/espeak-ng"),
         "espeak_libs": [libdir, os.path.join(libdir, "pulseaudio")],

@@ -1,7 +1,9 @@
 """Unit tests: the builder's content rules, on real cases from the shipped
 dictionary and on cases each rule must leave alone."""
+import gzip
 import os
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -469,6 +471,55 @@ class Ranking(unittest.TestCase):
         self.assertEqual(build.adverb_terms(
             ["安全な", "無限の", "木の", "早い", "きれい", "果てしない"], jp_pos),
             ["安全に", "無限に", "早く"])
+
+    def test_priority_from_jmdicts_frequency_marks(self):
+        def marks(text):
+            return build.PRIORITY_TAG.findall(text)
+        self.assertEqual(build.priority_of(marks("[ichi1] [news1] [nf01]")), 1.0)
+        self.assertAlmostEqual(build.priority_of(marks("[news1] [nf25]")), 0.5)
+        # a word on a first list counts as common whatever its band
+        self.assertEqual(build.priority_of(marks("[ichi1] [news2] [nf40]")), 0.4)
+        self.assertEqual(build.priority_of(marks("[spec2]")), 0.2)
+        self.assertEqual(build.priority_of([]), 0.0)
+
+    def test_priority_of_each_spelling(self):
+        text = "\n".join([
+            "00-database-info",
+            " [ichi1]  [news1]  [nf01]  職員 /x y/,  [ichi1]  [news1]  [nf01] しょくいん /z/",
+            "staff member, personnel",
+            " [news1]  [nf10]  顔ぶれ /x/,  [ichi1]  [news2]  [nf34]  顔触れ /x/, かおぶれ /z/",
+            "家従 /x/, かじゅう /z/",
+            "steward, butler",
+            " [ichi1]  [news1]  [nf20]  様 /x/, よう /z/",
+            "癰 /x/, よう /z/",
+            " [gai1] スクリュー /z/",
+            "1. a note /with slashes/, and a comma",
+        ])
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "jpn-eng.dict.dz")
+            with gzip.open(path, "wt", encoding="utf-8") as f:
+                f.write(text)
+            prio = build.load_priority(path)
+        self.assertEqual(prio["職員"], 1.0)
+        self.assertEqual(prio["しょくいん"], 1.0)
+        # every spelling of an entry is as common as its commonest
+        self.assertEqual(prio["顔触れ"], prio["顔ぶれ"])
+        self.assertEqual(prio["家従"], 0.0)
+        # a reading several written words share tells nothing of one
+        self.assertEqual(prio["よう"], 0.0)
+        self.assertEqual(prio["スクリュー"], 0.4)
+        self.assertNotIn("a note", prio)
+
+    def test_rare_terms_rank_lower(self):
+        prio = {"執事": 0.4, "小屋": 0.83, "発明": 1.0, "衝動": 0.5, "螺子": 0.2}
+        weight = {t: build.commonness_weight(t, prio)
+                  for t in ("執事", "小屋", "発明する", "衝動的", "家従", "螺子")}
+        self.assertEqual(weight["執事"], 1.0)
+        self.assertEqual(weight["小屋"], 1.0)
+        self.assertEqual(weight["発明する"], 1.0)
+        self.assertEqual(weight["衝動的"], 1.0)
+        self.assertEqual(weight["家従"], build.RARE_TERM)
+        self.assertTrue(build.RARE_TERM < weight["螺子"] < 1.0)
 
     def test_phrasal_verb_terms_sharing_the_verbs_kanji(self):
         scores = {"帰す": 3.0, "送り返す": 3.0, "差し戻す": 3.0}
