@@ -607,8 +607,8 @@ def adjective_ending(t, adj_na, no_first, adverb, tags, head):
     """The ending an adjectival noun (adj_na) takes under an English word
     used mostly as head ("adj", "adv" or None): 静かな; 特有の where
     EDICT lists adj-no first (no_first); quietly: 静かに, unless the sense
-    is an adverb as it stands (adverb: 正直).  None for an adj-i (tags),
-    a loanword or a term that has its ending."""
+    is an adverb as it stands (adverb: 正直).  No ending for an adj-i
+    (tags), a loanword or a term that has its ending."""
     if not adj_na or "adj-i" in tags or KATA_ONLY.match(t) or t.endswith(("な", "の", "に")):
         return ""
     if head == "adv":
@@ -1438,7 +1438,6 @@ def build(args):
     args.freedict_index = paths["freedict_index"]
     args.freedict_dict = paths["freedict_dict"]
     args.edict = paths["edict"]
-    priority = load_priority(paths["jmdict_priority"])
     args.cmu_npm = paths["cmu"]
     args.wordnet = paths["wordnet"]
     args.freq = paths["freq"]
@@ -1451,6 +1450,8 @@ def build(args):
     irregular = irregular_spellings(ed)
     offensive = OFFENSIVE_JA | edict_derogatory(ed)
     log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
+    priority = load_priority(paths["jmdict_priority"])
+    log(f"jmdict frequency marks {len(priority)}  {time.time()-t0:.1f}s")
     cmu_variants = {}
     cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
     exc, lemmas, tagcnt = load_wordnet(args.wordnet)
