@@ -618,6 +618,16 @@ def adjective_ending(t, adj_na, no_first, adverb, tags, head):
     return ""
 
 
+def as_adverb(t, tags, adverb, head):
+    """An adjective (adj-i in tags) under an English word used mostly as an
+    adverb is put in its adverb form, unless the term may stand as it is
+    (adverb: its sense is an adverb, or the English word is an adjective
+    too, as fast: 早い): significantly: 著しく, not 著しい."""
+    if head == "adv" and not adverb and "adj-i" in tags and t.endswith("い"):
+        return t[:-1] + "く"
+    return t
+
+
 def adverb_terms(adjective_terms, jp_pos):
     """The adverbs of an adjective's terms: 安全な -> 安全に, 無限の ->
     無限に (an adjectival noun EDICT lists with の first), 早い -> 早く;
@@ -1582,9 +1592,10 @@ def build(args):
                     if pos == "v" and KANJI_END.search(t) and "vs" in jp_pos.get(t, ()):
                         t += "する"
                     jpp = jp_pos.get(t, ())
+                    head = "adv" if ep == dom == "adv" else "adj" if pos == "adj" else None
                     t += adjective_ending(t, "adj-na" in jpp, NO_BEFORE_NA in jpp,
-                                          "adv" in jpp, jpp, "adv" if ep == dom == "adv"
-                                          else "adj" if pos == "adj" else None)
+                                          "adv" in jpp, jpp, head)
+                    t = as_adverb(t, jpp, "adv" in jpp or adj_word, head)
                     sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
                     if " " in k:
                         sc *= FD_PHRASE
@@ -1601,9 +1612,10 @@ def build(args):
                 narrowed_by[t2] = max(narrowed_by.get(t2, 1.0), fl["raw"] / sc)
             if fl["cap"] and lower:
                 sc *= NAME_SENSE
+            head = "adv" if dom == "adv" else "adj" if adj_word else None
             t2 += adjective_ending(t2, fl["adjna"], fl["no_first"], "adv" in fl["epos"],
-                                   jp_pos.get(t2, ()),
-                                   "adv" if dom == "adv" else "adj" if adj_word else None)
+                                   jp_pos.get(t2, ()), head)
+            t2 = as_adverb(t2, jp_pos.get(t2, ()), "adv" in fl["epos"] or adj_word, head)
             if fl["adjno"] and dom == "adj" and not t2.endswith("の") and not KATA_ONLY.match(t2):
                 t2 += "の"            # everlasting: 不朽の, not 不朽
             sc *= max(w.get(p, 1.0) for p in fl["epos"])

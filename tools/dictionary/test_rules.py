@@ -466,6 +466,14 @@ class Ranking(unittest.TestCase):
         self.assertEqual(ending("静かな", "adj"), "")
         self.assertEqual(ending("幸い", "adj", tags=("n",)), "")
 
+    def test_an_adjective_under_an_adverb(self):
+        self.assertEqual(build.as_adverb("著しい", {"adj-i"}, False, "adv"), "著しく")
+        # under an adjective, or where the sense is an adverb as it is
+        self.assertEqual(build.as_adverb("著しい", {"adj-i"}, False, "adj"), "著しい")
+        self.assertEqual(build.as_adverb("著しい", {"adj-i"}, True, "adv"), "著しい")
+        # a noun or verb that happens to end in い
+        self.assertEqual(build.as_adverb("違い", {"n"}, False, "adv"), "違い")
+
     def test_adverbs_of_an_adjectives_terms(self):
         jp_pos = {"無限": {"adj-no", "adj-na", "n"}, "早い": {"adj-i"}, "木": {"n"}}
         self.assertEqual(build.adverb_terms(
