@@ -466,6 +466,9 @@ PREPOSITION_NOUN = 0.5
 # the weight of a word's term that JMdict does not mark as common (家従,
 # 仮小屋), against 1 for one on a first list (執事 spec, 小屋 news1)
 RARE_TERM = 0.6
+# the weight of what EDICT gives the other spelling of a word (color for
+# colour)
+TWIN_SPELLING = 0.6
 FIRST_LIST = 0.4
 
 
@@ -639,6 +642,35 @@ def adverb_terms(adjective_terms, jp_pos):
             out.append(t[:-1] + "に")
         elif t.endswith("い") and "adj-i" in jp_pos.get(t, ()):
             out.append(t[:-1] + "く")
+    return out
+
+
+# British spellings and their American twins, as regular expressions on
+# the British word; the stem before them must be this long so that four,
+# filling and rise are not taken for spellings of for, filing and rize
+BRITISH_SPELLINGS = [(re.compile(r"(?<=^.{3})(.*)our"), r"\1or"),        # colour, favourite
+                     (re.compile(r"(?<=^.{4})(.*)ll(ing|ed|er|ous)$"), r"\1l\2"),
+                     (re.compile(r"ellery$"), "elry"),                   # jewellery
+                     (re.compile(r"(?<=^.{3})(.*)is(e|ed|es|ing|ation)$"), r"\1iz\2"),
+                     (re.compile(r"(?<=^.{2})(.*)ys(e|ed|es|ing)$"), r"\1yz\2"),
+                     (re.compile(r"(?<=^.{2})(.*)tre$"), r"\1ter"),             # centre, theatre
+                     (re.compile(r"(?<=^.{2})(.*)ence$"), r"\1ense"),           # defence
+                     (re.compile(r"(?<=^.{3})(.*)ogue$"), r"\1og"),             # catalogue
+                     (re.compile(r"(?<=^.{4})(.*)mme$"), r"\1m"),               # programme
+                     (re.compile(r"(?<=^.{3})(.*)eable$"), r"\1able")]          # likeable
+
+
+def spelling_twins(words):
+    """word -> the other spellings of it among words, British and American
+    (colour, color; realise, realize; marvellous, marvelous): one word,
+    whose senses either spelling's sources give."""
+    out = collections.defaultdict(set)
+    for w in words:
+        for rule, american in BRITISH_SPELLINGS:
+            v = rule.sub(american, w, count=1)
+            if v != w and v in words:
+                out[w].add(v)
+                out[v].add(w)
     return out
 
 
@@ -1537,6 +1569,8 @@ def build(args):
     stats["edict_only_headwords_admitted"] = dict(ed_admit)
     stats["edict_phrasal_verbs_admitted"] = n_phrasal[0]
 
+    twins = spelling_twins({k for k in E if re.fullmatch(r"[a-z]+", k)})
+
     def pos_weights(k):
         tc = tagcnt.get(k)
         fdp = {FD_POS.get(p, "other") for p in E[k]["fdpos"]} if k in E else set()
@@ -1569,16 +1603,26 @@ def build(args):
         adj_word = "adj" in epos
         tc = tagcnt.get(k) or {}
         dom = main_pos(tc, lemmas.get(k, ()))
-        edict = inv.get(k, {})
+        # a word spelled two ways has the senses both are given (colour,
+        # color); FreeDict's entries of the other only when it has none
+        edict = dict(inv.get(k, {}))
+        fd_entries = E[k]["fd"]
+        for v in sorted(twins.get(k, ())):
+            for t, (sc, fl) in inv.get(v, {}).items():
+                # the other spelling's own senses count less (meter is
+                # also a gauge, metre never)
+                if t not in edict or edict[t][0] < sc * TWIN_SPELLING:
+                    edict[t] = (sc * TWIN_SPELLING, fl)
+            fd_entries = fd_entries or E[v]["fd"]
         # a lower-case word's senses before a name's (cologne: オーデコロン,
         # not ケルン), when the sources give both
-        lower = has_common_senses(E[k]["fd"], edict)
+        lower = has_common_senses(fd_entries, edict)
         # a name's own line (Japan, not japan: 漆) keeps the name first
         lower_hw = lower and any(f == f.lower() for f in E[k]["forms"])
         as_name = {}        # a term both sources give only as a name's
         unify = {}          # EDICT spelling -> FreeDict's of the same entry
         # FreeDict evidence: POS blocks in file order, senses in order
-        for pos, senses, cap in E[k]["fd"]:
+        for pos, senses, cap in fd_entries:
             ep = FD_POS.get(pos, "other")
             pw = 0.5 if pos == "pn" else w.get(ep, 1.0)
             if cap and lower:

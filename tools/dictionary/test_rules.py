@@ -474,6 +474,24 @@ class Ranking(unittest.TestCase):
         # a noun or verb that happens to end in い
         self.assertEqual(build.as_adverb("違い", {"n"}, False, "adv"), "違い")
 
+    def test_british_and_american_spellings_are_one_word(self):
+        pairs = [("colour", "color"), ("favourite", "favorite"), ("realise", "realize"),
+                 ("organisation", "organization"), ("travelling", "traveling"),
+                 ("marvellous", "marvelous"), ("jewellery", "jewelry"),
+                 ("centre", "center"), ("defence", "defense"), ("catalogue", "catalog"),
+                 ("programme", "program"), ("likeable", "likable"), ("analyse", "analyze")]
+        # words that only look like such a pair
+        lookalikes = [("four", "for"), ("tour", "tor"), ("filling", "filing"),
+                      ("rise", "rize"), ("fence", "fense"), ("shoe", "she")]
+        words = {w for pair in pairs + lookalikes for w in pair}
+        twins = build.spelling_twins(words)
+        for british, american in pairs:
+            self.assertEqual(twins[british], {american}, british)
+            self.assertEqual(twins[american], {british}, american)
+        for a, b in lookalikes:
+            self.assertNotIn(a, twins)
+            self.assertNotIn(b, twins)
+
     def test_adverbs_of_an_adjectives_terms(self):
         jp_pos = {"無限": {"adj-no", "adj-na", "n"}, "早い": {"adj-i"}, "木": {"n"}}
         self.assertEqual(build.adverb_terms(
