@@ -631,6 +631,14 @@ def as_adverb(t, tags, adverb, head):
     return t
 
 
+def adjective_form(t, adj_na, no_first, adverb, tags, head, adjective_too):
+    """A term as it stands under the English word: adjective_ending added,
+    then as_adverb, which leaves the term alone when the English word is
+    an adjective too (adjective_too)."""
+    t += adjective_ending(t, adj_na, no_first, adverb, tags, head)
+    return as_adverb(t, tags, adverb or adjective_too, head)
+
+
 def adverb_terms(adjective_terms, jp_pos):
     """The adverbs of an adjective's terms: 安全な -> 安全に, 無限の ->
     無限に (an adjectival noun EDICT lists with の first), 早い -> 早く;
@@ -640,8 +648,8 @@ def adverb_terms(adjective_terms, jp_pos):
         if t.endswith("な") and len(t) > 1 or \
                 t.endswith("の") and "adj-na" in jp_pos.get(t[:-1], ()):
             out.append(t[:-1] + "に")
-        elif t.endswith("い") and "adj-i" in jp_pos.get(t, ()):
-            out.append(t[:-1] + "く")
+        elif (adverb := as_adverb(t, jp_pos.get(t, ()), False, "adv")) != t:
+            out.append(adverb)
     return out
 
 
@@ -1637,9 +1645,8 @@ def build(args):
                         t += "する"
                     jpp = jp_pos.get(t, ())
                     head = "adv" if ep == dom == "adv" else "adj" if pos == "adj" else None
-                    t += adjective_ending(t, "adj-na" in jpp, NO_BEFORE_NA in jpp,
-                                          "adv" in jpp, jpp, head)
-                    t = as_adverb(t, jpp, "adv" in jpp or adj_word, head)
+                    t = adjective_form(t, "adj-na" in jpp, NO_BEFORE_NA in jpp, "adv" in jpp,
+                                       jpp, head, adj_word)
                     sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
                     if " " in k:
                         sc *= FD_PHRASE
@@ -1657,9 +1664,8 @@ def build(args):
             if fl["cap"] and lower:
                 sc *= NAME_SENSE
             head = "adv" if dom == "adv" else "adj" if adj_word else None
-            t2 += adjective_ending(t2, fl["adjna"], fl["no_first"], "adv" in fl["epos"],
-                                   jp_pos.get(t2, ()), head)
-            t2 = as_adverb(t2, jp_pos.get(t2, ()), "adv" in fl["epos"] or adj_word, head)
+            t2 = adjective_form(t2, fl["adjna"], fl["no_first"], "adv" in fl["epos"],
+                                jp_pos.get(t2, ()), head, adj_word)
             if fl["adjno"] and dom == "adj" and not t2.endswith("の") and not KATA_ONLY.match(t2):
                 t2 += "の"            # everlasting: 不朽の, not 不朽
             sc *= max(w.get(p, 1.0) for p in fl["epos"])
