@@ -470,6 +470,9 @@ RARE_TERM = 0.6
 # colour)
 TWIN_SPELLING = 0.6
 FIRST_LIST = 0.4
+# an -ly adverb's terms made from its adjective's first two (sad: 悲しい
+# -> sadly: 悲しく): a fair gloss, which a strong one of its own still beats
+DERIVED_ADVERB = (1.0, 0.6)
 
 
 def gloss_weight(common, si, gi, ngl):
@@ -639,6 +642,17 @@ def adjective_form(t, adj_na, no_first, adverb, tags, head, adjective_too):
     return as_adverb(t, tags, adverb or adjective_too, head)
 
 
+def ly_bases(w):
+    """The words an -ly adverb may be made from: sad (sadly), happy
+    (happily), simple (simply), basic (basically)."""
+    if not w.endswith("ly"):
+        return []
+    cands = [w[:-2], w[:-3] + "y" if w.endswith("ily") else None,
+             w[:-1] + "e" if w.endswith(("bly", "ply")) else None,
+             w[:-4] if w.endswith("ally") else None]
+    return [b for b in cands if b]
+
+
 def adverb_terms(adjective_terms, jp_pos):
     """The adverbs of an adjective's terms: 安全な -> 安全に, 無限の ->
     無限に (an adjectival noun EDICT lists with の first), 早い -> 早く;
@@ -650,6 +664,19 @@ def adverb_terms(adjective_terms, jp_pos):
             out.append(t[:-1] + "に")
         elif (adverb := as_adverb(t, jp_pos.get(t, ()), False, "adv")) != t:
             out.append(adverb)
+    return out
+
+
+def adverb_scores(adjective_terms, jp_pos, weights=DERIVED_ADVERB):
+    """What an -ly adverb takes from its adjective's first terms: the
+    adverbs of those, scored by place (sad: 悲しい -> sadly: 悲しく); none
+    from a set phrase (故無しとしない) or a verb's potential (信じられない)."""
+    out = {}
+    for a, sc in zip(adjective_terms, weights):
+        if "exp" in jp_pos.get(a, ()) or a.endswith("られない"):
+            continue
+        for t in adverb_terms([a], jp_pos):
+            out[t] = out.get(t, 0.0) + sc
     return out
 
 
@@ -1710,6 +1737,16 @@ def build(args):
                 scores[t2] = max(scores[t2], sc * w["adj"])
                 origin[t2].add("ed")
                 src_kanji.setdefault(t2, set()).add(kanji)
+        if dom == "adv":
+            # an -ly adverb of an adjective says what the adjective says
+            # (officially: 正式に, not 晴れて); a strong gloss of its own
+            # still wins (lately: 最近, not 遅く)
+            base = next((b for b in ly_bases(k) if b in E and
+                         main_pos(tagcnt.get(b) or {}, lemmas.get(b, ())) == "adj"), None)
+            if base:
+                for t, sc in adverb_scores(head_terms(base), jp_pos).items():
+                    scores[t] += sc
+                    origin[t].add("ed")
         merge_forms(scores, origin, dom == "noun")
         words = k.split()
         if prepositional(words, tagcnt):
@@ -2159,10 +2196,7 @@ def build(args):
         for w, rk in rank.items():
             if rk > args.regular_inflections or w in records or not w.endswith("ly"):
                 continue
-            cands = [w[:-2], w[:-3] + "y" if w.endswith("ily") else None,
-                     w[:-1] + "e" if w.endswith("bly") or w.endswith("ply") else None,
-                     w[:-4] if w.endswith("ally") else None]
-            for b in filter(None, cands):
+            for b in ly_bases(w):
                 r = records.get(b)
                 if not r or r["kind"] != "lemma" or "adj" not in lemmas.get(b, ()):
                     continue

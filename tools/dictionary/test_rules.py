@@ -498,6 +498,22 @@ class Ranking(unittest.TestCase):
             ["安全な", "無限の", "木の", "早い", "きれい", "果てしない"], jp_pos),
             ["安全に", "無限に", "早く"])
 
+    def test_an_ly_adverb_takes_its_adjectives_first_terms(self):
+        self.assertEqual(build.ly_bases("sadly"), ["sad"])
+        self.assertIn("happy", build.ly_bases("happily"))
+        self.assertIn("simple", build.ly_bases("simply"))
+        self.assertIn("basic", build.ly_bases("basically"))
+        self.assertEqual(build.ly_bases("fast"), [])
+        jp_pos = {"悲しい": {"adj-i"}, "正式": {"adj-na", "n"},
+                  "信じられない": {"adj-i"}, "故無しとしない": {"exp", "adj-i"}}
+        first, second = build.DERIVED_ADVERB
+        self.assertEqual(build.adverb_scores(["悲しい", "正式な"], jp_pos),
+                         {"悲しく": first, "正式に": second})
+        # the first term counts most, and only the first two count
+        self.assertEqual(build.adverb_scores(["嘆き", "悲しい", "正式な"], jp_pos),
+                         {"悲しく": second})
+        self.assertEqual(build.adverb_scores(["信じられない", "故無しとしない"], jp_pos), {})
+
     def test_priority_from_jmdicts_frequency_marks(self):
         def marks(text):
             return build.PRIORITY_TAG.findall(text)
