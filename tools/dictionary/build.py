@@ -552,6 +552,18 @@ def merge_forms(scores, origin, noun_word):
             origin[keep] |= origin.pop(drop)
 
 
+def noun_as_adjective(scores, plain, origin):
+    """Under a word used mostly as an adjective, X and Xの are one term,
+    Xの (hairless: 無毛の, not 無毛), as strong as the stronger of the two:
+    a noun's gloss is as often not the adjective's as it is (FreeDict's
+    無所属 is an independent candidate), so the two do not add up."""
+    for t in list(scores):
+        if t + "の" in scores:
+            for d in (scores, plain):
+                d[t + "の"] = max(d[t + "の"], d.pop(t))
+            origin[t + "の"] |= origin.pop(t)
+
+
 def head_verb_kanji(scores, verb_terms):
     """A phrasal verb's terms that share a kanji with its verb's own first
     terms count more (send back: 送り返す before 帰す; write down:
@@ -1766,6 +1778,8 @@ def build(args):
             if len(origin[t]) == 2:
                 scores[t] += AGREEMENT
                 plain[t] += AGREEMENT
+        if dom == "adj":
+            noun_as_adjective(scores, plain, origin)
         ranked = rank_terms(scores, {t for t, n in as_name.items() if n and lower_hw})
         if k in args.explain:
             log(f"{k}: dom={dom} weights={w} " + "  ".join(

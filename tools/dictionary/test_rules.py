@@ -436,6 +436,18 @@ class Ranking(unittest.TestCase):
         self.assertEqual(scores, {"一杯の": 3.5, "静かな": 1.0})
         self.assertEqual(origin["一杯の"], {"ed", "fd"})
 
+    def test_a_noun_under_an_adjective_takes_no(self):
+        scores = {"無毛": 3.0, "無毛の": 1.0, "無所属": 2.0, "無所属の": 1.5, "自主的な": 2.5}
+        plain = dict(scores)
+        origin = {"無毛": {"fd"}, "無毛の": {"ed"}, "無所属": {"fd"},
+                  "無所属の": {"ed"}, "自主的な": {"ed"}}
+        build.noun_as_adjective(scores, plain, origin)
+        # the stronger of the two counts, not their sum: 無所属の stays below
+        self.assertEqual(scores, {"無毛の": 3.0, "無所属の": 2.0, "自主的な": 2.5})
+        self.assertEqual(plain, scores)
+        self.assertEqual(origin["無毛の"], {"ed", "fd"})
+        self.assertNotIn("無毛", origin)
+
     def test_the_adjective_edict_lists_first(self):
         def first_sense_pos(line):
             return build.parse_edict_line(line)[3][0][0]
