@@ -1467,6 +1467,10 @@ def after_label(label, meaning, own_first=False):
     return "\u3001".join([label] + terms)
 
 
+# kinds of line that give a word's own senses, not a note on its base
+OWN_SENSES = {"lemma", "synonym", "verbal-noun", "relation", "derived-ly"}
+
+
 def base_of_a_form(kind, rec, wn, has_line, verb_tags):
     """May the line rec be the base of a regular form with this ending?  A
     word's own line may; a line that is a form itself only as a noun that
@@ -1474,7 +1478,7 @@ def base_of_a_form(kind, rec, wn, has_line, verb_tags):
     with tagged senses for an -ed or -ing form the sources have no line
     for (flatter: flattering, found: founded; boring keeps its own senses
     alone).  wn: the base's WordNet parts of speech."""
-    if rec["kind"] == "lemma" and not rec["base"]:
+    if rec["kind"] in OWN_SENSES and not rec["base"]:
         return True
     if kind == "s" and "noun" in wn:
         return True
@@ -2168,9 +2172,12 @@ def build(args):
             n_over += 1
     stats["override_lines"] = n_over
 
-    # --- regular inflections of frequent words (optional)
+    # --- regular inflections of frequent words
     reg_added = collections.Counter()
-    if args.regular_inflections and rank:
+
+    def add_regular_forms():
+        if not (args.regular_inflections and rank):
+            return
         for w, rk in sorted(rank.items(), key=lambda x: x[1]):
             if rk > args.regular_inflections:
                 break
@@ -2183,7 +2190,7 @@ def build(args):
             records[w] = {"hw": w, "meaning": lab, "base": b,
                           "pron": pron, "kind": "regular", "pron_src": ps}
             reg_added[lab.split("の", 1)[1]] += 1
-    stats["regular_inflection_lines_added"] = dict(reg_added)
+    add_regular_forms()
 
     # --- the old third person of frequent verbs (doth, cometh, runneth)
     eth_added = 0
@@ -2274,6 +2281,10 @@ def build(args):
     stats["relational_adjective_lines_added"] = add_lacking_lines(
         "relation", lambda w: "adj" in lemmas.get(w, ()) and relation_adjective(w),
         lambda w: noun_terms(own_terms(pertains.get(w, set()) - {w}), inv, "の", PERTAINYM))
+
+    # --- and the forms of the words just added (adjourn: adjourned)
+    add_regular_forms()
+    stats["regular_inflection_lines_added"] = dict(reg_added)
 
     # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
     recs = list(records.values())

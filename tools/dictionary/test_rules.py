@@ -139,6 +139,12 @@ class OwnSensesFirst(unittest.TestCase):
         self.assertTrue(build.base_of_a_form("s", flatter, {"noun"}, True, 0))
         self.assertFalse(build.base_of_a_form("er", flatter, {"adj"}, False, 2))
         self.assertFalse(build.base_of_a_form("ing", taken, {"verb"}, False, 5))
+        # a line made from a derived noun is the verb's own (adjourn:
+        # 散会する -> adjourned); a note on a base is not
+        adjourn = {"kind": "verbal-noun", "base": ""}
+        self.assertTrue(build.base_of_a_form("ed", adjourn, {"verb"}, False, 1))
+        self.assertFalse(build.base_of_a_form("ed", {"kind": "regular", "base": ""},
+                                              {"verb"}, False, 1))
 
 
 class Register(unittest.TestCase):
