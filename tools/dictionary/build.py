@@ -188,12 +188,14 @@ def priority_of(tags):
 def term_priority(t, priority):
     """priority_of a term, or of its stem when the builder gave it an
     ending (発明する, 静かな, 特有の, 静かに) or it is the stem's
-    adjective (衝動的)."""
+    adjective (衝動的); an adjective's adverb (悲しく) by the adjective."""
     if t in priority:
         return priority[t]
     for end in ("する", "な", "の", "に", "的"):
         if t.endswith(end) and t[:-len(end)] in priority:
             return priority[t[:-len(end)]]
+    if t.endswith("く") and t[:-1] + "い" in priority:
+        return priority[t[:-1] + "い"]
     return 0.0
 
 

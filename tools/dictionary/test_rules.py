@@ -571,13 +571,15 @@ class Ranking(unittest.TestCase):
         self.assertNotIn("a note", prio)
 
     def test_rare_terms_rank_lower(self):
-        prio = {"執事": 0.4, "小屋": 0.83, "発明": 1.0, "衝動": 0.5, "螺子": 0.2}
+        prio = {"執事": 0.4, "小屋": 0.83, "発明": 1.0, "衝動": 0.5, "螺子": 0.2, "悲しい": 1.0}
         weight = {t: build.commonness_weight(t, prio)
-                  for t in ("執事", "小屋", "発明する", "衝動的", "家従", "螺子")}
+                  for t in ("執事", "小屋", "発明する", "衝動的", "家従", "螺子", "悲しく", "書く")}
         self.assertEqual(weight["執事"], 1.0)
         self.assertEqual(weight["小屋"], 1.0)
         self.assertEqual(weight["発明する"], 1.0)
         self.assertEqual(weight["衝動的"], 1.0)
+        self.assertEqual(weight["悲しく"], 1.0)        # by 悲しい
+        self.assertEqual(weight["書く"], build.RARE_TERM)   # no 書い
         self.assertEqual(weight["家従"], build.RARE_TERM)
         self.assertTrue(build.RARE_TERM < weight["螺子"] < 1.0)
 
