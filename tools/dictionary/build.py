@@ -162,8 +162,9 @@ WIKI_LINK = re.compile(r"\[\[(?:[^\[\]|]*\|)?([^\[\]|]*)\]\]")
 ELLIPSIS = re.compile(r"^(?:\.{2,}|…+)")
 NUMERAL_PAIR = re.compile(r"(?<=[一二三四五六七八九])[、,]\s*(?=[二三四五六七八九十])")
 ROMAJI_NOTE = re.compile(r"\s*[(（][a-z][a-z' .-]*[)）]")
-# a full stop left at either end of a Japanese term (俗っぽい., .婚外性交)
-STRAY_STOP = re.compile(r"(?<=[\u3040-\u9fff])\.$|^\.(?=[\u3040-\u9fff])")
+# a full stop left at either end of a Japanese term (俗っぽい., .婚外性交),
+# or the hyphen of an affix (-湖, 幾-), which no line marks
+STRAY_STOP = re.compile(r"(?<=[\u3040-\u9fff])[.-]$|^[.-](?=[\u3040-\u9fff])")
 # an English note before the term (Japanese surname 佐藤)
 ENGLISH_NOTE = re.compile(r"^[A-Za-z][A-Za-z ]*[a-z] +(?=[\u3040-\u9fff])")
 

@@ -317,8 +317,9 @@ spastic tranny coon darkie paki redskin squaw raghead towelhead
 honky wop dago kraut yid""".split())
 MARKUP = re.compile(r"\[\[|\]\]|\{\{|\}\}|\|")
 ROMAJI = re.compile(r"[(（][a-z][a-z' .-]*[)）]")
-# a full stop at either end of a Japanese term, an English note before one
-STRAY = re.compile(r"[\u3040-\u9fff]\.(?:$|、)|(?:^|、)\.[\u3040-\u9fff]|"
+# a full stop or an affix's hyphen at either end of a Japanese term, an
+# English note before one
+STRAY = re.compile(r"[\u3040-\u9fff][.-](?:$|、)|(?:^|、)[.-][\u3040-\u9fff]|"
                    r"(?:^|、)[A-Za-z][A-Za-z ]*[a-z] +[\u3040-\u9fff]")
 
 

@@ -183,6 +183,8 @@ class Debris(unittest.TestCase):
         self.assertEqual(build.clean_term("俗っぽい."), "俗っぽい")
         self.assertEqual(build.clean_term(".婚外性交"), "婚外性交")
         self.assertEqual(build.clean_term("Japanese surname 佐藤"), "佐藤")
+        self.assertEqual(build.clean_term("-湖"), "湖")
+        self.assertEqual(build.clean_term("幾-"), "幾")
         # an ellipsis, an initialism and a Latin-letter word stay
         for t in ("あの…", "まさに...しようとしている", "DNA 鑑定", "Wi-Fiがあるの?", "Tシャツ"):
             self.assertEqual(build.clean_term(t), t)
@@ -314,9 +316,11 @@ class Measures(unittest.TestCase):
                 ("Sato", "佐藤、Japanese surname 佐藤", "", ""),
                 ("about to", "まさに...しようとしている", "", ""),
                 ("DNA test", "DNA 鑑定", "", ""),
-                ("T-shirt", "Tシャツ", "", "")]
+                ("T-shirt", "Tシャツ", "", ""),
+                ("lake", "湖、-湖", "", ""),
+                ("Wi-Fi", "ワイファイ、Wi-Fi", "", "")]
         found = quality.register_debris_scan(rows)["stray_stop_or_note"]
-        self.assertEqual(found, ["philistine", "adultery", "Sato"])
+        self.assertEqual(found, ["philistine", "adultery", "Sato", "lake"])
 
     def test_note_patterns_in_judged_lists(self):
         self.assertTrue(quality.term_ok("leave・leafの複数形", ["leafの*"]))
