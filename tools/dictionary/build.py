@@ -2138,456 +2138,604 @@ def admit_edict_headwords(E, src, args, stats):
     stats["edict_phrasal_verbs_admitted"] = n_phrasal
 
 
-def build(args):
-    t0 = time.time()
-    stats = collections.OrderedDict()
-    src = load_sources(args, t0)
-    stats["source_sizes"] = source_sizes(src)
-    paths, fd, ed, inv, readings, jp_pos = src.paths, src.fd, src.ed, src.inv, src.readings, src.jp_pos
-    jp_common, respell, irregular, offensive = src.jp_common, src.respell, src.irregular, src.offensive
-    priority, cmu, cmu_variants, exc, lemmas = src.priority, src.cmu, src.cmu_variants, src.exc, src.lemmas
-    tagcnt, derived, pertains, rank, cp = src.tagcnt, src.derived, src.pertains, src.rank, src.cp
+def new_record(pron, key, hw, meaning, kind, base=""):
+    """A line for key: headword hw, its meaning and base, pronounced."""
+    code, ps = pron.pron_for(key)
+    return {"hw": hw, "meaning": meaning, "base": base, "pron": code,
+            "kind": kind, "pron_src": ps}
 
-    E = freedict_evidence(fd, stats)
-    admit_edict_headwords(E, src, args, stats)
-    meanings = Meanings(src, E, args)
-    meaning_for = meanings.meaning_for
-    own_terms = meanings.own_terms
 
-    pronouncer = Pronouncer(cmu)
-    pron_for = pronouncer.pron_for
+def headword_spelling(forms):
+    """The spelling a line shows: its first lower-case one, else the most
+    common one."""
+    lower_forms = [f for f in forms if f == f.lower()]
+    return lower_forms[0] if lower_forms else forms.most_common(1)[0][0]
 
-    # --- records
+
+def lemma_records(E, meanings, pron, stats):
+    """A line for each headword that has a meaning to show."""
     records = {}
     src_counter = collections.Counter()
     for k, ev in E.items():
-        forms = ev["forms"]
-        lower_forms = [f for f in forms if f == f.lower()]
-        hw = lower_forms[0] if lower_forms else forms.most_common(1)[0][0]
-        meaning, src = meaning_for(k)
+        hw = headword_spelling(ev["forms"])
+        meaning, sources = meanings.meaning_for(k)
         if not meaning:
             src_counter["(no encodable meaning: dropped)"] += 1
             continue
-        pron, ps = pron_for(k)
-        src_counter["+".join(sorted(src))] += 1
-        records[k] = {"hw": hw, "meaning": meaning, "base": "", "pron": pron,
-                      "kind": "lemma", "pron_src": ps, "both": src == {"ed", "fd"}}
+        records[k] = new_record(pron, k, hw, meaning, "lemma")
+        src_counter["+".join(sorted(sources))] += 1
+        records[k]["both"] = sources == {"ed", "fd"}
     stats["meaning_sources"] = dict(src_counter)
+    return records
 
-    # --- base forms from WordNet exception lists (irregular forms)
-    fam = collections.defaultdict(set)
-    for form, bases in exc.items():
-        for b, p in bases:
-            if p == "verb":
-                fam[b].add(form)
-    order = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
-    known_words = set(rank) | set(records)
-    in_use = {w for w, rk in rank.items() if rk <= DEGREE_RANK} | set(records)
 
-    def comparable(form, b):
+def s_label(b, wn, tagcnt):
+    """-s form: plural and/or 3rd-person singular, dominant POS first."""
+    if "verb" in wn and "noun" not in wn:
+        return "三人称単数現在形"
+    if "verb" in wn and "noun" in wn:
+        tc = tagcnt.get(b, {})
+        if tc.get("verb", 0) > tc.get("noun", 0):
+            return "三人称単数現在形・複数形"
+        return "複数形・三人称単数現在形"
+    if wn and "noun" not in wn:
+        return None
+    return "複数形"
+
+
+POS_ORDER = {"verb": 0, "noun": 1, "adj": 2, "adv": 3}
+
+
+class FormLabeller:
+    """Which line a word is an inflection of, and its label.  The words
+    that may have degrees are those known when it is made."""
+
+    def __init__(self, records, src):
+        self.records = records
+        self.lemmas, self.tagcnt, self.rank = src.lemmas, src.tagcnt, src.rank
+        self.known_words = set(src.rank) | set(records)
+        self.in_use = {w for w, rk in src.rank.items() if rk <= DEGREE_RANK} | set(records)
+
+    def comparable(self, form, b):
         """May form be read as a degree of b?  b must have degrees; a form
         that is a noun itself (cleaner, lighter) also needs b to be an
         adjective with tagged senses (not archer, flier) whose other degree
         is a word in use, not a one-off (tamer: tamest)."""
         deg = "est" if form.endswith("est") else "er"
-        noun = "noun" in lemmas.get(form, ())
-        if not gradable(b, in_use if noun else known_words, deg):
+        noun = "noun" in self.lemmas.get(form, ())
+        if not gradable(b, self.in_use if noun else self.known_words, deg):
             return False
-        if "noun" in lemmas.get(form, ()):
-            return tagcnt.get(b, {}).get("adj", 0) + tagcnt.get(b, {}).get("adv", 0) > 0
+        if "noun" in self.lemmas.get(form, ()):
+            tc = self.tagcnt.get(b, {})
+            return tc.get("adj", 0) + tc.get("adv", 0) > 0
         return True
-    infl_added = 0
-    base_set_on_lemma = 0
-    for form, bases in exc.items():
-        if " " in form:
-            continue
-        k = form.lower()
+
+    def irregular_bases(self, k, bases):
+        """The (base, pos) of WordNet's exception list that have a line and
+        that the form k may be of, best first."""
         deg = "est" if k.endswith("est") else "er"
         # archer, coder: WordNet lists them, but arch and cod have no degrees
-        good = [(b, p) for b, p in bases if b.lower() in records and not (
+        good = [(b, p) for b, p in bases if b.lower() in self.records and not (
             p in ("adj", "adv") and (b, deg) in regular_bases(k)
-            and (k in records or "noun" in lemmas.get(k, ()))
-            and not comparable(k, b))]
-        if k in records:
-            if records[k]["hw"][:1].isupper():
-                continue        # Wales, Mars, Ares: names, not forms
+            and (k in self.records or "noun" in self.lemmas.get(k, ()))
+            and not self.comparable(k, b))]
+        if k in self.records:
             good = [(b, p) for b, p in good
-                    if not rare_base(k, b.lower(), tagcnt, p)]
-        if not good:
-            continue
+                    if not rare_base(k, b.lower(), self.tagcnt, p)]
         # soles: sole (tagged) before sol, the currency
-        good.sort(key=lambda x: (order[x[1]], -tagcnt.get(x[0], {}).get(x[1], 0),
-                                 rank.get(x[0], 10**9)))
-        b, p = good[0]
-        same = [x for x, q in good if q == p]
-        bases_txt = "・".join(dict.fromkeys(same))
-        label = inflection_label(form, bases_txt, p, fam.get(b, ()))
-        if k in records:
-            r = records[k]
-            if not r["base"]:
-                r["base"] = b
-                if not args.no_label_lemmas:
-                    r["meaning"] = after_label(label, r["meaning"], own_right(
-                        k, b, tagcnt, "s" if p == "noun" else "irregular"))
-                    # keep the byte cap
-                    parts = r["meaning"].split("\u3001")
-                    while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
-                        parts.pop()
-                    r["meaning"] = "\u3001".join(parts)
-                base_set_on_lemma += 1
-            continue
-        pron, ps = pron_for(k)
-        records[k] = {"hw": form, "meaning": label, "base": b, "pron": pron,
-                      "kind": "irregular", "pron_src": ps}
-        infl_added += 1
-    stats["irregular_inflection_lines_added"] = infl_added
-    stats["existing_lines_given_base_form"] = base_set_on_lemma
+        good.sort(key=lambda x: (POS_ORDER[x[1]], -self.tagcnt.get(x[0], {}).get(x[1], 0),
+                                 self.rank.get(x[0], 10**9)))
+        return good
 
-    # --- existing single-word lines that are regular inflections of another
-    #     line (EDICT admits 'taking', 'books', 'glasses' as glosses)
-    reg_lab = 0
-
-    def s_label(b, wn):
-        """-s form: plural and/or 3rd-person singular, dominant POS first."""
-        if "verb" in wn and "noun" not in wn:
-            return "三人称単数現在形"
-        if "verb" in wn and "noun" in wn:
-            tc = tagcnt.get(b, {})
-            if tc.get("verb", 0) > tc.get("noun", 0):
-                return "三人称単数現在形・複数形"
-            return "複数形・三人称単数現在形"
-        if wn and "noun" not in wn:
-            return None
-        return "複数形"
-
-    def reg_label(w):
+    def reg_label(self, w):
         """The most frequent base that w is a regular form of, and its label.
         The base must be a WordNet word of the part of speech the ending
         needs ('thing' is not the + ing, 'coming' is come + ing, not com)."""
         best = None
         cands = regular_bases(w)
         for b, kind in cands:
-            # staring: stare + ing, not star + ing (that is starring)
-            need_pos = "adj" if kind in ("er", "est") else "verb"
-            if kind != "s" and doubling_stem(b) and (b + "e", kind) in cands and \
-                    (b + "e") in records and need_pos in lemmas.get(b + "e", ()):
+            if not self.may_be_base(w, b, kind, cands):
                 continue
-            # dined is not din + ed (that is dinned)
-            if kind != "s" and w == b + kind and one_syllable_doubling(b):
-                continue
-            if len(b) < 3 and not (kind == "ing" and len(b) == 2):
-                continue
-            r = records.get(b)
+            r = self.records.get(b)
             if r is None:
                 continue
-            wn = lemmas.get(b, set())
-            if not base_of_a_form(kind, r, wn, w in records, tagcnt.get(b, {}).get("verb", 0)):
+            wn = self.lemmas.get(b, set())
+            if not base_of_a_form(kind, r, wn, w in self.records,
+                                  self.tagcnt.get(b, {}).get("verb", 0)):
                 continue
-            if kind == "s":
-                lab = s_label(b, wn) if wn else None
-                if lab is None:
-                    continue
-            elif kind == "ed":
-                if "verb" not in wn:
-                    continue
-                lab = "過去形・過去分詞"
-            elif kind in ("er", "est"):
-                if "adj" not in wn and "adv" not in wn:
-                    continue
-                # butter is not but + er, customer not custom + er
-                if not comparable(w, b):
-                    continue
-                lab = "比較級" if kind == "er" else "最上級"
-            else:
-                if "verb" not in wn:
-                    continue
-                lab = "現在分詞・動名詞"
-            if w in records and rare_base(w, b, tagcnt, {"s": "noun", "er": "adj",
-                                                        "est": "adj"}.get(kind, "verb")):
-                if not (kind == "s" and "verb" in wn and tagcnt.get(b, {}).get("verb")):
-                    continue
-            # a word of its own that is more frequent than its would-be base
-            # (matter / matt) is not taken for an inflection
-            if kind in ("er", "est") and w in lemmas and \
-                    rank.get(b, 10**9) > 3 * rank.get(w, 10**9) + 500:
+            lab = self.ending_label(w, b, kind, wn)
+            if lab is None or self.own_word(w, b, kind, wn):
                 continue
-            cand = (rank.get(b, 10**9), b, r["hw"] + "の" + lab, kind)
+            cand = (self.rank.get(b, 10**9), b, r["hw"] + "の" + lab, kind)
             if best is None or cand < best:
                 best = cand
         if best is None:
             return None, None, None
-        return records[best[1]]["hw"], best[2], best[3]
+        return self.records[best[1]]["hw"], best[2], best[3]
 
+    def may_be_base(self, w, b, kind, cands):
+        """Whether the spelling of w allows b + kind."""
+        # staring: stare + ing, not star + ing (that is starring)
+        need_pos = "adj" if kind in ("er", "est") else "verb"
+        if kind != "s" and doubling_stem(b) and (b + "e", kind) in cands and \
+                (b + "e") in self.records and need_pos in self.lemmas.get(b + "e", ()):
+            return False
+        # dined is not din + ed (that is dinned)
+        if kind != "s" and w == b + kind and one_syllable_doubling(b):
+            return False
+        return not (len(b) < 3 and not (kind == "ing" and len(b) == 2))
+
+    def ending_label(self, w, b, kind, wn):
+        """The label of w as b + kind; None when b has no such form."""
+        if kind == "s":
+            return s_label(b, wn, self.tagcnt) if wn else None
+        if kind == "ed":
+            return "過去形・過去分詞" if "verb" in wn else None
+        if kind in ("er", "est"):
+            if "adj" not in wn and "adv" not in wn:
+                return None
+            # butter is not but + er, customer not custom + er
+            if not self.comparable(w, b):
+                return None
+            return "比較級" if kind == "er" else "最上級"
+        return "現在分詞・動名詞" if "verb" in wn else None
+
+    def own_word(self, w, b, kind, wn):
+        """Whether w is a word of its own rather than b + kind."""
+        if w in self.records and rare_base(w, b, self.tagcnt, {"s": "noun", "er": "adj",
+                                                               "est": "adj"}.get(kind, "verb")):
+            if not (kind == "s" and "verb" in wn and self.tagcnt.get(b, {}).get("verb")):
+                return True
+        # a word of its own that is more frequent than its would-be base
+        # (matter / matt) is not taken for an inflection
+        return kind in ("er", "est") and w in self.lemmas and \
+            self.rank.get(b, 10**9) > 3 * self.rank.get(w, 10**9) + 500
+
+
+def verb_families(exc):
+    """Each verb's irregular forms, from WordNet's exception lists."""
+    fam = collections.defaultdict(set)
+    for form, bases in exc.items():
+        for b, p in bases:
+            if p == "verb":
+                fam[b].add(form)
+    return fam
+
+
+def label_irregular_lemma(r, k, b, p, label, tagcnt, args):
+    """Give a line of its own the base b it is an irregular form of; 1 if
+    it had no base yet, else 0."""
+    if r["base"]:
+        return 0
+    r["base"] = b
+    if not args.no_label_lemmas:
+        r["meaning"] = after_label(label, r["meaning"], own_right(
+            k, b, tagcnt, "s" if p == "noun" else "irregular"))
+        # keep the byte cap
+        parts = r["meaning"].split("\u3001")
+        while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
+            parts.pop()
+        r["meaning"] = "\u3001".join(parts)
+    return 1
+
+
+def add_irregular_forms(records, src, labeller, pron, args, stats):
+    """Base forms from WordNet exception lists (irregular forms): a line
+    for each form, or the base on the form's own line."""
+    fam = verb_families(src.exc)
+    infl_added = 0
+    base_set_on_lemma = 0
+    for form, bases in src.exc.items():
+        if " " in form:
+            continue
+        k = form.lower()
+        if k in records and records[k]["hw"][:1].isupper():
+            continue        # Wales, Mars, Ares: names, not forms
+        good = labeller.irregular_bases(k, bases)
+        if not good:
+            continue
+        b, p = good[0]
+        same = [x for x, q in good if q == p]
+        bases_txt = "・".join(dict.fromkeys(same))
+        label = inflection_label(form, bases_txt, p, fam.get(b, ()))
+        if k in records:
+            base_set_on_lemma += label_irregular_lemma(records[k], k, b, p, label,
+                                                       src.tagcnt, args)
+            continue
+        records[k] = new_record(pron, k, form, label, "irregular", b)
+        infl_added += 1
+    stats["irregular_inflection_lines_added"] = infl_added
+    stats["existing_lines_given_base_form"] = base_set_on_lemma
+
+
+def label_regular_lemmas(records, src, labeller):
+    """Existing single-word lines that are regular inflections of another
+    line (EDICT admits 'taking', 'books', 'glasses' as glosses) get their
+    base and label; how many."""
+    reg_lab = 0
     for k, r in list(records.items()):
         if r["kind"] != "lemma" or r["base"] or not re.fullmatch(r"[a-z]+", k):
             continue
-        if k in lemmas and k not in rank:
+        if k in src.lemmas and k not in src.rank:
             continue
         if r["hw"][:1].isupper():
             continue        # Easter is not a form of east
-        b, lab, kind = reg_label(k)
+        b, lab, kind = labeller.reg_label(k)
         if b and b != k:
             r["base"] = b
-            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, tagcnt, kind))
+            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, src.tagcnt, kind))
             reg_lab += 1
-    stats["existing_lines_labelled_regular_inflection"] = reg_lab
+    return reg_lab
 
-    # --- ordinal numbers: 第三, 三番目 first (the sources give third as
-    #     三度, a musical interval, and eleventh only as イレブンス)
+
+def add_ordinals(records, rank, pron, args):
+    """Ordinal numbers: 第三, 三番目 first (the sources give third as
+    三度, a musical interval, and eleventh only as イレブンス); how many."""
     n_ordinal = 0
     for w in ORDINALS:
         if w not in records and rank.get(w, 10**9) > args.regular_inflections:
             continue
         old = records[w]["meaning"].split("\u3001") if w in records else []
         if w not in records:
-            pron, ps = pron_for(w)
-            records[w] = {"hw": w, "base": "", "pron": pron, "kind": "ordinal",
-                          "pron_src": ps}
+            records[w] = new_record(pron, w, w, "", "ordinal")
         records[w]["meaning"] = capped_meaning(ordinal_terms(w) + [
             t for t in old if t not in ordinal_terms(w) and not KATA_ONLY.match(t)])
         n_ordinal += 1
-    stats["ordinal_lines"] = n_ordinal
+    return n_ordinal
 
-    # --- hand-written overrides (function words the sources handle badly)
+
+def apply_overrides(records, path, pron):
+    """Hand-written overrides (function words the sources handle badly);
+    how many lines."""
     n_over = 0
-    if args.overrides and os.path.exists(args.overrides):
-        for line in open(args.overrides, encoding="utf-8"):
-            if not line.strip() or line.startswith("#"):
-                continue
-            cols = line.rstrip("\n").split("\t")
-            hw, meaning = cols[0], cols[1]
-            base = cols[2] if len(cols) > 2 else None
-            k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
-            if k in records:
-                records[k]["meaning"] = meaning
-                records[k]["hw"] = hw
-            else:
-                pron, ps = pron_for(k)
-                records[k] = {"hw": hw, "meaning": meaning, "base": "", "pron": pron,
-                              "kind": "lemma", "pron_src": ps}
-            if base is not None:
-                records[k]["base"] = base
-            records[k]["kind"] = "lemma"
-            n_over += 1
-    stats["override_lines"] = n_over
+    if not (path and os.path.exists(path)):
+        return n_over
+    for line in open(path, encoding="utf-8"):
+        if not line.strip() or line.startswith("#"):
+            continue
+        cols = line.rstrip("\n").split("\t")
+        hw, meaning = cols[0], cols[1]
+        base = cols[2] if len(cols) > 2 else None
+        k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
+        if k in records:
+            records[k]["meaning"] = meaning
+            records[k]["hw"] = hw
+        else:
+            records[k] = new_record(pron, k, hw, meaning, "lemma")
+        if base is not None:
+            records[k]["base"] = base
+        records[k]["kind"] = "lemma"
+        n_over += 1
+    return n_over
 
-    # --- regular inflections of frequent words
-    reg_added = collections.Counter()
 
-    def add_regular_forms():
-        if not (args.regular_inflections and rank):
-            return
-        for w, rk in sorted(rank.items(), key=lambda x: x[1]):
-            if rk > args.regular_inflections:
-                break
-            if w in records or not re.fullmatch(r"[a-z]+", w):
-                continue
-            b, lab, _ = reg_label(w)
-            if not b:
-                continue
-            pron, ps = pron_for(w)
-            records[w] = {"hw": w, "meaning": lab, "base": b,
-                          "pron": pron, "kind": "regular", "pron_src": ps}
-            reg_added[lab.split("の", 1)[1]] += 1
-    add_regular_forms()
+def inflecting(args, rank):
+    """Whether lines are added for frequent words: their forms, and words
+    neither source has."""
+    return bool(args.regular_inflections and rank)
 
-    # --- the old third person of frequent verbs (doth, cometh, runneth)
+
+def ranked_within(rank, limit):
+    """The words ranked at most limit, most frequent first."""
+    for w, rk in sorted(rank.items(), key=lambda x: x[1]):
+        if rk > limit:
+            break
+        yield w
+
+
+def add_regular_forms(records, rank, labeller, pron, args, reg_added):
+    """Regular inflections of frequent words; reg_added counts them by label."""
+    if not inflecting(args, rank):
+        return
+    for w in ranked_within(rank, args.regular_inflections):
+        if w in records or not re.fullmatch(r"[a-z]+", w):
+            continue
+        b, lab, _ = labeller.reg_label(w)
+        if not b:
+            continue
+        records[w] = new_record(pron, w, w, lab, "regular", b)
+        reg_added[lab.split("の", 1)[1]] += 1
+
+
+def add_archaic_forms(records, src, names, pron, args):
+    """The old third person of frequent verbs (doth, cometh, runneth);
+    how many lines."""
     eth_added = 0
-    if args.regular_inflections and rank:
-        names = load_names(args.freq)
-        for w, rk in sorted(rank.items(), key=lambda x: x[1]):
-            if rk > args.regular_inflections:
+    if not inflecting(args, src.rank):
+        return eth_added
+    for w in ranked_within(src.rank, args.regular_inflections):
+        if w in records or w in names:
+            continue
+        for b in archaic_bases(w):
+            r = records.get(b)
+            if r and r["kind"] == "lemma" and not r["base"] and src.tagcnt.get(b, {}).get("verb"):
+                records[w] = new_record(pron, w, w, r["hw"] + "の三人称単数現在形（古語）",
+                                        "archaic", b)
+                eth_added += 1
                 break
-            if w in records or w in names:
-                continue
-            for b in archaic_bases(w):
-                r = records.get(b)
-                if r and r["kind"] == "lemma" and not r["base"] and tagcnt.get(b, {}).get("verb"):
-                    pron, ps = pron_for(w)
-                    records[w] = {"hw": w, "meaning": r["hw"] + "の三人称単数現在形（古語）",
-                                  "base": b, "pron": pron, "kind": "archaic", "pron_src": ps}
-                    eth_added += 1
-                    break
-    stats["archaic_third_person_lines_added"] = eth_added
+    return eth_added
 
-    # --- derived -ly adverbs of frequent words: 安全な -> 安全に, 早い -> 早く
+
+def derived_adverb_terms(w, records, src):
+    """The adverb terms of the first adjective line w is the -ly adverb of."""
+    for b in ly_bases(w):
+        r = records.get(b)
+        if not r or r["kind"] != "lemma" or "adj" not in src.lemmas.get(b, ()):
+            continue
+        conv = adverb_terms(r["meaning"].split("\u3001"), src.jp_pos)
+        if conv:
+            return conv
+    return None
+
+
+def add_derived_adverbs(records, src, pron, args):
+    """Derived -ly adverbs of frequent words: 安全な -> 安全に, 早い -> 早く;
+    how many lines."""
     ly_added = 0
-    if args.regular_inflections and rank:
-        for w, rk in rank.items():
-            if rk > args.regular_inflections or w in records or not w.endswith("ly"):
-                continue
-            for b in ly_bases(w):
-                r = records.get(b)
-                if not r or r["kind"] != "lemma" or "adj" not in lemmas.get(b, ()):
-                    continue
-                conv = adverb_terms(r["meaning"].split("\u3001"), jp_pos)
-                if conv:
-                    pron, ps = pron_for(w)
-                    records[w] = {"hw": w, "meaning": "\u3001".join(dict.fromkeys(conv[:6])),
-                                  "base": "", "pron": pron, "kind": "derived-ly",
-                                  "pron_src": ps}
-                    ly_added += 1
-                    break
-    stats["derived_ly_adverb_lines_added"] = ly_added
+    if not inflecting(args, src.rank):
+        return ly_added
+    for w, rk in src.rank.items():
+        if rk > args.regular_inflections or w in records or not w.endswith("ly"):
+            continue
+        conv = derived_adverb_terms(w, records, src)
+        if conv:
+            records[w] = new_record(pron, w, w, "\u3001".join(dict.fromkeys(conv[:6])),
+                                    "derived-ly")
+            ly_added += 1
+    return ly_added
 
-    # --- frequent words neither source has: the senses of a synonym with
-    #     one sense only (rhino: rhinoceros 犀)
+
+def lacking_words(records, src, names, args):
+    """Frequent WordNet words that have no line yet, names and slurs aside."""
+    if not inflecting(args, src.rank):
+        return set()
+    return {w for w, rk in src.rank.items() if rk <= args.regular_inflections
+            and w not in records and w in src.lemmas and re.fullmatch(r"[a-z]+", w)
+            and w not in names and w not in SLUR_HEADWORDS}
+
+
+def add_synonym_lines(records, lacking, src, pron, args):
+    """Frequent words neither source has: the senses of a synonym with
+    one sense only (rhino: rhinoceros 犀); how many lines."""
     syn_added = 0
-    if args.regular_inflections and rank:
-        names = load_names(args.freq)
-        lacking = {w for w, rk in rank.items() if rk <= args.regular_inflections
-                   and w not in records and w in lemmas and re.fullmatch(r"[a-z]+", w)
-                   and w not in names and w not in SLUR_HEADWORDS}
-        for w, syns in sorted(wordnet_synonyms(args.wordnet, lacking, tagcnt).items()):
-            for sy in syns:
-                r = records.get(sy)
-                # both sources agree on the synonym's senses
-                if r and r.get("both") and not r["base"] and sy not in SLUR_HEADWORDS:
-                    pron, ps = pron_for(w)
-                    terms = r["meaning"].split("\u3001")[:SYNONYM_TERMS]
-                    records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
-                                  "pron": pron, "kind": "synonym", "pron_src": ps}
-                    syn_added += 1
-                    break
-    stats["synonym_lines_added"] = syn_added
+    if not inflecting(args, src.rank):
+        return syn_added
+    for w, syns in sorted(wordnet_synonyms(args.wordnet, lacking, src.tagcnt).items()):
+        for sy in syns:
+            r = records.get(sy)
+            # both sources agree on the synonym's senses
+            if r and r.get("both") and not r["base"] and sy not in SLUR_HEADWORDS:
+                terms = r["meaning"].split("\u3001")[:SYNONYM_TERMS]
+                records[w] = new_record(pron, w, w, "\u3001".join(terms), "synonym")
+                syn_added += 1
+                break
+    return syn_added
 
-    def add_lacking_lines(kind, fits, terms_of):
-        """Lines for frequent words neither source has, of the words that
-        fit, from terms_of(word); how many were added."""
-        added = 0
-        if not (args.regular_inflections and rank):
-            return added
-        for w in sorted(lacking):
-            if w in records or not fits(w):
-                continue
-            terms = lacking_word_terms(terms_of(w))
-            terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
-            if terms:
-                pron, ps = pron_for(w)
-                records[w] = {"hw": w, "meaning": "\u3001".join(terms), "base": "",
-                              "pron": pron, "kind": kind, "pron_src": ps}
-                added += 1
-        return added
 
-    # --- frequent verbs neither source has, EDICT glossing only their
-    #     nouns: the verbal nouns of those (dine: 食事する; specify: 明記する)
+def add_lacking_lines(records, lacking, kind, fits, terms_of, cp, pron):
+    """Lines for frequent words neither source has, of the words that
+    fit, from terms_of(word); how many were added."""
+    added = 0
+    for w in sorted(lacking):
+        if w in records or not fits(w):
+            continue
+        terms = lacking_word_terms(terms_of(w))
+        terms = [t for t in (cp.fix(t) for t in terms) if cp.term_ok(t)]
+        if terms:
+            records[w] = new_record(pron, w, w, "\u3001".join(terms), kind)
+            added += 1
+    return added
+
+
+def add_lacking_word_lines(records, lacking, src, meanings, pron, stats):
+    """Lines for frequent verbs and adjectives of relation neither source
+    has, from the words they are made from."""
+    lemmas, derived, pertains = src.lemmas, src.derived, src.pertains
+    # frequent verbs neither source has, EDICT glossing only their
+    # nouns: the verbal nouns of those (dine: 食事する; specify: 明記する)
     stats["verbal_noun_lines_added"] = add_lacking_lines(
-        "verbal-noun", lambda w: "verb" in lemmas.get(w, ()),
-        lambda w: verbal_nouns(dict.fromkeys(derived.get(w, set()) - {w}), inv, jp_pos))
-
-    # --- frequent adjectives of relation neither source has: their noun's
-    #     first terms with の (naval: 海軍の; cardiac: 心臓の)
+        records, lacking, "verbal-noun", lambda w: "verb" in lemmas.get(w, ()),
+        lambda w: verbal_nouns(dict.fromkeys(derived.get(w, set()) - {w}), src.inv, src.jp_pos),
+        src.cp, pron)
+    # frequent adjectives of relation neither source has: their noun's
+    # first terms with の (naval: 海軍の; cardiac: 心臓の)
     stats["relational_adjective_lines_added"] = add_lacking_lines(
-        "relation", lambda w: "adj" in lemmas.get(w, ()) and relation_adjective(w),
-        lambda w: noun_terms(own_terms(pertains.get(w, set()) - {w}), inv, "の", PERTAINYM))
+        records, lacking, "relation",
+        lambda w: "adj" in lemmas.get(w, ()) and relation_adjective(w),
+        lambda w: noun_terms(meanings.own_terms(pertains.get(w, set()) - {w}), src.inv, "の",
+                             PERTAINYM),
+        src.cp, pron)
 
-    # --- and the forms of the words just added (adjourn: adjourned)
-    add_regular_forms()
-    stats["regular_inflection_lines_added"] = dict(reg_added)
 
-    # --- cap at MAX_LINES: rank by frequency, lemmas before inflections
+def cap_priority(r, rank):
+    """Sort key of the cap: frequency, lemmas before inflections, length."""
+    k = r["hw"].lower()
+    return (rank.get(k, 10**9), 0 if r["kind"] == "lemma" else 1, len(k))
+
+
+def capped_records(records, rank, max_lines, stats):
+    """Cap at max_lines: rank by frequency, lemmas before inflections."""
     recs = list(records.values())
     stats["candidates_before_cap"] = len(recs)
-
-    def prio(r):
-        k = r["hw"].lower()
-        return (rank.get(k, 10**9), 0 if r["kind"] == "lemma" else 1, len(k))
-    if len(recs) > args.max_lines:
-        recs.sort(key=prio)
-        recs = recs[:args.max_lines]
+    if len(recs) > max_lines:
+        recs.sort(key=lambda r: cap_priority(r, rank))
+        recs = recs[:max_lines]
     stats["lines_written"] = len(recs)
+    return recs
 
-    pronouncer.run_espeak(recs, paths, stats)
-    # --- heteronyms: the variant that fits the first meaning, word by word
+
+def variant_code(w, code, pos, first, lf, src):
+    """The code of the variant of heteronym w that fits the first
+    meaning; None when w is no heteronym read as its first variant."""
+    vs = src.cmu_variants.get(w)
+    if not vs or len(vs) < 2 or code != phonetic.arpabet_to_code(vs[0]):
+        return None
+    wn = src.lemmas.get(w, set())
+    v = choose_variant(w, vs, pos, first, "verb" in wn and bool(wn & {"noun", "adj"}))
+    for arpa, files in LEXFILE_SENSES.get(w, ()):
+        if lf in files.split() and arpa.split() in vs:
+            v = arpa.split()
+    return phonetic.arpabet_to_code(v) if v else ""
+
+
+def heteronym_pron(r, src, lexfile):
+    """r's code with each heteronym read as its meaning wants; None when
+    nothing changes."""
+    words = spoken_words(r["hw"])
+    if not r["pron"]:
+        return None
+    codes = r["pron"].split(phonetic.WORD_SEPARATOR) if len(words) > 1 else [r["pron"]]
+    if len(codes) != len(words):
+        return None
+    first = r["meaning"].split("\u3001")[0]
+    mpos = ja_pos(first, src.jp_pos)
+    lf = lexfile.get(r["hw"].lower())
+    changed = False
+    for i, w in enumerate(words):
+        pos = mpos if len(words) == 1 else phrase_word_pos(words, i, mpos)
+        c = variant_code(w, codes[i], pos, first, lf, src)
+        if c and c != codes[i]:
+            codes[i] = c
+            changed = True
+    return phonetic.WORD_SEPARATOR.join(codes) if changed else None
+
+
+def choose_heteronyms(recs, src, args):
+    """Heteronyms: the variant that fits the first meaning, word by word;
+    how many lines changed."""
     het_changed = 0
     lexfile = wordnet_lexfiles(args.wordnet, {
-        r["hw"].lower() for r in recs if " " in r["hw"] and r["hw"].lower() in lemmas
+        r["hw"].lower() for r in recs if " " in r["hw"] and r["hw"].lower() in src.lemmas
         and LEXFILE_SENSES.keys() & set(r["hw"].lower().split())})
     for r in recs:
-        words = spoken_words(r["hw"])
-        if not r["pron"]:
-            continue
-        codes = r["pron"].split(phonetic.WORD_SEPARATOR) if len(words) > 1 else [r["pron"]]
-        if len(codes) != len(words):
-            continue
-        first = r["meaning"].split("\u3001")[0]
-        mpos = ja_pos(first, jp_pos)
-        changed = False
-        for i, w in enumerate(words):
-            vs = cmu_variants.get(w)
-            if not vs or len(vs) < 2 or codes[i] != phonetic.arpabet_to_code(vs[0]):
-                continue
-            pos = mpos if len(words) == 1 else phrase_word_pos(words, i, mpos)
-            wn = lemmas.get(w, set())
-            v = choose_variant(w, vs, pos, first, "verb" in wn and bool(wn & {"noun", "adj"}))
-            lf = lexfile.get(r["hw"].lower())
-            for arpa, files in LEXFILE_SENSES.get(w, ()):
-                if lf in files.split() and arpa.split() in vs:
-                    v = arpa.split()
-            c = phonetic.arpabet_to_code(v) if v else ""
-            if c and c != codes[i]:
-                codes[i] = c
-                changed = True
-        if changed:
-            r["pron"] = phonetic.WORD_SEPARATOR.join(codes)
+        pron = heteronym_pron(r, src, lexfile)
+        if pron is not None:
+            r["pron"] = pron
             het_changed += 1
-    stats["heteronym_codes_changed"] = het_changed
+    return het_changed
 
-    # --- a regular form eSpeak NG had to read: its base's code plus the
-    #     ending (dingoes from dingo, not dInd8iz)
+
+def ending_code(r, base_code):
+    """r's code as its base's code plus the ending; None if r's ending
+    is none that is known."""
+    w, b = r["hw"].lower(), r["base"].lower()
+    for bb, kind in regular_bases(w):
+        if bb == b:
+            return with_ending(base_code, kind)
+    if r["kind"] == "archaic":      # liveth: live + ɪθ
+        return base_code + "15"
+    return None
+
+
+def codes_from_base(recs):
+    """A regular form eSpeak NG had to read: its base's code plus the
+    ending (dingoes from dingo, not dInd8iz); how many."""
     by_key = {r["hw"].lower(): r for r in recs}
     from_base = 0
     for r in recs:
         if r["pron_src"] != "espeak-ng" or not r["base"] or " " in r["hw"]:
             continue
-        w, b = r["hw"].lower(), r["base"].lower()
+        b = r["base"].lower()
         br = by_key.get(b)
         if not br or not br["pron"] or " " in b:
             continue
-        for bb, kind in regular_bases(w):
-            if bb == b:
-                r["pron"] = with_ending(br["pron"], kind)
-                r["pron_src"] = "base+ending"
-                from_base += 1
-                break
-        else:
-            if r["kind"] == "archaic":      # liveth: live + ɪθ
-                r["pron"] = br["pron"] + "15"
-                r["pron_src"] = "base+ending"
-                from_base += 1
-    stats["codes_from_base"] = from_base
+        code = ending_code(r, br["pron"])
+        if code is not None:
+            r["pron"] = code
+            r["pron_src"] = "base+ending"
+            from_base += 1
+    return from_base
+
+
+def pron_sources(recs):
+    """Check every code; where the single words' codes came from."""
     for r in recs:
         assert phonetic.valid_code(r["pron"]), r
-    stats["pron_source"] = dict(collections.Counter(str(r["pron_src"]) for r in recs
-                                                    if " " not in r["hw"]))
+    return dict(collections.Counter(str(r["pron_src"]) for r in recs
+                                    if " " not in r["hw"]))
 
+
+def write_file(path, rs, base_self):
+    """Write the lines rs, sorted by headword; their numbers."""
+    rs.sort(key=lambda r: (r["hw"].lower(), r["hw"]))
+    with open(path, "wb") as f:
+        for r in rs:
+            base = r["base"] if not base_self or r["base"] else r["hw"]
+            f.write(dictfile.encode_line([r["hw"], r["meaning"], base, r["pron"]]))
+    return {"lines": len(rs), "bytes": os.path.getsize(path),
+            "kinds": dict(collections.Counter(r["kind"] for r in rs))}
+
+
+def write_files(recs, args):
+    """Write the words' and the phrases' files; their numbers."""
     words = [r for r in recs if " " not in r["hw"]]
     phrases = [r for r in recs if " " in r["hw"]]
     os.makedirs(args.out, exist_ok=True)
     sizes = {}
     for name, rs in (("settei_tango.txt", words), ("settei_jyukugo.txt", phrases)):
-        rs.sort(key=lambda r: (r["hw"].lower(), r["hw"]))
-        path = os.path.join(args.out, name)
-        with open(path, "wb") as f:
-            for r in rs:
-                base = r["base"] if not args.base_self or r["base"] else r["hw"]
-                f.write(dictfile.encode_line([r["hw"], r["meaning"], base, r["pron"]]))
-        sizes[name] = {"lines": len(rs), "bytes": os.path.getsize(path),
-                       "kinds": dict(collections.Counter(r["kind"] for r in rs))}
-    stats["files"] = sizes
-    stats["cp932_fixed_chars"] = {(f"U+{ord(c):04X} {c}" if len(c) == 1 else c): n
-                                  for c, n in cp.fixed.most_common()}
-    stats["cp932_unencodable_chars_total"] = sum(cp.bad_chars.values())
-    stats["cp932_unencodable_distinct"] = len(cp.bad_chars)
-    stats["cp932_unencodable_top"] = {f"U+{ord(c):04X} {c}": n for c, n in cp.bad_chars.most_common(20)}
-    stats["cp932_dropped_terms"] = len(cp.dropped_terms)
-    stats["cp932_dropped_term_examples"] = list(cp.dropped_terms)[:15]
-    stats["garbage_terms_dropped"] = cp.garbage
+        sizes[name] = write_file(os.path.join(args.out, name), rs, args.base_self)
+    return sizes
+
+
+def cp932_stats(cp):
+    """What fitting the terms to CP932 fixed and dropped."""
+    return {
+        "cp932_fixed_chars": {(f"U+{ord(c):04X} {c}" if len(c) == 1 else c): n
+                              for c, n in cp.fixed.most_common()},
+        "cp932_unencodable_chars_total": sum(cp.bad_chars.values()),
+        "cp932_unencodable_distinct": len(cp.bad_chars),
+        "cp932_unencodable_top": {f"U+{ord(c):04X} {c}": n
+                                  for c, n in cp.bad_chars.most_common(20)},
+        "cp932_dropped_terms": len(cp.dropped_terms),
+        "cp932_dropped_term_examples": list(cp.dropped_terms)[:15],
+        "garbage_terms_dropped": cp.garbage}
+
+
+def write_stats(stats, args, t0):
+    """Write build_stats.json into the cache, with the build time."""
     stats["build_seconds"] = round(time.time() - t0, 2)
     with open(os.path.join(args.cache, "build_stats.json"), "w", encoding="utf-8") as f:
         json.dump(stats, f, ensure_ascii=False, indent=1)
-    log(f"built {sizes} in {stats['build_seconds']} s; "
+    log(f"built {stats['files']} in {stats['build_seconds']} s; "
         f"details in {os.path.join(args.cache, 'build_stats.json')}")
+
+
+def build(args):
+    """Load the inputs, make the lines, and write the two files and the stats."""
+    t0 = time.time()
+    stats = collections.OrderedDict()
+    src = load_sources(args, t0)
+    stats["source_sizes"] = source_sizes(src)
+    E = freedict_evidence(src.fd, stats)
+    admit_edict_headwords(E, src, args, stats)
+    meanings = Meanings(src, E, args)
+    pron = Pronouncer(src.cmu)
+    records = lemma_records(E, meanings, pron, stats)
+    labeller = FormLabeller(records, src)
+    add_irregular_forms(records, src, labeller, pron, args, stats)
+    stats["existing_lines_labelled_regular_inflection"] = label_regular_lemmas(
+        records, src, labeller)
+    stats["ordinal_lines"] = add_ordinals(records, src.rank, pron, args)
+    stats["override_lines"] = apply_overrides(records, args.overrides, pron)
+    reg_added = collections.Counter()
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
+    names = load_names(args.freq) if inflecting(args, src.rank) else set()
+    stats["archaic_third_person_lines_added"] = add_archaic_forms(records, src, names, pron, args)
+    stats["derived_ly_adverb_lines_added"] = add_derived_adverbs(records, src, pron, args)
+    lacking = lacking_words(records, src, names, args)
+    stats["synonym_lines_added"] = add_synonym_lines(records, lacking, src, pron, args)
+    add_lacking_word_lines(records, lacking, src, meanings, pron, stats)
+    # and the forms of the words just added (adjourn: adjourned)
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
+    stats["regular_inflection_lines_added"] = dict(reg_added)
+    recs = capped_records(records, src.rank, args.max_lines, stats)
+    pron.run_espeak(recs, src.paths, stats)
+    stats["heteronym_codes_changed"] = choose_heteronyms(recs, src, args)
+    stats["codes_from_base"] = codes_from_base(recs)
+    stats["pron_source"] = pron_sources(recs)
+    stats["files"] = write_files(recs, args)
+    stats.update(cp932_stats(src.cp))
+    write_stats(stats, args, t0)
 
 
 def main():
