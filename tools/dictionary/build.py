@@ -1527,6 +1527,131 @@ def kata2hira(s):
     return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in s)
 
 
+def edict_sources(path):
+    """EDICT, inverted to English keys, with its spellings and marks."""
+    ed = load_edict(path)
+    spelled_as = collections.defaultdict(set)
+    inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
+    return {"ed": ed, "inv": inv, "readings": readings, "jp_pos": jp_pos,
+            "jp_common": jp_common, "respell": edict_spelling(spelled_as),
+            "irregular": irregular_spellings(ed),
+            "offensive": OFFENSIVE_JA | edict_derogatory(ed)}
+
+
+def wordnet_sources(wndir):
+    """WordNet's exception lists, lemmas, tagged sense counts and derived words."""
+    exc, lemmas, tagcnt = load_wordnet(wndir)
+    return {"exc": exc, "lemmas": lemmas, "tagcnt": tagcnt,
+            "derived": derived_nouns(wndir),
+            "pertains": derived_nouns(wndir, PERTAINYM_SENSES, "adj", "\\")}
+
+
+def load_sources(args, t0):
+    """Fetch the inputs and load them all; args gets the input paths."""
+    paths = inputs.fetch(args.cache)
+    log(f"inputs ready in {args.cache}  {time.time()-t0:.1f}s")
+    args.freedict_index = paths["freedict_index"]
+    args.freedict_dict = paths["freedict_dict"]
+    args.edict = paths["edict"]
+    args.cmu_npm = paths["cmu"]
+    args.wordnet = paths["wordnet"]
+    args.freq = paths["freq"]
+    src = types.SimpleNamespace(paths=paths)
+    src.fd = load_freedict(args.freedict_index, args.freedict_dict)
+    log(f"freedict entries {len(src.fd)}  {time.time()-t0:.1f}s")
+    vars(src).update(edict_sources(args.edict))
+    log(f"edict lines {len(src.ed)} keys {len(src.inv)}  {time.time()-t0:.1f}s")
+    src.priority = load_priority(paths["jmdict_priority"])
+    log(f"jmdict frequency marks {len(src.priority)}  {time.time()-t0:.1f}s")
+    src.cmu_variants = {}
+    src.cmu = load_cmu_npm(args.cmu_npm, src.cmu_variants) if args.cmu_npm else {}
+    vars(src).update(wordnet_sources(args.wordnet))
+    src.rank = load_freq(args.freq)
+    log(f"cmu {len(src.cmu)} wn-exc {len(src.exc)} "
+        f"wn-lemmas {len(src.lemmas)} freq {len(src.rank)}  {time.time()-t0:.1f}s")
+    src.cp = CP932Stats()
+    return src
+
+
+def source_sizes(src):
+    """How much each source holds, for the stats."""
+    return {"freedict_entries": len(src.fd), "edict_lines": len(src.ed),
+            "edict_english_keys": len(src.inv), "cmu_npm": len(src.cmu),
+            "wordnet_exc_forms": len(src.exc),
+            "wordnet_lemmas": len(src.lemmas), "freq_words": len(src.rank)}
+
+
+def new_evidence():
+    """Per headword (case-folded): its spellings, FreeDict entries and
+    FreeDict parts of speech."""
+    return collections.defaultdict(lambda: {"forms": collections.Counter(),
+                                            "fd": [], "fdpos": set()})
+
+
+def freedict_evidence(fd, stats):
+    """Collect per headword (case-folded) evidence of FreeDict's entries."""
+    E = new_evidence()
+    skipped_pos = collections.Counter()
+    nonascii_hw = 0
+    for e in fd:
+        if e["pos"] in ("suffix", "prefix", "symbol"):
+            skipped_pos[e["pos"]] += 1
+            continue
+        hw = ascii_headword(e["hw"])
+        if hw is not None and hw.startswith("Unsupported titles"):
+            hw = None
+        if hw is None:
+            nonascii_hw += 1
+            continue
+        if not e["senses"]:
+            continue
+        # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
+        k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
+        E[k]["forms"][hw] += 1
+        E[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
+        E[k]["fdpos"].add(e["pos"])
+    stats["freedict_skipped_pos"] = dict(skipped_pos)
+    stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
+    return E
+
+
+def phrasal_verb(key, best, lemmas):
+    """A phrasal verb EDICT glosses well: a verb and particles (run out
+    of, put up with), or a verb, one word and a particle (take part
+    in, get used to) with a strong common gloss."""
+    words = key.split()
+    if len(words) > 4 or "verb" not in lemmas.get(words[0], ()):
+        return False
+    if all(w in PARTICLE_WORDS for w in words[1:]) and best >= 0.5:
+        return True
+    return len(words) == 3 and words[2] in PARTICLE_WORDS and best >= 1.0 and \
+        words[1] not in ("a", "an", "the", "one's", "oneself")
+
+
+def admit_edict_headwords(E, src, args, stats):
+    """EDICT keys admitted as headwords: real English lexical items only."""
+    ed_admit = collections.Counter()
+    n_phrasal = 0
+    for key, cands in src.inv.items():
+        if key in E:
+            continue
+        best = max(c[1]["raw"] for c in cands.values())
+        if " " in key:
+            phrasal = key not in src.lemmas and phrasal_verb(key, best, src.lemmas)
+            n_phrasal += phrasal
+            ok = key in src.lemmas or phrasal
+            if not ok and args.edict_phrases == "loose":
+                ok = best >= 2.0 and key.count(" ") <= 3
+        else:
+            ok = key in src.lemmas or key in src.cmu or key in src.rank
+        need = 0.3 if src.rank.get(key, 10**9) <= args.freq_admit else 0.9
+        if ok and best >= need:       # at least a reasonably strong gloss
+            E[key]["forms"][key] += 1
+            ed_admit["phrase" if " " in key else "word"] += 1
+    stats["edict_only_headwords_admitted"] = dict(ed_admit)
+    stats["edict_phrasal_verbs_admitted"] = n_phrasal
+
+
 def marked(t, terms):
     """Whether t, or t less a final する, な, の or だ, is one of terms."""
     return t in terms or re.sub(r"(する|な|の|だ)$", "", t) in terms
@@ -2011,131 +2136,6 @@ class Pronouncer:
         for r in recs:
             if not r["pron"]:
                 r["pron"], r["pron_src"] = self.pron_for(r["hw"])
-
-
-def edict_sources(path):
-    """EDICT, inverted to English keys, with its spellings and marks."""
-    ed = load_edict(path)
-    spelled_as = collections.defaultdict(set)
-    inv, readings, jp_pos, jp_common = invert_edict(ed, spelled_as)
-    return {"ed": ed, "inv": inv, "readings": readings, "jp_pos": jp_pos,
-            "jp_common": jp_common, "respell": edict_spelling(spelled_as),
-            "irregular": irregular_spellings(ed),
-            "offensive": OFFENSIVE_JA | edict_derogatory(ed)}
-
-
-def wordnet_sources(wndir):
-    """WordNet's exception lists, lemmas, tagged sense counts and derived words."""
-    exc, lemmas, tagcnt = load_wordnet(wndir)
-    return {"exc": exc, "lemmas": lemmas, "tagcnt": tagcnt,
-            "derived": derived_nouns(wndir),
-            "pertains": derived_nouns(wndir, PERTAINYM_SENSES, "adj", "\\")}
-
-
-def load_sources(args, t0):
-    """Fetch the inputs and load them all; args gets the input paths."""
-    paths = inputs.fetch(args.cache)
-    log(f"inputs ready in {args.cache}  {time.time()-t0:.1f}s")
-    args.freedict_index = paths["freedict_index"]
-    args.freedict_dict = paths["freedict_dict"]
-    args.edict = paths["edict"]
-    args.cmu_npm = paths["cmu"]
-    args.wordnet = paths["wordnet"]
-    args.freq = paths["freq"]
-    src = types.SimpleNamespace(paths=paths)
-    src.fd = load_freedict(args.freedict_index, args.freedict_dict)
-    log(f"freedict entries {len(src.fd)}  {time.time()-t0:.1f}s")
-    vars(src).update(edict_sources(args.edict))
-    log(f"edict lines {len(src.ed)} keys {len(src.inv)}  {time.time()-t0:.1f}s")
-    src.priority = load_priority(paths["jmdict_priority"])
-    log(f"jmdict frequency marks {len(src.priority)}  {time.time()-t0:.1f}s")
-    src.cmu_variants = {}
-    src.cmu = load_cmu_npm(args.cmu_npm, src.cmu_variants) if args.cmu_npm else {}
-    vars(src).update(wordnet_sources(args.wordnet))
-    src.rank = load_freq(args.freq)
-    log(f"cmu {len(src.cmu)} wn-exc {len(src.exc)} "
-        f"wn-lemmas {len(src.lemmas)} freq {len(src.rank)}  {time.time()-t0:.1f}s")
-    src.cp = CP932Stats()
-    return src
-
-
-def source_sizes(src):
-    """How much each source holds, for the stats."""
-    return {"freedict_entries": len(src.fd), "edict_lines": len(src.ed),
-            "edict_english_keys": len(src.inv), "cmu_npm": len(src.cmu),
-            "wordnet_exc_forms": len(src.exc),
-            "wordnet_lemmas": len(src.lemmas), "freq_words": len(src.rank)}
-
-
-def new_evidence():
-    """Per headword (case-folded): its spellings, FreeDict entries and
-    FreeDict parts of speech."""
-    return collections.defaultdict(lambda: {"forms": collections.Counter(),
-                                            "fd": [], "fdpos": set()})
-
-
-def freedict_evidence(fd, stats):
-    """Collect per headword (case-folded) evidence of FreeDict's entries."""
-    E = new_evidence()
-    skipped_pos = collections.Counter()
-    nonascii_hw = 0
-    for e in fd:
-        if e["pos"] in ("suffix", "prefix", "symbol"):
-            skipped_pos[e["pos"]] += 1
-            continue
-        hw = ascii_headword(e["hw"])
-        if hw is not None and hw.startswith("Unsupported titles"):
-            hw = None
-        if hw is None:
-            nonascii_hw += 1
-            continue
-        if not e["senses"]:
-            continue
-        # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
-        k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
-        E[k]["forms"][hw] += 1
-        E[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
-        E[k]["fdpos"].add(e["pos"])
-    stats["freedict_skipped_pos"] = dict(skipped_pos)
-    stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
-    return E
-
-
-def phrasal_verb(key, best, lemmas):
-    """A phrasal verb EDICT glosses well: a verb and particles (run out
-    of, put up with), or a verb, one word and a particle (take part
-    in, get used to) with a strong common gloss."""
-    words = key.split()
-    if len(words) > 4 or "verb" not in lemmas.get(words[0], ()):
-        return False
-    if all(w in PARTICLE_WORDS for w in words[1:]) and best >= 0.5:
-        return True
-    return len(words) == 3 and words[2] in PARTICLE_WORDS and best >= 1.0 and \
-        words[1] not in ("a", "an", "the", "one's", "oneself")
-
-
-def admit_edict_headwords(E, src, args, stats):
-    """EDICT keys admitted as headwords: real English lexical items only."""
-    ed_admit = collections.Counter()
-    n_phrasal = 0
-    for key, cands in src.inv.items():
-        if key in E:
-            continue
-        best = max(c[1]["raw"] for c in cands.values())
-        if " " in key:
-            phrasal = key not in src.lemmas and phrasal_verb(key, best, src.lemmas)
-            n_phrasal += phrasal
-            ok = key in src.lemmas or phrasal
-            if not ok and args.edict_phrases == "loose":
-                ok = best >= 2.0 and key.count(" ") <= 3
-        else:
-            ok = key in src.lemmas or key in src.cmu or key in src.rank
-        need = 0.3 if src.rank.get(key, 10**9) <= args.freq_admit else 0.9
-        if ok and best >= need:       # at least a reasonably strong gloss
-            E[key]["forms"][key] += 1
-            ed_admit["phrase" if " " in key else "word"] += 1
-    stats["edict_only_headwords_admitted"] = dict(ed_admit)
-    stats["edict_phrasal_verbs_admitted"] = n_phrasal
 
 
 def new_record(pron, key, hw, meaning, kind, base=""):
