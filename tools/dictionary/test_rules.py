@@ -10,6 +10,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import build  # noqa: E402
 import phonetic  # noqa: E402
 import quality  # noqa: E402
+import term_rules  # noqa: E402
 
 
 class InflectionEndings(unittest.TestCase):
@@ -173,27 +174,27 @@ class Register(unittest.TestCase):
 
 class Debris(unittest.TestCase):
     def test_wiki_links_and_romanisation(self):
-        self.assertEqual(build.clean_term("[[グレイ・カップ]]"), "グレイ・カップ")
-        self.assertEqual(build.clean_term("分かった[[か？]]"), "分かったか？")
-        self.assertEqual(build.clean_term("[[分かる|分かった]]か"), "分かったか")
-        self.assertEqual(build.clean_term("マニュアル読め (manyuaru yome)"), "マニュアル読め")
-        self.assertEqual(build.clean_term("トング(tongu)"), "トング")
+        self.assertEqual(term_rules.clean_term("[[グレイ・カップ]]"), "グレイ・カップ")
+        self.assertEqual(term_rules.clean_term("分かった[[か？]]"), "分かったか？")
+        self.assertEqual(term_rules.clean_term("[[分かる|分かった]]か"), "分かったか")
+        self.assertEqual(term_rules.clean_term("マニュアル読め (manyuaru yome)"), "マニュアル読め")
+        self.assertEqual(term_rules.clean_term("トング(tongu)"), "トング")
 
     def test_stray_full_stops_and_english_notes(self):
-        self.assertEqual(build.clean_term("俗っぽい."), "俗っぽい")
-        self.assertEqual(build.clean_term(".婚外性交"), "婚外性交")
-        self.assertEqual(build.clean_term("Japanese surname 佐藤"), "佐藤")
-        self.assertEqual(build.clean_term("-湖"), "湖")
-        self.assertEqual(build.clean_term("幾-"), "幾")
+        self.assertEqual(term_rules.clean_term("俗っぽい."), "俗っぽい")
+        self.assertEqual(term_rules.clean_term(".婚外性交"), "婚外性交")
+        self.assertEqual(term_rules.clean_term("Japanese surname 佐藤"), "佐藤")
+        self.assertEqual(term_rules.clean_term("-湖"), "湖")
+        self.assertEqual(term_rules.clean_term("幾-"), "幾")
         # an ellipsis, an initialism and a Latin-letter word stay
         for t in ("あの…", "まさに...しようとしている", "DNA 鑑定", "Wi-Fiがあるの?", "Tシャツ"):
-            self.assertEqual(build.clean_term(t), t)
+            self.assertEqual(term_rules.clean_term(t), t)
 
     def test_an_objects_slot_is_written_as_a_wave_dash(self):
-        self.assertEqual(build.clean_term("...の前に"), "～の前に")
-        self.assertEqual(build.clean_term("…の代わりに"), "～の代わりに")
+        self.assertEqual(term_rules.clean_term("...の前に"), "～の前に")
+        self.assertEqual(term_rules.clean_term("…の代わりに"), "～の代わりに")
         # a trailing ellipsis trails off; it is no slot
-        self.assertEqual(build.clean_term("あの…"), "あの…")
+        self.assertEqual(term_rules.clean_term("あの…"), "あの…")
 
     def test_words_of_a_phrase_as_they_are_looked_up(self):
         self.assertEqual(build.spoken_words("long live the king!"),
@@ -203,26 +204,26 @@ class Debris(unittest.TestCase):
 
     def test_a_numeral_pair_is_one_term(self):
         # 、 separates the terms of a line: 二、三の would read as 二 and 三の
-        self.assertEqual(build.clean_term("二、三の"), "二三の")
-        self.assertEqual(build.clean_term("三、四日"), "三四日")
+        self.assertEqual(term_rules.clean_term("二、三の"), "二三の")
+        self.assertEqual(term_rules.clean_term("三、四日"), "三四日")
         # a sentence keeps its comma; the line shows it unchanged
-        self.assertEqual(build.clean_term("じゃ、また"), "じゃ、また")
-        self.assertEqual(build.clean_term("来た、見た、勝った"), "来た、見た、勝った")
+        self.assertEqual(term_rules.clean_term("じゃ、また"), "じゃ、また")
+        self.assertEqual(term_rules.clean_term("来た、見た、勝った"), "来た、見た、勝った")
 
     def test_template_remains_are_dropped(self):
-        self.assertEqual(build.clean_term("}}から見た"), "")
-        self.assertEqual(build.clean_term("{{ja-r|見る}}"), "")
+        self.assertEqual(term_rules.clean_term("}}から見た"), "")
+        self.assertEqual(term_rules.clean_term("{{ja-r|見る}}"), "")
 
     def test_ordinary_terms_untouched(self):
         for t in ("取る", "Tシャツ", "CD（コンパクトディスク）", "ｘ線"):
-            self.assertEqual(build.clean_term(t), t)
+            self.assertEqual(term_rules.clean_term(t), t)
 
     def test_phrasebook_answer_in_the_other_language(self):
-        self.assertTrue(build.other_language("do you speak English", "日本語が話せますか？"))
-        self.assertFalse(build.other_language("do you speak English", "英語が話せますか？"))
-        self.assertFalse(build.other_language("how do you say ... in English",
+        self.assertTrue(term_rules.other_language("do you speak English", "日本語が話せますか？"))
+        self.assertFalse(term_rules.other_language("do you speak English", "英語が話せますか？"))
+        self.assertFalse(term_rules.other_language("how do you say ... in English",
                                               "…は英語でなんと言いますか？"))
-        self.assertFalse(build.other_language("good morning", "日本語"))
+        self.assertFalse(term_rules.other_language("good morning", "日本語"))
 
 
 class Heteronyms(unittest.TestCase):
@@ -361,14 +362,14 @@ class Ranking(unittest.TestCase):
         noun = [({"n"}, set(), ["handling"])]
 
         def best(spellings, senses, common=True):
-            return min(spellings, key=lambda k: build.spelling_preference(k, common, senses, use))
+            return min(spellings, key=lambda k: term_rules.spelling_preference(k, common, senses, use))
         # a compound verb keeps the kana between its kanji
         self.assertEqual(best(["引出す", "引き出す", "ひきだす"], verb), "引き出す")
         # ... and its last part spelled as the common verb is
         common = {"行う", "果たす", "表す"}
 
         def best_tail(spellings):
-            return min(spellings, key=lambda k: build.spelling_preference(
+            return min(spellings, key=lambda k: term_rules.spelling_preference(
                 k, True, verb, use, common))
         self.assertEqual(best_tail(["行なう", "行う"]), "行う")
         self.assertEqual(best_tail(["使い果す", "使い果たす"]), "使い果たす")
@@ -380,13 +381,13 @@ class Ranking(unittest.TestCase):
         # a noun keeps the short conventional spelling
         self.assertEqual(best(["取り扱い", "取扱い"], noun), "取扱い")
         # a common spelling wins over any other
-        self.assertLess(build.spelling_preference("引出す", True, verb, use),
-                        build.spelling_preference("引き出す", False, verb, use))
+        self.assertLess(term_rules.spelling_preference("引出す", True, verb, use),
+                        term_rules.spelling_preference("引き出す", False, verb, use))
 
     def test_an_irregular_spelling_never_stands_for_its_entry(self):
         puddle = [({"n"}, set(), ["puddle"])]
         irregular = [({"n"}, {"io"}, ["puddle"])]
-        keys = {k: build.spelling_preference(k, False, sn, {"水": 50, "溜": 5})
+        keys = {k: term_rules.spelling_preference(k, False, sn, {"水": 50, "溜": 5})
                 for k, sn in (("水溜", irregular), ("水溜まり", puddle))}
         self.assertEqual(min(keys, key=keys.get), "水溜まり")
 
@@ -401,7 +402,7 @@ class Ranking(unittest.TestCase):
 
         def one(t):
             unify = {}
-            got = build.one_spelling(t, respell, common, unify)
+            got = term_rules.one_spelling(t, respell, common, unify)
             return got, unify
         # kana apart: FreeDict's spelling when common, else EDICT's common one
         self.assertEqual(one("物差し"), ("物差し", {"物差": "物差し"}))
@@ -413,28 +414,28 @@ class Ranking(unittest.TestCase):
         self.assertEqual(one("戦う"), ("戦う", {}))
         # an irregular spelling takes EDICT's
         unify = {}
-        self.assertEqual(build.one_spelling("日暮", respell, set(), unify, {"日暮"}), "日暮れ")
+        self.assertEqual(term_rules.one_spelling("日暮", respell, set(), unify, {"日暮"}), "日暮れ")
         self.assertEqual(build.irregular_spellings([
             ("狂しい", "くるおしい", False, [({"adj-i"}, {"io"}, ["mad"])]),
             ("狂おしい", "くるおしい", False, [({"adj-i"}, set(), ["mad"])])]), {"狂しい"})
-        self.assertEqual(build.unified("物差", {"物差": "物差し"}), "物差し")
-        self.assertEqual(build.unified("誘惑する", {"誘惑": "誘惑"}), "誘惑する")
-        self.assertEqual(build.unified("戦う", {"物差": "物差し"}), "戦う")
+        self.assertEqual(term_rules.unified("物差", {"物差": "物差し"}), "物差し")
+        self.assertEqual(term_rules.unified("誘惑する", {"誘惑": "誘惑"}), "誘惑する")
+        self.assertEqual(term_rules.unified("戦う", {"物差": "物差し"}), "戦う")
 
     def test_main_part_of_speech(self):
-        self.assertEqual(build.main_pos({"noun": 3, "verb": 7}, {"noun", "verb"}), "verb")
+        self.assertEqual(term_rules.main_pos({"noun": 3, "verb": 7}, {"noun", "verb"}), "verb")
         # no tagged sense: the only part of speech WordNet gives
-        self.assertEqual(build.main_pos({"verb": 0}, {"verb"}), "verb")
-        self.assertEqual(build.main_pos({}, {"adj"}), "adj")
+        self.assertEqual(term_rules.main_pos({"verb": 0}, {"verb"}), "verb")
+        self.assertEqual(term_rules.main_pos({}, {"adj"}), "adj")
         # several, none tagged, or none at all: no main one
-        self.assertIsNone(build.main_pos({"noun": 0, "adj": 0}, {"noun", "adj"}))
-        self.assertIsNone(build.main_pos({}, set()))
+        self.assertIsNone(term_rules.main_pos({"noun": 0, "adj": 0}, {"noun", "adj"}))
+        self.assertIsNone(term_rules.main_pos({}, set()))
 
     def test_noun_or_verb_form_of_a_term(self):
         def merged(noun_word):
             scores = {"実験": 1.0, "実験する": 2.0, "静か": 0.5, "静かな": 1.0}
             origin = {t: {"ed"} for t in scores}
-            build.merge_forms(scores, origin, noun_word)
+            term_rules.merge_forms(scores, origin, noun_word)
             return scores
         self.assertEqual(merged(True), {"実験": 3.0, "静かな": 1.5})
         self.assertEqual(merged(False), {"実験する": 3.0, "静かな": 1.5})
@@ -442,7 +443,7 @@ class Ranking(unittest.TestCase):
     def test_one_adjective_with_na_and_no_is_one_term(self):
         scores = {"一杯な": 1.0, "一杯の": 2.5, "静かな": 1.0}
         origin = {"一杯な": {"ed"}, "一杯の": {"fd"}, "静かな": {"ed"}}
-        build.merge_forms(scores, origin, False)
+        term_rules.merge_forms(scores, origin, False)
         self.assertEqual(scores, {"一杯の": 3.5, "静かな": 1.0})
         self.assertEqual(origin["一杯の"], {"ed", "fd"})
 
@@ -451,7 +452,7 @@ class Ranking(unittest.TestCase):
         plain = dict(scores)
         origin = {"無毛": {"fd"}, "無毛の": {"ed"}, "無所属": {"fd"},
                   "無所属の": {"ed"}, "自主的な": {"ed"}}
-        build.noun_as_adjective(scores, plain, origin)
+        term_rules.noun_as_adjective(scores, plain, origin)
         # the stronger of the two counts, not their sum: 無所属の stays below
         self.assertEqual(scores, {"無毛の": 3.0, "無所属の": 2.0, "自主的な": 2.5})
         self.assertEqual(plain, scores)
@@ -475,7 +476,7 @@ class Ranking(unittest.TestCase):
 
     def test_ending_of_an_adjectival_noun(self):
         def ending(t, head, no_first=False, adverb=False, tags=("adj-na",)):
-            return build.adjective_ending(t, "adj-na" in tags, no_first, adverb,
+            return term_rules.adjective_ending(t, "adj-na" in tags, no_first, adverb,
                                           set(tags), head)
         self.assertEqual(ending("静か", "adj"), "な")
         self.assertEqual(ending("特有", "adj", no_first=True), "の")
@@ -489,12 +490,12 @@ class Ranking(unittest.TestCase):
         self.assertEqual(ending("幸い", "adj", tags=("n",)), "")
 
     def test_an_adjective_under_an_adverb(self):
-        self.assertEqual(build.as_adverb("著しい", {"adj-i"}, False, "adv"), "著しく")
+        self.assertEqual(term_rules.as_adverb("著しい", {"adj-i"}, False, "adv"), "著しく")
         # under an adjective, or where the sense is an adverb as it is
-        self.assertEqual(build.as_adverb("著しい", {"adj-i"}, False, "adj"), "著しい")
-        self.assertEqual(build.as_adverb("著しい", {"adj-i"}, True, "adv"), "著しい")
+        self.assertEqual(term_rules.as_adverb("著しい", {"adj-i"}, False, "adj"), "著しい")
+        self.assertEqual(term_rules.as_adverb("著しい", {"adj-i"}, True, "adv"), "著しい")
         # a noun or verb that happens to end in い
-        self.assertEqual(build.as_adverb("違い", {"n"}, False, "adv"), "違い")
+        self.assertEqual(term_rules.as_adverb("違い", {"n"}, False, "adv"), "違い")
 
     def test_british_and_american_spellings_are_one_word(self):
         pairs = [("colour", "color"), ("favourite", "favorite"), ("realise", "realize"),
@@ -506,7 +507,7 @@ class Ranking(unittest.TestCase):
         lookalikes = [("four", "for"), ("tour", "tor"), ("filling", "filing"),
                       ("rise", "rize"), ("fence", "fense"), ("shoe", "she")]
         words = {w for pair in pairs + lookalikes for w in pair}
-        twins = build.spelling_twins(words)
+        twins = term_rules.spelling_twins(words)
         for british, american in pairs:
             self.assertEqual(twins[british], {american}, british)
             self.assertEqual(twins[american], {british}, american)
@@ -516,25 +517,25 @@ class Ranking(unittest.TestCase):
 
     def test_adverbs_of_an_adjectives_terms(self):
         jp_pos = {"無限": {"adj-no", "adj-na", "n"}, "早い": {"adj-i"}, "木": {"n"}}
-        self.assertEqual(build.adverb_terms(
+        self.assertEqual(term_rules.adverb_terms(
             ["安全な", "無限の", "木の", "早い", "きれい", "果てしない"], jp_pos),
             ["安全に", "無限に", "早く"])
 
     def test_an_ly_adverb_takes_its_adjectives_first_terms(self):
-        self.assertEqual(build.ly_bases("sadly"), ["sad"])
-        self.assertIn("happy", build.ly_bases("happily"))
-        self.assertIn("simple", build.ly_bases("simply"))
-        self.assertIn("basic", build.ly_bases("basically"))
-        self.assertEqual(build.ly_bases("fast"), [])
+        self.assertEqual(term_rules.ly_bases("sadly"), ["sad"])
+        self.assertIn("happy", term_rules.ly_bases("happily"))
+        self.assertIn("simple", term_rules.ly_bases("simply"))
+        self.assertIn("basic", term_rules.ly_bases("basically"))
+        self.assertEqual(term_rules.ly_bases("fast"), [])
         jp_pos = {"悲しい": {"adj-i"}, "正式": {"adj-na", "n"},
                   "信じられない": {"adj-i"}, "故無しとしない": {"exp", "adj-i"}}
-        first, second = build.DERIVED_ADVERB
-        self.assertEqual(build.adverb_scores(["悲しい", "正式な"], jp_pos),
+        first, second = term_rules.DERIVED_ADVERB
+        self.assertEqual(term_rules.adverb_scores(["悲しい", "正式な"], jp_pos),
                          {"悲しく": first, "正式に": second})
         # the first term counts most, and only the first two count
-        self.assertEqual(build.adverb_scores(["嘆き", "悲しい", "正式な"], jp_pos),
+        self.assertEqual(term_rules.adverb_scores(["嘆き", "悲しい", "正式な"], jp_pos),
                          {"悲しく": second})
-        self.assertEqual(build.adverb_scores(["信じられない", "故無しとしない"], jp_pos), {})
+        self.assertEqual(term_rules.adverb_scores(["信じられない", "故無しとしない"], jp_pos), {})
 
     def test_priority_from_jmdicts_frequency_marks(self):
         def marks(text):
@@ -576,58 +577,58 @@ class Ranking(unittest.TestCase):
 
     def test_rare_terms_rank_lower(self):
         prio = {"執事": 0.4, "小屋": 0.83, "発明": 1.0, "衝動": 0.5, "螺子": 0.2, "悲しい": 1.0}
-        weight = {t: build.commonness_weight(t, prio)
+        weight = {t: term_rules.commonness_weight(t, prio)
                   for t in ("執事", "小屋", "発明する", "衝動的", "家従", "螺子", "悲しく", "書く")}
         self.assertEqual(weight["執事"], 1.0)
         self.assertEqual(weight["小屋"], 1.0)
         self.assertEqual(weight["発明する"], 1.0)
         self.assertEqual(weight["衝動的"], 1.0)
         self.assertEqual(weight["悲しく"], 1.0)        # by 悲しい
-        self.assertEqual(weight["書く"], build.RARE_TERM)   # no 書い
-        self.assertEqual(weight["家従"], build.RARE_TERM)
-        self.assertTrue(build.RARE_TERM < weight["螺子"] < 1.0)
+        self.assertEqual(weight["書く"], term_rules.RARE_TERM)   # no 書い
+        self.assertEqual(weight["家従"], term_rules.RARE_TERM)
+        self.assertTrue(term_rules.RARE_TERM < weight["螺子"] < 1.0)
 
     def test_phrasal_verb_terms_sharing_the_verbs_kanji(self):
         scores = {"帰す": 3.0, "送り返す": 3.0, "差し戻す": 3.0}
-        build.head_verb_kanji(scores, ["送る", "発送する"])
+        term_rules.head_verb_kanji(scores, ["送る", "発送する"])
         self.assertEqual(max(scores, key=scores.get), "送り返す")
         self.assertEqual(scores["帰す"], 3.0)
         untouched = {"なくす": 2.0}
-        build.head_verb_kanji(untouched, ["得る"])
+        term_rules.head_verb_kanji(untouched, ["得る"])
         self.assertEqual(untouched, {"なくす": 2.0})
 
     def test_compound_prepositions(self):
         tags = {"because": {"noun": 0}, "due": {"adj": 3}, "look": {"verb": 30, "noun": 8},
                 "close": {"adj": 20, "verb": 15}, "cup": {"noun": 5}}
         for p in ("because of", "due to", "in front of", "close to", "together with"):
-            self.assertTrue(build.prepositional(p.split(), tags), p)
+            self.assertTrue(term_rules.prepositional(p.split(), tags), p)
         # phrasal verbs and phrases ending in another word are left alone
         for p in ("look for", "look after", "all right", "at first", "so that", "of"):
-            self.assertFalse(build.prepositional(p.split(), tags), p)
+            self.assertFalse(term_rules.prepositional(p.split(), tags), p)
 
     def test_a_bare_noun_cannot_stand_for_a_preposition(self):
         jp_pos = {"せい": {"n"}, "前": {"n-adv", "n-t", "adj-no", "suf"}, "ため": {"n"},
                   "ために": {"exp"}, "による": {"exp", "v5r"}, "代表": {"n", "vs"},
                   "及び": {"conj"}}
         for t in ("せい", "前", "ため"):
-            self.assertTrue(build.bare_noun(t, jp_pos), t)
+            self.assertTrue(term_rules.bare_noun(t, jp_pos), t)
         # connectives, verbal nouns and terms EDICT does not tag stay
         for t in ("ために", "による", "代表", "及び", "～の前に"):
-            self.assertFalse(build.bare_noun(t, jp_pos), t)
+            self.assertFalse(term_rules.bare_noun(t, jp_pos), t)
 
     def test_names_count_less_only_beside_the_words_own_senses(self):
         cap, low = {"cap": True}, {"cap": False}
-        self.assertTrue(build.has_common_senses([("n", [["ケルン"]], True)], {"オーデコロン": (1, low)}))
-        self.assertTrue(build.has_common_senses([("n", [["コロン"]], False)], {}))
+        self.assertTrue(term_rules.has_common_senses([("n", [["ケルン"]], True)], {"オーデコロン": (1, low)}))
+        self.assertTrue(term_rules.has_common_senses([("n", [["コロン"]], False)], {}))
         # only the name: nothing to put first, nothing pushed down
-        self.assertFalse(build.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
+        self.assertFalse(term_rules.has_common_senses([("n", [["ケルン"]], True)], {"ケルン": (1, cap)}))
 
 
     def test_a_lower_case_words_own_senses_before_a_names(self):
         scores = {"ケルン": 0.9, "オーデコロン": 0.6, "コロン": 0.5}
-        self.assertEqual([t for t, _ in build.rank_terms(scores, {"ケルン"})],
+        self.assertEqual([t for t, _ in term_rules.rank_terms(scores, {"ケルン"})],
                          ["オーデコロン", "コロン", "ケルン"])
-        self.assertEqual([t for t, _ in build.rank_terms(scores, set())],
+        self.assertEqual([t for t, _ in term_rules.rank_terms(scores, set())],
                          ["ケルン", "オーデコロン", "コロン"])
 
     def test_a_term_is_a_names_only_when_every_gloss_is_one(self):
@@ -679,18 +680,18 @@ class Ranking(unittest.TestCase):
         put_on = inv["put on"]
         self.assertGreater(put_on["着る"][0], put_on["履く"][0])
         # how strong the gloss is, for admitting the headword, is not lowered
-        self.assertEqual(put_on["履く"][1]["raw"], build.gloss_weight(True, 0, 0, 1))
+        self.assertEqual(put_on["履く"][1]["raw"], term_rules.gloss_weight(True, 0, 0, 1))
 
     def test_a_kana_term_before_its_kanji_twin(self):
         readings = {"全て": {"すべて"}, "綺麗": {"きれい"}, "物事": {"ものごと"}}
         # EDICT writes すべて in kana: it stays first, the twin goes
-        self.assertEqual(build.kana_before_twin(["すべて", "物事", "全て"], readings, {"すべて"}),
+        self.assertEqual(term_rules.kana_before_twin(["すべて", "物事", "全て"], readings, {"すべて"}),
                          ["すべて", "物事"])
         # otherwise the kanji spelling takes the kana's place
-        self.assertEqual(build.kana_before_twin(["きれい", "美しい", "綺麗"], readings, set()),
+        self.assertEqual(term_rules.kana_before_twin(["きれい", "美しい", "綺麗"], readings, set()),
                          ["綺麗", "美しい"])
         # a kana term without a twin stays where it is
-        self.assertEqual(build.kana_before_twin(["すべて", "物事"], readings, set()),
+        self.assertEqual(term_rules.kana_before_twin(["すべて", "物事"], readings, set()),
                          ["すべて", "物事"])
 
     def test_verbal_nouns_of_derived_nouns(self):
@@ -699,39 +700,39 @@ class Ranking(unittest.TestCase):
             ("発明品", "はつめいひん", True, [({"n"}, set(), ["invention"])]),
             ("インベンション", None, False, [({"n", "vs"}, set(), ["invention"])]),
             ("発明家", "はつめいか", True, [({"n"}, set(), ["inventor"])])])
-        got = build.verbal_nouns(dict.fromkeys(["invention", "inventor"]), inv, jp_pos)
+        got = term_rules.verbal_nouns(dict.fromkeys(["invention", "inventor"]), inv, jp_pos)
         # a verbal noun takes する; a plain noun (発明品, 発明家) gives nothing
         self.assertEqual(set(got), {"発明する", "インベンションする"})
-        self.assertEqual(got["発明する"][0], build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS)
+        self.assertEqual(got["発明する"][0], term_rules.gloss_weight(True, 0, 0, 1) * term_rules.DERIVED_VS)
         # a bare katakana loan counts less
         self.assertLess(got["インベンションする"][0], got["発明する"][0])
-        self.assertEqual(build.verbal_nouns({"discovery": None}, inv, jp_pos), {})
+        self.assertEqual(term_rules.verbal_nouns({"discovery": None}, inv, jp_pos), {})
 
     def test_terms_of_a_verb_the_sources_lack(self):
-        strong = build.gloss_weight(True, 0, 0, 1) * build.DERIVED_VS
+        strong = term_rules.gloss_weight(True, 0, 0, 1) * term_rules.DERIVED_VS
         found = {"明記する": (strong, "明記"), "指定する": (strong * 0.6, "指定"),
                  "特定する": (strong * 0.3, "特定"), "スペックする": (strong, "スペック")}
         # the strong ones, no weak tail, no bare loanword
-        self.assertEqual(build.lacking_word_terms(found), ["明記する", "指定する"])
+        self.assertEqual(term_rules.lacking_word_terms(found), ["明記する", "指定する"])
         # nothing as strong as a common first gloss: no line
         weak = {t: (sc * 0.3, k) for t, (sc, k) in found.items()}
-        self.assertEqual(build.lacking_word_terms(weak), [])
+        self.assertEqual(term_rules.lacking_word_terms(weak), [])
 
     def test_which_adjectives_can_be_of_relation(self):
         for w in ("cosmic", "naval", "cardiac", "dietary", "auditory", "lunar", "presidential"):
-            self.assertTrue(build.relation_adjective(w), w)
+            self.assertTrue(term_rules.relation_adjective(w), w)
         for w in ("cordless", "grubby", "loopy", "minty", "orchestrated", "triangulate"):
-            self.assertFalse(build.relation_adjective(w), w)
+            self.assertFalse(term_rules.relation_adjective(w), w)
 
     def test_adjective_of_relation_from_its_nouns_first_terms(self):
         inv, _, _, _ = build.invert_edict([
             ("星", "ほし", True, [({"n"}, set(), ["star"])]),
             ("名優", "めいゆう", True, [({"n"}, set(), ["star", "great actor"])]),
             ("輝く", "かがやく", True, [({"v5k"}, set(), ["to star"])])])
-        got = build.noun_terms({"star": {"星", "スター"}}, inv, "の", build.PERTAINYM)
+        got = term_rules.noun_terms({"star": {"星", "スター"}}, inv, "の", build.PERTAINYM)
         # a lesser sense of the noun (名優) and a verb do not come along
         self.assertEqual(set(got), {"星の"})
-        self.assertEqual(got["星の"][0], build.gloss_weight(True, 0, 0, 1) * build.PERTAINYM)
+        self.assertEqual(got["星の"][0], term_rules.gloss_weight(True, 0, 0, 1) * build.PERTAINYM)
 
     def test_derived_nouns_of_a_verbs_first_senses(self):
         import tempfile
@@ -769,18 +770,18 @@ class Ordinals(unittest.TestCase):
         for w, terms in (("third", ["第三", "三番目"]), ("eleventh", ["第十一", "十一番目"]),
                          ("twentieth", ["第二十", "二十番目"]), ("tenth", ["第十", "十番目"]),
                          ("hundredth", ["第百", "百番目"])):
-            self.assertEqual(build.ordinal_terms(w), terms)
+            self.assertEqual(term_rules.ordinal_terms(w), terms)
         # words that only end like one
         for w in ("month", "north", "width", "tooth", "thirds", "fourthly"):
-            self.assertEqual(build.ordinal_terms(w), [], w)
+            self.assertEqual(term_rules.ordinal_terms(w), [], w)
 
     def test_meaning_cap(self):
-        self.assertEqual(build.capped_meaning(["第三", "三番目", "第三"]), "第三、三番目")
+        self.assertEqual(term_rules.capped_meaning(["第三", "三番目", "第三"]), "第三、三番目")
         many = [f"語{i:02d}" for i in range(20)]
-        self.assertEqual(len(build.capped_meaning(many).split("、")), build.MAX_TERMS)
+        self.assertEqual(len(term_rules.capped_meaning(many).split("、")), term_rules.MAX_TERMS)
         long = ["あ" * 25, "い" * 25, "う" * 25]
-        self.assertLessEqual(len(build.capped_meaning(long).encode("cp932")),
-                             build.MAX_MEANING_BYTES)
+        self.assertLessEqual(len(term_rules.capped_meaning(long).encode("cp932")),
+                             term_rules.MAX_MEANING_BYTES)
 
 
 class Synonyms(unittest.TestCase):
