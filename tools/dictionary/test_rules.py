@@ -10,6 +10,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import build  # noqa: E402
 import phonetic  # noqa: E402
 import quality  # noqa: E402
+import sources  # noqa: E402
 import term_rules  # noqa: E402
 
 
@@ -156,20 +157,20 @@ class Register(unittest.TestCase):
                                      ({"v5r"}, {"vulg"}, ["to have sex"])])]
 
     def test_terms_marked_in_every_entry(self):
-        got = build.edict_derogatory(self.ENTRIES)
+        got = sources.edict_derogatory(self.ENTRIES)
         self.assertIn("ジャップ", got)
         self.assertIn("かしら", got)
 
     def test_words_with_a_neutral_entry_or_first_sense_stay(self):
-        got = build.edict_derogatory(self.ENTRIES)
+        got = sources.edict_derogatory(self.ENTRIES)
         self.assertNotIn("頭", got)       # one entry of 頭 is neutral
         self.assertNotIn("やる", got)     # only a later sense is vulgar
 
     def test_reviewed_list_holds_the_unmarked_ones(self):
         for t in ("土人", "チョン", "めくらうなぎ", "気違いじみる", "聾", "盲"):
-            self.assertIn(t, build.OFFENSIVE_JA)
+            self.assertIn(t, sources.OFFENSIVE_JA)
         for t in ("婦人", "漁師", "移民"):   # EDICT's "sensitive", but neutral
-            self.assertNotIn(t, build.OFFENSIVE_JA)
+            self.assertNotIn(t, sources.OFFENSIVE_JA)
 
 
 class Debris(unittest.TestCase):
@@ -395,7 +396,7 @@ class Ranking(unittest.TestCase):
         spelled_as = {"日暮": {"日暮れ"}, "日暮れ": {"日暮れ"}, "取り換える": {"取り替える"},
                       "取り替える": {"取り替える"}, "闘う": {"戦う"}, "戦う": {"戦う"},
                       "物差し": {"物差"}, "物差": {"物差"}, "初": {"初", "初め"}}
-        respell = build.edict_spelling(spelled_as)
+        respell = sources.edict_spelling(spelled_as)
         # a spelling read in its own right, or for two entries, is left out
         self.assertEqual(set(respell), {"日暮", "取り換える", "闘う", "物差し"})
         common = {"日暮れ", "取り替える", "戦う", "闘う", "物差", "物差し"}
@@ -415,7 +416,7 @@ class Ranking(unittest.TestCase):
         # an irregular spelling takes EDICT's
         unify = {}
         self.assertEqual(term_rules.one_spelling("日暮", respell, set(), unify, {"日暮"}), "日暮れ")
-        self.assertEqual(build.irregular_spellings([
+        self.assertEqual(sources.irregular_spellings([
             ("狂しい", "くるおしい", False, [({"adj-i"}, {"io"}, ["mad"])]),
             ("狂おしい", "くるおしい", False, [({"adj-i"}, set(), ["mad"])])]), {"狂しい"})
         self.assertEqual(term_rules.unified("物差", {"物差": "物差し"}), "物差し")
@@ -461,18 +462,18 @@ class Ranking(unittest.TestCase):
 
     def test_the_adjective_edict_lists_first(self):
         def first_sense_pos(line):
-            return build.parse_edict_line(line)[3][0][0]
-        self.assertIn(build.NO_BEFORE_NA, first_sense_pos(
+            return sources.parse_edict_line(line)[3][0][0]
+        self.assertIn(sources.NO_BEFORE_NA, first_sense_pos(
             "特有 [とくゆう] /(adj-no,adj-na) characteristic (of)/peculiar (to)/(P)/"))
         for line in ("特殊 [とくしゅ] /(adj-na,adj-no,n) special/particular/peculiar/(P)/",
                      "静か [しずか] /(adj-na) quiet/silent/(P)/",
                      "大量 [たいりょう] /(adj-no) large quantity/"):
-            self.assertNotIn(build.NO_BEFORE_NA, first_sense_pos(line), line)
+            self.assertNotIn(sources.NO_BEFORE_NA, first_sense_pos(line), line)
         # the order holds for the senses that follow without tags of their own
-        senses = build.parse_edict_line(
+        senses = sources.parse_edict_line(
             "無限 [むげん] /(n) (1) infinity/(adj-no,adj-na) (2) infinite/limitless/")[3]
-        self.assertNotIn(build.NO_BEFORE_NA, senses[0][0])
-        self.assertIn(build.NO_BEFORE_NA, senses[1][0])
+        self.assertNotIn(sources.NO_BEFORE_NA, senses[0][0])
+        self.assertIn(sources.NO_BEFORE_NA, senses[1][0])
 
     def test_ending_of_an_adjectival_noun(self):
         def ending(t, head, no_first=False, adverb=False, tags=("adj-na",)):
@@ -539,13 +540,13 @@ class Ranking(unittest.TestCase):
 
     def test_priority_from_jmdicts_frequency_marks(self):
         def marks(text):
-            return build.PRIORITY_TAG.findall(text)
-        self.assertEqual(build.priority_of(marks("[ichi1] [news1] [nf01]")), 1.0)
-        self.assertAlmostEqual(build.priority_of(marks("[news1] [nf25]")), 0.5)
+            return sources.PRIORITY_TAG.findall(text)
+        self.assertEqual(sources.priority_of(marks("[ichi1] [news1] [nf01]")), 1.0)
+        self.assertAlmostEqual(sources.priority_of(marks("[news1] [nf25]")), 0.5)
         # a word on a first list counts as common whatever its band
-        self.assertEqual(build.priority_of(marks("[ichi1] [news2] [nf40]")), 0.4)
-        self.assertEqual(build.priority_of(marks("[spec2]")), 0.2)
-        self.assertEqual(build.priority_of([]), 0.0)
+        self.assertEqual(sources.priority_of(marks("[ichi1] [news2] [nf40]")), 0.4)
+        self.assertEqual(sources.priority_of(marks("[spec2]")), 0.2)
+        self.assertEqual(sources.priority_of([]), 0.0)
 
     def test_priority_of_each_spelling(self):
         text = "\n".join([
@@ -564,7 +565,7 @@ class Ranking(unittest.TestCase):
             path = os.path.join(d, "jpn-eng.dict.dz")
             with gzip.open(path, "wt", encoding="utf-8") as f:
                 f.write(text)
-            prio = build.load_priority(path)
+            prio = sources.load_priority(path)
         self.assertEqual(prio["職員"], 1.0)
         self.assertEqual(prio["しょくいん"], 1.0)
         # every spelling of an entry is as common as its commonest
@@ -632,7 +633,7 @@ class Ranking(unittest.TestCase):
                          ["ケルン", "オーデコロン", "コロン"])
 
     def test_a_term_is_a_names_only_when_every_gloss_is_one(self):
-        inv, _, _, _ = build.invert_edict([
+        inv, _, _, _ = sources.invert_edict([
             ("バイブル", None, True, [({"n"}, set(), ["Bible"]),
                                        ({"n"}, set(), ["bible (authoritative book)"])]),
             ("ケルン", None, True, [({"n"}, set(), ["Koeln", "Cologne"]),
@@ -645,36 +646,36 @@ class Ranking(unittest.TestCase):
         for g in ("to put on (lower-body clothing, e.g. pants, skirt, footwear)",
                   "(of the tide) to come in", "to extend (e.g. one's hands)",
                   "to work out (a mine)", "reception (radio, TV, etc.)"):
-            self.assertTrue(build.narrowed(g), g)
+            self.assertTrue(sources.narrowed(g), g)
         # an object's slot or a particle in brackets narrows nothing
         for g in ("to take care of (someone)", "to depend (on)", "to put on",
                   "to look after (something, someone)", "to come (from)"):
-            self.assertFalse(build.narrowed(g), g)
+            self.assertFalse(sources.narrowed(g), g)
 
     def test_only_edicts_own_tags_are_read_as_tags(self):
-        _, _, _, senses = build.parse_edict_line(
+        _, _, _, senses = sources.parse_edict_line(
             "要員 [よういん] /(n) (necessary) personnel/required person/(P)/")
         self.assertEqual(senses, [({"n"}, set(), ["(necessary) personnel", "required person"])])
-        _, _, _, senses = build.parse_edict_line(
+        _, _, _, senses = sources.parse_edict_line(
             "別に [べつに] /(adv) (1) (not) particularly/(adv) (2) separately/")
         self.assertEqual(senses[0][2], ["(not) particularly"])
         # a word like a verb tag (video, vivid) is gloss text too
-        _, _, _, senses = build.parse_edict_line("録画 [ろくが] /(n,vs) (video) recording/")
+        _, _, _, senses = sources.parse_edict_line("録画 [ろくが] /(n,vs) (video) recording/")
         self.assertEqual(senses, [({"n", "vs"}, set(), ["(video) recording"])])
         # the tags themselves: part of speech, register, field, dialect
-        _, _, _, senses = build.parse_edict_line(
+        _, _, _, senses = sources.parse_edict_line(
             "だべる /(v5r,vi) (ksb:) (col) to chat/(n) (1) (comp) (uk) something/")
         self.assertEqual([(p, m) for p, m, _ in senses],
                          [({"v5r", "vi"}, {"ksb:", "col"}), ({"n"}, {"comp", "uk"})])
 
     def test_a_name_behind_its_brackets_is_a_name(self):
-        self.assertTrue(build.name_gloss("(ancient) Japan"))
-        self.assertTrue(build.name_gloss("Japan"))
+        self.assertTrue(sources.name_gloss("(ancient) Japan"))
+        self.assertTrue(sources.name_gloss("Japan"))
         for g in ("(mountain) ridge", "lacquer", "I see", "(I) see"):
-            self.assertFalse(build.name_gloss(g), g)
+            self.assertFalse(sources.name_gloss(g), g)
 
     def test_narrowed_glosses_rank_lower_but_still_admit(self):
-        inv, _, _, _ = build.invert_edict([
+        inv, _, _, _ = sources.invert_edict([
             ("履く", "はく", True, [({"v5k", "vt"}, set(), ["to put on (lower-body clothing)"])]),
             ("着る", "きる", True, [({"v1", "vt"}, set(), ["to wear", "to put on"])])])
         put_on = inv["put on"]
@@ -695,7 +696,7 @@ class Ranking(unittest.TestCase):
                          ["すべて", "物事"])
 
     def test_verbal_nouns_of_derived_nouns(self):
-        inv, _, jp_pos, _ = build.invert_edict([
+        inv, _, jp_pos, _ = sources.invert_edict([
             ("発明", "はつめい", True, [({"n", "vs"}, set(), ["invention"])]),
             ("発明品", "はつめいひん", True, [({"n"}, set(), ["invention"])]),
             ("インベンション", None, False, [({"n", "vs"}, set(), ["invention"])]),
@@ -725,7 +726,7 @@ class Ranking(unittest.TestCase):
             self.assertFalse(term_rules.relation_adjective(w), w)
 
     def test_adjective_of_relation_from_its_nouns_first_terms(self):
-        inv, _, _, _ = build.invert_edict([
+        inv, _, _, _ = sources.invert_edict([
             ("星", "ほし", True, [({"n"}, set(), ["star"])]),
             ("名優", "めいゆう", True, [({"n"}, set(), ["star", "great actor"])]),
             ("輝く", "かがやく", True, [({"v5k"}, set(), ["to star"])])])
@@ -758,10 +759,10 @@ class Ranking(unittest.TestCase):
                 f.write(adj)
             with open(os.path.join(d, "index.adj"), "w") as f:
                 f.write("inventive a 1 1 \\ 1 0 00000000\n")
-            self.assertEqual(build.derived_nouns(d, 1, "adj", "\\"), {"inventive": {"invention"}})
-            self.assertEqual(build.derived_nouns(d, 1, "adj", "+"), {})
-            self.assertEqual(build.derived_nouns(d, senses=1), {"invent": {"invention"}})
-            self.assertEqual(build.derived_nouns(d, senses=2),
+            self.assertEqual(sources.derived_nouns(d, 1, "adj", "\\"), {"inventive": {"invention"}})
+            self.assertEqual(sources.derived_nouns(d, 1, "adj", "+"), {})
+            self.assertEqual(sources.derived_nouns(d, senses=1), {"invent": {"invention"}})
+            self.assertEqual(sources.derived_nouns(d, senses=2),
                              {"invent": {"invention", "procedure"}})
 
 
@@ -813,7 +814,7 @@ class Synonyms(unittest.TestCase):
         import tempfile
         with tempfile.TemporaryDirectory() as d:
             self.wordnet(d)
-            got = build.wordnet_synonyms(d, {"rhino", "weenie"}, {})
+            got = sources.wordnet_synonyms(d, {"rhino", "weenie"}, {})
         self.assertEqual(got["rhino"], ["rhinoceros"])
         # frank is an adjective too: its senses would come along
         self.assertEqual(got["weenie"], ["frankfurter"])
@@ -822,7 +823,7 @@ class Synonyms(unittest.TestCase):
         import tempfile
         with tempfile.TemporaryDirectory() as d:
             self.wordnet(d)
-            got = build.wordnet_lexfiles(d, {"black bass", "bass guitar", "sea bass"})
+            got = sources.wordnet_lexfiles(d, {"black bass", "bass guitar", "sea bass"})
         self.assertEqual(got, {"black bass": "05", "bass guitar": "06"})
         # the fish in an animal's name, the low voice elsewhere
         self.assertIn("05", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
@@ -836,7 +837,7 @@ class Synonyms(unittest.TestCase):
             with open(path, "w") as f:
                 json.dump([{"word": "Maxwell", "count": 95}, {"word": "maxwell", "count": 5},
                            {"word": "Rhino", "count": 2}, {"word": "rhino", "count": 20}], f)
-            self.assertEqual(build.load_names(path), {"maxwell"})
+            self.assertEqual(sources.load_names(path), {"maxwell"})
 
 
 if __name__ == "__main__":
