@@ -8,6 +8,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import build  # noqa: E402
+import forms  # noqa: E402
 import phonetic  # noqa: E402
 import quality  # noqa: E402
 import sources  # noqa: E402
@@ -16,7 +17,7 @@ import term_rules  # noqa: E402
 
 class InflectionEndings(unittest.TestCase):
     def bases(self, w, kind):
-        return [b for b, k in build.regular_bases(w) if k == kind]
+        return [b for b, k in forms.regular_bases(w) if k == kind]
 
     def test_es_only_after_sibilants_and_o(self):
         self.assertNotIn("plan", self.bases("planes", "s"))
@@ -44,24 +45,24 @@ class InflectionEndings(unittest.TestCase):
     def test_one_syllable_stems_never_take_a_bare_ending(self):
         # dined is dine + d or nothing, never din + ed (dinned)
         for stem in ("din", "dot", "star", "hop", "dim", "plan"):
-            self.assertTrue(build.one_syllable_doubling(stem), stem)
+            self.assertTrue(forms.one_syllable_doubling(stem), stem)
         # longer stems keep their bare forms: visited, opened, layered, flattering
         for stem in ("visit", "open", "layer", "flatter", "calm", "play", "clean"):
-            self.assertFalse(build.one_syllable_doubling(stem), stem)
+            self.assertFalse(forms.one_syllable_doubling(stem), stem)
 
     def test_old_third_person(self):
         for form, base in (("doth", "do"), ("cometh", "come"), ("runneth", "run"),
                            ("leadeth", "lead"), ("believeth", "believe"), ("goeth", "go")):
-            self.assertIn(base, build.archaic_bases(form), form)
+            self.assertIn(base, forms.archaic_bases(form), form)
         # names and plain words ending in -th are no such forms
         for w in ("beth", "seth", "hath", "month", "truth", "birth"):
-            self.assertFalse(build.archaic_bases(w), w)
+            self.assertFalse(forms.archaic_bases(w), w)
 
     def test_doubling_stem(self):
         for stem in ("star", "plan", "hop", "cut"):
-            self.assertTrue(build.doubling_stem(stem), stem)
+            self.assertTrue(forms.doubling_stem(stem), stem)
         for stem in ("stare", "wait", "fast", "clean", "show"):
-            self.assertFalse(build.doubling_stem(stem), stem)
+            self.assertFalse(forms.doubling_stem(stem), stem)
 
 
 class Degrees(unittest.TestCase):
@@ -69,16 +70,16 @@ class Degrees(unittest.TestCase):
 
     def test_gradable_adjectives_have_the_other_degree(self):
         for base in ("clean", "fast", "big", "happy", "nice"):
-            self.assertTrue(build.gradable(base, self.KNOWN, "er"), base)
+            self.assertTrue(forms.gradable(base, self.KNOWN, "er"), base)
 
     def test_er_nouns_are_not_degrees_of_words_without_them(self):
         # butter, customer, bother, Easter are no comparatives
         for base in ("butt", "but", "custom", "both", "east"):
-            self.assertFalse(build.gradable(base, self.KNOWN | {"butter", "customer"}, "er"), base)
+            self.assertFalse(forms.gradable(base, self.KNOWN | {"butter", "customer"}, "er"), base)
 
     def test_superlative_looks_for_the_comparative(self):
-        self.assertTrue(build.gradable("clean", {"cleaner"}, "est"))
-        self.assertFalse(build.gradable("clean", {"cleanest"}, "est"))
+        self.assertTrue(forms.gradable("clean", {"cleaner"}, "est"))
+        self.assertFalse(forms.gradable("clean", {"cleanest"}, "est"))
 
 
 class OwnSensesFirst(unittest.TestCase):
@@ -90,62 +91,62 @@ class OwnSensesFirst(unittest.TestCase):
             "species": {"noun": 2}, "specie": {"noun": 0}, "taking": {}, "take": {"verb": 40}}
 
     def test_words_of_their_own(self):
-        self.assertTrue(build.own_right("ground", "grind", self.TAGS, "irregular"))
-        self.assertTrue(build.own_right("wedding", "wed", self.TAGS, "ing"))
-        self.assertTrue(build.own_right("pants", "pant", self.TAGS, "s"))
+        self.assertTrue(forms.own_right("ground", "grind", self.TAGS, "irregular"))
+        self.assertTrue(forms.own_right("wedding", "wed", self.TAGS, "ing"))
+        self.assertTrue(forms.own_right("pants", "pant", self.TAGS, "s"))
 
     def test_irregular_plurals_of_untagged_nouns_are_words_of_their_own(self):
         tags = {"dominoes": {"noun": 0}, "domino": {"noun": 0}, "pubes": {"noun": 0},
                 "pubis": {"noun": 0}, "mice": {}, "mouse": {"noun": 3}}
-        self.assertTrue(build.own_right("dominoes", "domino", tags, "s"))
-        self.assertTrue(build.own_right("pubes", "pubis", tags, "s"))
-        self.assertFalse(build.own_right("mice", "mouse", tags, "s"))
+        self.assertTrue(forms.own_right("dominoes", "domino", tags, "s"))
+        self.assertTrue(forms.own_right("pubes", "pubis", tags, "s"))
+        self.assertFalse(forms.own_right("mice", "mouse", tags, "s"))
 
     def test_plain_forms_keep_their_note_first(self):
-        self.assertFalse(build.own_right("found", "find", self.TAGS, "irregular"))
-        self.assertFalse(build.own_right("saw", "see", self.TAGS, "irregular"))
-        self.assertFalse(build.own_right("things", "thing", self.TAGS, "s"))
-        self.assertFalse(build.own_right("taking", "take", self.TAGS, "ing"))
+        self.assertFalse(forms.own_right("found", "find", self.TAGS, "irregular"))
+        self.assertFalse(forms.own_right("saw", "see", self.TAGS, "irregular"))
+        self.assertFalse(forms.own_right("things", "thing", self.TAGS, "s"))
+        self.assertFalse(forms.own_right("taking", "take", self.TAGS, "ing"))
 
     def test_note_order(self):
-        self.assertEqual(build.after_label("grindの過去形", "地面、土", own_first=True),
+        self.assertEqual(forms.after_label("grindの過去形", "地面、土", own_first=True),
                          "地面、土、grindの過去形")
-        self.assertEqual(build.after_label("takeの過去形", "取った"), "takeの過去形、取った")
+        self.assertEqual(forms.after_label("takeの過去形", "取った"), "takeの過去形、取った")
         # cleaner: both its senses and the note, whichever comes first
         for own in (True, False):
-            m = build.after_label("cleanの比較級", "掃除機、クリーナー", own_first=own)
+            m = forms.after_label("cleanの比較級", "掃除機、クリーナー", own_first=own)
             self.assertIn("cleanの比較級", m)
             self.assertIn("掃除機", m)
 
     def test_a_base_without_that_part_of_speech_is_no_base(self):
-        self.assertTrue(build.rare_base("feed", "fee", self.TAGS, "verb"))
-        self.assertTrue(build.rare_base("evening", "even", self.TAGS, "verb"))
-        self.assertTrue(build.rare_base("species", "specie", self.TAGS, "noun"))
-        self.assertFalse(build.rare_base("ground", "grind", {"ground": {"noun": 6},
+        self.assertTrue(forms.rare_base("feed", "fee", self.TAGS, "verb"))
+        self.assertTrue(forms.rare_base("evening", "even", self.TAGS, "verb"))
+        self.assertTrue(forms.rare_base("species", "specie", self.TAGS, "noun"))
+        self.assertFalse(forms.rare_base("ground", "grind", {"ground": {"noun": 6},
                                                              "grind": {"verb": 5}}, "verb"))
-        self.assertFalse(build.rare_base("taking", "take", self.TAGS, "verb"))
+        self.assertFalse(forms.rare_base("taking", "take", self.TAGS, "verb"))
 
     def test_a_form_as_the_base_of_another(self):
         word = {"kind": "lemma", "base": ""}
         flatter = {"kind": "lemma", "base": "flat"}      # also flat + er
         taken = {"kind": "irregular", "base": "take"}
-        self.assertTrue(build.base_of_a_form("ing", word, {"verb"}, True, 3))
+        self.assertTrue(forms.base_of_a_form("ing", word, {"verb"}, True, 3))
         # a form that is a verb of its own: its -ing and -ed where no line is
-        self.assertTrue(build.base_of_a_form("ing", flatter, {"verb", "adj"}, False, 2))
-        self.assertTrue(build.base_of_a_form("ed", flatter, {"verb"}, False, 2))
+        self.assertTrue(forms.base_of_a_form("ing", flatter, {"verb", "adj"}, False, 2))
+        self.assertTrue(forms.base_of_a_form("ed", flatter, {"verb"}, False, 2))
         # ... but an existing line keeps its own senses (boring), and a
         # verb without tagged senses is no base
-        self.assertFalse(build.base_of_a_form("ing", flatter, {"verb"}, True, 2))
-        self.assertFalse(build.base_of_a_form("ing", flatter, {"verb"}, False, 0))
+        self.assertFalse(forms.base_of_a_form("ing", flatter, {"verb"}, True, 2))
+        self.assertFalse(forms.base_of_a_form("ing", flatter, {"verb"}, False, 0))
         # a noun that is a form still has a plural (roses); no -er of it
-        self.assertTrue(build.base_of_a_form("s", flatter, {"noun"}, True, 0))
-        self.assertFalse(build.base_of_a_form("er", flatter, {"adj"}, False, 2))
-        self.assertFalse(build.base_of_a_form("ing", taken, {"verb"}, False, 5))
+        self.assertTrue(forms.base_of_a_form("s", flatter, {"noun"}, True, 0))
+        self.assertFalse(forms.base_of_a_form("er", flatter, {"adj"}, False, 2))
+        self.assertFalse(forms.base_of_a_form("ing", taken, {"verb"}, False, 5))
         # a line made from a derived noun is the verb's own (adjourn:
         # 散会する -> adjourned); a note on a base is not
         adjourn = {"kind": "verbal-noun", "base": ""}
-        self.assertTrue(build.base_of_a_form("ed", adjourn, {"verb"}, False, 1))
-        self.assertFalse(build.base_of_a_form("ed", {"kind": "regular", "base": ""},
+        self.assertTrue(forms.base_of_a_form("ed", adjourn, {"verb"}, False, 1))
+        self.assertFalse(forms.base_of_a_form("ed", {"kind": "regular", "base": ""},
                                               {"verb"}, False, 1))
 
 
