@@ -9,6 +9,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import build  # noqa: E402
 import forms  # noqa: E402
+import meanings  # noqa: E402
 import phonetic  # noqa: E402
 import quality  # noqa: E402
 import sources  # noqa: E402
@@ -731,10 +732,10 @@ class Ranking(unittest.TestCase):
             ("星", "ほし", True, [({"n"}, set(), ["star"])]),
             ("名優", "めいゆう", True, [({"n"}, set(), ["star", "great actor"])]),
             ("輝く", "かがやく", True, [({"v5k"}, set(), ["to star"])])])
-        got = term_rules.noun_terms({"star": {"星", "スター"}}, inv, "の", build.PERTAINYM)
+        got = term_rules.noun_terms({"star": {"星", "スター"}}, inv, "の", meanings.PERTAINYM)
         # a lesser sense of the noun (名優) and a verb do not come along
         self.assertEqual(set(got), {"星の"})
-        self.assertEqual(got["星の"][0], term_rules.gloss_weight(True, 0, 0, 1) * build.PERTAINYM)
+        self.assertEqual(got["星の"][0], term_rules.gloss_weight(True, 0, 0, 1) * meanings.PERTAINYM)
 
     def test_derived_nouns_of_a_verbs_first_senses(self):
         import tempfile
