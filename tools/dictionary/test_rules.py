@@ -7,10 +7,10 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import build  # noqa: E402
 import forms  # noqa: E402
 import meanings  # noqa: E402
 import phonetic  # noqa: E402
+import pronounce  # noqa: E402
 import quality  # noqa: E402
 import sources  # noqa: E402
 import term_rules  # noqa: E402
@@ -200,10 +200,10 @@ class Debris(unittest.TestCase):
         self.assertEqual(term_rules.clean_term("あの…"), "あの…")
 
     def test_words_of_a_phrase_as_they_are_looked_up(self):
-        self.assertEqual(build.spoken_words("long live the king!"),
+        self.assertEqual(pronounce.spoken_words("long live the king!"),
                          ["long", "live", "the", "king"])
         # one entry per word: the slot stays, empty, so the phrase gets no code
-        self.assertEqual(build.spoken_words("what does ... mean"), ["what", "does", "", "mean"])
+        self.assertEqual(pronounce.spoken_words("what does ... mean"), ["what", "does", "", "mean"])
 
     def test_a_numeral_pair_is_one_term(self):
         # 、 separates the terms of a line: 二、三の would read as 二 and 三の
@@ -240,17 +240,17 @@ class Heteronyms(unittest.TestCase):
            "separate": [["S", "EH1", "P", "ER0", "EY2", "T"], ["S", "EH1", "P", "ER0", "IH0", "T"]]}
 
     def pick(self, word, first, pos=None):
-        pos = pos or build.ja_pos(first, self.JP)
-        v = build.choose_variant(word, self.CMU[word], pos, first, True)
+        pos = pos or pronounce.ja_pos(first, self.JP)
+        v = pronounce.choose_variant(word, self.CMU[word], pos, first, True)
         return " ".join(v) if v else None
 
     def test_part_of_speech_of_a_japanese_term(self):
-        self.assertEqual(build.ja_pos("読む", self.JP), "verb")
-        self.assertEqual(build.ja_pos("記録する", self.JP), "verb")
-        self.assertEqual(build.ja_pos("進歩", self.JP), "noun")     # a verbal noun
-        self.assertEqual(build.ja_pos("生の", self.JP), "adj")
-        self.assertEqual(build.ja_pos("readの過去形", self.JP), "verb")
-        self.assertEqual(build.ja_pos("lifeの複数形", self.JP), "noun")
+        self.assertEqual(pronounce.ja_pos("読む", self.JP), "verb")
+        self.assertEqual(pronounce.ja_pos("記録する", self.JP), "verb")
+        self.assertEqual(pronounce.ja_pos("進歩", self.JP), "noun")     # a verbal noun
+        self.assertEqual(pronounce.ja_pos("生の", self.JP), "adj")
+        self.assertEqual(pronounce.ja_pos("readの過去形", self.JP), "verb")
+        self.assertEqual(pronounce.ja_pos("lifeの複数形", self.JP), "noun")
 
     def test_the_sense_of_the_first_meaning_decides(self):
         self.assertEqual(self.pick("read", "読む"), "R IY1 D")
@@ -265,7 +265,7 @@ class Heteronyms(unittest.TestCase):
         cmu = [["T", "EH1", "R"], ["T", "IH1", "R"]]
 
         def pick(first, pos):
-            return " ".join(build.choose_variant("tear", cmu, pos, first, True))
+            return " ".join(pronounce.choose_variant("tear", cmu, pos, first, True))
         # a noun is the drop even where the meaning does not say so
         self.assertEqual(pick("嘘泣き", "noun"), "T IH1 R")      # crocodile tear
         self.assertEqual(pick("涙を流す", "verb"), "T IH1 R")    # shed a tear
@@ -277,8 +277,8 @@ class Heteronyms(unittest.TestCase):
     def test_meanings_that_choose_the_other_reading(self):
         self.assertEqual(self.pick("read", "既読スルー", "verb"), "R EH1 D")
         cmu = [["K", "AA1", "N", "T", "EH0", "N", "T"], ["K", "AH0", "N", "T", "EH1", "N", "T"]]
-        self.assertEqual(build.choose_variant("content", cmu, "noun", "存分", True), cmu[1])
-        self.assertEqual(build.choose_variant("content", cmu, "noun", "内容語", True), cmu[0])
+        self.assertEqual(pronounce.choose_variant("content", cmu, "noun", "存分", True), cmu[1])
+        self.assertEqual(pronounce.choose_variant("content", cmu, "noun", "内容語", True), cmu[0])
 
     def test_stress_follows_noun_or_verb(self):
         self.assertEqual(self.pick("record", "記録"), "R EH1 K ER0 D")
@@ -288,14 +288,14 @@ class Heteronyms(unittest.TestCase):
 
     def test_plain_variants_are_left_alone(self):
         either = [["IY1", "DH", "ER0"], ["AY1", "DH", "ER0"]]
-        self.assertIsNone(build.choose_variant("either", either, "adv", "どちらか", False))
+        self.assertIsNone(pronounce.choose_variant("either", either, "adv", "どちらか", False))
         route = [["R", "UW1", "T"], ["R", "AW1", "T"]]
-        self.assertIsNone(build.choose_variant("route", route, "noun", "道", True))
+        self.assertIsNone(pronounce.choose_variant("route", route, "noun", "道", True))
 
     def test_role_inside_a_phrase(self):
         def role(phrase, pos="noun"):
             words = phrase.split()
-            return build.phrase_word_pos(words, next(i for i, w in enumerate(words)
+            return pronounce.phrase_word_pos(words, next(i for i, w in enumerate(words)
                                                      if w in ("live", "use", "excuse", "wind")), pos)
         self.assertEqual(role("where do you live"), "verb")
         self.assertEqual(role("long live"), "verb")
@@ -309,8 +309,8 @@ class Heteronyms(unittest.TestCase):
         self.assertEqual(role("wind back"), "verb")
         # ... but not before at or to, which follow adjectives as well
         words = "close at hand".split()
-        self.assertEqual(build.phrase_word_pos(words, 0, "noun"), "noun")
-        self.assertEqual(build.phrase_word_pos(["close", "to"], 0, "noun"), "noun")
+        self.assertEqual(pronounce.phrase_word_pos(words, 0, "noun"), "noun")
+        self.assertEqual(pronounce.phrase_word_pos(["close", "to"], 0, "noun"), "noun")
 
 
 class Measures(unittest.TestCase):
@@ -828,8 +828,8 @@ class Synonyms(unittest.TestCase):
             got = sources.wordnet_lexfiles(d, {"black bass", "bass guitar", "sea bass"})
         self.assertEqual(got, {"black bass": "05", "bass guitar": "06"})
         # the fish in an animal's name, the low voice elsewhere
-        self.assertIn("05", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
-        self.assertNotIn("06", dict(build.LEXFILE_SENSES["bass"])["B AE1 S"].split())
+        self.assertIn("05", dict(pronounce.LEXFILE_SENSES["bass"])["B AE1 S"].split())
+        self.assertNotIn("06", dict(pronounce.LEXFILE_SENSES["bass"])["B AE1 S"].split())
 
     def test_names_by_capitals(self):
         import json
