@@ -15,6 +15,15 @@ Sources: FreeDict eng-jpn (dictd), EDICT (EUC-JP, inverted), WordNet 3.0
 lacks, and overrides.tsv (our own meanings).  A subtitle word-frequency
 list ranks candidates; nothing of it is written out.  The same inputs give
 the same bytes.  Python 3 standard library only.
+
+This file holds the stages that add or change lines, build() and main();
+the modules beside it hold the rest, each importing only those before it:
+  term_rules.py  pure rules on Japanese terms (cleaning, weights, spellings)
+  sources.py     reading the inputs (FreeDict, EDICT, JMdict marks,
+                 WordNet, CMUdict, word frequencies)
+  forms.py       inflection rules and the FormLabeller
+  meanings.py    the Meanings class: scoring and choosing terms
+  pronounce.py   the Pronouncer, heteronyms, codes from a base
 """
 import argparse
 import collections
