@@ -15,7 +15,6 @@ MAX_TERMS = 8          # Japanese terms per meaning
 MAX_MEANING_BYTES = 120  # CP932 bytes per meaning field (cut at term edge)
 
 KANA_ONLY = re.compile(r"^[\u3040-\u30ff\u30fc・ー]+$")
-HIRA_ONLY = re.compile(r"^[\u3040-\u309f\u30fcー]+$")
 KANJI = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]")
 KATA_ONLY = re.compile(r"^[\u30a1-\u30fa\u30fc\u30fb]+$")
 
