@@ -321,12 +321,17 @@ def ly_bases(w):
 def adverb_terms(adjective_terms, jp_pos):
     """The adverbs of an adjective's terms: 安全な -> 安全に, 無限の ->
     無限に (an adjectival noun EDICT lists with の first), 早い -> 早く;
-    other terms have none."""
+    other terms have none.  A doubled kana word that is an adverb as it
+    stands (ふらふらな, まあまあな) is its own adverb: ふらふら, not ふらふらに."""
     out = []
     for t in adjective_terms:
         if t.endswith("な") and len(t) > 1 or \
                 t.endswith("の") and "adj-na" in jp_pos.get(t[:-1], ()):
-            out.append(t[:-1] + "に")
+            stem = t[:-1]
+            half = len(stem) // 2
+            mimetic = len(stem) % 2 == 0 and stem[:half] == stem[half:] and \
+                KANA_ONLY.match(stem) and {"adv", "adv-to"} & set(jp_pos.get(stem, ()))
+            out.append(stem if mimetic else stem + "に")
         elif (adverb := as_adverb(t, jp_pos.get(t, ()), False, "adv")) != t:
             out.append(adverb)
     return out

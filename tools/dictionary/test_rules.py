@@ -519,10 +519,12 @@ class Ranking(unittest.TestCase):
             self.assertNotIn(b, twins)
 
     def test_adverbs_of_an_adjectives_terms(self):
-        jp_pos = {"無限": {"adj-no", "adj-na", "n"}, "早い": {"adj-i"}, "木": {"n"}}
+        jp_pos = {"無限": {"adj-no", "adj-na", "n"}, "早い": {"adj-i"}, "木": {"n"},
+                  "ふらふら": {"adv", "adv-to", "vs", "adj-na"}, "正直": {"adj-na", "adv", "n"},
+                  "はるか": {"adj-na", "adv", "n"}}
         self.assertEqual(term_rules.adverb_terms(
-            ["安全な", "無限の", "木の", "早い", "きれい", "果てしない"], jp_pos),
-            ["安全に", "無限に", "早く"])
+            ["安全な", "無限の", "木の", "早い", "きれい", "果てしない", "ふらふらな", "正直な",
+             "はるかな"], jp_pos), ["安全に", "無限に", "早く", "ふらふら", "正直に", "はるかに"])
 
     def test_an_ly_adverb_takes_its_adjectives_first_terms(self):
         self.assertEqual(term_rules.ly_bases("sadly"), ["sad"])
