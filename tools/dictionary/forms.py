@@ -153,7 +153,7 @@ def after_label(label, meaning, own_first=False):
 
 
 # kinds of line that give a word's own senses, not a note on its base
-OWN_SENSES = {"lemma", "synonym", "verbal-noun", "relation", "derived-ly"}
+OWN_SENSES = {"lemma", "synonym", "verbal-noun", "relation", "derived-ly", "ordinal"}
 
 
 def base_of_a_form(kind, rec, wn, has_line, verb_tags):

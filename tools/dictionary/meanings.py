@@ -21,6 +21,12 @@ SLUR_HEADWORDS = set("""nigger nigga chink jap gook kike spic wetback faggot fag
 tranny coon darkie paki redskin squaw raghead towelhead honky wop dago kraut
 yid""".split())
 SLUR_LABEL = "（軽蔑語）"
+# -ly adverbs whose meaning has drifted from their adjective's (lately is
+# not 遅く, nor shortly 短く, greatly 偉大に or flatly 平らに): a reviewed
+# list, for no source says so
+DRIFTED_ADVERBS = set("""barely bluntly fairly flatly greatly hardly highly horribly largely
+lately mostly nearly practically presently roundly scarcely shortly simply squarely
+virtually""".split())
 
 # Ranking weights, measured on the judged lists as a whole (measure.py):
 # a proper name's senses under a lower-case headword.
@@ -287,7 +293,7 @@ class Meanings:
         """Add the terms found from a related word, their scores times weight."""
         for t, (sc, kanji) in found.items():
             t2 = self.src.cp.fix(t)
-            # one more gloss of a term the verb may have already: the
+            # one more gloss of a term the headword may have already: the
             # stronger of the two counts
             h.scores[t2] = max(h.scores[t2], sc * weight)
             h.origin[t2].add("ed")
@@ -295,9 +301,11 @@ class Meanings:
 
     def ly_adverb_terms(self, h):
         """An -ly adverb of an adjective says what the adjective says
-        (officially: 正式に, not 晴れて); a strong gloss of its own
-        still wins (lately: 最近, not 遅く)."""
+        (officially: 正式に, not 晴れて), unless its meaning has drifted
+        (lately: 最近, not 遅く)."""
         src = self.src
+        if h.k in DRIFTED_ADVERBS:
+            return
         base = next((b for b in ly_bases(h.k) if b in self.E and
                      main_pos(src.tagcnt.get(b) or {}, src.lemmas.get(b, ())) == "adj"), None)
         if base:
@@ -323,13 +331,24 @@ class Meanings:
         h.plain = plain = dict(scores)
         if " " not in h.k:
             for t in scores:
-                scores[t] *= commonness_weight(t, src.priority)
+                scores[t] *= commonness_weight(t, src.priority, src.jp_pos)
         for t in list(scores):
             if len(origin[t]) == 2:
                 scores[t] += AGREEMENT
                 plain[t] += AGREEMENT
         if h.dom == "adj":
-            noun_as_adjective(scores, plain, origin)
+            self.nouns_as_adjectives(h)
+
+    @staticmethod
+    def nouns_as_adjectives(h):
+        """Under an adjective, a noun term and its form with の are one
+        term, with all that is known of both: the kanji a kana term stands
+        for, how narrowed its gloss is, whether it is a name's."""
+        for t, adjective in noun_as_adjective(h.scores, h.plain, h.origin):
+            h.src_kanji.setdefault(adjective, set()).update(h.src_kanji.pop(t, ()))
+            h.narrowed_by[adjective] = max(h.narrowed_by.get(adjective, 1.0),
+                                           h.narrowed_by.pop(t, 1.0))
+            h.as_name[adjective] = h.as_name.get(adjective, True) and h.as_name.pop(t, True)
 
     def choose(self, h, ranked):
         """The terms to show of the ranked ones, in the order to show them."""
@@ -345,7 +364,7 @@ class Meanings:
                         for t, _ in ranked)
         for t, sc in ranked:
             before = plain[t]       # the score before rare terms ranked lower
-            if not vulgar_hw and self.offensive(h, t):
+            if not vulgar_hw and self.is_offensive(h, t):
                 if not slur or labelled:
                     continue
                 t = SLUR_LABEL + t
@@ -367,7 +386,7 @@ class Meanings:
         return kana_before_twin(chosen, self.src.readings,
                                 {t for t in chosen if h.src_kanji.get(t)})
 
-    def offensive(self, h, t):
+    def is_offensive(self, h, t):
         """Whether EDICT marks t offensive."""
         offensive = self.src.offensive
         # the kana spelling of such a term (ろう from 聾) goes with it

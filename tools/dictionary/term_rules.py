@@ -52,31 +52,37 @@ STRAY_STOP = re.compile(r"(?<=[\u3040-\u9fff])[.-]$|^[.-](?=[\u3040-\u9fff])")
 ENGLISH_NOTE = re.compile(r"^[A-Za-z][A-Za-z ]*[a-z] +(?=[\u3040-\u9fff])")
 
 
-def term_priority(t, priority):
+def term_priority(t, priority, jp_pos=None):
     """priority_of a term, or of its stem when the builder gave it an
     ending (発明する, 静かな, 特有の, 静かに) or it is the stem's
-    adjective (衝動的); an adjective's adverb (悲しく) by the adjective."""
+    adjective (衝動的); an adjective's adverb (悲しく) by the adjective,
+    when jp_pos says the い form is one and the く form no verb (集く
+    is not 集い's)."""
     if t in priority:
         return priority[t]
     for end in ("する", "な", "の", "に", "的"):
         if t.endswith(end) and t[:-len(end)] in priority:
             return priority[t[:-len(end)]]
-    if t.endswith("く") and t[:-1] + "い" in priority:
-        return priority[t[:-1] + "い"]
+    adjective = t[:-1] + "い"
+    if t.endswith("く") and adjective in priority and jp_pos is not None and \
+            "adj-i" in jp_pos.get(adjective, ()) and \
+            not any(VERB_POS.match(p) for p in jp_pos.get(t, ())):
+        return priority[adjective]
     return 0.0
 
 
-def commonness_weight(t, priority):
+def commonness_weight(t, priority, jp_pos=None):
     """RARE_TERM for a term JMdict leaves unmarked, rising to 1 for one
     on a first list or in a newspaper frequency band."""
-    return RARE_TERM + (1 - RARE_TERM) * min(1.0, term_priority(t, priority) / FIRST_LIST)
+    return RARE_TERM + (1 - RARE_TERM) * min(1.0, term_priority(t, priority, jp_pos) / FIRST_LIST)
 
 
 def clean_term(t):
     """Wiktionary debris: [[link|text]] -> text; a romanisation in brackets
-    (マニュアル読め (manyuaru yome)), a stray full stop (俗っぽい.) and an
-    English note before the term (Japanese surname 佐藤) dropped; a term with template
-    remains ({{, }}) dropped; a numeral pair closed up (二、三の: 二三の)."""
+    (マニュアル読め (manyuaru yome)), a stray full stop or affix hyphen
+    (俗っぽい., -湖) and an English note before the term (Japanese surname
+    佐藤) dropped; a term with template remains ({{, }}) dropped; a numeral
+    pair closed up (二、三の: 二三の)."""
     t = WIKI_LINK.sub(lambda m: m.group(1), t)
     t = ROMAJI_NOTE.sub("", t).strip()
     t = ENGLISH_NOTE.sub("", STRAY_STOP.sub("", t))
@@ -209,12 +215,16 @@ def noun_as_adjective(scores, plain, origin):
     """Under a word used mostly as an adjective, X and Xの are one term,
     Xの (hairless: 無毛の, not 無毛), as strong as the stronger of the two:
     a noun's gloss is as often not the adjective's as it is (FreeDict's
-    無所属 is an independent candidate), so the two do not add up."""
+    無所属 is an independent candidate), so the two do not add up.  The
+    pairs (X, Xの) merged, for what else is known of X to go to Xの."""
+    merged = []
     for t in list(scores):
         if t + "の" in scores:
             for d in (scores, plain):
                 d[t + "の"] = max(d[t + "の"], d.pop(t))
             origin[t + "の"] |= origin.pop(t)
+            merged.append((t, t + "の"))
+    return merged
 
 
 def head_verb_kanji(scores, verb_terms):
@@ -309,12 +319,15 @@ def adjective_form(t, adj_na, no_first, adverb, tags, head, adjective_too):
 
 def ly_bases(w):
     """The words an -ly adverb may be made from: sad (sadly), happy
-    (happily), simple (simply), basic (basically)."""
+    (happily), simple (simply), gentle (gently), idle (idly), basic
+    (basically), full (fully), true (truly), whole (wholly)."""
     if not w.endswith("ly"):
         return []
     cands = [w[:-2], w[:-3] + "y" if w.endswith("ily") else None,
-             w[:-1] + "e" if w.endswith(("bly", "ply")) else None,
-             w[:-4] if w.endswith("ally") else None]
+             w[:-1] + "e" if re.search(r"[^aeiouy]ly$", w) else None,
+             w[:-4] if w.endswith("ally") else None,
+             w[:-1] if w.endswith("lly") else None,
+             w[:-2] + "e" if w.endswith(("uly", "olly")) else None]
     return [b for b in cands if b]
 
 

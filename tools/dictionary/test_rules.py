@@ -7,6 +7,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import build  # noqa: E402
 import forms  # noqa: E402
 import meanings  # noqa: E402
 import phonetic  # noqa: E402
@@ -455,7 +456,8 @@ class Ranking(unittest.TestCase):
         plain = dict(scores)
         origin = {"無毛": {"fd"}, "無毛の": {"ed"}, "無所属": {"fd"},
                   "無所属の": {"ed"}, "自主的な": {"ed"}}
-        term_rules.noun_as_adjective(scores, plain, origin)
+        merged = term_rules.noun_as_adjective(scores, plain, origin)
+        self.assertEqual(sorted(merged), [("無所属", "無所属の"), ("無毛", "無毛の")])
         # the stronger of the two counts, not their sum: 無所属の stays below
         self.assertEqual(scores, {"無毛の": 3.0, "無所属の": 2.0, "自主的な": 2.5})
         self.assertEqual(plain, scores)
@@ -527,7 +529,10 @@ class Ranking(unittest.TestCase):
              "はるかな"], jp_pos), ["安全に", "無限に", "早く", "ふらふら", "正直に", "はるかに"])
 
     def test_an_ly_adverb_takes_its_adjectives_first_terms(self):
-        self.assertEqual(term_rules.ly_bases("sadly"), ["sad"])
+        self.assertEqual(term_rules.ly_bases("sadly")[0], "sad")
+        for adverb, adjective in (("gently", "gentle"), ("idly", "idle"), ("fully", "full"),
+                                  ("truly", "true"), ("duly", "due"), ("wholly", "whole")):
+            self.assertIn(adjective, term_rules.ly_bases(adverb), adverb)
         self.assertIn("happy", term_rules.ly_bases("happily"))
         self.assertIn("simple", term_rules.ly_bases("simply"))
         self.assertIn("basic", term_rules.ly_bases("basically"))
@@ -581,15 +586,18 @@ class Ranking(unittest.TestCase):
         self.assertNotIn("a note", prio)
 
     def test_rare_terms_rank_lower(self):
-        prio = {"執事": 0.4, "小屋": 0.83, "発明": 1.0, "衝動": 0.5, "螺子": 0.2, "悲しい": 1.0}
-        weight = {t: term_rules.commonness_weight(t, prio)
-                  for t in ("執事", "小屋", "発明する", "衝動的", "家従", "螺子", "悲しく", "書く")}
+        prio = {"執事": 0.4, "小屋": 0.83, "発明": 1.0, "衝動": 0.5, "螺子": 0.2, "悲しい": 1.0,
+                "集い": 1.0}
+        jp_pos = {"悲しい": {"adj-i"}, "集い": {"n"}, "集く": {"v5k", "vi"}}
+        weight = {t: term_rules.commonness_weight(t, prio, jp_pos)
+                  for t in ("執事", "小屋", "発明する", "衝動的", "家従", "螺子", "悲しく", "集く")}
         self.assertEqual(weight["執事"], 1.0)
         self.assertEqual(weight["小屋"], 1.0)
         self.assertEqual(weight["発明する"], 1.0)
         self.assertEqual(weight["衝動的"], 1.0)
         self.assertEqual(weight["悲しく"], 1.0)        # by 悲しい
-        self.assertEqual(weight["書く"], term_rules.RARE_TERM)   # no 書い
+        # a verb whose い form is a noun is no adverb of it
+        self.assertEqual(weight["集く"], term_rules.RARE_TERM)
         self.assertEqual(weight["家従"], term_rules.RARE_TERM)
         self.assertTrue(term_rules.RARE_TERM < weight["螺子"] < 1.0)
 
@@ -768,6 +776,19 @@ class Ranking(unittest.TestCase):
             self.assertEqual(sources.derived_nouns(d, senses=1), {"invent": {"invention"}})
             self.assertEqual(sources.derived_nouns(d, senses=2),
                              {"invent": {"invention", "procedure"}})
+
+
+class Headwords(unittest.TestCase):
+    def test_phrasal_verbs_edict_may_make_headwords(self):
+        lemmas = {"run": {"verb", "noun"}, "take": {"verb"}, "part": {"noun"}}
+        self.assertTrue(build.phrasal_verb("run out of", 0.5, lemmas))
+        # a verb, a word and a particle only with a strong gloss
+        self.assertTrue(build.phrasal_verb("take part in", 1.0, lemmas))
+        self.assertFalse(build.phrasal_verb("take part in", 0.9, lemmas))
+        self.assertFalse(build.phrasal_verb("take the in", 2.0, lemmas))
+        # not a verb first, or too long
+        self.assertFalse(build.phrasal_verb("part of", 2.0, lemmas))
+        self.assertFalse(build.phrasal_verb("run out of it now", 2.0, lemmas))
 
 
 class Ordinals(unittest.TestCase):
