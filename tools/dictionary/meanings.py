@@ -10,8 +10,8 @@ from term_rules import (KANA_ONLY, KATA_ONLY, MAX_MEANING_BYTES, MAX_TERMS, adje
                         adverb_scores, bare_noun, commonness_weight, has_common_senses,
                         head_verb_kanji, kana_before_twin, kata2hira, ly_bases, main_pos,
                         merge_forms, noun_as_adjective, noun_terms, one_spelling, other_language,
-                        prepositional, rank_terms, relation_adjective, spelling_twins, unified,
-                        verbal_nouns)
+                        prepositional, rank_terms, relation_adjective, says_the_opposite,
+                        spelling_twins, unified, verbal_nouns)
 from sources import (NO_BEFORE_NA, OFFENSIVE_JA, log)
 
 KANJI_END = re.compile(r"[\u3400-\u9fff\uf900-\ufaff\u3005]$")
@@ -197,7 +197,8 @@ class Meanings:
             for si, terms in enumerate(senses):
                 for ti, t in enumerate(terms):
                     t = self.freedict_term(t, pos, ep, h)
-                    if t is None:
+                    if t is None or pos == "adj" and says_the_opposite(
+                            h.k, t, self.src.lemmas, self.src.jp_pos):
                         continue
                     sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
                     if " " in h.k:

@@ -227,6 +227,17 @@ def noun_as_adjective(scores, plain, origin):
     return merged
 
 
+def says_the_opposite(k, t, lemmas, jp_pos):
+    """Whether t, a FreeDict term of the adjective k, says the opposite of
+    it: k has a negative prefix before a word of its own and t is the plain
+    verb of that word (unbelievable: 信じる, indelible: 消す), with no
+    negation of its own (食えない)."""
+    m = re.match(r"(un|in|im|il|ir|non)(?=[a-z]{4})", k)
+    if not m or k[m.end():] not in lemmas or re.search(r"(ない|ず|ぬ)$", t):
+        return False
+    return t.endswith("する") or any(VERB_POS.match(p) and p != "vs" for p in jp_pos.get(t, ()))
+
+
 def head_verb_kanji(scores, verb_terms):
     """A phrasal verb's terms that share a kanji with its verb's own first
     terms count more (send back: 送り返す before 帰す; write down:

@@ -464,6 +464,21 @@ class Ranking(unittest.TestCase):
         self.assertEqual(origin["無毛の"], {"ed", "fd"})
         self.assertNotIn("無毛", origin)
 
+    def test_a_negative_adjectives_plain_verb_says_the_opposite(self):
+        lemmas = {"believable", "delible", "edible"}
+        jp_pos = {"信じる": {"v1", "vt"}, "消す": {"v5s", "vt"}, "食べる": {"v1"},
+                  "信じ難い": {"adj-i"}, "食えない": {"exp"}, "島": {"n"}, "言い表す": {"v5s"}}
+        terms = {"unbelievable": ["信じる", "信じ難い"], "indelible": ["消す"],
+                 "inedible": ["食べる", "食えない"], "insular": ["島"],
+                 "inexpressible": ["言い表す"]}
+        opposite = {(k, t) for k, ts in terms.items() for t in ts
+                    if term_rules.says_the_opposite(k, t, lemmas, jp_pos)}
+        # the negative's own terms (信じ難い, 食えない) stay, and a word
+        # whose rest is no word of its own (insular, inexpressible here)
+        # is no negative
+        self.assertEqual(opposite, {("unbelievable", "信じる"), ("indelible", "消す"),
+                                    ("inedible", "食べる")})
+
     def test_the_adjective_edict_lists_first(self):
         def first_sense_pos(line):
             return sources.parse_edict_line(line)[3][0][0]
