@@ -239,12 +239,6 @@ __attribute__((target("avx2"), always_inline)) inline std::uint64_t LeadMask(con
     return Mask64(LeadBytes(_mm256_loadu_si256(at)), LeadBytes(_mm256_loadu_si256(at + 1)));
 }
 
-// Bit i: byte i of the 64 at block is 0x80 or more.
-__attribute__((target("avx2"), always_inline)) inline std::uint64_t HighMask(const char* block) {
-    const auto* at = reinterpret_cast<const __m256i*>(block);
-    return Mask64(_mm256_loadu_si256(at), _mm256_loadu_si256(at + 1));
-}
-
 // A run of lead bytes that reaches a step from the steps before it.
 struct RunBefore {
     bool carried = false;   // there is one
@@ -687,21 +681,21 @@ __attribute__((target("avx2"), always_inline)) inline void LineSecondBytes(
 }
 
 // How the earliest hits of the tokens in order stand in a line.
-enum class InOrder { Missing, Found, FoundAfterHigh };
+enum class InOrder { Missing, Found, FoundAfterLead };
 
 // Walks the line along the tokens' hits, taking each token's earliest hit
 // after the end of the one before: that decides the line when every hit
-// counts. FoundAfterHigh when a hit taken follows a byte of 0x80 or more
-// (afterHigh) and so may be a second byte.
+// counts. FoundAfterLead when a hit taken follows a lead byte
+// (afterLead) and so may be a second byte.
 template <std::size_t Words, std::size_t Count>
 __attribute__((always_inline)) inline InOrder FindInOrder(const std::uint64_t (&hits)[Count][Words],
-                                                          const std::uint64_t (&afterHigh)[Words],
+                                                          const std::uint64_t (&afterLead)[Words],
                                                           const char* line, std::size_t lineOffset,
                                                           std::string_view text, std::size_t length,
                                                           const std::array<TokenPlan, Count>& plans,
                                                           bool ignoreCase) {
     std::size_t from = 0;
-    bool afterHighTaken = false;
+    bool afterLeadTaken = false;
     for (std::size_t k = 0; k < Count; ++k) {
         const TokenPlan& plan = plans[k];
         const std::size_t size = plan.lastOffset + 1;
@@ -713,15 +707,15 @@ __attribute__((always_inline)) inline InOrder FindInOrder(const std::uint64_t (&
             }
             if (!plan.verify || (ignoreCase ? TokenAt(text, lineOffset + pos, plan.bytes, true)
                                             : InnerBytesMatch(line + pos, plan.bytes))) {
-                afterHighTaken = afterHighTaken || (plan.startCheck != StartCheck::None &&
-                                                    ((afterHigh[pos / 64] >> (pos % 64)) & 1) != 0);
+                afterLeadTaken = afterLeadTaken || (plan.startCheck != StartCheck::None &&
+                                                    ((afterLead[pos / 64] >> (pos % 64)) & 1) != 0);
                 from = pos + size;
                 break;
             }
             from = pos + 1;
         }
     }
-    return afterHighTaken ? InOrder::FoundAfterHigh : InOrder::Found;
+    return afterLeadTaken ? InOrder::FoundAfterLead : InOrder::Found;
 }
 
 // Whether the line at start, length bytes long (under 64 * Words), holds
@@ -733,20 +727,20 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHold
     const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
     const char* const line = text.data() + start;
     std::uint64_t hits[Count][Words];
-    std::uint64_t afterHigh[Words];
+    std::uint64_t afterLead[Words];
     for (std::size_t word = 0; word < Words; ++word) {
         for (std::size_t k = 0; k < Count; ++k) {
             hits[k][word] = Hits<Fold>(line + 64 * word, plans[k]);
         }
-        afterHigh[word] = HighMask(line + 64 * word);
+        afterLead[word] = LeadMask(line + 64 * word);
     }
     if constexpr (Words > 1) {
-        afterHigh[1] = (afterHigh[1] << 1) | (afterHigh[0] >> 63);
+        afterLead[1] = (afterLead[1] << 1) | (afterLead[0] >> 63);
     }
-    afterHigh[0] <<= 1;
+    afterLead[0] <<= 1;
     const InOrder found =
-        FindInOrder<Words, Count>(hits, afterHigh, line, start, text, length, plans, ignoreCase);
-    if (found != InOrder::FoundAfterHigh) {
+        FindInOrder<Words, Count>(hits, afterLead, line, start, text, length, plans, ignoreCase);
+    if (found != InOrder::FoundAfterLead) {
         return found == InOrder::Found;
     }
     // A hit taken may be a second byte: drop the hits that are, as the
@@ -765,14 +759,14 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHold
 }
 
 // MaskedLineHolds for a line under 64 bytes, with no branch while no hit
-// taken follows a byte of 0x80 or more: each token takes its earliest hit
+// taken follows a lead byte: each token takes its earliest hit
 // that ends in the line, after the end of the one before, as bit masks.
 template <std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"), always_inline)) inline bool ShortLineHolds(
     std::string_view text, std::size_t start, std::size_t length,
     const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
     const char* const line = text.data() + start;
-    const std::uint64_t afterHigh = HighMask(line) << 1;
+    const std::uint64_t afterLead = LeadMask(line) << 1;
     std::uint64_t from = ~std::uint64_t{0};  // where the next token may start
     std::uint64_t taken = 0;
     std::uint64_t doubtful = 0;
@@ -783,7 +777,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline bool ShortLineHolds
         const std::uint64_t hits =
             VerifyHits(Hits<Fold>(line, plans[k]) & ends & from, start, text, plans[k], ignoreCase);
         taken = hits & (0 - hits);
-        doubtful |= plans[k].startCheck == StartCheck::None ? 0 : taken & afterHigh;
+        doubtful |= plans[k].startCheck == StartCheck::None ? 0 : taken & afterLead;
         // A token of 64 bytes takes nothing in a shorter line.
         from = ~((size < 64 ? taken << size : 0) - 1);
     }
