@@ -35,10 +35,11 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import core  # noqa: E402
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
 from term_rules import (  # noqa: E402
-    KATA_ONLY, MAX_MEANING_BYTES, ORDINALS, SYNONYM_TERMS, adverb_terms, capped_meaning,
+    KATA_ONLY, MAX_MEANING_BYTES, MAX_TERMS, ORDINALS, SYNONYM_TERMS, adverb_terms, capped_meaning,
     lacking_word_terms, ly_bases, noun_terms, ordinal_terms, relation_adjective, verbal_nouns)
 from sources import (  # noqa: E402
     load_names, load_sources, log, source_sizes, wordnet_synonyms)
@@ -276,6 +277,46 @@ def apply_overrides(records, path, pron):
     return n_over
 
 
+def apply_core_lines(records, src, labeller, pron, args, stats):
+    """The reviewed core's terms first on its headwords' lines, a line for
+    each core headword that has none; the core terms no source knows go to
+    core_unknown_terms.tsv in the cache for a second look."""
+    entries, problems = core.load_core(core.batch_files(args.core))
+    for p in problems:
+        log("core:", p)
+
+    def make_record(k, hw, meaning):
+        return new_record(pron, core.key_of(hw), hw, meaning, "lemma")
+
+    def fits(terms):
+        return len(terms) <= MAX_TERMS and \
+            len("\u3001".join(terms).encode("cp932")) <= MAX_MEANING_BYTES
+
+    fam = verb_families(src.exc)
+
+    def form_of(k):
+        # a new line's base and note by the form rules (sat: sit; hallucinating)
+        good = labeller.irregular_bases(k, src.exc.get(k, ()))
+        if good:
+            b, p = good[0]
+            same = "・".join(dict.fromkeys(x for x, q in good if q == p))
+            return b, inflection_label(k, same, p, fam.get(b, ()))
+        b, lab, _ = labeller.reg_label(k)
+        return (b, lab) if b and b != k else None
+
+    core.apply_core(records, entries, make_record, fits, form_of, SLUR_HEADWORDS, stats)
+    stats["core_lines"] = len(entries)
+    stats["core_problems"] = len(problems)
+    known = core.known_japanese(src.ed, src.priority, src.fd)
+    counts, unknown = core.term_statuses(entries, known)
+    stats["core_term_status"] = dict(sorted(counts.items()))
+    path = os.path.join(args.cache, "core_unknown_terms.tsv")
+    with open(path, "w", encoding="utf-8") as f:
+        f.writelines(f"{hw}\t{t}\n" for hw, t in unknown)
+    log(f"core: {len(entries)} lines, {len(problems)} problems; {len(unknown)} terms no "
+        f"source knows nor makes up, listed in {path}")
+
+
 def inflecting(args, rank):
     """Whether lines are added for frequent words: their forms, and words
     neither source has."""
@@ -493,6 +534,7 @@ def build(args):
         records, src, labeller)
     stats["ordinal_lines"] = add_ordinals(records, src.rank, pron, args)
     stats["override_lines"] = apply_overrides(records, args.overrides, pron)
+    apply_core_lines(records, src, labeller, pron, args, stats)
     reg_added = collections.Counter()
     add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
     names = load_names(args.freq) if inflecting(args, src.rank) else set()
@@ -523,6 +565,8 @@ def main():
     ap.add_argument("--out", default=os.path.join(here, "..", "..", "data"),
                     help="where the two dictionary files are written (default: data/)")
     ap.add_argument("--overrides", default=os.path.join(here, "overrides.tsv"))
+    ap.add_argument("--core", default=core.CORE_DIR,
+                    help="folder of the reviewed core's batch files (default %(default)s)")
     ap.add_argument("--explain", default="", metavar="WORDS",
                     help="comma-separated headwords whose scored terms are logged")
     args = ap.parse_args()
@@ -536,6 +580,7 @@ def main():
     args.base_self = False
     args.cache = os.path.abspath(args.cache)
     args.out = os.path.normpath(os.path.abspath(args.out))
+    args.core = os.path.abspath(args.core)
     build(args)
 
 
