@@ -232,3 +232,44 @@ class ApplyCoreTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class BuildStageTest(unittest.TestCase):
+    """The build's core stage with the real form rules and pronouncer."""
+
+    def test_new_lines_take_base_note_and_pronunciation(self):
+        import types
+        import build
+        from forms import FormLabeller
+        from pronounce import Pronouncer
+        from term_rules import CP932Stats
+        src = types.SimpleNamespace(
+            lemmas={"sit": {"verb"}, "walk": {"verb", "noun"}},
+            tagcnt={"sit": {"verb": 50}, "walk": {"verb": 20, "noun": 5}},
+            rank={"sit": 300, "sat": 400, "walk": 500, "walked": 900},
+            exc={"sat": [("sit", "verb")]},
+            ed=[("座る", "すわる", True, [])], priority={}, fd=[], cp=CP932Stats())
+        pron = Pronouncer({w: p.split() for w, p in (
+            ("sat", "S AE1 T"), ("walked", "W AO1 K T"), ("sit", "S IH1 T"), ("walk", "W AO1 K"))})
+        records = {w: build.new_record(pron, w, w, m, "lemma")
+                   for w, m in (("sit", "座る"), ("walk", "歩く、散歩"))}
+        labeller = FormLabeller(records, src)
+        with tempfile.TemporaryDirectory() as d:
+            with open(os.path.join(d, "words-001.tsv"), "w", encoding="utf-8") as f:
+                f.write("sat\tv\t座った\nwalked\tv\t歩いた\nwalk\tv,n\t歩く、散歩する\n")
+            args = types.SimpleNamespace(core=d, cache=d)
+            stats = {}
+            build.apply_core_lines(records, src, labeller, pron, args, stats)
+            with open(os.path.join(d, "core_unknown_terms.tsv"), encoding="utf-8") as f:
+                unknown = f.read()
+        self.assertEqual(records["sat"]["base"], "sit")
+        self.assertEqual(records["sat"]["meaning"].split("、")[0], "座った")
+        self.assertIn("sitの過去形", records["sat"]["meaning"])
+        self.assertTrue(records["sat"]["pron"])
+        self.assertEqual(records["walked"]["base"], "walk")
+        self.assertIn("walkの過去形", records["walked"]["meaning"])
+        self.assertEqual(records["walk"]["meaning"], "歩く、散歩する")
+        self.assertEqual(stats["core_lines"], 3)
+        # 座った is made of 座る; 歩く and 散歩 are in no source here
+        self.assertEqual(stats["core_term_status"], {"made": 1, "unknown": 3})
+        self.assertEqual(unknown.count("\n"), 3)
