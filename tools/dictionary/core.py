@@ -58,7 +58,8 @@ def line_problems(fields):
     hw, pos, terms = fields[:3]
     label = fields[3] if len(fields) == 4 else ""
     out = []
-    if not hw or hw != hw.strip() or "," in hw or not hw.isascii():
+    if not hw or hw != hw.strip() or "," in hw or "  " in hw or not hw.isascii() or \
+            not hw.isprintable():
         out.append("bad headword")
     ps = pos.split(",")
     if not pos or any(p not in POS for p in ps):

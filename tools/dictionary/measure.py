@@ -145,7 +145,7 @@ def core_figures(args):
     for f in figs:
         print(f"  review {f['batch']}: {f['verdicts']}/{f['lines']} judged, agreement "
               f"{f['ok']}/{f['verdicts']} ({pct(f['ok'], f['verdicts']):.1f}%), "
-              f"{f['fix']} fixes proposed, {f['settled']} settled"
+              f"{f['fix']} fix{'es' if f['fix'] != 1 else ''} proposed, {f['settled']} settled"
               + (f", {len(f['not_in_core'])} settled terms not in the core"
                  if f["not_in_core"] else ""))
         for p in f["problems"]:

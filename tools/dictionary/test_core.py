@@ -27,6 +27,8 @@ class CheckerTest(unittest.TestCase):
         cases = {
             "agree\tv": "3 or 4",
             "bad,word\tn\t悪い": "bad headword",
+            "give  up\tphv\t諦める": "bad headword",
+            "café\tn\t喫茶店": "bad headword",
             "agree\tverb\t同意する": "part of speech",
             "is\tform\tである": "form/skip",
             "a\tn\t一、二、三、四、五、六": "1 to 5",
