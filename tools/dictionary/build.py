@@ -304,7 +304,8 @@ def apply_core_lines(records, src, labeller, pron, args, stats):
         b, lab, _ = labeller.reg_label(k)
         return (b, lab) if b and b != k else None
 
-    core.apply_core(records, entries, make_record, fits, form_of, SLUR_HEADWORDS, stats)
+    core.apply_core(records, entries, make_record, fits, form_of, SLUR_HEADWORDS, stats,
+                    src.readings)
     stats["core_lines"] = len(entries)
     stats["core_problems"] = len(problems)
     known = core.known_japanese(src.ed, src.priority, src.fd)

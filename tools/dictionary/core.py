@@ -369,16 +369,32 @@ def plain(t):
     return NARROWING.sub("", LABEL_PREFIX.sub("", t)).replace("～", "").replace("〜", "").strip()
 
 
-def same_term(a, b):
+def stem(t):
+    for e in ENDINGS:
+        if t.endswith(e) and len(t) > len(e):
+            return t[:-len(e)]
+    return t
+
+
+def hiragana(t):
+    return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in t)
+
+
+def same_term(a, b, readings=None):
     """Whether a and b say the same: equal but for narrowing and slot, or
-    one is the other with する, な, の, に or だ (同意, 同意する)."""
+    one is the other with する, な, の, に or だ (同意, 同意する), or one is
+    the other's reading (すばらしい, 素晴らしい; あきらめる, 諦める)."""
     a, b = plain(a), plain(b)
-    if a == b:
+    if a == b or any(a == b + e or b == a + e for e in ENDINGS):
         return True
-    return any(a == b + e or b == a + e for e in ENDINGS)
+    if readings:
+        sa, sb = stem(a), stem(b)
+        return any(hiragana(x) in {hiragana(r) for r in readings.get(y, ())}
+                   for x, y in ((sa, sb), (sb, sa)))
+    return False
 
 
-def merged_terms(entry, old_terms, fits, first_label=""):
+def merged_terms(entry, old_terms, fits, first_label="", readings=None):
     """The terms of a line with the core entry: its label and terms first,
     then the line's notes, then the builder's terms that say something
     else, while fits(terms) holds."""
@@ -391,7 +407,7 @@ def merged_terms(entry, old_terms, fits, first_label=""):
     # a form's note stays whatever the room, as the form rules keep it
     out += [t for t in old_terms if is_note(t)]
     for t in (t for t in old_terms if not is_note(t)):
-        if any(same_term(t, c) for c in out):
+        if any(same_term(t, c, readings) for c in out):
             continue
         if not fits(out + [t]):
             break
@@ -433,11 +449,13 @@ def order(core):
     return sorted(core, key=lambda hw: (hw != key_of(hw), hw))
 
 
-def apply_core(records, core, make_record, fits, form_of=None, slurs=(), stats=None):
+def apply_core(records, core, make_record, fits, form_of=None, slurs=(), stats=None,
+               readings=None):
     """Put the core's terms first on the lines, adding a line for a core
     headword that has none.  make_record(key, hw, meaning) makes a new
     line; fits(terms) says whether terms fit on a line; form_of(key), if
-    given, -> (base, note) of a new line that is a regular form.
+    given, -> (base, note) of a new line that is a form; readings, if
+    given, {spelling: its kana readings}.
     -> {key: old first term} of the lines the core changed."""
     stats = stats if stats is not None else {}
     counts = collections.Counter()
@@ -468,7 +486,7 @@ def apply_core(records, core, make_record, fits, form_of=None, slurs=(), stats=N
             changed[k] = old[0] if old else ""
             counts["merged"] += 1
         r["hw"] = hw
-        r["meaning"] = SEP.join(merged_terms(e, old, fits, label))
+        r["meaning"] = SEP.join(merged_terms(e, old, fits, label, readings))
         r["core"] = True
     stats.update({f"core_{k}": v for k, v in sorted(counts.items())})
     return changed

@@ -147,6 +147,9 @@ class MergeTest(unittest.TestCase):
         e = entry("agree", ["同意する", "賛成する"])
         self.assertEqual(core.merged_terms(e, ["同じる", "同意", "（～に）賛成する", "一致する"], fits),
                          ["同意する", "賛成する", "同じる", "一致する"])
+        e = entry("give up", ["諦める"])
+        self.assertEqual(core.merged_terms(e, ["あきらめる", "断念する"], fits, "",
+                                           {"諦める": {"あきらめる"}}), ["諦める", "断念する"])
 
     def test_label_on_the_first_term(self):
         e = entry("gonna", ["～するつもり"], "（口語）")
@@ -172,6 +175,12 @@ class MergeTest(unittest.TestCase):
         self.assertTrue(core.same_term("（～に）賛成する", "賛成する"))
         self.assertTrue(core.same_term("（軽蔑語）黒人", "黒人"))
         self.assertFalse(core.same_term("怒る", "怒った"))
+        readings = {"諦める": {"あきらめる"}, "素晴らしい": {"すばらしい"}, "綺麗": {"きれい"}}
+        self.assertTrue(core.same_term("諦める", "あきらめる", readings))
+        self.assertTrue(core.same_term("すばらしい", "素晴らしい", readings))
+        self.assertTrue(core.same_term("綺麗な", "キレイ", readings))
+        self.assertFalse(core.same_term("諦める", "あきらめる"))
+        self.assertFalse(core.same_term("諦める", "やめる", readings))
 
 
 def make_records(lines):
@@ -250,7 +259,8 @@ class BuildStageTest(unittest.TestCase):
             tagcnt={"sit": {"verb": 50}, "walk": {"verb": 20, "noun": 5}},
             rank={"sit": 300, "sat": 400, "walk": 500, "walked": 900},
             exc={"sat": [("sit", "verb")]},
-            ed=[("座る", "すわる", True, [])], priority={}, fd=[], cp=CP932Stats())
+            ed=[("座る", "すわる", True, [])], priority={}, fd=[], cp=CP932Stats(),
+            readings={"座る": {"すわる"}})
         pron = Pronouncer({w: p.split() for w, p in (
             ("sat", "S AE1 T"), ("walked", "W AO1 K T"), ("sit", "S IH1 T"), ("walk", "W AO1 K"))})
         records = {w: build.new_record(pron, w, w, m, "lemma")
