@@ -365,8 +365,11 @@ def is_note(t):
 
 
 def plain(t):
-    """t without its label, narrowing and slot, to see what it says."""
-    return NARROWING.sub("", LABEL_PREFIX.sub("", t)).replace("～", "").replace("〜", "").strip()
+    """t without its label, narrowing, and slot with its particle, to see
+    what it says (（～を）取り除く, ～を取り除く: 取り除く)."""
+    t = NARROWING.sub("", LABEL_PREFIX.sub("", t)).strip()
+    t = dictfile.SLOT_PARTICLE.sub("", t)
+    return t.replace("～", "").replace("〜", "").strip()
 
 
 def stem(t):
@@ -382,13 +385,13 @@ def hiragana(t):
 
 def same_term(a, b, readings=None):
     """Whether a and b say the same: equal but for narrowing and slot, or
-    one is the other with する, な, の, に or だ (同意, 同意する), or one is
-    the other's reading (すばらしい, 素晴らしい; あきらめる, 諦める)."""
+    but for する, な, の, に or だ (同意, 同意する; 台無しの, 台無しな), or
+    one is the other's reading (すばらしい, 素晴らしい; あきらめる, 諦める)."""
     a, b = plain(a), plain(b)
-    if a == b or any(a == b + e or b == a + e for e in ENDINGS):
+    sa, sb = stem(a), stem(b)
+    if a == b or sa == sb or any(a == b + e or b == a + e for e in ENDINGS):
         return True
     if readings:
-        sa, sb = stem(a), stem(b)
         return any(hiragana(x) in {hiragana(r) for r in readings.get(y, ())}
                    for x, y in ((sa, sb), (sb, sa)))
     return False

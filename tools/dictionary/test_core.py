@@ -174,6 +174,9 @@ class MergeTest(unittest.TestCase):
         self.assertTrue(core.same_term("同意", "同意する"))
         self.assertTrue(core.same_term("（～に）賛成する", "賛成する"))
         self.assertTrue(core.same_term("（軽蔑語）黒人", "黒人"))
+        self.assertTrue(core.same_term("台無しの", "台無しな"))
+        self.assertTrue(core.same_term("～を取り除く", "取り除く"))
+        self.assertFalse(core.same_term("を", "に"))
         self.assertFalse(core.same_term("怒る", "怒った"))
         readings = {"諦める": {"あきらめる"}, "素晴らしい": {"すばらしい"}, "綺麗": {"きれい"}}
         self.assertTrue(core.same_term("諦める", "あきらめる", readings))
