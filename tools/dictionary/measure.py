@@ -61,6 +61,8 @@ def main(argv):
     ap.add_argument("--missing", action="store_true", help="list the frequent words without a line")
     ap.add_argument("-v", "--verbose", action="store_true", help="list every failing word")
     ap.add_argument("--core", default=core.CORE_DIR, help="the reviewed core's folder")
+    ap.add_argument("--sample", type=int, default=0, metavar="N",
+                    help="list N core headwords picked at random with their line's first term")
     ap.add_argument("--before", metavar="DIR",
                     help="count the lines whose first term differs from DIR's files")
     args = ap.parse_args(argv[1:])
@@ -118,6 +120,8 @@ def main(argv):
     print(f"  of the checked words, {sum(1 for hw, _ in checked if hw in over)} have a "
           f"hand-written meaning (overrides.tsv, {len(over)} lines in all)")
     core_figures(args)
+    if args.sample:
+        core_sample(args, index)
     if args.before:
         changed_first_terms(args.before, files)
     content_figures(args, files, index, freq)
@@ -169,6 +173,17 @@ def core_figures(args):
     print(f"core terms: {counts['known']:,} known to a source, {counts['made']:,} made of "
           f"known words, {counts['unknown']:,} no source knows (for a second look)")
     show("unknown", (f"{hw}={t}" for hw, t in unknown), args.verbose)
+
+
+def core_sample(args, index):
+    """N core lines with terms, picked at random (the same N each time),
+    each headword with its line's first term, as a blind check reads them."""
+    import random
+    entries, _ = core.load_core(core.batch_files(args.core))
+    words = sorted(hw for hw, e in entries.items() if e.terms)
+    for hw in random.Random(24).sample(words, min(args.sample, len(words))):
+        r = index.get(hw) or index.get(hw.lower())
+        print(f"  {hw}\t{dictfile.first_term(r[1]) if r else '(no line)'}")
 
 
 def changed_first_terms(before, files):
