@@ -34,15 +34,37 @@ def inflection_label(form, base, pos, sibling_forms):
         return base + "の過去分詞"
     others = [f for f in sibling_forms if f != form and not f.endswith("ing")
               and f not in ("has", "does", "goes", "is", "am", "are")]
-    if not others:
-        return base + "の過去形・過去分詞"
     def pp(f):
         return bool(re.search(r"(en|ne|wn|n|un|unk|ung|um)$", f))
+    if a_past(form, base):
+        return base + "の過去形"
+    if participle_only(form, base) or pp(form) and any(a_past(o, base) for o in others):
+        return base + "の過去分詞"
+    if not others:
+        return base + "の過去形・過去分詞"
     if pp(form) and not all(pp(o) for o in others):
         return base + "の過去分詞"
     if not pp(form) and any(pp(o) for o in others):
         return base + "の過去形"
     return base + "の過去形・過去分詞"
+
+
+def a_past(form, base):
+    """A past made by turning one vowel of the base into a (ran, began,
+    became, swam) is the past alone: such verbs have a participle of their
+    own (begun, swum) or the base (run, become).  One ending in -t or -d
+    (sat, spat, had) is the participle too."""
+    if form.endswith(("t", "d")) or len(form) != len(base):
+        return False
+    return any(base[:i] + "a" + base[i + 1:] == form
+               for i, c in enumerate(base) if c in "eiou")
+
+
+def participle_only(form, base):
+    """An -n form of a verb whose base has no n at its end (beaten, shown,
+    swollen, sewn) is the participle alone; the past is regular or the
+    base (showed, beat).  won and spun keep both: win, spin."""
+    return bool(re.search(r"[aeiouw]n$", form)) and not re.search(r"ne?$", base)
 
 
 ES_AFTER = ("s", "x", "z", "ch", "sh", "o")

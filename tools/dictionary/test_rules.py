@@ -67,6 +67,30 @@ class InflectionEndings(unittest.TestCase):
             self.assertFalse(forms.doubling_stem(stem), stem)
 
 
+class IrregularVerbs(unittest.TestCase):
+    def label(self, form, base, siblings):
+        return forms.inflection_label(form, base, "verb", set(siblings) | {form})
+
+    def test_a_vowel_turned_to_a_is_the_past_alone(self):
+        for form, base, sib in (("ran", "run", ["running"]), ("began", "begin", ["begun"]),
+                                ("became", "become", []), ("overcame", "overcome", []),
+                                ("outran", "outrun", []), ("overran", "overrun", [])):
+            self.assertEqual(self.label(form, base, sib), base + "の過去形", form)
+
+    def test_an_n_form_is_the_participle_alone(self):
+        for form, base, sib in (("begun", "begin", ["began"]), ("beaten", "beat", []),
+                                ("shown", "show", []), ("swollen", "swell", []),
+                                ("sewn", "sew", [])):
+            self.assertEqual(self.label(form, base, sib), base + "の過去分詞", form)
+
+    def test_forms_that_are_both_stay_both(self):
+        for form, base in (("sat", "sit"), ("won", "win"), ("spun", "spin"),
+                           ("taught", "teach"), ("shone", "shine")):
+            self.assertEqual(self.label(form, base, []), base + "の過去形・過去分詞", form)
+        self.assertEqual(self.label("gave", "give", ["given"]), "giveの過去形")
+        self.assertEqual(self.label("given", "give", ["gave"]), "giveの過去分詞")
+
+
 class Degrees(unittest.TestCase):
     KNOWN = {"cleanest", "fastest", "biggest", "happiest", "nicest"}
 
