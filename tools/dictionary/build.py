@@ -186,6 +186,17 @@ def label_irregular_lemma(r, k, b, p, label, tagcnt, args):
     return 1
 
 
+def irregular_of_unused(k, good, labeller, rank):
+    """Whether k, a frequent irregular form only of words the frequency
+    list never meets (imagines: imago, syringes: syrinx), is the regular
+    form of a word it does meet (imagine, syringe); the regular stages
+    label it."""
+    if k not in rank or any(b.lower() in rank for b, _ in good):
+        return False
+    b, _, _ = labeller.reg_label(k)
+    return bool(b) and b.lower() in rank
+
+
 def add_irregular_forms(records, src, labeller, pron, args, stats):
     """Base forms from WordNet exception lists (irregular forms): a line
     for each form, or the base on the form's own line."""
@@ -199,7 +210,7 @@ def add_irregular_forms(records, src, labeller, pron, args, stats):
         if k in records and records[k]["hw"][:1].isupper():
             continue        # Wales, Mars, Ares: names, not forms
         good = labeller.irregular_bases(k, bases)
-        if not good:
+        if not good or irregular_of_unused(k, good, labeller, src.rank):
             continue
         b, p = good[0]
         same = [x for x, q in good if q == p]

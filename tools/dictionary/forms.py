@@ -149,7 +149,11 @@ def gradable(base, known, kind="er"):
     (cleaner: cleanest; not butter: buttest, customer: customest)."""
     b = base
     other = "est" if kind == "er" else "er"
-    forms = {b + other, b + other[1:]}
+    # a one-syllable stem that doubles takes no bare ending: cutest is
+    # cute's, not cut's; only a silent e drops the ending's e (nicest)
+    forms = set() if one_syllable_doubling(b) else {b + other}
+    if b.endswith("e"):
+        forms.add(b + other[1:])
     if b.endswith("y"):
         forms.add(b[:-1] + "i" + other)
     if doubling_stem(b):
@@ -242,6 +246,15 @@ class FormLabeller:
         self.lemmas, self.tagcnt, self.rank = src.lemmas, src.tagcnt, src.rank
         self.known_words = set(src.rank) | set(records)
         self.in_use = {w for w, rk in src.rank.items() if rk <= DEGREE_RANK} | set(records)
+        # an old second person (livest, beside liveth) is no superlative
+        # that makes liver a comparative
+        old_second = {w[:-3] + "est" for w in src.rank if w.endswith("eth") and any(
+            "verb" in self.lemmas.get(b, ()) for b in archaic_bases(w))}
+        self.in_use_degrees = self.in_use - old_second
+        fam = verb_families(src.exc)
+        self.irregular_past_and_participle = {
+            b for b, fs in fam.items()
+            if {inflection_label(f, b, "verb", fs) for f in fs} >= {b + "の過去形", b + "の過去分詞"}}
 
     def comparable(self, form, b):
         """May form be read as a degree of b?  b must have degrees; a form
@@ -250,7 +263,7 @@ class FormLabeller:
         is a word in use, not a one-off (tamer: tamest)."""
         deg = "est" if form.endswith("est") else "er"
         noun = "noun" in self.lemmas.get(form, ())
-        if not gradable(b, self.in_use if noun else self.known_words, deg):
+        if not gradable(b, self.in_use_degrees if noun else self.known_words, deg):
             return False
         if "noun" in self.lemmas.get(form, ()):
             tc = self.tagcnt.get(b, {})
@@ -262,6 +275,8 @@ class FormLabeller:
         that the form k may be of, best first."""
         deg = "est" if k.endswith("est") else "er"
         # archer, coder: WordNet lists them, but arch and cod have no degrees
+        # halfways is a spelling of halfway, not a degree of it
+        bases = [(b, p) for b, p in bases if not (p in ("adj", "adv") and k == b + "s")]
         good = [(b, p) for b, p in bases if b.lower() in self.records and not (
             p in ("adj", "adv") and (b, deg) in regular_bases(k)
             and (k in self.records or "noun" in self.lemmas.get(k, ()))
@@ -309,6 +324,11 @@ class FormLabeller:
             return False
         # dined is not din + ed (that is dinned)
         if kind != "s" and w == b + kind and one_syllable_doubling(b):
+            return False
+        # a verb with an irregular past and participle (saw, seen) has no
+        # -ed form: seed, a word with senses of its own, is not see + d
+        if kind == "ed" and b in self.irregular_past_and_participle and \
+                any(self.tagcnt.get(w, {}).values()):
             return False
         return not (len(b) < 3 and not (kind == "ing" and len(b) == 2))
 

@@ -108,6 +108,60 @@ class Degrees(unittest.TestCase):
         self.assertFalse(forms.gradable("clean", {"cleanest"}, "est"))
 
 
+class BaseForms(unittest.TestCase):
+    """FormLabeller on a small made-up set of sources."""
+    def labeller(self):
+        import types
+        words = {"see": {"verb"}, "seed": {"noun", "verb"}, "free": {"verb", "adj"},
+                 "live": {"verb", "adj"}, "liver": {"noun"}, "clean": {"verb", "adj"},
+                 "cleaner": {"noun"}, "halfway": {"adj"}, "imago": {"noun"},
+                 "imagine": {"verb"}, "cut": {"verb", "adj", "noun"}, "cutter": {"noun"},
+                 "cute": {"adj"}}
+        src = types.SimpleNamespace(
+            lemmas=words, tagcnt={"seed": {"noun": 2}, "see": {"verb": 18},
+                                  "liver": {"noun": 2}, "live": {"verb": 6, "adj": 1},
+                                  "clean": {"adj": 5}, "cleaner": {"noun": 1},
+                                  "cut": {"verb": 10, "adj": 3}, "free": {"verb": 3}},
+            rank={w: i + 1 for i, w in enumerate(
+                "see free live clean cut imagine cute seed liver cleaner cutter cleanest "
+                "livest liveth cutest imagines".split())},
+            exc={"saw": [("see", "verb")], "seen": [("see", "verb")],
+                 "halfways": [("halfway", "adj")], "imagines": [("imago", "noun")]},
+            cmu={})
+        records = {w: {"kind": "lemma", "base": "", "hw": w, "meaning": "x"} for w in words}
+        return forms.FormLabeller(records, src), src
+
+    def test_seed_is_not_see_and_freed_is_free(self):
+        lab, _ = self.labeller()
+        self.assertIsNone(lab.reg_label("seed")[0])
+        self.assertEqual(lab.reg_label("freed")[0], "free")
+
+    def test_an_old_second_person_is_no_superlative(self):
+        lab, _ = self.labeller()
+        self.assertIsNone(lab.reg_label("liver")[0])            # livest: thou livest
+        self.assertEqual(lab.reg_label("cleaner")[0], "clean")  # cleanest
+
+    def test_a_doubling_stem_takes_no_bare_ending(self):
+        self.assertFalse(forms.gradable("cut", {"cutest"}, "er"))     # cute's
+        self.assertTrue(forms.gradable("big", {"biggest"}, "er"))
+        self.assertTrue(forms.gradable("common", {"commonest"}, "er"))
+        self.assertFalse(forms.gradable("con", {"const", "conest"}, "er"))
+        self.assertTrue(forms.gradable("nice", {"nicest"}, "er"))
+        lab, _ = self.labeller()
+        self.assertIsNone(lab.reg_label("cutter")[0])
+
+    def test_a_spelling_with_s_is_no_degree(self):
+        lab, _ = self.labeller()
+        self.assertEqual(lab.irregular_bases("halfways", [("halfway", "adj")]), [])
+
+    def test_an_irregular_form_of_an_unused_word_is_a_regular_one(self):
+        lab, src = self.labeller()
+        self.assertTrue(build.irregular_of_unused("imagines", [("imago", "noun")], lab, src.rank))
+        # leaves stays leaf's too: the frequency list meets leaf
+        self.assertFalse(build.irregular_of_unused("imagines", [("imagine", "verb")], lab,
+                                                   src.rank))
+
+
 class OwnSensesFirst(unittest.TestCase):
     TAGS = {"ground": {"noun": 6, "verb": 4}, "wedding": {"noun": 2}, "pants": {"noun": 0},
             "pant": {"verb": 1}, "things": {"noun": 1}, "thing": {"noun": 12},
