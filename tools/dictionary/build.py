@@ -165,11 +165,18 @@ def lemma_records(E, meanings, pron, stats):
         records[k] = new_record(pron, k, hw, meaning, "lemma")
         src_counter["+".join(sorted(sources))] += 1
         records[k]["both"] = sources == {"ed", "fd"}
+        records[k]["fdpos"] = ev["fdpos"]
     stats["meaning_sources"] = dict(src_counter)
     return records
 
 
-def label_irregular_lemma(r, k, b, p, label, tagcnt, args):
+def in_use(src, r):
+    """What own_right weighs the form of line r by: frequency, WordNet,
+    names, and the form's FreeDict entries."""
+    return src.rank, src.lemmas, src.names, r.get("fdpos", set())
+
+
+def label_irregular_lemma(r, k, b, p, label, src, args):
     """Give a line of its own the base b it is an irregular form of; 1 if
     it had no base yet, else 0."""
     if r["base"]:
@@ -177,7 +184,7 @@ def label_irregular_lemma(r, k, b, p, label, tagcnt, args):
     r["base"] = b
     if not args.no_label_lemmas:
         r["meaning"] = after_label(label, r["meaning"], own_right(
-            k, b, tagcnt, "s" if p == "noun" else "irregular"))
+            k, b, src.tagcnt, "s" if p == "noun" else "irregular", in_use(src, r)))
         # keep the byte cap
         parts = r["meaning"].split("\u3001")
         while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
@@ -217,8 +224,7 @@ def add_irregular_forms(records, src, labeller, pron, args, stats):
         bases_txt = "・".join(dict.fromkeys(same))
         label = inflection_label(form, bases_txt, p, fam.get(b, ()))
         if k in records:
-            base_set_on_lemma += label_irregular_lemma(records[k], k, b, p, label,
-                                                       src.tagcnt, args)
+            base_set_on_lemma += label_irregular_lemma(records[k], k, b, p, label, src, args)
             continue
         records[k] = new_record(pron, k, form, label, "irregular", b)
         infl_added += 1
@@ -241,7 +247,8 @@ def label_regular_lemmas(records, src, labeller):
         b, lab, kind = labeller.reg_label(k)
         if b and b != k:
             r["base"] = b
-            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, src.tagcnt, kind))
+            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, src.tagcnt, kind,
+                                                               in_use(src, r)))
             reg_lab += 1
     return reg_lab
 
@@ -492,6 +499,7 @@ def build(args):
     t0 = time.time()
     stats = collections.OrderedDict()
     src = load_sources(args, t0)
+    src.names = load_names(args.freq) if inflecting(args, src.rank) else set()
     stats["source_sizes"] = source_sizes(src)
     E = freedict_evidence(src.fd, stats)
     admit_edict_headwords(E, src, args, stats)
@@ -506,7 +514,7 @@ def build(args):
     stats["override_lines"] = apply_overrides(records, args.overrides, pron)
     reg_added = collections.Counter()
     add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
-    names = load_names(args.freq) if inflecting(args, src.rank) else set()
+    names = src.names
     stats["archaic_third_person_lines_added"] = add_archaic_forms(records, src, names, pron, args)
     stats["derived_ly_adverb_lines_added"] = add_derived_adverbs(records, src, pron, args)
     lacking = lacking_words(records, src, names, args)

@@ -7,10 +7,13 @@ FormLabeller, which finds the line a word is a form of.
 import collections
 import re
 
-from term_rules import MAX_MEANING_BYTES
+from term_rules import MAX_MEANING_BYTES, main_pos
 
 # frequency rank within which a degree counts as a word in use
 DEGREE_RANK = 60000
+# an adjective's -er is some times as frequent as its -est (harder,
+# hardest); an -er noun used this much more is the noun (lighter, cleaner)
+DEGREE_USE = 3.5
 
 
 def inflection_label(form, base, pos, sibling_forms):
@@ -196,17 +199,58 @@ def base_of_a_form(kind, rec, wn, has_line, verb_tags):
     return kind in ("ed", "ing") and rec["kind"] == "lemma" and not has_line and verb_tags > 0
 
 
-def own_right(form, base, tagcnt, kind):
+# auxiliaries: their forms (are, has, did) are grammar before anything else
+AUXILIARIES = {"be", "have", "do"}
+
+
+def own_right(form, base, tagcnt, kind, use=None):
     """Is form a word of its own, whose senses come before its note?  A
     plural WordNet lists as a noun (pants, clothes); a form that is a noun,
-    adjective or adverb with tagged senses (ground, wound, bit, wedding)."""
+    adjective or adverb with tagged senses (ground, wound, bit, wedding).
+    use (rank, lemmas, names), where known, finds more: see used_in_own_right."""
     own = tagcnt.get(form)
-    if not own:
+    if own:
+        if kind == "s" and "noun" in own and not tagcnt.get(base, {}).get("noun"):
+            return True
+        if kind != "s" and any(own.get(p, 0) >= 2 for p in ("noun", "adj", "adv")):
+            return True
+    return use is not None and used_in_own_right(form, base, tagcnt, kind, *use)
+
+
+def used_in_own_right(form, base, tagcnt, kind, rank, lemmas, names, fdpos):
+    """A form the learner means as a word, with a FreeDict entry of its
+    own (fdpos: its parts of speech there, Wiktionary's word of its own;
+    rank: frequency ranks; names: words mostly capitalised, whose rank says
+    nothing of the lower-case word): a noun degree used far more than its
+    other degree (lighter, stranger, cleaner: not closer, cooler); a
+    plural of an adjective (goods); a plural WordNet lists, twice as
+    frequent as its base (troops, congratulations), or of a name (jeans:
+    Jean); an -ing adjective more frequent than its verb (interesting); an
+    irregular or -ing form more frequent than its base, a word of one use
+    at most (clove: cleave, shilling: shill).  A plural far more frequent
+    than its base needs no FreeDict entry (stamina: stamen)."""
+    wn = lemmas.get(form, set())
+    own = tagcnt.get(form) or {}
+    ratio = 0
+    if form in rank and base not in AUXILIARIES:
+        ratio = 10**9 if base in names else rank.get(base, 10**9) / rank[form]
+    if kind == "s" and "noun" in wn and ratio >= 3:
+        return True
+    if not fdpos & {"n", "adj", "interjection"}:
         return False
+    if kind in ("er", "est"):
+        other = form[:-len(kind)] + ("est" if kind == "er" else "er")
+        return "n" in fdpos and "noun" in wn and form in rank and \
+            rank.get(other, 10**9) >= DEGREE_USE * rank[form]
+    bt = tagcnt.get(base) or {}
     if kind == "s":
-        return "noun" in own and not tagcnt.get(base, {}).get("noun")
-    need = 2
-    return any(own.get(p, 0) >= need for p in ("noun", "adj", "adv"))
+        return main_pos(bt, lemmas.get(base, ())) == "adj" and \
+            4 * bt.get("noun", 0) <= bt.get("adj", 0) or \
+            "noun" in wn and ratio >= 2 or base in names and ratio > 0
+    if kind == "ing" and own.get("adj", 0) > 0 and ratio > 1:
+        return True
+    return kind in ("ing", "irregular") and bool(wn & {"noun", "adj", "adv"}) and \
+        ratio >= 1.4 and sum(bt.values()) <= 1
 
 
 def rare_base(form, base, tagcnt, pos):

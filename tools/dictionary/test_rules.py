@@ -182,6 +182,38 @@ class OwnSensesFirst(unittest.TestCase):
         self.assertTrue(forms.own_right("pubes", "pubis", tags, "s"))
         self.assertFalse(forms.own_right("mice", "mouse", tags, "s"))
 
+    def test_forms_the_learner_means_as_words(self):
+        rank = {"good": 60, "goods": 3750, "jean": 2888, "jeans": 5734, "troop": 6223,
+                "troops": 2701, "eye": 679, "eyes": 429, "cleave": 35422, "clove": 24364,
+                "shill": 31582, "shilling": 14166, "interest": 1283, "interesting": 832,
+                "light": 533, "lighter": 4692, "lightest": 34309, "cool": 700,
+                "cooler": 5489, "coolest": 7644, "stamen": 48225, "stamina": 13494,
+                "win": 605, "won": 157, "accuse": 6307, "accused": 3581}
+        lemmas = {"good": {"adj", "noun"}, "troops": {"noun"}, "eyes": {"noun"},
+                  "clove": {"noun"}, "shilling": {"noun"}, "interesting": {"adj"},
+                  "lighter": {"noun"}, "cooler": {"noun"}, "stamina": {"noun"},
+                  "won": {"noun"}, "accused": {"noun"}}
+        tags = {"good": {"adj": 14, "noun": 3}, "troop": {"noun": 2}, "troops": {"noun": 1},
+                "eye": {"noun": 3}, "eyes": {"noun": 1}, "cleave": {"verb": 1},
+                "interesting": {"adj": 1}, "interest": {"noun": 7, "verb": 3},
+                "win": {"verb": 3, "noun": 1}, "accuse": {"verb": 1}}
+
+        def own(form, base, kind, fdpos=("n",)):
+            return forms.own_right(form, base, tags, kind, (rank, lemmas, {"jean"}, set(fdpos)))
+        for form, base, kind in (("goods", "good", "s"), ("jeans", "jean", "s"),
+                                 ("troops", "troop", "s"), ("clove", "cleave", "irregular"),
+                                 ("shilling", "shill", "ing"), ("lighter", "light", "er")):
+            self.assertTrue(own(form, base, kind), form)
+        self.assertTrue(own("interesting", "interest", "ing", ["adj"]))
+        self.assertTrue(own("stamina", "stamen", "s", []))
+        # the form is the learner's first thought: eyes, cooler, won, accused
+        self.assertFalse(own("eyes", "eye", "s", []))
+        self.assertFalse(own("cooler", "cool", "er"))
+        self.assertFalse(own("won", "win", "irregular"))
+        self.assertFalse(own("accused", "accuse", "ed"))
+        # without a FreeDict entry of its own the form keeps its note first
+        self.assertFalse(own("clove", "cleave", "irregular", []))
+
     def test_plain_forms_keep_their_note_first(self):
         self.assertFalse(forms.own_right("found", "find", self.TAGS, "irregular"))
         self.assertFalse(forms.own_right("saw", "see", self.TAGS, "irregular"))
