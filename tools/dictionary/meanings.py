@@ -7,6 +7,7 @@ import re
 import types
 
 from term_rules import (KANA_ONLY, KATA_ONLY, MAX_MEANING_BYTES, MAX_TERMS, adjective_form,
+                        mended_term,
                         adverb_scores, bare_noun, commonness_weight, has_common_senses,
                         head_verb_kanji, kana_before_twin, kata2hira, ly_bases, main_pos,
                         merge_forms, noun_as_adjective, noun_terms, one_spelling, other_language,
@@ -374,6 +375,10 @@ class Meanings:
                 continue
             if self.too_weak(h, t, before, chosen, top):
                 continue
+            if not slur:
+                t = mended_term(t, self.src.readings, self.src.jp_common)
+                if t is None:
+                    continue
             t = t.replace(",", "\u3001").replace("\t", " ").strip()
             if not t or t in chosen or not cp.term_ok(t):
                 continue

@@ -286,6 +286,28 @@ class Register(unittest.TestCase):
             self.assertNotIn(t, sources.OFFENSIVE_JA)
 
 
+class DerogatoryMorphemes(unittest.TestCase):
+    COMMON = {"本土", "具合", "東", "病"}
+    READINGS = {"印度支那": {"インドシナ"}, "東支那海": {"ひがししなかい"}}
+
+    def mend(self, t):
+        return term_rules.mended_term(t, self.READINGS, self.COMMON)
+
+    def test_place_names_take_shina_in_katakana(self):
+        self.assertEqual(self.mend("印度支那"), "インドシナ")
+        self.assertEqual(self.mend("東支那海"), "東シナ海")
+        self.assertEqual(self.mend("南支那海"), "南シナ海")
+        self.assertEqual(self.mend("支那チベット語族"), "シナチベット語族")
+
+    def test_compounds_of_other_slurs_are_dropped(self):
+        for t in ("北米土人", "めくらへび", "メクラヘビ", "癩病", "癩病患者", "河原者", "不具にする"):
+            self.assertIsNone(self.mend(t), t)
+
+    def test_a_common_word_across_the_morpheme_is_no_slur(self):
+        for t in ("本土人", "不具合", "ハンセン病", "盲腸"):
+            self.assertEqual(self.mend(t), t)
+
+
 class Debris(unittest.TestCase):
     def test_wiki_links_and_romanisation(self):
         self.assertEqual(term_rules.clean_term("[[グレイ・カップ]]"), "グレイ・カップ")
