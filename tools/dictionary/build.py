@@ -308,15 +308,28 @@ def ranked_within(rank, limit):
         yield w
 
 
-def add_regular_forms(records, rank, labeller, pron, args, reg_added):
-    """Regular inflections of frequent words; reg_added counts them by label."""
+FORM_ENDINGS = ("s", "ed", "ing", "er", "est")
+
+
+def form_candidates(rank, cmu):
+    """Words that may be regular forms of a headword: every word of the
+    frequency list, most frequent first, then the forms CMUdict spells
+    (the headwords' forms the subtitles never meet: communicates is a word
+    of both)."""
+    yield from ranked_within(rank, float("inf"))
+    yield from sorted(w for w in cmu if w not in rank and w.endswith(FORM_ENDINGS))
+
+
+def add_regular_forms(records, rank, labeller, pron, args, reg_added, cmu=()):
+    """Regular inflections of every headword; reg_added counts them by label."""
     if not inflecting(args, rank):
         return
-    for w in ranked_within(rank, args.regular_inflections):
+    for w in form_candidates(rank, cmu):
         if w in records or not re.fullmatch(r"[a-z]+", w):
             continue
         b, lab, _ = labeller.reg_label(w)
-        if not b:
+        # a rare or unranked form of a name is a name (Walters, Englands)
+        if not b or b[:1].isupper() and rank.get(w, 10**9) > args.regular_inflections:
             continue
         records[w] = new_record(pron, w, w, lab, "regular", b)
         reg_added[lab.split("の", 1)[1]] += 1
@@ -513,7 +526,7 @@ def build(args):
     stats["ordinal_lines"] = add_ordinals(records, src.rank, pron, args)
     stats["override_lines"] = apply_overrides(records, args.overrides, pron)
     reg_added = collections.Counter()
-    add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu)
     names = src.names
     stats["archaic_third_person_lines_added"] = add_archaic_forms(records, src, names, pron, args)
     stats["derived_ly_adverb_lines_added"] = add_derived_adverbs(records, src, pron, args)
@@ -521,7 +534,7 @@ def build(args):
     stats["synonym_lines_added"] = add_synonym_lines(records, lacking, src, pron, args)
     add_lacking_word_lines(records, lacking, src, meanings, pron, stats)
     # and the forms of the words just added (adjourn: adjourned)
-    add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu)
     stats["regular_inflection_lines_added"] = dict(reg_added)
     recs = capped_records(records, src.rank, args.max_lines, stats)
     pron.run_espeak(recs, src.paths, stats)

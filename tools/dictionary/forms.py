@@ -11,6 +11,8 @@ from term_rules import MAX_MEANING_BYTES, main_pos
 
 # frequency rank within which a degree counts as a word in use
 DEGREE_RANK = 60000
+# ... and an -ed form of a verb with irregular forms (lied, not growed)
+IRREGULAR_VERB_ED_RANK = 10000
 # an adjective's -er is some times as frequent as its -est (harder,
 # hardest); an -er noun used this much more is the noun (lighter, cleaner)
 DEGREE_USE = 3.5
@@ -117,7 +119,9 @@ def regular_bases(w):
         out.append((w[:-3] + "y", "s"))
     if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER):
         out.append((w[:-2], "s"))
-    if w.endswith("s") and not w.endswith("ss") and len(w) > 2:
+    # a consonant and y take -ies (allies, not allys)
+    if w.endswith("s") and not w.endswith("ss") and len(w) > 2 and \
+            not re.search(r"[^aeiou]ys$", w):
         out.append((w[:-1], "s"))
     if w.endswith("ied") and len(w) > 4:
         out.append((w[:-3] + "y", "ed"))
@@ -370,9 +374,11 @@ class FormLabeller:
         if kind != "s" and w == b + kind and one_syllable_doubling(b):
             return False
         # a verb with an irregular past and participle (saw, seen) has no
-        # -ed form: seed, a word with senses of its own, is not see + d
-        if kind == "ed" and b in self.irregular_past_and_participle and \
-                any(self.tagcnt.get(w, {}).values()):
+        # -ed form: seed, a word of its own, is not see + d, nor growed or
+        # knowed forms; lied, common, is lie's (tell an untruth), not lay's
+        if kind == "ed" and b in self.irregular_past_and_participle and (
+                any(self.tagcnt.get(w, {}).values())
+                or self.rank.get(w, 10**9) > IRREGULAR_VERB_ED_RANK):
             return False
         return not (len(b) < 3 and not (kind == "ing" and len(b) == 2))
 

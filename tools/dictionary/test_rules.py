@@ -136,6 +136,19 @@ class BaseForms(unittest.TestCase):
         self.assertIsNone(lab.reg_label("seed")[0])
         self.assertEqual(lab.reg_label("freed")[0], "free")
 
+    def test_an_irregular_verb_takes_ed_only_in_common_use(self):
+        import types
+        src = types.SimpleNamespace(
+            lemmas={"grow": {"verb"}, "lie": {"verb", "noun"}}, tagcnt={},
+            rank={"grow": 500, "lie": 300, "lied": 1444, "growed": 19779},
+            exc={"grew": [("grow", "verb")], "grown": [("grow", "verb")],
+                 "lay": [("lie", "verb")], "lain": [("lie", "verb")]}, cmu={})
+        records = {w: {"kind": "lemma", "base": "", "hw": w, "meaning": "x"}
+                   for w in ("grow", "lie")}
+        lab = forms.FormLabeller(records, src)
+        self.assertIsNone(lab.reg_label("growed")[0])
+        self.assertEqual(lab.reg_label("lied")[0], "lie")
+
     def test_an_old_second_person_is_no_superlative(self):
         lab, _ = self.labeller()
         self.assertIsNone(lab.reg_label("liver")[0])            # livest: thou livest
@@ -160,6 +173,37 @@ class BaseForms(unittest.TestCase):
         # leaves stays leaf's too: the frequency list meets leaf
         self.assertFalse(build.irregular_of_unused("imagines", [("imagine", "verb")], lab,
                                                    src.rank))
+
+
+class FormsOfEveryHeadword(unittest.TestCase):
+    def test_every_ranked_word_and_cmudicts_forms_are_candidates(self):
+        rank = {"thread": 6711, "communicates": 32103}
+        cmu = {"threaded": ["TH"], "thread": ["TH"], "threadbare": ["TH"]}
+        got = list(build.form_candidates(rank, cmu))
+        self.assertEqual(got, ["thread", "communicates", "threaded"])
+
+    def test_forms_beyond_the_frequent_words_get_lines(self):
+        import collections
+        import types
+        words = {"communicate": {"verb"}, "thread": {"noun", "verb"}, "Walter": {"noun"}}
+        src = types.SimpleNamespace(lemmas={"communicate": {"verb"}, "thread": {"noun", "verb"},
+                                            "walter": {"noun"}},
+                                    tagcnt={}, rank={"communicates": 32103, "walters": 40000},
+                                    exc={}, cmu={})
+        records = {w.lower(): {"kind": "lemma", "base": "", "hw": w, "meaning": "x"}
+                   for w in words}
+        lab = forms.FormLabeller(records, src)
+        pron = types.SimpleNamespace(pron_for=lambda k: ("", None))
+        args = types.SimpleNamespace(regular_inflections=30000)
+        build.add_regular_forms(records, src.rank, lab, pron, args, collections.Counter(),
+                                {"threaded": ["TH"]})
+        self.assertEqual(records["communicates"]["base"], "communicate")
+        self.assertEqual(records["threaded"]["base"], "thread")
+        self.assertNotIn("walters", records)        # a name's
+
+    def test_a_consonant_and_y_take_ies(self):
+        self.assertNotIn(("ally", "s"), forms.regular_bases("allys"))
+        self.assertIn(("boy", "s"), forms.regular_bases("boys"))
 
 
 class OwnSensesFirst(unittest.TestCase):
