@@ -152,12 +152,41 @@ def headword_spelling(forms):
     return lower_forms[0] if lower_forms else forms.most_common(1)[0][0]
 
 
-def lemma_records(E, meanings, pron, stats):
+def common_word(k, hw, rank, names):
+    """Whether a headword the sources spell only capitalised (Sat, Lent,
+    Kings, Centre) is also a common lower-case word: the frequency list
+    meets it, mostly in lower case."""
+    return hw[:1].isupper() and not (len(hw) > 1 and hw.isupper()) and \
+        k in rank and k not in names
+
+
+def split_name(records, k, hw, meanings, pron):
+    """A capitalised headword that is also a common word: the lower-case
+    senses make the word's line (centre; pan: 手鍋), a name's senses the
+    name's line, keyed by its spelling (Pan: 牧神); True if the word had
+    senses of its own."""
+    low, sources = meanings.meaning_for(k, "lower")
+    if not low:
+        return False
+    name = [t for t in meanings.meaning_for(k, "name")[0].split("\u3001")
+            if t and t not in low.split("\u3001")]
+    records[k] = new_record(pron, k, k, low, "lemma")
+    records[k]["both"] = sources == {"ed", "fd"}
+    if name:
+        records[hw] = new_record(pron, hw, hw, "\u3001".join(name), "lemma")
+    return True
+
+
+def lemma_records(E, meanings, pron, stats, src):
     """A line for each headword that has a meaning to show."""
     records = {}
     src_counter = collections.Counter()
     for k, ev in E.items():
         hw = headword_spelling(ev["forms"])
+        if common_word(k, hw, src.rank, src.names) and split_name(records, k, hw, meanings, pron):
+            src_counter["(lower-case word split from a name)"] += 1
+            records[k]["fdpos"] = ev["fdpos"]
+            continue
         meaning, sources = meanings.meaning_for(k)
         if not meaning:
             src_counter["(no encodable meaning: dropped)"] += 1
@@ -214,11 +243,13 @@ def add_irregular_forms(records, src, labeller, pron, args, stats):
         if " " in form:
             continue
         k = form.lower()
-        if k in records and records[k]["hw"][:1].isupper():
+        if k in records and records[k]["hw"][:1].isupper() and not common_word(
+                k, records[k]["hw"], src.rank, src.names):
             continue        # Wales, Mars, Ares: names, not forms
         good = labeller.irregular_bases(k, bases)
         if not good or irregular_of_unused(k, good, labeller, src.rank):
             continue
+        name_aside(records, k)
         b, p = good[0]
         same = [x for x, q in good if q == p]
         bases_txt = "・".join(dict.fromkeys(same))
@@ -320,17 +351,27 @@ def form_candidates(rank, cmu):
     yield from sorted(w for w in cmu if w not in rank and w.endswith(FORM_ENDINGS))
 
 
-def add_regular_forms(records, rank, labeller, pron, args, reg_added, cmu=()):
+def name_aside(records, k):
+    """Key a name's line hiding the common word k by its own spelling
+    (Sat, Kings), so that k can have a line as a form (sat: sit)."""
+    r = records.get(k)
+    if r is not None and r["hw"][:1].isupper():
+        records[r["hw"]] = records.pop(k)
+
+
+def add_regular_forms(records, rank, labeller, pron, args, reg_added, cmu=(), names=()):
     """Regular inflections of every headword; reg_added counts them by label."""
     if not inflecting(args, rank):
         return
     for w in form_candidates(rank, cmu):
-        if w in records or not re.fullmatch(r"[a-z]+", w):
+        if not re.fullmatch(r"[a-z]+", w) or w in records and not common_word(
+                w, records[w]["hw"], rank, names):
             continue
         b, lab, _ = labeller.reg_label(w)
         # a rare or unranked form of a name is a name (Walters, Englands)
         if not b or b[:1].isupper() and rank.get(w, 10**9) > args.regular_inflections:
             continue
+        name_aside(records, w)
         records[w] = new_record(pron, w, w, lab, "regular", b)
         reg_added[lab.split("の", 1)[1]] += 1
 
@@ -518,7 +559,7 @@ def build(args):
     admit_edict_headwords(E, src, args, stats)
     meanings = Meanings(src, E, args)
     pron = Pronouncer(src.cmu)
-    records = lemma_records(E, meanings, pron, stats)
+    records = lemma_records(E, meanings, pron, stats, src)
     labeller = FormLabeller(records, src)
     add_irregular_forms(records, src, labeller, pron, args, stats)
     stats["existing_lines_labelled_regular_inflection"] = label_regular_lemmas(
@@ -526,7 +567,8 @@ def build(args):
     stats["ordinal_lines"] = add_ordinals(records, src.rank, pron, args)
     stats["override_lines"] = apply_overrides(records, args.overrides, pron)
     reg_added = collections.Counter()
-    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu)
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu,
+                      src.names)
     names = src.names
     stats["archaic_third_person_lines_added"] = add_archaic_forms(records, src, names, pron, args)
     stats["derived_ly_adverb_lines_added"] = add_derived_adverbs(records, src, pron, args)
@@ -534,7 +576,8 @@ def build(args):
     stats["synonym_lines_added"] = add_synonym_lines(records, lacking, src, pron, args)
     add_lacking_word_lines(records, lacking, src, meanings, pron, stats)
     # and the forms of the words just added (adjourn: adjourned)
-    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu)
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu,
+                      src.names)
     stats["regular_inflection_lines_added"] = dict(reg_added)
     recs = capped_records(records, src.rank, args.max_lines, stats)
     pron.run_espeak(recs, src.paths, stats)

@@ -206,6 +206,59 @@ class FormsOfEveryHeadword(unittest.TestCase):
         self.assertIn(("boy", "s"), forms.regular_bases("boys"))
 
 
+class CapitalisedLines(unittest.TestCase):
+    def test_a_common_lower_case_word(self):
+        rank = {"sat": 1981, "centre": 4388, "wales": 3000}
+        self.assertTrue(build.common_word("sat", "Sat", rank, set()))
+        self.assertTrue(build.common_word("centre", "Centre", rank, set()))
+        self.assertFalse(build.common_word("wales", "Wales", rank, {"wales"}))   # a name
+        self.assertFalse(build.common_word("nor", "NOR", {"nor": 1656}, set()))  # an acronym
+        self.assertFalse(build.common_word("sat", "sat", rank, set()))
+
+    def test_the_word_and_the_name_get_a_line_each(self):
+        import types
+
+        class FakeMeanings:
+            def meaning_for(self, k, case=None):
+                return {"lower": ("パン、手鍋、平鍋", {"ed"}),
+                        "name": ("パン、牧神", {"fd"})}[case]
+        pron = types.SimpleNamespace(pron_for=lambda k: ("p\"n", "cmu"))
+        records = {}
+        self.assertTrue(build.split_name(records, "pan", "Pan", FakeMeanings(), pron))
+        self.assertEqual(records["pan"]["hw"], "pan")
+        self.assertEqual(records["pan"]["meaning"], "パン、手鍋、平鍋")
+        self.assertEqual(records["Pan"]["meaning"], "牧神")
+
+    def test_a_name_steps_aside_for_a_form(self):
+        records = {"sat": {"hw": "Sat", "meaning": "土曜"}, "sit": {"hw": "sit"}}
+        build.name_aside(records, "sat")
+        self.assertNotIn("sat", records)
+        self.assertEqual(records["Sat"]["meaning"], "土曜")
+        build.name_aside(records, "sit")
+        self.assertIn("sit", records)
+
+    def test_meanings_of_one_case(self):
+        import types
+        src = types.SimpleNamespace(
+            tagcnt={}, lemmas={}, inv={"pan": {
+                "手鍋": (1.0, {"cap": False, "raw": 1.0, "epos": {"noun"}, "kanji": "手鍋",
+                             "adjna": False, "no_first": False, "adjno": False,
+                             "loan": False, "P": True}),
+                "牧神": (0.8, {"cap": True, "raw": 0.8, "epos": {"noun"}, "kanji": "牧神",
+                             "adjna": False, "no_first": False, "adjno": False,
+                             "loan": False, "P": False})}},
+            jp_pos={}, respell={}, jp_common=set(), irregular=set(), priority={},
+            readings={}, offensive=set(), derived={}, pertains={},
+            cp=types.SimpleNamespace(fix=lambda t: t, term_ok=lambda t: True, garbage=0))
+        E = build.new_evidence()
+        E["pan"]["forms"]["Pan"] += 1
+        E["pan"]["fd"].append(("pn", [["パン"]], True))
+        m = meanings.Meanings(src, E, types.SimpleNamespace(explain=set(), tail=0.12))
+        self.assertNotIn("牧神", m.meaning_for("pan", "lower")[0])
+        self.assertIn("手鍋", m.meaning_for("pan", "lower")[0])
+        self.assertNotIn("手鍋", m.meaning_for("pan", "name")[0])
+
+
 class OwnSensesFirst(unittest.TestCase):
     TAGS = {"ground": {"noun": 6, "verb": 4}, "wedding": {"noun": 2}, "pants": {"noun": 0},
             "pant": {"verb": 1}, "things": {"noun": 1}, "thing": {"noun": 12},
