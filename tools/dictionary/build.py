@@ -47,7 +47,7 @@ from forms import (  # noqa: E402
 from meanings import (  # noqa: E402
     Meanings, PERTAINYM, SLUR_HEADWORDS)
 from pronounce import (  # noqa: E402
-    Pronouncer, choose_heteronyms, codes_from_base, pron_sources)
+    Pronouncer, choose_heteronyms, codes_from_base, forms_read_as_base, pron_sources)
 
 MAX_LINES = 100_000
 
@@ -582,6 +582,7 @@ def build(args):
     recs = capped_records(records, src.rank, args.max_lines, stats)
     pron.run_espeak(recs, src.paths, stats)
     stats["heteronym_codes_changed"] = choose_heteronyms(recs, src, args)
+    stats["forms_read_as_base"] = forms_read_as_base(recs, src)
     stats["codes_from_base"] = codes_from_base(recs)
     stats["pron_source"] = pron_sources(recs)
     stats["files"] = write_files(recs, args)

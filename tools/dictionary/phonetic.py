@@ -84,9 +84,11 @@ def _arpa_vowel(base, stress, r_colour, before_vowel):
 
 def _primary_positions(stresses):
     """Indices (into the vowel list) that get the accent: the last 1, or
-    failing any 1 (CMUdict has a few such words), nothing."""
+    failing any 1 (CMUdict has a few such words: polyglot, P AA2 L IY2 G L
+    AA0 T), the first 2, as English stresses such words early."""
     ones = [k for k, s in enumerate(stresses) if s == 1]
-    return set(ones[-1:])
+    twos = [k for k, s in enumerate(stresses) if s == 2]
+    return set(ones[-1:] or twos[:1])
 
 
 def arpabet_to_code(phones):

@@ -543,6 +543,36 @@ class Heteronyms(unittest.TestCase):
         self.assertEqual(pronounce.phrase_word_pos(["close", "to"], 0, "noun"), "noun")
 
 
+class FormReadings(unittest.TestCase):
+    V = staticmethod(lambda s: [x.split() for x in s])
+
+    def test_a_note_is_read_by_its_first_label(self):
+        self.assertEqual(pronounce.ja_pos("houseの複数形・三人称単数現在形", {}), "noun")
+        self.assertEqual(pronounce.ja_pos("backの三人称単数現在形・複数形", {}), "verb")
+
+    def test_a_form_reads_its_base_as_the_bases_line(self):
+        self.assertEqual(pronounce.form_variant(
+            "putting", "put", "pUt", self.V(["P AH1 T IH0 NG", "P UH1 T IH0 NG"]), {}), "pUti4")
+        self.assertEqual(pronounce.form_variant(
+            "bows", "bow", "b`u", self.V(["B AW1 Z", "B OW1 Z"]), {}), "b`uz")
+        self.assertEqual(pronounce.form_variant(
+            "bows", "bow", "b~u", self.V(["B AW1 Z", "B OW1 Z"]), {}), "b~uz")
+
+    def test_a_form_is_not_read_as_another_words_form(self):
+        axe = phonetic.arpabet_to_code(["AE1", "K", "S"])
+        self.assertEqual(pronounce.form_variant(
+            "axes", "axis", '"ks1s', self.V(["AE1 K S IH2 Z", "AE1 K S IY2 Z"]), {"axe": axe}),
+            phonetic.arpabet_to_code("AE1 K S IY2 Z".split()))
+        # houses: CMUdict reads both alike; nothing to choose
+        self.assertEqual(pronounce.form_variant(
+            "houses", "house", "h~us", self.V(["HH AW1 S AH0 Z", "HH AW1 S IH0 Z"]), {}),
+            "h~us1z")
+
+    def test_a_word_without_primary_stress_takes_its_first_secondary(self):
+        code = phonetic.arpabet_to_code("P AA2 L IY2 G L AA0 T".split())
+        self.assertEqual(code, phonetic.arpabet_to_code("P AA1 L IY2 G L AA0 T".split()))
+
+
 class Measures(unittest.TestCase):
     def test_debris_scan_finds_stray_stops_and_english_notes(self):
         rows = [("philistine", "俗っぽい.、ペリシテ人", "", ""),
