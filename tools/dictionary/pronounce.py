@@ -224,7 +224,7 @@ class Pronouncer:
                 return None
             if i < len(parts) - 1:   # the last part carries the stress
                 pp = [x[:-1] + "2" if x.endswith("1") else x for x in pp]
-            codes.append(phonetic.arpabet_to_code(pp))
+            codes.append(phonetic.arpabet_to_code(pp, i == len(parts) - 1))
         if codes and all(codes):
             return "".join(codes), "hyphen-compound"
         return None
@@ -403,6 +403,19 @@ def form_variant(w, b, base_code, variants, other_bases):
     return left[0] if left and len(left) < len(codes) else None
 
 
+def base_reading(b, br, pos, src):
+    """The code of base b as its form reads it: the CMUdict variant that
+    fits the part of speech of the form's note (uses: use, the noun;
+    records: REcord) and the first meaning of b's line (bows: bow, 弓)."""
+    vs = src.cmu_variants.get(b)
+    if not vs or len(vs) < 2:
+        return br["pron"]
+    wn = src.lemmas.get(b, set())
+    v = choose_variant(b, vs, pos, br["meaning"].split("\u3001")[0],
+                       "verb" in wn and bool(wn & {"noun", "adj"}))
+    return phonetic.arpabet_to_code(v) if v else br["pron"]
+
+
 def forms_read_as_base(recs, src):
     """A form whose line opens with its note reads as its base's line
     (putting, bows, axes); how many lines changed."""
@@ -415,9 +428,12 @@ def forms_read_as_base(recs, src):
         if not vs or len(vs) < 2 or not br or not br["pron"] or " " in w or \
                 w in HETERONYM_SENSES or not r["meaning"].startswith(r["base"] + "の"):
             continue
+        pos = ja_pos(r["meaning"].split("\u3001")[0], src.jp_pos)
+        # the other words w may be a form of, that CMUdict reads one way
         others = {bb: phonetic.arpabet_to_code(src.cmu[bb]) for bb, _ in regular_bases(w)
-                  if bb in src.cmu and len(src.cmu_variants.get(bb, ())) == 1}
-        code = form_variant(w, r["base"], br["pron"], vs, {b: c for b, c in others.items() if c})
+                  if len(bb) >= 3 and bb in src.cmu and len(src.cmu_variants.get(bb, ())) == 1}
+        code = form_variant(w, r["base"], base_reading(r["base"].lower(), br, pos, src), vs,
+                            {b: c for b, c in others.items() if c})
         if code and code != r["pron"]:
             r["pron"] = code
             changed += 1
