@@ -168,8 +168,9 @@ def split_name(records, k, hw, meanings, pron):
     low, sources = meanings.meaning_for(k, "lower")
     if not low:
         return False
+    # a name's terms in Japanese script only (Twitter: not Ｔｗｉｔｔｅｒ)
     name = [t for t in meanings.meaning_for(k, "name")[0].split("\u3001")
-            if t and t not in low.split("\u3001")]
+            if t and t not in low.split("\u3001") and re.search(r"[\u3040-\u9fff]", t)]
     records[k] = new_record(pron, k, k, low, "lemma")
     records[k]["both"] = sources == {"ed", "fd"}
     if name:

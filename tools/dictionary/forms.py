@@ -119,9 +119,9 @@ def regular_bases(w):
         out.append((w[:-3] + "y", "s"))
     if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER):
         out.append((w[:-2], "s"))
-    # a consonant and y take -ies (allies, not allys)
+    # a consonant and y take -ies (allies, not allys; but whys)
     if w.endswith("s") and not w.endswith("ss") and len(w) > 2 and \
-            not re.search(r"[^aeiou]ys$", w):
+            not re.search(r"[aeiou][^aeiouy]*[^aeiouy]ys$", w):
         out.append((w[:-1], "s"))
     if w.endswith("ied") and len(w) > 4:
         out.append((w[:-3] + "y", "ed"))

@@ -204,6 +204,7 @@ class FormsOfEveryHeadword(unittest.TestCase):
     def test_a_consonant_and_y_take_ies(self):
         self.assertNotIn(("ally", "s"), forms.regular_bases("allys"))
         self.assertIn(("boy", "s"), forms.regular_bases("boys"))
+        self.assertIn(("why", "s"), forms.regular_bases("whys"))
 
 
 class CapitalisedLines(unittest.TestCase):
@@ -221,7 +222,7 @@ class CapitalisedLines(unittest.TestCase):
         class FakeMeanings:
             def meaning_for(self, k, case=None):
                 return {"lower": ("パン、手鍋、平鍋", {"ed"}),
-                        "name": ("パン、牧神", {"fd"})}[case]
+                        "name": ("パン、牧神、Ｐａｎ", {"fd"})}[case]
         pron = types.SimpleNamespace(pron_for=lambda k: ("p\"n", "cmu"))
         records = {}
         self.assertTrue(build.split_name(records, "pan", "Pan", FakeMeanings(), pron))
@@ -571,6 +572,10 @@ class FormReadings(unittest.TestCase):
     def test_a_word_without_primary_stress_takes_its_first_secondary(self):
         code = phonetic.arpabet_to_code("P AA2 L IY2 G L AA0 T".split())
         self.assertEqual(code, phonetic.arpabet_to_code("P AA1 L IY2 G L AA0 T".split()))
+        # the first part of a compound stays unaccented: the last carries it
+        self.assertEqual(pronounce.Pronouncer({"about": "AH0 B AW1 T".split(),
+                                               "face": "F EY1 S".split()}).hyphen_code(
+            "about-face")[0], "1b^utfEis")
 
 
 class Measures(unittest.TestCase):
