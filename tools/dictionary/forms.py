@@ -117,7 +117,10 @@ def regular_bases(w):
         out.append((w[:-3] + "man", "s"))
     if w.endswith("ies") and len(w) > 4:
         out.append((w[:-3] + "y", "s"))
-    if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER):
+    # a noun in -sis has its plural in -ses (emphases), so emphasises is
+    # emphasise's
+    if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER) and \
+            not w[:-2].endswith("sis"):
         out.append((w[:-2], "s"))
     # a consonant and y take -ies (allies, not allys; but whys)
     if w.endswith("s") and not w.endswith("ss") and len(w) > 2 and \

@@ -206,6 +206,11 @@ class FormsOfEveryHeadword(unittest.TestCase):
         self.assertIn(("boy", "s"), forms.regular_bases("boys"))
         self.assertIn(("why", "s"), forms.regular_bases("whys"))
 
+    def test_a_noun_in_sis_has_no_plural_in_sises(self):
+        self.assertNotIn(("emphasis", "s"), forms.regular_bases("emphasises"))
+        self.assertIn(("emphasise", "s"), forms.regular_bases("emphasises"))
+        self.assertIn(("iris", "s"), forms.regular_bases("irises"))
+
 
 class CapitalisedLines(unittest.TestCase):
     def test_a_common_lower_case_word(self):
