@@ -162,6 +162,28 @@ private slots:
         QCOMPARE(Rows(again).size(), 3);
     }
 
+    void aTypedRowLimitIsNotCompletedFromTheList() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        // Each is the start of a listed value: 50, 10, 300, 800.
+        for (const QString& typed :
+             {QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8")}) {
+            WhenOpen<CSettingsDlg>([&typed](CSettingsDlg& settings) {
+                auto* box = Control<QComboBox>(settings, 1007);
+                // Completion works on the focused box only.
+                settings.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&settings));
+                box->setFocus();
+                box->lineEdit()->selectAll();
+                QTest::keyClicks(box->lineEdit(), typed);
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(dialog, 1006)->click();
+            QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), typed.toInt());
+        }
+    }
+
     void aboutBoxOpensFromTheWindowMenu() {
         WindowFixture fixture;
         fixture.writeDictionaries({}, {});
