@@ -30,7 +30,8 @@ enum class UserFolderStatus {
     Ok,
     NoFolder,      // neither XDG_DATA_HOME nor HOME gives a folder
     NotAFolder,    // a file (or something else) is in its place
-    DanglingLink,  // a symbolic link to nothing
+    DanglingLink,  // it, or a folder on its way, is a symbolic link to nothing
+    NoAccess,      // it, or a folder on its way, may not be entered
     CannotCreate,  // the folder or a parent of it cannot be made
     NotWritable,   // it exists but cannot be written to
     CannotCopy,    // a bundled file could not be copied into it
@@ -38,7 +39,7 @@ enum class UserFolderStatus {
 
 struct UserFolderResult {
     UserFolderStatus status = UserFolderStatus::Ok;
-    std::filesystem::path folder;
+    std::filesystem::path folder;     // for DanglingLink and NoAccess, the name at fault
     std::vector<std::string> copied;  // the files copied this time
     std::string detail;               // the path or system error at fault
 };

@@ -146,6 +146,38 @@ TEST(PrepareUserDataFolder, ReportsAFolderItCannotMake) {
     EXPECT_EQ(ReadBytes(root / "plain"), "");
     EXPECT_EQ(PrepareUserDataFolder(fs::path(), fs::path()).status, UserFolderStatus::NoFolder);
 }
+
+TEST(PrepareUserDataFolder, NamesTheLinkToNothingOnTheWay) {
+    TempFolder root;
+    // XDG_DATA_HOME itself dangles: not "File exists", but the link.
+    fs::create_symlink(root / "gone", root / "xdg");
+    const UserFolderResult result = PrepareUserDataFolder(root / "xdg" / "pelmio", fs::path());
+    EXPECT_EQ(result.status, UserFolderStatus::DanglingLink);
+    EXPECT_EQ(result.folder, root / "xdg");
+    EXPECT_EQ(result.detail, (root / "gone").string());
+    EXPECT_FALSE(fs::exists(root / "gone"));
+}
+
+TEST(PrepareUserDataFolder, NamesTheFolderThatMayNotBeEntered) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be another user";
+    }
+    TempFolder root;
+    fs::permissions(root.path(), fs::perms::all);
+    fs::create_directory(root / "closed");
+    fs::permissions(root / "closed", fs::perms::owner_all);
+    const fs::path closed = root / "closed";
+    // As another user: the folder in the way is closed, not a file.
+    EXPECT_TRUE(testing::AsNobody([&closed] {
+        const UserFolderResult result = PrepareUserDataFolder(closed / "pelmio", fs::path());
+        return result.status == UserFolderStatus::NoAccess && result.folder == closed;
+    }));
+    EXPECT_TRUE(testing::AsNobody([&closed] {
+        const UserFolderResult result =
+            PrepareUserDataFolder(closed / "share" / "pelmio", fs::path());
+        return result.status == UserFolderStatus::NoAccess && result.folder == closed;
+    }));
+}
 #endif
 
 }  // namespace

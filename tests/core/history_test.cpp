@@ -183,6 +183,54 @@ TEST(HistoryFile, ASaveNeverWritesWithoutTheFoldersLock) {
     EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "new\r\nold\r\n");
 }
 
+TEST(FolderLock, AFolderThatCannotBeListedIsLockedThroughAFileInIt) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be a user who may not list the folder";
+    }
+    TempFolder folder;
+    const fs::path path = folder.path();
+    // Everyone may write and enter, nobody but root may list it.
+    fs::permissions(path, fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
+                              fs::perms::group_exec | fs::perms::others_write |
+                              fs::perms::others_exec);
+    EXPECT_TRUE(testing::AsNobody([&path] {
+        const FolderLock first(path);
+        const FolderLock second(path);
+        const HistoryFile history(path / "strlist.txt");
+        return first.state() == LockState::Locked && second.state() == LockState::Busy &&
+               history.save("k").status == HistoryStatus::Busy;
+    }));
+    {
+        // Root can open the folder, and takes the lock file as well.
+        const FolderLock held(path);
+        ASSERT_EQ(held.state(), LockState::Locked);
+        EXPECT_TRUE(
+            testing::AsNobody([&path] { return FolderLock(path).state() == LockState::Busy; }));
+    }
+    EXPECT_TRUE(testing::AsNobody([&path] {
+        const HistoryResult saved = HistoryFile(path / "strlist.txt").save("k");
+        return saved.status == HistoryStatus::Ok && !saved.withoutLock;
+    }));
+}
+
+TEST(FolderLock, ASaveWhereNoLockCanBeHadSaysSo) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be a user who may neither list nor write the folder";
+    }
+    TempFolder folder;
+    const fs::path path = folder.path();
+    WriteBytes(path / "strlist.txt", "old\r\n");
+    fs::permissions(path / "strlist.txt", fs::perms::all);
+    // A file one may write, in a folder one may only enter: no lock of
+    // any kind, and the file is written in place.
+    fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    EXPECT_TRUE(testing::AsNobody([&path] {
+        const HistoryResult saved = HistoryFile(path / "strlist.txt").save("new");
+        return saved.status == HistoryStatus::Ok && saved.withoutLock;
+    }));
+    EXPECT_EQ(ReadBytes(path / "strlist.txt"), "new\r\nold\r\n");
+}
+
 TEST(HistoryFile, AMissingFileIsMadeOnlyUnderTheLock) {
     TempFolder folder;
     const HistoryFile history(folder / "strlist.txt");
