@@ -1,5 +1,6 @@
 #include "desktop/data_folders.h"
 
+#include <chrono>
 #include <system_error>
 
 #ifndef _WIN32
@@ -7,6 +8,7 @@
 #endif
 
 #include "base/file_access.h"
+#include "base/folder_lock.h"
 #include "dict/dictionary_loader.h"
 
 namespace pelmio {
@@ -127,7 +129,8 @@ fs::path UserDataFolderPath(const char* xdgDataHome, const char* home) {
     return {};
 }
 
-UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& installed) {
+UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& installed,
+                                       std::chrono::milliseconds lockWait) {
     if (folder.empty()) {
         return Failure(UserFolderStatus::NoFolder, folder, {});
     }
@@ -158,6 +161,13 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
     result.folder = folder;
     if (installed.empty()) {
         return result;
+    }
+    // Two programs starting at once take turns, and the second finds the
+    // copies made.
+    const FolderLock lock(folder, lockWait);
+    if (!lock.mayWrite()) {
+        return Failure(UserFolderStatus::CannotCopy, folder,
+                       folder.string() + ": another program holds the folder's lock");
     }
     for (const std::string& name : BundledDictionaryFileNames()) {
         const fs::path target = folder / name;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,8 +49,11 @@ struct UserFolderResult {
 // bundled dictionary file it lacks from installed (when installed is not
 // empty and holds it). A name already in the folder, even a link to
 // nothing, is never replaced; a missing bundled file is left for the
-// window to report as it reports any missing dictionary file.
-UserFolderResult PrepareUserDataFolder(const std::filesystem::path& folder,
-                                       const std::filesystem::path& installed);
+// window to report as it reports any missing dictionary file. The copies
+// are made under the folder's lock, waiting for it at most lockWait (long
+// enough for another program's copy to end); CannotCopy when it stays held.
+UserFolderResult PrepareUserDataFolder(
+    const std::filesystem::path& folder, const std::filesystem::path& installed,
+    std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000));
 
 }  // namespace pelmio

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "base/folder_lock.h"
 #include "desktop/data_folders.h"
 #include "tests/support/test_support.h"
 
@@ -85,6 +87,22 @@ TEST(PrepareUserDataFolder, CreatesTheFolderAndCopiesTheDictionaryOnce) {
     EXPECT_EQ(result.copied, std::vector<std::string>{"settei_jyukugo.txt"});
     EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "mine");
     EXPECT_EQ(ReadBytes(folder / "settei_jyukugo.txt"), "phrases\r\n");
+}
+
+TEST(PrepareUserDataFolder, CopiesOnlyUnderTheFoldersLock) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+    fs::create_directory(root / "data");
+    {
+        const FolderLock other(root / "data");
+        ASSERT_EQ(other.state(), LockState::Locked);
+        const UserFolderResult result =
+            PrepareUserDataFolder(root / "data", installed, std::chrono::milliseconds(0));
+        EXPECT_EQ(result.status, UserFolderStatus::CannotCopy);
+        EXPECT_FALSE(fs::exists(root / "data" / "settei_tango.txt"));
+    }
+    EXPECT_EQ(PrepareUserDataFolder(root / "data", installed).status, UserFolderStatus::Ok);
+    EXPECT_EQ(ReadBytes(root / "data" / "settei_tango.txt"), "w");
 }
 
 TEST(PrepareUserDataFolder, LeavesMissingBundledFilesForTheWindowToReport) {
