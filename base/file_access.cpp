@@ -1,5 +1,7 @@
 #include "base/file_access.h"
 
+#include "base/rewrite_journal.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -163,11 +165,23 @@ WriteResult RewriteInPlace(const fs::path& path, std::FILE* staged, std::uint64_
         ::close(fd);
         return {FileStatus::CannotOpen, "not a regular file"};
     }
+    // First the new content goes to a journal, so a kill part way through
+    // the rewrite can be finished later instead of leaving a torn file.
+    const JournalResult journal =
+        WriteRewriteJournal(path, fd, static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino), staged, size, writer);
+    // Where no journal can be made at all (no folder to keep it in may be
+    // written), the rewrite goes on without one rather than not at all.
+    if (journal.write.status != FileStatus::Ok && journal.write.status != FileStatus::CannotOpen) {
+        ::close(fd);
+        return journal.write;
+    }
     if (size > static_cast<std::uint64_t>(info.st_size)) {
         const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
         // Some file systems cannot reserve; the write then goes on without.
         if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
             ::close(fd);
+            RemoveJournal(journal.path);  // nothing of the file was changed
             return WriteFailure(reserved, "cannot reserve space for " + path.string());
         }
     }
@@ -185,8 +199,10 @@ WriteResult RewriteInPlace(const fs::path& path, std::FILE* staged, std::uint64_
     }
     const bool closed = std::fclose(target) == 0;
     if (!written || !closed) {
+        // The journal stays: the next save or start finishes the rewrite.
         return WriteFailure(error, "rewriting " + path.string() + " in place failed");
     }
+    RemoveJournal(journal.path);
     return {};
 }
 #else
@@ -422,6 +438,9 @@ WriteResult ReplaceFile(const fs::path& link, const std::function<bool(OutputFil
         return {target.status, target.message};
     }
     const fs::path& path = target.path;
+    // A rewrite in place that a kill cut short is finished (or its journal
+    // dropped) before anything reads the file to change it.
+    RecoverInterruptedRewrite(path);
     if (IsProtectedTarget(path)) {
         return {FileStatus::ReadOnly, "target is read-only or not a regular file"};
     }

@@ -2,6 +2,7 @@
 
 #include "base/cp932.h"
 #include "base/folder_lock.h"
+#include "base/rewrite_journal.h"
 #include "dict/dictionary_loader.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
@@ -112,8 +113,10 @@ void LookupSession::removeStaleTemporaryFiles() const {
     for (const std::string& name : SessionFileNames()) {
         const std::filesystem::path path = m_folder / name;
         // Under the lock no save of any program is writing one of them.
-        const FolderLock lock(ResolveLinks(path).parent_path());
+        const std::filesystem::path file = ResolveLinks(path);
+        const FolderLock lock(file.parent_path());
         if (lock.state() == LockState::Locked) {
+            RecoverInterruptedRewrite(file);
             RemoveStaleTemporaryFiles(path);
         }
     }

@@ -100,9 +100,10 @@ public:
     bool wroteWithoutLock() const { return m_wroteWithoutLock; }
     // The drop-down list from the history file.
     HistoryResult historyList() const;
-    // Removes what writes killed part way left beside each file of
-    // SessionFileNames, under the lock of its folder; a folder whose lock
-    // another program holds is left for the next start.
+    // Cleans up after writes killed part way, for each file of
+    // SessionFileNames under the lock of its folder: finishes or drops an
+    // interrupted rewrite in place, and removes temporary files left beside
+    // it. A folder whose lock another program holds is left for later.
     void removeStaleTemporaryFiles() const;
 
 private:

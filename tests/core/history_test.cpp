@@ -221,12 +221,17 @@ TEST(FolderLock, ASaveWhereNoLockCanBeHadSaysSo) {
     const fs::path path = folder.path();
     WriteBytes(path / "strlist.txt", "old\r\n");
     fs::permissions(path / "strlist.txt", fs::perms::all);
+    TempFolder state;
+    fs::permissions(state.path(), fs::perms::all);
     // A file one may write, in a folder one may only enter: no lock of
-    // any kind, and the file is written in place.
+    // any kind, and the file is written in place, its journal kept in the
+    // user's state folder.
     fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
-    EXPECT_TRUE(testing::AsNobody([&path] {
+    EXPECT_TRUE(testing::AsNobody([&path, &state] {
+        ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
         const HistoryResult saved = HistoryFile(path / "strlist.txt").save("new");
-        return saved.status == HistoryStatus::Ok && saved.withoutLock;
+        return saved.status == HistoryStatus::Ok && saved.withoutLock &&
+               fs::is_directory(state / "pelmio") && fs::is_empty(state / "pelmio");
     }));
     EXPECT_EQ(ReadBytes(path / "strlist.txt"), "new\r\nold\r\n");
 }
