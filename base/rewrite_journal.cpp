@@ -262,7 +262,10 @@ Recovery RecoverInterruptedRewrite(const fs::path& path) {
         const std::uint64_t pages = GetNumber(journal, 40);
         const std::uint64_t expectedPages =
             (std::max(oldLength, newLength) + kPageBytes - 1) / kPageBytes;
-        if (pages != expectedPages || pages > journal.size() / 8 ||
+        // Lengths no journal of this size can hold are checked first, so the
+        // sum below cannot overflow.
+        if (newLength > journal.size() || oldLength > (std::uint64_t{1} << 48) ||
+            pages != expectedPages || pages > journal.size() / 8 ||
             journal.size() != kHeaderBytes + pages * 8 + newLength + 8 ||
             Fnv(kFnvStart, std::string_view(journal).substr(0, journal.size() - 8)) !=
                 GetNumber(journal, journal.size() - 8)) {

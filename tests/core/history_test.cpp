@@ -213,6 +213,54 @@ TEST(FolderLock, AFolderThatCannotBeListedIsLockedThroughAFileInIt) {
     }));
 }
 
+TEST(FolderLock, WritersInAFolderThatCannotBeListedLoseNoKeyword) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be a user who may not list the folder";
+    }
+    TempFolder folder;
+    const fs::path path = folder.path();
+    fs::permissions(path, fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
+                              fs::perms::group_exec | fs::perms::others_write |
+                              fs::perms::others_exec);
+    constexpr int kWriters = 4;
+    constexpr int kSaves = 50;
+    std::vector<pid_t> writers;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool all = testing::AsNobody([&path, writer] {
+                const HistoryFile history(path / "strlist.txt");
+                for (int save = 0; save < kSaves; ++save) {
+                    const std::string keyword =
+                        "w" + std::to_string(writer) + "-" + std::to_string(save);
+                    HistoryStatus status = HistoryStatus::Busy;
+                    while (status == HistoryStatus::Busy) {
+                        status = history.save(keyword, std::chrono::milliseconds(1000)).status;
+                    }
+                    if (status != HistoryStatus::Ok) {
+                        return false;
+                    }
+                }
+                return true;
+            });
+            ::_exit(all ? 0 : 1);
+        }
+        writers.push_back(child);
+    }
+    for (const pid_t child : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string bytes = ReadBytes(path / "strlist.txt");
+    for (int writer = 0; writer < kWriters; ++writer) {
+        for (int save = 0; save < kSaves; ++save) {
+            const std::string line = "w" + std::to_string(writer) + "-" + std::to_string(save);
+            EXPECT_NE(bytes.find(line + "\r\n"), std::string::npos) << line;
+        }
+    }
+}
+
 TEST(FolderLock, ASaveWhereNoLockCanBeHadSaysSo) {
     if (!testing::RunningAsRoot()) {
         GTEST_SKIP() << "needs root, to be a user who may neither list nor write the folder";
