@@ -183,16 +183,20 @@ TEST(HistoryFile, ASaveNeverWritesWithoutTheFoldersLock) {
     EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "new\r\nold\r\n");
 }
 
+// Everyone may write and enter the folder, nobody but root may list it.
+void MakeUnlistable(const fs::path& folder) {
+    using fs::perms;
+    fs::permissions(folder, perms::owner_write | perms::owner_exec | perms::group_write |
+                                perms::group_exec | perms::others_write | perms::others_exec);
+}
+
 TEST(FolderLock, AFolderThatCannotBeListedIsLockedThroughAFileInIt) {
     if (!testing::RunningAsRoot()) {
         GTEST_SKIP() << "needs root, to be a user who may not list the folder";
     }
     TempFolder folder;
     const fs::path path = folder.path();
-    // Everyone may write and enter, nobody but root may list it.
-    fs::permissions(path, fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
-                              fs::perms::group_exec | fs::perms::others_write |
-                              fs::perms::others_exec);
+    MakeUnlistable(path);
     EXPECT_TRUE(testing::AsNobody([&path] {
         const FolderLock first(path);
         const FolderLock second(path);
@@ -219,9 +223,7 @@ TEST(FolderLock, WritersInAFolderThatCannotBeListedLoseNoKeyword) {
     }
     TempFolder folder;
     const fs::path path = folder.path();
-    fs::permissions(path, fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
-                              fs::perms::group_exec | fs::perms::others_write |
-                              fs::perms::others_exec);
+    MakeUnlistable(path);
     constexpr int kWriters = 4;
     constexpr int kSaves = 50;
     std::vector<pid_t> writers;
