@@ -128,6 +128,28 @@ private slots:
         QCOMPARE(ReadRowLimit(around.folder / "pelmio.inf"), 300);
     }
 
+    void aSettingMadeWhileTheLockIsHeldIsWrittenAtTheEnd() {
+        Surroundings around;
+        {
+            CLookupDlg dialog(around.environment());
+            {
+                const FolderLock other(around.folder.path());
+                QTimer::singleShot(0, [] {
+                    auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
+                    QVERIFY(settings != nullptr);
+                    Control<QComboBox>(*settings, 1007)->setEditText(QStringLiteral("300"));
+                    settings->accept();
+                });
+                Control<QPushButton>(dialog, 1006)->click();
+                // Another program is writing: not now, and nothing to tell.
+                QVERIFY(!fs::exists(around.folder / "pelmio.inf"));
+                QVERIFY(around.messages.isEmpty());
+            }
+        }
+        QCOMPARE(ReadRowLimit(around.folder / "pelmio.inf"), 300);
+        QVERIFY(around.messages.isEmpty());
+    }
+
     void aHugeLineShowsItsStartInTheListAndOpensWhole() {
         Surroundings around;
         WriteBytes(around.folder / "settei_tango.txt",
