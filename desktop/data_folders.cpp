@@ -1,5 +1,6 @@
 #include "desktop/data_folders.h"
 
+#include <chrono>
 #include <system_error>
 
 #ifndef _WIN32
@@ -7,6 +8,7 @@
 #endif
 
 #include "base/file_access.h"
+#include "base/folder_lock.h"
 #include "dict/dictionary_loader.h"
 
 namespace pelmio {
@@ -48,6 +50,40 @@ UserFolderResult Failure(UserFolderStatus status, const fs::path& folder, std::s
     result.folder = folder;
     result.detail = std::move(detail);
     return result;
+}
+
+bool CanEnter(const fs::path& folder) {
+#ifndef _WIN32
+    return ::access(folder.c_str(), X_OK) == 0;
+#else
+    (void)folder;
+    return true;
+#endif
+}
+
+// Why folder could not be made or looked at, given the error: a name on its
+// way that is a link to nothing or a folder that may not be entered says
+// more than the error itself ("File exists", "Permission denied").
+UserFolderResult WhyNotMade(const fs::path& folder, const std::error_code& made) {
+    for (fs::path on = folder; !on.empty(); on = on.parent_path()) {
+        std::error_code error;
+        const fs::file_status own = fs::symlink_status(on, error);
+        if (own.type() != fs::file_type::none && own.type() != fs::file_type::not_found) {
+            if (fs::is_symlink(own) && !fs::exists(fs::status(on, error))) {
+                return Failure(UserFolderStatus::DanglingLink, on,
+                               fs::read_symlink(on, error).string());
+            }
+            if (fs::is_directory(fs::status(on, error)) && !CanEnter(on)) {
+                return Failure(UserFolderStatus::NoAccess, on,
+                               std::make_error_code(std::errc::permission_denied).message());
+            }
+            break;  // the nearest name there is: the error itself is the cause
+        }
+        if (on == on.parent_path()) {
+            break;
+        }
+    }
+    return Failure(UserFolderStatus::CannotCreate, folder, made ? made.message() : folder.string());
 }
 
 }  // namespace
@@ -93,12 +129,17 @@ fs::path UserDataFolderPath(const char* xdgDataHome, const char* home) {
     return {};
 }
 
-UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& installed) {
+UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& installed,
+                                       std::chrono::milliseconds lockWait) {
     if (folder.empty()) {
         return Failure(UserFolderStatus::NoFolder, folder, {});
     }
     std::error_code error;
     const fs::file_status own = fs::symlink_status(folder, error);
+    if (own.type() == fs::file_type::none) {
+        // Not "something else is in the way": a folder on the way is closed.
+        return WhyNotMade(folder, error);
+    }
     if (fs::is_symlink(own) && !fs::exists(fs::status(folder, error))) {
         return Failure(UserFolderStatus::DanglingLink, folder,
                        fs::read_symlink(folder, error).string());
@@ -109,8 +150,7 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
     if (own.type() == fs::file_type::not_found) {
         fs::create_directories(folder, error);
         if (error || !fs::is_directory(folder)) {
-            return Failure(UserFolderStatus::CannotCreate, folder,
-                           error ? error.message() : folder.string());
+            return WhyNotMade(folder, error);
         }
     }
     if (!CanWriteIn(folder)) {
@@ -121,6 +161,13 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
     result.folder = folder;
     if (installed.empty()) {
         return result;
+    }
+    // Two programs starting at once take turns, and the second finds the
+    // copies made.
+    const FolderLock lock(folder, lockWait);
+    if (!lock.mayWrite()) {
+        return Failure(UserFolderStatus::CannotCopy, folder,
+                       folder.string() + ": another program holds the folder's lock");
     }
     for (const std::string& name : BundledDictionaryFileNames()) {
         const fs::path target = folder / name;

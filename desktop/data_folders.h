@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,7 +31,8 @@ enum class UserFolderStatus {
     Ok,
     NoFolder,      // neither XDG_DATA_HOME nor HOME gives a folder
     NotAFolder,    // a file (or something else) is in its place
-    DanglingLink,  // a symbolic link to nothing
+    DanglingLink,  // it, or a folder on its way, is a symbolic link to nothing
+    NoAccess,      // it, or a folder on its way, may not be entered
     CannotCreate,  // the folder or a parent of it cannot be made
     NotWritable,   // it exists but cannot be written to
     CannotCopy,    // a bundled file could not be copied into it
@@ -38,7 +40,7 @@ enum class UserFolderStatus {
 
 struct UserFolderResult {
     UserFolderStatus status = UserFolderStatus::Ok;
-    std::filesystem::path folder;
+    std::filesystem::path folder;     // for DanglingLink and NoAccess, the name at fault
     std::vector<std::string> copied;  // the files copied this time
     std::string detail;               // the path or system error at fault
 };
@@ -47,8 +49,11 @@ struct UserFolderResult {
 // bundled dictionary file it lacks from installed (when installed is not
 // empty and holds it). A name already in the folder, even a link to
 // nothing, is never replaced; a missing bundled file is left for the
-// window to report as it reports any missing dictionary file.
-UserFolderResult PrepareUserDataFolder(const std::filesystem::path& folder,
-                                       const std::filesystem::path& installed);
+// window to report as it reports any missing dictionary file. The copies
+// are made under the folder's lock, waiting for it at most lockWait (long
+// enough for another program's copy to end); CannotCopy when it stays held.
+UserFolderResult PrepareUserDataFolder(
+    const std::filesystem::path& folder, const std::filesystem::path& installed,
+    std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000));
 
 }  // namespace pelmio

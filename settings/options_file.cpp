@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "base/bytes.h"
@@ -12,62 +11,65 @@ namespace {
 
 constexpr std::string_view kHeadwordFirstKey = "headword-first";
 constexpr std::string_view kIgnoreCaseKey = "ignore-case";
-// Far more than the options need; a larger file is not ours.
-constexpr std::uintmax_t kMaxFileBytes = 64 * 1024;
 
-struct Line {
-    std::string key;
-    std::string text;  // the whole line, as read
+// The file's lines as read, each without its LF; the last is what follows
+// the last LF (empty when the file ends with one). Nothing when the file
+// is missing, cannot be read or is over kMaxOptionsFileBytes.
+struct OptionLines {
+    FileStatus status = FileStatus::Ok;
+    bool tooLarge = false;
+    std::vector<std::string_view> lines;
+    std::string bytes;
 };
 
-// The file's lines, or nothing when it is missing or not a file of options:
-// too large, holding a NUL, or a line that is neither empty nor key=value.
-std::vector<Line> ReadLines(const std::filesystem::path& path, bool& damaged) {
-    damaged = false;
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxFileBytes) {
-        damaged = !error;
-        return {};
+OptionLines ReadLines(const std::filesystem::path& path) {
+    OptionLines file;
+    ReadResult read = ReadFilePrefix(path, kMaxOptionsFileBytes + 1);
+    file.status = read.status;
+    if (read.status != FileStatus::Ok) {
+        return file;
     }
-    const ReadResult file = ReadWholeFile(path);
-    if (file.status != FileStatus::Ok || file.bytes.size() > kMaxFileBytes ||
-        file.bytes.find('\0') != std::string::npos) {
-        damaged = file.status == FileStatus::Ok;
-        return {};
+    if (read.bytes.size() > kMaxOptionsFileBytes) {
+        file.tooLarge = true;
+        return file;
     }
-    std::vector<Line> lines;
-    for (std::string_view text : SplitAtByte(file.bytes, '\n')) {
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-        }
-        if (text.empty()) {
-            continue;
-        }
-        const std::size_t equals = text.find('=');
-        if (equals == 0 || equals == std::string_view::npos) {
-            damaged = true;
-            return {};
-        }
-        lines.push_back({std::string(text.substr(0, equals)), std::string(text)});
-    }
-    return lines;
+    file.bytes = std::move(read.bytes);
+    file.lines = SplitAtByte(file.bytes, '\n');
+    return file;
 }
 
-bool IsOn(const Line& line) {
-    return std::string_view(line.text).substr(line.key.size() + 1) == "1";
+// The key of a line of ours, "key=value" with an optional CR after it;
+// empty for any other line.
+std::string_view OwnKey(std::string_view line) {
+    for (const std::string_view key : {kHeadwordFirstKey, kIgnoreCaseKey}) {
+        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 &&
+            line[key.size()] == '=') {
+            return key;
+        }
+    }
+    return {};
+}
+
+bool IsOn(std::string_view line, std::string_view key) {
+    std::string_view value = line.substr(key.size() + 1);
+    if (!value.empty() && value.back() == '\r') {
+        value.remove_suffix(1);
+    }
+    return value == "1";
 }
 
 }  // namespace
 
 LookupOptions ReadLookupOptions(const std::filesystem::path& path) {
-    bool damaged = false;
+    const OptionLines file = ReadLines(path);
     LookupOptions options;
-    for (const Line& line : ReadLines(path, damaged)) {
-        if (line.key == kHeadwordFirstKey) {
-            options.headwordFirst = IsOn(line);
-        } else if (line.key == kIgnoreCaseKey) {
-            options.ignoreCase = IsOn(line);
+    // Lines of other keys, notes and anything else are not ours to read.
+    for (const std::string_view line : file.lines) {
+        const std::string_view key = OwnKey(line);
+        if (key == kHeadwordFirstKey) {
+            options.headwordFirst = IsOn(line, key);
+        } else if (key == kIgnoreCaseKey) {
+            options.ignoreCase = IsOn(line, key);
         }
     }
     return options;
@@ -75,20 +77,43 @@ LookupOptions ReadLookupOptions(const std::filesystem::path& path) {
 
 WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOptions& options,
                                FileWriter& writer) {
-    bool damaged = false;
-    std::string bytes;
-    for (const Line& line : ReadLines(path, damaged)) {
-        if (line.key != kHeadwordFirstKey && line.key != kIgnoreCaseKey) {
-            bytes += line.text;
-            bytes += '\n';
-        }
+    const OptionLines file = ReadLines(path);
+    if (file.tooLarge) {
+        // Rewriting it would lose what is past the bound: leave it whole.
+        return {FileStatus::CannotOpen, path.string() + " is larger than an options file may be"};
     }
-    const auto add = [&bytes](std::string_view key, bool on) {
-        bytes += key;
-        bytes += on ? "=1\n" : "=0\n";
+    const auto ownLine = [&options](std::string_view key) {
+        const bool on = key == kHeadwordFirstKey ? options.headwordFirst : options.ignoreCase;
+        return std::string(key) + (on ? "=1" : "=0");
     };
-    add(kHeadwordFirstKey, options.headwordFirst);
-    add(kIgnoreCaseKey, options.ignoreCase);
+    std::string bytes;
+    bool headwordFirstWritten = false;
+    bool ignoreCaseWritten = false;
+    for (std::size_t i = 0; i < file.lines.size(); ++i) {
+        const std::string_view line = file.lines[i];
+        const bool last = i + 1 == file.lines.size();
+        if (last && line.empty()) {
+            break;  // the file ended with a line end
+        }
+        const std::string_view key = OwnKey(line);
+        if (key.empty()) {
+            // Every line not understood stays as it was, byte for byte.
+            bytes += line;
+        } else {
+            bytes += ownLine(key);
+            if (line.back() == '\r') {
+                bytes += '\r';
+            }
+            (key == kHeadwordFirstKey ? headwordFirstWritten : ignoreCaseWritten) = true;
+        }
+        bytes += '\n';
+    }
+    if (!headwordFirstWritten) {
+        bytes += ownLine(kHeadwordFirstKey) + "\n";
+    }
+    if (!ignoreCaseWritten) {
+        bytes += ownLine(kIgnoreCaseKey) + "\n";
+    }
     return ReplaceFileAtomically(path, bytes, writer);
 }
 

@@ -49,3 +49,6 @@ expect_run(ARGS -platform offscreen -reverse --version STATUS 0 STDOUT "Pelmio $
 expect_run(ARGS --frobnicate STATUS 2 STDOUT "" STDERR_MATCHES "frobnicate.*--help")
 expect_run(ARGS --user-data --bogus=1 STATUS 2 STDOUT "" STDERR_MATCHES "bogus")
 expect_run(ARGS somefile.txt STATUS 2 STDOUT "" STDERR_MATCHES "somefile.txt")
+# With no display to open a window on: one line that says so, exit 1, and
+# no abort.
+expect_run(ARGS STATUS 1 STDOUT "" STDERR_MATCHES "^pelmio: [^\n]*display[^\n]*\n$")

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "base/folder_lock.h"
 #include "desktop/data_folders.h"
 #include "tests/support/test_support.h"
 
@@ -87,6 +89,22 @@ TEST(PrepareUserDataFolder, CreatesTheFolderAndCopiesTheDictionaryOnce) {
     EXPECT_EQ(ReadBytes(folder / "settei_jyukugo.txt"), "phrases\r\n");
 }
 
+TEST(PrepareUserDataFolder, CopiesOnlyUnderTheFoldersLock) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+    fs::create_directory(root / "data");
+    {
+        const FolderLock other(root / "data");
+        ASSERT_EQ(other.state(), LockState::Locked);
+        const UserFolderResult result =
+            PrepareUserDataFolder(root / "data", installed, std::chrono::milliseconds(0));
+        EXPECT_EQ(result.status, UserFolderStatus::CannotCopy);
+        EXPECT_FALSE(fs::exists(root / "data" / "settei_tango.txt"));
+    }
+    EXPECT_EQ(PrepareUserDataFolder(root / "data", installed).status, UserFolderStatus::Ok);
+    EXPECT_EQ(ReadBytes(root / "data" / "settei_tango.txt"), "w");
+}
+
 TEST(PrepareUserDataFolder, LeavesMissingBundledFilesForTheWindowToReport) {
     TempFolder root;
     const fs::path installed = MakeInstall(root / "usr", "p", "w");
@@ -145,6 +163,38 @@ TEST(PrepareUserDataFolder, ReportsAFolderItCannotMake) {
     }
     EXPECT_EQ(ReadBytes(root / "plain"), "");
     EXPECT_EQ(PrepareUserDataFolder(fs::path(), fs::path()).status, UserFolderStatus::NoFolder);
+}
+
+TEST(PrepareUserDataFolder, NamesTheLinkToNothingOnTheWay) {
+    TempFolder root;
+    // XDG_DATA_HOME itself dangles: not "File exists", but the link.
+    fs::create_symlink(root / "gone", root / "xdg");
+    const UserFolderResult result = PrepareUserDataFolder(root / "xdg" / "pelmio", fs::path());
+    EXPECT_EQ(result.status, UserFolderStatus::DanglingLink);
+    EXPECT_EQ(result.folder, root / "xdg");
+    EXPECT_EQ(result.detail, (root / "gone").string());
+    EXPECT_FALSE(fs::exists(root / "gone"));
+}
+
+TEST(PrepareUserDataFolder, NamesTheFolderThatMayNotBeEntered) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be another user";
+    }
+    TempFolder root;
+    fs::permissions(root.path(), fs::perms::all);
+    fs::create_directory(root / "closed");
+    fs::permissions(root / "closed", fs::perms::owner_all);
+    const fs::path closed = root / "closed";
+    // As another user: the folder in the way is closed, not a file.
+    EXPECT_TRUE(testing::AsNobody([&closed] {
+        const UserFolderResult result = PrepareUserDataFolder(closed / "pelmio", fs::path());
+        return result.status == UserFolderStatus::NoAccess && result.folder == closed;
+    }));
+    EXPECT_TRUE(testing::AsNobody([&closed] {
+        const UserFolderResult result =
+            PrepareUserDataFolder(closed / "share" / "pelmio", fs::path());
+        return result.status == UserFolderStatus::NoAccess && result.folder == closed;
+    }));
 }
 #endif
 
