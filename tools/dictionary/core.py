@@ -253,6 +253,7 @@ NUMBER = re.compile(r"^[0-9\uff10-\uff19]+$")
 # single kanji that make compounds of known words (狩猟者, 睡眠用の, 大牧場)
 AFFIXES = set("""者 的 性 化 用 人 大 小 各 全 非 不 未 無 超 再 初 元 前 後 中 上 下 内 外
 式 型 界 家 業 員 長 品 物 地 所 場 側 感 力 率 法 論 学 病 数 名 風 製 産 語 号 目 行 系
+制 策 観 士 工 席 金 米 英 雄 雌 男 女
 一 二 三 四 五 六 七 八 九 十 百 千 万 億 番 回 度 年 月 日 時 分 個 枚 本 台 匹 頭 冊 杯 着 歳""".split())
 CHUNK_SEP = re.compile(r"[（）()～〜・、。？！?!\s「」『』…／/×○]+")
 MAX_PIECE = 12

@@ -98,7 +98,7 @@ class ReviewTest(unittest.TestCase):
 
 KNOWN = {"同意", "する", "怒る", "腹", "立てる", "気づく", "いる", "静か", "特有", "後", "継ぐ",
          "野球", "バット", "一番", "上手", "狩猟", "報道", "記者", "睡眠", "セント", "硬貨",
-         "悲しい", "報", "記", "女性", "名"}
+         "悲しい", "報", "記", "女性", "名", "口語", "尻"}
 
 
 class KnownJapaneseTest(unittest.TestCase):
@@ -123,6 +123,7 @@ class KnownJapaneseTest(unittest.TestCase):
             "一番上手に": "made",          # compound of known words
             "狩猟者": "made",              # with a common affix
             "睡眠用の": "made",
+            "（米口語）尻": "made",
             "１セント硬貨": "made",
             "報記": "unknown",             # two known kanji are no known word
             "エイミー（女性の名）": "unknown",
