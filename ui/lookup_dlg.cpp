@@ -164,6 +164,10 @@ void CLookupDlg::RunSearch() {
         keyword ? m_session.search(*keyword) : SearchResult{m_session.dictionary(), {}, 0, {}};
     showCount(result);
     m_resultModel.setResult(std::move(result));
+    // A new result is read from its first row, the headword-first rows
+    // above all; the old scroll position and choice mean nothing in it.
+    m_resultList->setCurrentIndex(QModelIndex());
+    m_resultList->scrollToTop();
 }
 
 void CLookupDlg::showCount(const SearchResult& result) {

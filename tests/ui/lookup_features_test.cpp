@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "res/dialog_templates.h"
@@ -58,6 +59,36 @@ private slots:
         TypeText(KeywordBox(limited), QStringLiteral("word"));
         QCOMPARE(Count(limited), QStringLiteral("300 / 1,234件"));
         QCOMPARE(Rows(limited).size(), 300);
+    }
+
+    void aNewSearchStartsAtItsFirstRowWithNothingChosen() {
+        WindowFixture fixture;
+        std::vector<std::string> words;
+        for (int i = 0; i < 200; ++i) {
+            words.push_back("take" + std::to_string(100 + i));
+            words.push_back("get" + std::to_string(100 + i));
+        }
+        fixture.writeDictionaries({}, words);
+        CLookupDlg dialog(fixture.environment());
+        QVERIFY(ShowActive(dialog));
+        auto* list = Control<QListView>(dialog, res::kIdResultList);
+        TypeText(KeywordBox(dialog), QStringLiteral("take"));
+        list->doItemsLayout();
+        list->setCurrentIndex(list->model()->index(150, 0));
+        list->scrollToBottom();
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        // A new word, and a narrower one: each opens at its first row.
+        for (const QString& keyword : {QStringLiteral("get"), QStringLiteral("get1")}) {
+            KeywordBox(dialog)->lineEdit()->clear();
+            TypeText(KeywordBox(dialog), keyword);
+            list->doItemsLayout();
+            QCOMPARE(list->verticalScrollBar()->value(), 0);
+            QCOMPARE(list->indexAt(QPoint(2, 2)).row(), 0);
+            QVERIFY(!list->currentIndex().isValid());
+            QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
+            list->setCurrentIndex(list->model()->index(60, 0));
+            list->scrollToBottom();
+        }
     }
 
     void rowsMarkTheKeywordsAsTheSearchMatchedThem() {
