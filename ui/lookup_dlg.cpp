@@ -95,7 +95,9 @@ void CLookupDlg::buildWindow() {
     m_resultList->setModel(&m_resultModel);
     m_resultList->setItemDelegate(new HighlightDelegate(m_resultList));
     m_resultCount = qobject_cast<QLabel*>(controls.at(res::kIdResultCount));
-    m_resultCount->setAccessibleName(QStringLiteral("件数"));
+    // No name of its own: a screen reader then reads the count as its name,
+    // and the label announces each new count as a change of name.
+    m_resultCount->setAccessibleDescription(QStringLiteral("件数"));
     m_keywordBox->setMaxVisibleItems(static_cast<int>(kHistoryListSize));
     // Screen readers name the two controls after their labels.
     m_keywordBox->setAccessibleName(QStringLiteral("キーワード"));
