@@ -97,6 +97,8 @@ inline constexpr const char* kCountSuffix = "件";
 inline constexpr const char* kSpeak = "読み上げ";
 inline constexpr const char* kNoSpeechEngine =
     "音声エンジンがありません。qt6-speech-flite-plugin パッケージを入れると使えます";
+inline constexpr const char* kCannotSpeak =
+    "音声を出力できません。音声の出力装置があるか、音量設定を確かめてください";
 inline constexpr const char* kHomePage = "https://pelmio.example.org/";
 inline constexpr const char* kCopyright = "Copyright (C) 2026 The Pelmio developers";
 

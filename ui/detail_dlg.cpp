@@ -107,6 +107,12 @@ void CDetailDlg::showBeside(const QWidget& owner) {
     activateWindow();
 }
 
+void CDetailDlg::showEvent(QShowEvent* event) {
+    // The speech engine is made as the window first shows, not at start-up.
+    m_speaker->prepare();
+    QDialog::showEvent(event);
+}
+
 void CDetailDlg::hideEvent(QHideEvent* event) {
     // Closed by the user or the program, not minimised by the window manager.
     if (!event->spontaneous()) {

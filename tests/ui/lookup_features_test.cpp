@@ -28,6 +28,25 @@ QComboBox* KeywordBox(CLookupDlg& dialog) {
     return Control<QComboBox>(dialog, res::kIdKeywordBox);
 }
 
+// The speech engines a detail window has made.
+int SpeechEngines(CDetailDlg& detail) {
+    int count = 0;
+    for (const QObject* child : detail.findChildren<QObject*>()) {
+        count += QByteArray(child->metaObject()->className()) == "QTextToSpeech" ? 1 : 0;
+    }
+    return count;
+}
+
+// Lists keyword and opens the first row as a double-click does.
+CDetailDlg* OpenFirstRow(CLookupDlg& dialog, const QString& keyword) {
+    KeywordBox(dialog)->lineEdit()->clear();
+    TypeText(KeywordBox(dialog), keyword);
+    auto* list = Control<QListView>(dialog, res::kIdResultList);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    dialog.ShowEntryDetails();
+    return DetailWindow();
+}
+
 }  // namespace
 
 class LookupFeaturesTest : public QObject {
@@ -194,13 +213,31 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({}, {"go,行く,,g`u"});
         CLookupDlg dialog(fixture.environment());
-        CDetailDlg* detail = DetailWindow();
-        QVERIFY(detail != nullptr);
+        CDetailDlg* detail = OpenFirstRow(dialog, QStringLiteral("go"));
+        QVERIFY(detail != nullptr && detail->isVisible());
         auto* speak = Control<QPushButton>(*detail, res::kIdSpeak);
         QVERIFY(speak != nullptr);
         QCOMPARE(speak->accessibleName(), QStringLiteral("読み上げ"));
         QVERIFY(!speak->isEnabled());
         QVERIFY(speak->toolTip().contains(QStringLiteral("qt6-speech-flite-plugin")));
+    }
+
+    void theSpeechEngineIsMadeWhenTheDetailWindowFirstShows() {
+        WindowFixture fixture;
+        fixture.speechEngine.clear();  // the system's default, flite where installed
+        fixture.writeDictionaries({}, {"go,行く,,g`u"});
+        CLookupDlg dialog(fixture.environment());
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr);
+        QCOMPARE(SpeechEngines(*detail), 0);
+        QVERIFY(OpenFirstRow(dialog, QStringLiteral("go")) == detail);
+        auto* speak = Control<QPushButton>(*detail, res::kIdSpeak);
+        // Made, or the button says why there is none.
+        QVERIFY(SpeechEngines(*detail) == 1 ||
+                (!speak->isEnabled() && !speak->toolTip().isEmpty()));
+        detail->close();
+        QVERIFY(OpenFirstRow(dialog, QStringLiteral("go")) == detail);
+        QVERIFY(SpeechEngines(*detail) <= 1);
     }
 };
 
