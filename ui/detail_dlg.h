@@ -47,7 +47,7 @@ private:
     QLineEdit* m_baseForm = nullptr;
     QLineEdit* m_headword = nullptr;
     HeadwordSpeaker* m_speaker = nullptr;
-    std::optional<QPoint> m_lastPosition;  // frame position when last hidden
+    std::optional<QPoint> m_lastPosition;  // client position when last hidden
 };
 
 }  // namespace pelmio
