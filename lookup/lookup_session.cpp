@@ -45,6 +45,7 @@ SearchResult LookupSession::search(std::string_view keywordBytes) const {
 void LookupSession::readSettings() {
     m_rowLimit = ReadRowLimit(m_folder / kSettingsFileName);
     m_options = ReadLookupOptions(m_folder / kOptionsFileName);
+    m_windowGeometry = ReadWindowGeometry(m_folder / kOptionsFileName);
 }
 
 WriteResult LookupSession::writeSettings() const {
@@ -53,6 +54,11 @@ WriteResult LookupSession::writeSettings() const {
 
 WriteResult LookupSession::writeOptions() const {
     return WriteLookupOptions(m_folder / kOptionsFileName, m_options, *m_writer);
+}
+
+WriteResult LookupSession::writeWindowGeometry(const WindowGeometry& geometry) {
+    m_windowGeometry = geometry;
+    return WriteWindowGeometry(m_folder / kOptionsFileName, geometry, *m_writer);
 }
 
 HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes,

@@ -73,13 +73,18 @@ public:
     void setRowLimit(std::int32_t rowLimit) { m_rowLimit = rowLimit; }
     const LookupOptions& options() const { return m_options; }
     void setOptions(const LookupOptions& options) { m_options = options; }
-    // Reads the row limit from the settings file (0 when there is none) and
-    // the options from the options file (off when there is none).
+    // The windows' sizes and the detail window's place, from the options file.
+    const WindowGeometry& windowGeometry() const { return m_windowGeometry; }
+    // Reads the row limit from the settings file (0 when there is none), and
+    // the options (off when there are none) and window geometry from the
+    // options file.
     void readSettings();
     // Writes the row limit to the settings file.
     WriteResult writeSettings() const;
     // Writes the options to the options file.
     WriteResult writeOptions() const;
+    // Keeps the window geometry and writes it to the options file.
+    WriteResult writeWindowGeometry(const WindowGeometry& geometry);
 
     // Puts a keyword in front of the history; an empty one only makes sure
     // the file exists. Returns the drop-down list, or Busy when another
@@ -99,6 +104,7 @@ private:
     std::shared_ptr<const Dictionary> m_dictionary;
     std::int32_t m_rowLimit = 0;
     LookupOptions m_options;
+    WindowGeometry m_windowGeometry;
     HistoryFile m_history;
     // What the last search found, for the next keystroke to narrow; a cache
     // only, so searching stays a const operation.

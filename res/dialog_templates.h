@@ -52,6 +52,13 @@ enum Style : unsigned {
     kAutoHScroll = 1u << 4,  // the text field scrolls horizontally (Qt's always do)
     kTabStop = 1u << 5,
     kAlignRight = 1u << 6,  // a label's text stands at its right edge
+    // Where a resizable dialog's growth goes. Without these a control keeps
+    // its place and size.
+    kGrowWidth = 1u << 7,      // takes all the width the dialog gains
+    kGrowHeight = 1u << 8,     // takes all the height the dialog gains
+    kFollowRight = 1u << 9,    // keeps its distance from the right edge
+    kFollowBottom = 1u << 10,  // keeps its distance from the bottom edge
+    kFollowCentre = 1u << 11,  // moves by half the width gained, staying centred
 };
 
 struct ControlTemplate {
@@ -66,8 +73,9 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id;
     const char* caption;
-    int width, height;  // client area
+    int width, height;  // client area; the smallest size where resizable
     std::span<const ControlTemplate> controls;
+    bool resizable = false;
 };
 
 const DialogTemplate& MainDialogTemplate();

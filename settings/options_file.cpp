@@ -1,5 +1,7 @@
 #include "settings/options_file.h"
 
+#include <charconv>
+#include <map>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -12,6 +14,11 @@ namespace {
 
 constexpr std::string_view kHeadwordFirstKey = "headword-first";
 constexpr std::string_view kIgnoreCaseKey = "ignore-case";
+constexpr std::string_view kMainSizeKey = "main-size";
+constexpr std::string_view kDetailSizeKey = "detail-size";
+constexpr std::string_view kDetailPositionKey = "detail-position";
+// Larger than any screen; a larger value is not one this program wrote.
+constexpr int kMaxPixels = 1'000'000;
 // Far more than the options need; a larger file is not ours.
 constexpr std::uintmax_t kMaxFileBytes = 64 * 1024;
 
@@ -54,8 +61,73 @@ std::vector<Line> ReadLines(const std::filesystem::path& path, bool& damaged) {
     return lines;
 }
 
+std::string_view ValueOf(const Line& line) {
+    return std::string_view(line.text).substr(line.key.size() + 1);
+}
+
 bool IsOn(const Line& line) {
-    return std::string_view(line.text).substr(line.key.size() + 1) == "1";
+    return ValueOf(line) == "1";
+}
+
+// "A<separator>B" of two whole numbers within kMaxPixels, negative ones
+// only where allowed (a place on a screen left of or above the first).
+std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separator,
+                                             bool allowNegative) {
+    const std::size_t at = text.find(separator);
+    if (at == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto number = [allowNegative](std::string_view digits) -> std::optional<int> {
+        int value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+            value > kMaxPixels || value < (allowNegative ? -kMaxPixels : 1)) {
+            return std::nullopt;
+        }
+        return value;
+    };
+    const std::optional<int> first = number(text.substr(0, at));
+    const std::optional<int> second = number(text.substr(at + 1));
+    if (!first || !second) {
+        return std::nullopt;
+    }
+    return std::pair(*first, *second);
+}
+
+std::optional<WindowGeometry::Size> ParseSize(const Line& line) {
+    const auto pair = ParsePair(ValueOf(line), 'x', false);
+    if (!pair) {
+        return std::nullopt;
+    }
+    return WindowGeometry::Size{pair->first, pair->second};
+}
+
+// Every line but those of the keys given, then the new lines.
+WriteResult ReplaceKeys(const std::filesystem::path& path,
+                        const std::vector<std::pair<std::string_view, std::string>>& values,
+                        FileWriter& writer) {
+    bool damaged = false;
+    std::string bytes;
+    for (const Line& line : ReadLines(path, damaged)) {
+        bool replaced = false;
+        for (const auto& value : values) {
+            replaced = replaced || line.key == value.first;
+        }
+        if (!replaced) {
+            bytes += line.text;
+            bytes += '\n';
+        }
+    }
+    for (const auto& [key, value] : values) {
+        if (!value.empty()) {
+            bytes += key;
+            bytes += '=';
+            bytes += value;
+            bytes += '\n';
+        }
+    }
+    return ReplaceFileAtomically(path, bytes, writer);
 }
 
 }  // namespace
@@ -75,21 +147,46 @@ LookupOptions ReadLookupOptions(const std::filesystem::path& path) {
 
 WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOptions& options,
                                FileWriter& writer) {
+    return ReplaceKeys(path,
+                       {{kHeadwordFirstKey, options.headwordFirst ? "1" : "0"},
+                        {kIgnoreCaseKey, options.ignoreCase ? "1" : "0"}},
+                       writer);
+}
+
+WindowGeometry ReadWindowGeometry(const std::filesystem::path& path) {
     bool damaged = false;
-    std::string bytes;
+    WindowGeometry geometry;
     for (const Line& line : ReadLines(path, damaged)) {
-        if (line.key != kHeadwordFirstKey && line.key != kIgnoreCaseKey) {
-            bytes += line.text;
-            bytes += '\n';
+        if (line.key == kMainSizeKey) {
+            geometry.mainSize = ParseSize(line);
+        } else if (line.key == kDetailSizeKey) {
+            geometry.detailSize = ParseSize(line);
+        } else if (line.key == kDetailPositionKey) {
+            if (const auto pair = ParsePair(ValueOf(line), ',', true)) {
+                geometry.detailPosition = WindowGeometry::Point{pair->first, pair->second};
+            } else {
+                geometry.detailPosition.reset();
+            }
         }
     }
-    const auto add = [&bytes](std::string_view key, bool on) {
-        bytes += key;
-        bytes += on ? "=1\n" : "=0\n";
+    return geometry;
+}
+
+WriteResult WriteWindowGeometry(const std::filesystem::path& path, const WindowGeometry& geometry,
+                                FileWriter& writer) {
+    const auto size = [](const std::optional<WindowGeometry::Size>& value) {
+        return value ? std::to_string(value->width) + "x" + std::to_string(value->height)
+                     : std::string();
     };
-    add(kHeadwordFirstKey, options.headwordFirst);
-    add(kIgnoreCaseKey, options.ignoreCase);
-    return ReplaceFileAtomically(path, bytes, writer);
+    const std::string position = geometry.detailPosition
+                                     ? std::to_string(geometry.detailPosition->x) + "," +
+                                           std::to_string(geometry.detailPosition->y)
+                                     : std::string();
+    return ReplaceKeys(path,
+                       {{kMainSizeKey, size(geometry.mainSize)},
+                        {kDetailSizeKey, size(geometry.detailSize)},
+                        {kDetailPositionKey, position}},
+                       writer);
 }
 
 }  // namespace pelmio

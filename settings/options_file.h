@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "base/file_access.h"
 
@@ -20,6 +21,27 @@ struct LookupOptions {
     bool operator==(const LookupOptions&) const = default;
 };
 
+// The windows' sizes and the detail window's place as the user left them,
+// in pixels: the client areas, not the frames. Each is missing until the
+// program first writes it.
+struct WindowGeometry {
+    struct Size {
+        int width = 0;
+        int height = 0;
+        bool operator==(const Size&) const = default;
+    };
+    struct Point {
+        int x = 0;
+        int y = 0;
+        bool operator==(const Point&) const = default;
+    };
+    std::optional<Size> mainSize;
+    std::optional<Size> detailSize;
+    std::optional<Point> detailPosition;
+
+    bool operator==(const WindowGeometry&) const = default;
+};
+
 // The options in the file; both off when it is missing or damaged.
 LookupOptions ReadLookupOptions(const std::filesystem::path& path);
 
@@ -27,5 +49,14 @@ LookupOptions ReadLookupOptions(const std::filesystem::path& path);
 // not know, in their order.
 WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOptions& options,
                                FileWriter& writer = DefaultFileWriter());
+
+// The window geometry in the same file; a value that is missing or not
+// well formed is left out.
+WindowGeometry ReadWindowGeometry(const std::filesystem::path& path);
+
+// Replaces the file with the window geometry, keeping every other line, the
+// options' too, in their order. A value missing from geometry is dropped.
+WriteResult WriteWindowGeometry(const std::filesystem::path& path, const WindowGeometry& geometry,
+                                FileWriter& writer = DefaultFileWriter());
 
 }  // namespace pelmio

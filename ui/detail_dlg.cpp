@@ -111,6 +111,13 @@ void CDetailDlg::showBeside(const QWidget& owner) {
     activateWindow();
 }
 
+std::optional<QPoint> CDetailDlg::place() const {
+    if (isVisible()) {
+        return geometry().topLeft();
+    }
+    return m_lastPosition;
+}
+
 void CDetailDlg::showEvent(QShowEvent* event) {
     // The speech engine is made as the window first shows, not at start-up.
     m_speaker->prepare();

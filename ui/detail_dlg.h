@@ -30,6 +30,12 @@ public:
     // Shows, raises and activates the window. The first time it opens
     // beside owner, never over it; after that where the user left it.
     void showBeside(const QWidget& owner);
+    // Where the window is, or was when last hidden (the client area's
+    // top-left corner); nothing before it was first shown or placed.
+    std::optional<QPoint> place() const;
+    // Puts the window, before it is first shown, where an earlier run left
+    // it: the next show opens it there rather than beside its owner.
+    void setPlace(QPoint place) { m_lastPosition = place; }
 
 signals:
     // The user double-clicked the base form to look it up.

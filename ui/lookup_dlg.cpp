@@ -1,6 +1,9 @@
 #include "ui/lookup_dlg.h"
 
+#include <algorithm>
+
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,8 +13,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShortcut>
 
+#include "desktop/window_placement.h"
 #include "search/keyword_search.h"
 #include "settings/settings_file.h"
 #include "ui/about_dlg.h"
@@ -54,6 +59,7 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
     reportLoadProblems(m_session.reload(), nullptr);
     m_session.readSettings();
     buildWindow();
+    restoreGeometry();
     connectEvents();
     // Saves killed part way may have left files beside ours.
     m_session.removeStaleTemporaryFiles();
@@ -71,6 +77,70 @@ CLookupDlg::~CLookupDlg() {
     savePendingAtExit();
     // Nothing to report if it cannot be written: the setting is lost.
     m_session.writeSettings();
+    // Written only when changed, so a folder the user never resized a
+    // window in gains no file.
+    const WindowGeometry geometry = currentGeometry();
+    if (geometry != m_session.windowGeometry()) {
+        m_session.writeWindowGeometry(geometry);
+    }
+}
+
+namespace {
+
+std::vector<ScreenRect> AvailableScreens() {
+    std::vector<ScreenRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect rect = screen->availableGeometry();
+        screens.push_back({rect.x(), rect.y(), rect.width(), rect.height()});
+    }
+    return screens;
+}
+
+// Whether a window of this size fits on one of the screens somewhere.
+bool SizeFits(const std::optional<WindowGeometry::Size>& size, const QWidget& window,
+              const std::vector<ScreenRect>& screens) {
+    if (!size || size->width < window.minimumWidth() || size->height < window.minimumHeight()) {
+        return false;
+    }
+    return std::any_of(screens.begin(), screens.end(), [&size](const ScreenRect& screen) {
+        return FitsOnScreens({screen.x, screen.y, size->width, size->height}, {screen});
+    });
+}
+
+}  // namespace
+
+void CLookupDlg::restoreGeometry() {
+    const WindowGeometry& saved = m_session.windowGeometry();
+    const std::vector<ScreenRect> screens = AvailableScreens();
+    if (SizeFits(saved.mainSize, *this, screens)) {
+        resize(saved.mainSize->width, saved.mainSize->height);
+    }
+    if (SizeFits(saved.detailSize, m_detail, screens)) {
+        m_detail.resize(saved.detailSize->width, saved.detailSize->height);
+    }
+    // A place on a screen that is gone, or too small now, is forgotten:
+    // the window opens beside the main window instead.
+    if (saved.detailPosition && FitsOnScreens({saved.detailPosition->x, saved.detailPosition->y,
+                                               m_detail.width(), m_detail.height()},
+                                              screens)) {
+        m_detail.setPlace(QPoint(saved.detailPosition->x, saved.detailPosition->y));
+    }
+}
+
+WindowGeometry CLookupDlg::currentGeometry() const {
+    WindowGeometry geometry = m_session.windowGeometry();
+    const auto sizeOf = [](const QWidget& window) -> std::optional<WindowGeometry::Size> {
+        if (window.size() == window.minimumSize()) {
+            return std::nullopt;
+        }
+        return WindowGeometry::Size{window.width(), window.height()};
+    };
+    geometry.mainSize = sizeOf(*this);
+    geometry.detailSize = sizeOf(m_detail);
+    if (const std::optional<QPoint> place = m_detail.place()) {
+        geometry.detailPosition = WindowGeometry::Point{place->x(), place->y()};
+    }
+    return geometry;
 }
 
 void CLookupDlg::buildWindow() {

@@ -111,5 +111,45 @@ TEST(OptionsFile, ADamagedFileMeansBothOff) {
     EXPECT_EQ(ReadBytes(path), "headword-first=1\n");
 }
 
+TEST(OptionsFile, KeepsTheWindowGeometryBesideTheOptions) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    EXPECT_EQ(ReadWindowGeometry(path), WindowGeometry{});
+    WriteBytes(path, "colour=blue\nignore-case=1\n");
+    WindowGeometry geometry;
+    geometry.mainSize = {{400, 520}};
+    geometry.detailSize = {{380, 300}};
+    geometry.detailPosition = {{-1200, 40}};  // on a screen left of the first
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\nignore-case=1\nmain-size=400x520\ndetail-size=380x300\n"
+              "detail-position=-1200,40\n");
+    EXPECT_EQ(ReadWindowGeometry(path), geometry);
+    // Each file's writer keeps what the other wrote.
+    ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadWindowGeometry(path), geometry);
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
+    geometry.detailPosition.reset();
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\nheadword-first=1\nignore-case=0\nmain-size=400x520\n"
+              "detail-size=380x300\n");
+}
+
+TEST(OptionsFile, AWindowValueNotWellFormedIsLeftOut) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    for (const char* bytes :
+         {"main-size=400\n", "main-size=0x300\n", "main-size=-400x300\n", "main-size=400x300x2\n",
+          "main-size=400 x300\n", "main-size=99999999999x300\n", "main-size=x\n",
+          "detail-position=12\n", "detail-position=1,2,3\n", "detail-size=400,300\n"}) {
+        WriteBytes(path, std::string(bytes) + "detail-size=380x300\n");
+        const WindowGeometry geometry = ReadWindowGeometry(path);
+        EXPECT_FALSE(geometry.mainSize) << bytes;
+        EXPECT_FALSE(geometry.detailPosition) << bytes;
+        EXPECT_EQ(geometry.detailSize, (WindowGeometry::Size{380, 300})) << bytes;
+    }
+}
+
 }  // namespace
 }  // namespace pelmio
