@@ -13,6 +13,10 @@ namespace pelmio {
 // it can.
 QString UserFolderMessage(const UserFolderResult& result);
 
+// The installed dictionary's folder (beside the program, else in
+// XDG_DATA_DIRS); empty when there is none.
+std::filesystem::path InstalledDataFolder();
+
 // Finds the installed dictionary (beside the program, else in
 // XDG_DATA_DIRS), makes the user's data folder and copies the dictionary
 // into it where missing. Returns the folder, or nothing after telling the

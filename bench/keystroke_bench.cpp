@@ -63,7 +63,7 @@ private:
         WriteLookupOptions(Data().folder / kOptionsFileName, options);
         LookupEnvironment environment;
         environment.folder = Data().folder.path();
-        environment.showMessage = [](QWidget*, const QString&) {};
+        environment.showMessage = [](QWidget*, const QString&, const QString&) {};
         environment.speechEngine = QStringLiteral("none");
         return environment;
     }

@@ -83,6 +83,18 @@ fs::path FindInstalledDataFolder(const fs::path& executable, const std::string& 
     return {};
 }
 
+bool StartsInUserDataFolder(const fs::path& current, const fs::path& installed) {
+    if (installed.empty()) {
+        return false;
+    }
+    for (const std::string& name : BundledDictionaryFileNames()) {
+        if (NameTaken(current / name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 fs::path UserDataFolderPath(const char* xdgDataHome, const char* home) {
     if (xdgDataHome != nullptr && fs::path(xdgDataHome).is_absolute()) {
         return fs::path(xdgDataHome) / kFolderName;

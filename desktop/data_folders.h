@@ -21,6 +21,13 @@ std::vector<std::string> BundledDictionaryFileNames();
 std::filesystem::path FindInstalledDataFolder(const std::filesystem::path& executable,
                                               const std::string& xdgDataDirs);
 
+// Whether a start that names no folder works as --user-data does: where
+// the current folder holds neither dictionary file (in any form, a broken
+// link too) and an installed dictionary exists, the files of that folder
+// would only be an empty table and stray history and settings.
+bool StartsInUserDataFolder(const std::filesystem::path& current,
+                            const std::filesystem::path& installed);
+
 // $XDG_DATA_HOME/pelmio when XDG_DATA_HOME is an absolute path, else
 // $HOME/.local/share/pelmio. Empty when neither can be used. Either
 // argument may be null (the variable is not set).

@@ -22,12 +22,16 @@ std::vector<DictionaryProblem> LookupSession::reload() {
     for (const char* name : {kPhraseFileName, kWordFileName}) {
         const LoadResult result = LoadDictionaryFile(table, m_folder / name);
         if (result.status == LoadStatus::CannotOpen) {
-            problems.push_back({LoadProblem::CannotRead, name});
+            // In full, as the user is told which file it is.
+            std::error_code error;
+            const std::filesystem::path path = std::filesystem::absolute(m_folder / name, error);
+            problems.push_back({LoadProblem::CannotRead, name,
+                                (error ? m_folder / name : path).lexically_normal()});
         }
         truncated = truncated || result.status == LoadStatus::Truncated;
     }
     if (truncated) {
-        problems.push_back({LoadProblem::TooManyLines, {}});
+        problems.push_back({LoadProblem::TooManyLines, {}, {}});
     }
     m_dictionary = std::make_shared<const Dictionary>(std::move(table));
     m_search.forget();

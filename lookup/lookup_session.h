@@ -27,7 +27,8 @@ enum class LoadProblem {
 
 struct DictionaryProblem {
     LoadProblem problem;
-    std::string fileName;  // empty for TooManyLines
+    std::string fileName;        // empty for TooManyLines
+    std::filesystem::path path;  // the file read; empty for TooManyLines
 };
 
 // What one search found. It keeps the dictionary its rows index, so a row

@@ -44,9 +44,10 @@ constexpr std::size_t kMaxPending = 1000;
 
 }  // namespace
 
-void ShowMessageBox(QWidget* owner, const QString& text) {
+void ShowMessageBox(QWidget* owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(res::kAppName), text, QMessageBox::Ok,
                     owner);
+    box.setInformativeText(detail);
     box.exec();
 }
 
@@ -220,10 +221,12 @@ void CLookupDlg::connectEvents() {
 void CLookupDlg::reportLoadProblems(const std::vector<DictionaryProblem>& problems,
                                     QWidget* owner) {
     for (const DictionaryProblem& problem : problems) {
+        // The text stays as it always was; the file it means goes below.
         m_environment.showMessage(owner,
                                   QString::fromUtf8(problem.problem == LoadProblem::CannotRead
                                                         ? res::kCannotReadDictionary
-                                                        : res::kDictionaryTooLarge));
+                                                        : res::kDictionaryTooLarge),
+                                  problem.path.empty() ? QString() : FromPath(problem.path));
     }
 }
 
@@ -339,9 +342,11 @@ void CLookupDlg::savePending(std::chrono::steady_clock::time_point deadline) {
                 if (!m_toldSaveFailure) {
                     m_toldSaveFailure = true;
                     m_environment.showMessage(
-                        this, QString::fromUtf8(result.status == HistoryStatus::DiskFull
-                                                    ? res::kHistoryDiskFull
-                                                    : res::kHistoryWriteFailed));
+                        this,
+                        QString::fromUtf8(result.status == HistoryStatus::DiskFull
+                                              ? res::kHistoryDiskFull
+                                              : res::kHistoryWriteFailed),
+                        QString());
                 }
                 return;
         }
@@ -363,8 +368,10 @@ void CLookupDlg::savePendingAtExit() {
     }
     m_pending.clear();
     if (!lost.isEmpty()) {
-        m_environment.showMessage(this, QString::fromUtf8(res::kHistoryNotSavedAtExit) +
-                                            QStringLiteral("\n") + lost.join(QStringLiteral("\n")));
+        m_environment.showMessage(this,
+                                  QString::fromUtf8(res::kHistoryNotSavedAtExit) +
+                                      QStringLiteral("\n") + lost.join(QStringLiteral("\n")),
+                                  QString());
     }
 }
 

@@ -148,5 +148,20 @@ TEST(PrepareUserDataFolder, ReportsAFolderItCannotMake) {
 }
 #endif
 
+TEST(StartsInUserDataFolder, OnlyWhereTheFolderHoldsNoDictionaryAndOneIsInstalled) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+    fs::create_directories(root / "here");
+    EXPECT_TRUE(StartsInUserDataFolder(root / "here", installed));
+    // Nothing installed: the folder it was started in, as ever.
+    EXPECT_FALSE(StartsInUserDataFolder(root / "here", {}));
+    // Either file, in any form, is the user's own choice of folder.
+    WriteBytes(root / "here" / "settei_tango.txt", "");
+    EXPECT_FALSE(StartsInUserDataFolder(root / "here", installed));
+    fs::create_directories(root / "there");
+    fs::create_symlink(root / "gone", root / "there" / "settei_jyukugo.txt");
+    EXPECT_FALSE(StartsInUserDataFolder(root / "there", installed));
+}
+
 }  // namespace
 }  // namespace pelmio

@@ -23,6 +23,7 @@ namespace pelmio::testing {
 struct Message {
     QWidget* owner;
     QString text;
+    QString detail;  // the box's informative text
 };
 
 // A main window's surroundings: a scratch folder, and message boxes
@@ -36,8 +37,8 @@ struct WindowFixture {
 
     LookupEnvironment environment() {
         return {folder.path(),
-                [this](QWidget* owner, const QString& text) {
-                    messages.push_back({owner, text});
+                [this](QWidget* owner, const QString& text, const QString& detail) {
+                    messages.push_back({owner, text, detail});
                 },
                 writer, speechEngine};
     }

@@ -84,7 +84,9 @@ void WindowBehaviourTest::f1OpensTheAboutBox() {
     QStringList messages;
     LookupEnvironment environment;
     environment.folder = folder.path();
-    environment.showMessage = [&messages](QWidget*, const QString& text) { messages << text; };
+    environment.showMessage = [&messages](QWidget*, const QString& text, const QString&) {
+        messages << text;
+    };
     CLookupDlg window(environment);
     window.show();
     window.activateWindow();
