@@ -68,6 +68,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(PELMIO_APP_ID));
     QApplication::setWindowIcon(pelmio::ProgramIcon());
     std::filesystem::path folder = ".";
+    std::vector<std::filesystem::path> dictionaries;  // the folder's own
     bool useUserDataFolder = commandLine.useUserDataFolder;
     // Started from a terminal in some other folder: the installed
     // dictionary, not an empty window and stray files in that folder.
@@ -77,11 +78,12 @@ int main(int argc, char* argv[]) {
     if (!commandLine.folder.isEmpty()) {
         folder = pelmio::ToPath(commandLine.folder);
     } else if (useUserDataFolder || chosenForUser) {
-        const std::optional<std::filesystem::path> userFolder = pelmio::OpenUserDataFolder();
+        const std::optional<pelmio::UserFolderResult> userFolder = pelmio::OpenUserDataFolder();
         if (!userFolder) {
             return 1;
         }
-        folder = *userFolder;
+        folder = userFolder->folder;
+        dictionaries = userFolder->dictionaries;
         if (chosenForUser) {
             std::fprintf(stderr,
                          "pelmio: no dictionary in the current folder: using the installed one and "
@@ -93,7 +95,7 @@ int main(int argc, char* argv[]) {
     if (std::getenv("PELMIO_EXIT_AFTER_FIRST_PAINT") != nullptr) {
         application.installEventFilter(new ExitAfterFirstPaint(&application));
     }
-    pelmio::CLookupApp app(folder);
+    pelmio::CLookupApp app(folder, dictionaries);
     if (!app.InitInstance()) {
         return 1;
     }

@@ -51,9 +51,6 @@ QString UserFolderMessage(const UserFolderResult& result) {
                        "利用者のデータフォルダー\n%1\nに書き込めません。"
                        "書き込みの許可を確かめてください。")
                 .arg(folder);
-        case UserFolderStatus::CannotCopy:
-            return QStringLiteral("辞書ファイルを利用者のデータフォルダーにコピーできません。\n%1")
-                .arg(detail);
     }
     return {};
 }
@@ -63,12 +60,12 @@ std::filesystem::path InstalledDataFolder() {
                                    Environment("XDG_DATA_DIRS"));
 }
 
-std::optional<std::filesystem::path> OpenUserDataFolder() {
+std::optional<UserFolderResult> OpenUserDataFolder() {
     const UserFolderResult result =
         PrepareUserDataFolder(UserDataFolderPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
                               InstalledDataFolder());
     if (result.status == UserFolderStatus::Ok) {
-        return result.folder;
+        return result;
     }
     const QString message = UserFolderMessage(result);
     std::fprintf(stderr, "pelmio: %s\n", message.toLocal8Bit().constData());

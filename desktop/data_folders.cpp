@@ -1,5 +1,7 @@
 #include "desktop/data_folders.h"
 
+#include <algorithm>
+#include <iterator>
 #include <system_error>
 
 #ifndef _WIN32
@@ -42,6 +44,49 @@ bool CanWriteIn(const fs::path& folder) {
 #endif
 }
 
+// Sizes and hashes of every version of the bundled files ever shipped.
+struct BundledVersion {
+    const char* name;
+    std::uintmax_t size;
+    std::uint64_t hash;
+};
+constexpr BundledVersion kBundledVersions[] = {
+#include "desktop/bundled_versions.inc"
+};
+
+// A plain file (not a link, which the user made) whose bytes are the
+// installed file's or a version ever shipped. Its size is looked at first,
+// so the user's own dictionary is rarely read here.
+bool IsUneditedCopy(const fs::path& copy, const std::string& name, const fs::path& installed) {
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(copy, error))) {
+        return false;
+    }
+    const std::uintmax_t size = fs::file_size(copy, error);
+    if (error) {
+        return false;
+    }
+    const bool sameSize = fs::file_size(installed, error) == size && !error;
+    const bool knownSize = std::any_of(std::begin(kBundledVersions), std::end(kBundledVersions),
+                                       [&](const BundledVersion& version) {
+                                           return version.name == name && version.size == size;
+                                       });
+    if (!sameSize && !knownSize) {
+        return false;
+    }
+    const ReadResult bytes = ReadWholeFile(copy);
+    if (bytes.status != FileStatus::Ok) {
+        return false;
+    }
+    if (sameSize) {
+        const ReadResult original = ReadWholeFile(installed);
+        if (original.status == FileStatus::Ok && original.bytes == bytes.bytes) {
+            return true;
+        }
+    }
+    return IsBundledVersion(name, bytes.bytes);
+}
+
 UserFolderResult Failure(UserFolderStatus status, const fs::path& folder, std::string detail) {
     UserFolderResult result;
     result.status = status;
@@ -54,6 +99,24 @@ UserFolderResult Failure(UserFolderStatus status, const fs::path& folder, std::s
 
 std::vector<std::string> BundledDictionaryFileNames() {
     return {kPhraseFileName, kWordFileName};
+}
+
+std::uint64_t ContentHash(std::string_view bytes) {
+    std::uint64_t hash = 0xCBF29CE484222325ULL;
+    for (const char byte : bytes) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 0x100000001B3ULL;
+    }
+    return hash;
+}
+
+bool IsBundledVersion(const std::string& name, std::string_view bytes) {
+    const std::uint64_t hash = ContentHash(bytes);
+    return std::any_of(std::begin(kBundledVersions), std::end(kBundledVersions),
+                       [&](const BundledVersion& version) {
+                           return version.name == name && version.size == bytes.size() &&
+                                  version.hash == hash;
+                       });
 }
 
 fs::path FindInstalledDataFolder(const fs::path& executable, const std::string& xdgDataDirs) {
@@ -131,27 +194,25 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
 
     UserFolderResult result;
     result.folder = folder;
-    if (installed.empty()) {
-        return result;
-    }
     for (const std::string& name : BundledDictionaryFileNames()) {
-        const fs::path target = folder / name;
-        if (NameTaken(target)) {
+        const fs::path own = folder / name;
+        const fs::path bundled = installed / name;
+        if (installed.empty() || !fs::is_regular_file(bundled, error)) {
+            result.dictionaries.push_back(own);
             continue;
         }
-        const ReadResult source = ReadWholeFile(installed / name);
-        if (source.status != FileStatus::Ok) {
-            continue;  // the window reports the missing file
+        if (NameTaken(own)) {
+            if (!IsUneditedCopy(own, name, bundled)) {
+                result.dictionaries.push_back(own);  // the user's own
+                continue;
+            }
+            // Read from the install from now on; a copy that cannot be
+            // removed is merely left behind.
+            if (fs::remove(own, error)) {
+                result.removed.push_back(name);
+            }
         }
-        // Written whole under another name, then renamed: a copy cut off
-        // by a crash or a full disk is never left to be kept as the user's.
-        const WriteResult written = ReplaceFileAtomically(target, source.bytes);
-        if (written.status != FileStatus::Ok) {
-            result.status = UserFolderStatus::CannotCopy;
-            result.detail = target.string() + ": " + written.message;
-            return result;
-        }
-        result.copied.push_back(name);
+        result.dictionaries.push_back(bundled);
     }
     return result;
 }

@@ -1,17 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Where an installed Pelmio keeps its bundled dictionary, and the user's
-// own data folder that it is copied into, as the XDG base directory rules
-// say. An install works from any prefix: its data is found next to its
-// program, not at a path compiled in.
+// own data folder, as the XDG base directory rules say. An install works from any prefix: its data
+// is found next to its program, not at a path compiled in.
 namespace pelmio {
 
-// The files an install ships in share/pelmio and copies into a user's
-// data folder.
+// The files an install ships in share/pelmio, in the order they load.
 std::vector<std::string> BundledDictionaryFileNames();
 
 // The first folder that holds at least one bundled dictionary file, among
@@ -40,21 +40,33 @@ enum class UserFolderStatus {
     DanglingLink,  // a symbolic link to nothing
     CannotCreate,  // the folder or a parent of it cannot be made
     NotWritable,   // it exists but cannot be written to
-    CannotCopy,    // a bundled file could not be copied into it
 };
 
 struct UserFolderResult {
     UserFolderStatus status = UserFolderStatus::Ok;
     std::filesystem::path folder;
-    std::vector<std::string> copied;  // the files copied this time
-    std::string detail;               // the path or system error at fault
+    // The file to read for each bundled name, in load order.
+    std::vector<std::filesystem::path> dictionaries;
+    // Unedited copies an earlier version made, removed this time.
+    std::vector<std::string> removed;
+    std::string detail;  // the path or system error at fault
 };
 
-// Makes folder (and its parents) if it is missing, then copies each
-// bundled dictionary file it lacks from installed (when installed is not
-// empty and holds it). A name already in the folder, even a link to
-// nothing, is never replaced; a missing bundled file is left for the
-// window to report as it reports any missing dictionary file.
+// 64-bit FNV-1a: tells a copy Pelmio made from one the user edited.
+std::uint64_t ContentHash(std::string_view bytes);
+
+// Whether bytes, found under a bundled name, are a version of that file
+// that some version of Pelmio shipped, byte for byte.
+bool IsBundledVersion(const std::string& name, std::string_view bytes);
+
+// Makes folder (and its parents) if it is missing, and says which file to
+// read for each bundled name: the folder's own where the user put one
+// there (in any form, even a link to nothing), else the installed one, so
+// an upgrade of the install reaches the user. A copy an earlier version
+// made there and nobody edited (identical to the installed file, or to a
+// version ever shipped) is removed in favour of the installed file. With
+// no install, or a bundled file missing from it, the folder's name is
+// read, and the window reports it missing as it reports any.
 UserFolderResult PrepareUserDataFolder(const std::filesystem::path& folder,
                                        const std::filesystem::path& installed);
 

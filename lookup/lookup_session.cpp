@@ -19,14 +19,18 @@ std::vector<DictionaryProblem> LookupSession::reload() {
     std::vector<DictionaryProblem> problems;
     EntryTable table;
     bool truncated = false;
-    for (const char* name : {kPhraseFileName, kWordFileName}) {
-        const LoadResult result = LoadDictionaryFile(table, m_folder / name);
+    std::vector<std::filesystem::path> files = m_dictionaryFiles;
+    if (files.empty()) {
+        files = {m_folder / kPhraseFileName, m_folder / kWordFileName};
+    }
+    for (const std::filesystem::path& file : files) {
+        const LoadResult result = LoadDictionaryFile(table, file);
         if (result.status == LoadStatus::CannotOpen) {
             // In full, as the user is told which file it is.
             std::error_code error;
-            const std::filesystem::path path = std::filesystem::absolute(m_folder / name, error);
-            problems.push_back({LoadProblem::CannotRead, name,
-                                (error ? m_folder / name : path).lexically_normal()});
+            const std::filesystem::path path = std::filesystem::absolute(file, error);
+            problems.push_back({LoadProblem::CannotRead, file.filename().string(),
+                                (error ? file : path).lexically_normal()});
         }
         truncated = truncated || result.status == LoadStatus::Truncated;
     }

@@ -60,6 +60,11 @@ class LookupSession {
 public:
     explicit LookupSession(std::filesystem::path folder, FileWriter& writer = DefaultFileWriter());
 
+    // Reads these dictionary files, in this order, instead of the folder's
+    // phrase and word files.
+    void setDictionaryFiles(std::vector<std::filesystem::path> files) {
+        m_dictionaryFiles = std::move(files);
+    }
     // Loads the phrase file, then the word file, into a new dictionary that
     // replaces the old one. Returns what went wrong, in the order found.
     std::vector<DictionaryProblem> reload();
@@ -101,6 +106,7 @@ public:
 
 private:
     std::filesystem::path m_folder;
+    std::vector<std::filesystem::path> m_dictionaryFiles;
     FileWriter* m_writer;
     std::shared_ptr<const Dictionary> m_dictionary;
     std::int32_t m_rowLimit = 0;

@@ -55,6 +55,9 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
     : m_environment(std::move(environment)),
       m_session(m_environment.folder, *m_environment.writer),
       m_detail(m_environment.speechEngine) {
+    if (!m_environment.dictionaries.empty()) {
+        m_session.setDictionaryFiles(m_environment.dictionaries);
+    }
     // Before the window exists, so a message box about a missing file has
     // no owner.
     reportLoadProblems(m_session.reload(), nullptr);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include <QString>
 #include "base/file_access.h"
@@ -29,6 +30,8 @@ struct LookupEnvironment {
     // The speech engine that speaks headwords; empty for the system's
     // default, and a name no engine has for none.
     QString speechEngine;
+    // The dictionary files to read, in load order; empty for the folder's.
+    std::vector<std::filesystem::path> dictionaries;
 };
 
 }  // namespace pelmio

@@ -36,6 +36,21 @@ Lines Shown(const SearchResult& result) {
     return lines;
 }
 
+TEST(LookupSession, ReadsTheDictionaryFilesItIsGivenAndKeepsTheRestInItsFolder) {
+    SessionFixture fixture;
+    fixture.write({"folder phrase"}, {"folder word"});
+    TempFolder installed;
+    WriteBytes(installed / "p.txt", "installed phrase\r\n");
+    fixture.session.setDictionaryFiles({installed / "p.txt", installed / "missing.txt"});
+    const std::vector<DictionaryProblem> problems = fixture.session.reload();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].path, installed / "missing.txt");
+    EXPECT_EQ(Shown(fixture.session.search("")), Lines{"installed phrase"});
+    ASSERT_EQ(fixture.session.saveKeyword("word").status, HistoryStatus::Ok);
+    EXPECT_TRUE(fs::exists(fixture.folder / "strlist.txt"));
+    EXPECT_FALSE(fs::exists(installed / "strlist.txt"));
+}
+
 TEST(LookupSession, ReloadReportsEachFileItCannotRead) {
     SessionFixture fixture;
     std::vector<DictionaryProblem> problems = fixture.session.reload();

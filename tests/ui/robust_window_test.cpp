@@ -44,8 +44,10 @@ struct Surroundings {
     }
     LookupEnvironment environment() {
         return {folder.path(),
-                [this](QWidget*, const QString& text, const QString&) { messages << text; }, writer,
-                QStringLiteral("none")};
+                [this](QWidget*, const QString& text, const QString&) { messages << text; },
+                writer,
+                QStringLiteral("none"),
+                {}};
     }
     std::string history() const { return ReadBytes(folder / "strlist.txt"); }
 };

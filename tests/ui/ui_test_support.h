@@ -40,7 +40,9 @@ struct WindowFixture {
                 [this](QWidget* owner, const QString& text, const QString& detail) {
                     messages.push_back({owner, text, detail});
                 },
-                writer, speechEngine};
+                writer,
+                speechEngine,
+                {}};
     }
     // Lines in UTF-8, written as code page 932.
     void writeDictionaries(const std::vector<std::string>& phrases,
