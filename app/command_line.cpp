@@ -52,9 +52,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption userData(
         QStringLiteral("user-data"),
-        QStringLiteral("Keep the files in the user's data folder, $XDG_DATA_HOME/pelmio "
-                       "(default ~/.local/share/pelmio), made and filled with the installed "
-                       "dictionary on first start, instead of the current folder."));
+        QStringLiteral("Keep the history, the settings and the options in the user's data "
+                       "folder, $XDG_DATA_HOME/pelmio (default ~/.local/share/pelmio), and read "
+                       "the installed dictionary, unless the user put their own there."));
     parser.addOption(userData);
     const QCommandLineOption folder(
         QStringLiteral("folder"),
