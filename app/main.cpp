@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -45,6 +46,38 @@ public:
     }
 };
 
+// Qt's messages while it connects to the window system: kept until it is
+// known whether it could, so a missing display gives one clear line, not
+// Qt's advice on plug-ins followed by abort().
+std::vector<std::pair<QtMsgType, QString>> g_startMessages;
+QtMessageHandler g_qtHandler = nullptr;
+
+void OnMessageWhileConnecting(QtMsgType type, const QMessageLogContext& context,
+                              const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(
+            "pelmio: cannot open a window: no display could be reached (check DISPLAY or "
+            "WAYLAND_DISPLAY)\n",
+            stderr);
+        std::_Exit(1);
+    }
+    (void)context;
+    g_startMessages.emplace_back(type, text);
+}
+
+// Hands the kept messages on to Qt's own output, now that start-up went on.
+void StopKeepingMessages() {
+    qInstallMessageHandler(g_qtHandler);
+    for (const auto& [type, text] : g_startMessages) {
+        if (g_qtHandler != nullptr) {
+            g_qtHandler(type, QMessageLogContext(), text);
+        } else {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        }
+    }
+    g_startMessages.clear();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -62,7 +95,9 @@ int main(int argc, char* argv[]) {
         return *commandLine.exitCode;
     }
 
+    g_qtHandler = qInstallMessageHandler(OnMessageWhileConnecting);
     QApplication application(argc, argv);
+    StopKeepingMessages();
     SetApplicationFacts();
     // Names the launcher, so the desktop matches the window to it.
     QGuiApplication::setDesktopFileName(QStringLiteral(PELMIO_APP_ID));

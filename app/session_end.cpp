@@ -5,6 +5,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 #include <cerrno>
 #endif
@@ -15,17 +16,34 @@ namespace pelmio {
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+// How long the event loop may take to reach the first signal before a
+// repeated one ends the program at once.
+constexpr time_t kUnansweredSeconds = 10;
 int g_pipe[2] = {-1, -1};
-volatile sig_atomic_t g_caught = 0;
+volatile sig_atomic_t g_caught = 0;   // a signal came
+volatile sig_atomic_t g_reached = 0;  // the event loop is ending the program
+volatile time_t g_caughtAt = 0;       // when the first came, on the monotonic clock
+
+time_t Now() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec;
+}
 
 // Only async-signal-safe calls here: the event loop does the rest.
 extern "C" void OnSessionEndSignal(int signal) {
     if (g_caught != 0) {
-        ::signal(signal, SIG_DFL);
-        ::raise(signal);
+        // The program is already ending as its close box ends it, and may be
+        // waiting a little to save: a repeat must not cut that short. Only
+        // where the first signal was never answered does it end at once.
+        if (g_reached == 0 && Now() - g_caughtAt >= kUnansweredSeconds) {
+            ::signal(signal, SIG_DFL);
+            ::raise(signal);
+        }
         return;
     }
     g_caught = 1;
+    g_caughtAt = Now();
     const int saved = errno;
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
@@ -47,6 +65,7 @@ SessionEndWatcher::SessionEndWatcher(std::function<void()> onEnd) : m_onEnd(std:
         char bytes[16];
         while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
         }
+        g_reached = 1;
         m_onEnd();
     });
     struct sigaction action {};
@@ -71,6 +90,7 @@ SessionEndWatcher::~SessionEndWatcher() {
         fd = -1;
     }
     g_caught = 0;
+    g_reached = 0;
 }
 #else
 // Windows ends a session with messages to the windows, not with signals.

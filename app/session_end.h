@@ -9,8 +9,10 @@ namespace pelmio {
 
 // Turns the signals that end a session (SIGTERM at log-out, SIGHUP when the
 // terminal closes, SIGINT from Ctrl+C) into a call on the event loop, so
-// the program can end as its close box ends it. A second such signal ends
-// the program at once, in case the first one is never reached.
+// the program can end as its close box ends it. Repeated signals do not
+// cut that ending short (it may wait a little for a lock to save); only
+// where the event loop has not reached the first signal within seconds
+// does a repeat end the program at once.
 class SessionEndWatcher {
 public:
     explicit SessionEndWatcher(std::function<void()> onEnd);

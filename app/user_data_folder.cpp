@@ -37,9 +37,16 @@ QString UserFolderMessage(const UserFolderResult& result) {
                 .arg(folder);
         case UserFolderStatus::DanglingLink:
             return QStringLiteral(
-                       "利用者のデータフォルダー\n%1\nは、存在しない %2 を指すリンクです。"
+                       "利用者のデータフォルダー（またはその上のフォルダー）\n%1\nは、存在しない "
+                       "%2 "
+                       "を指すリンクです。"
                        "それには手を付けていません。"
                        "リンク先を作るかリンクを消してから、もう一度起動してください。")
+                .arg(folder, detail);
+        case UserFolderStatus::NoAccess:
+            return QStringLiteral(
+                       "利用者のデータフォルダーへの途中のフォルダー\n%1\nに入れません（%2）。"
+                       "そのフォルダーの許可を確かめてください。")
                 .arg(folder, detail);
         case UserFolderStatus::CannotCreate:
             return QStringLiteral(

@@ -1,5 +1,7 @@
 #include "base/file_access.h"
 
+#include "base/rewrite_journal.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -13,6 +15,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 #include <unistd.h>
 #else
 #include <io.h>
@@ -80,6 +85,66 @@ bool CopyFromStart(std::FILE* staged, std::FILE* target, FileWriter& writer, int
 }
 
 #ifndef _WIN32
+// Copies every extended attribute of the file at from (the POSIX access
+// list is one) onto fd, so a replaced file is shared as it was. Those the
+// file system or the process may not set are passed over.
+void CopyExtendedAttributes(const fs::path& from, int fd) {
+#ifdef __linux__
+    const int source = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (source < 0) {
+        return;
+    }
+    std::vector<char> names;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = ::flistxattr(source, nullptr, 0);
+        if (size <= 0) {
+            break;
+        }
+        names.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::flistxattr(source, names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        names.clear();
+        if (errno != ERANGE) {
+            break;  // ERANGE: one was added meanwhile; ask again
+        }
+    }
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size();) {
+        const char* name = names.data() + at;
+        at += std::strlen(name) + 1;
+        const ssize_t size = ::fgetxattr(source, name, nullptr, 0);
+        if (size < 0) {
+            continue;
+        }
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::fgetxattr(source, name, value.data(), value.size());
+        if (got >= 0) {
+            ::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(got), 0);
+        }
+    }
+    ::close(source);
+#else
+    (void)from;
+    (void)fd;
+#endif
+}
+
+// A file the administrator makes in another user's folder goes to that
+// user, or the user could no longer write it.
+void GiveToFolderOwner(int fd, const fs::path& folder) {
+    if (::geteuid() != 0) {
+        return;
+    }
+    struct stat owner {};
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    if (::stat(where.c_str(), &owner) == 0 && owner.st_uid != 0) {
+        [[maybe_unused]] const int given = ::fchown(fd, owner.st_uid, owner.st_gid);
+    }
+}
+
 bool TruncateFile(std::FILE* file, std::uint64_t size) {
     return std::fflush(file) == 0 && ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0 &&
            std::fseek(file, 0, SEEK_END) == 0;
@@ -90,7 +155,8 @@ bool TruncateFile(std::FILE* file, std::uint64_t size) {
 // write before any old byte is changed.
 WriteResult RewriteInPlace(const fs::path& path, std::FILE* staged, std::uint64_t size,
                            FileWriter& writer) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    // O_NOFOLLOW: the links were checked; one put in its place since is not.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return {FileStatus::CannotOpen, "cannot open " + path.string()};
     }
@@ -99,11 +165,23 @@ WriteResult RewriteInPlace(const fs::path& path, std::FILE* staged, std::uint64_
         ::close(fd);
         return {FileStatus::CannotOpen, "not a regular file"};
     }
+    // First the new content goes to a journal, so a kill part way through
+    // the rewrite can be finished later instead of leaving a torn file.
+    const JournalResult journal =
+        WriteRewriteJournal(path, fd, static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino), staged, size, writer);
+    // Where no journal can be made at all (no folder to keep it in may be
+    // written), the rewrite goes on without one rather than not at all.
+    if (journal.write.status != FileStatus::Ok && journal.write.status != FileStatus::CannotOpen) {
+        ::close(fd);
+        return journal.write;
+    }
     if (size > static_cast<std::uint64_t>(info.st_size)) {
         const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
         // Some file systems cannot reserve; the write then goes on without.
         if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
             ::close(fd);
+            RemoveJournal(journal.path);  // nothing of the file was changed
             return WriteFailure(reserved, "cannot reserve space for " + path.string());
         }
     }
@@ -121,8 +199,10 @@ WriteResult RewriteInPlace(const fs::path& path, std::FILE* staged, std::uint64_
     }
     const bool closed = std::fclose(target) == 0;
     if (!written || !closed) {
+        // The journal stays: the next save or start finishes the rewrite.
         return WriteFailure(error, "rewriting " + path.string() + " in place failed");
     }
+    RemoveJournal(journal.path);
     return {};
 }
 #else
@@ -352,18 +432,26 @@ bool IsProtectedTarget(const fs::path& path) {
 
 WriteResult ReplaceFile(const fs::path& link, const std::function<bool(OutputFile&)>& produce,
                         FileWriter& writer) {
-    if (IsProtectedTarget(link)) {
+    // Through a symbolic link, replace the file it names and keep the link.
+    const LinkTarget target = FollowOwnLinks(link);
+    if (target.status != FileStatus::Ok) {
+        return {target.status, target.message};
+    }
+    const fs::path& path = target.path;
+    // A rewrite in place that a kill cut short is finished (or its journal
+    // dropped) before anything reads the file to change it.
+    RecoverInterruptedRewrite(path);
+    if (IsProtectedTarget(path)) {
         return {FileStatus::ReadOnly, "target is read-only or not a regular file"};
     }
-    // Through a symbolic link, replace the file it names and keep the link.
-    const fs::path path = ResolveLinks(link);
     std::error_code error;
-    if (fs::is_symlink(path, error)) {
-        return {FileStatus::CannotOpen, "too many levels of links at " + link.string()};
-    }
 #ifndef _WIN32
     struct stat old {};
-    const bool exists = ::stat(path.c_str(), &old) == 0;
+    // Not stat: a link put in the file's place since is never followed.
+    const bool exists = ::lstat(path.c_str(), &old) == 0;
+    if (exists && S_ISLNK(old.st_mode)) {
+        return {FileStatus::CannotOpen, path.string() + " became a link"};
+    }
     // Other names of the file must keep seeing it: never give it a new inode.
     bool inPlace = exists && old.st_nlink > 1;
 #else
@@ -406,10 +494,14 @@ WriteResult ReplaceFile(const fs::path& link, const std::function<bool(OutputFil
     }
     if (exists) {
         // Keep the owner and group (allowed to the administrator, or to the
-        // owner for a group of theirs), then the mode, which chown may clear.
+        // owner for a group of theirs), then the mode, which chown may clear,
+        // then the extended attributes, the access list among them.
         const int fd = ::fileno(file);
         [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
         ::fchmod(fd, old.st_mode & 07777);
+        CopyExtendedAttributes(path, fd);
+    } else {
+        GiveToFolderOwner(::fileno(file), path.parent_path());
     }
 #endif
     OutputFile out(file, writer);
@@ -444,6 +536,24 @@ WriteResult ReplaceFileAtomically(const fs::path& path, std::string_view bytes,
 WriteResult ReplaceFileAtomically(const fs::path& path,
                                   std::initializer_list<std::string_view> pieces,
                                   FileWriter& writer) {
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) {
+        size += piece.size();
+    }
+    // Rewriting a file with what it holds changes nothing but its inode and
+    // time, and may overwrite a file changed meanwhile by another program.
+    const ReadResult old = ReadFilePrefix(path, size + 1);
+    if (old.status == FileStatus::Ok && old.bytes.size() == size) {
+        std::size_t at = 0;
+        bool same = true;
+        for (const std::string_view piece : pieces) {
+            same = same && old.bytes.compare(at, piece.size(), piece) == 0;
+            at += piece.size();
+        }
+        if (same) {
+            return {};
+        }
+    }
     return ReplaceFile(
         path,
         [pieces](OutputFile& out) {
@@ -511,10 +621,52 @@ std::size_t RemoveStaleTemporaryFiles(const fs::path& link) {
     return removed;
 }
 
-fs::path ResolveLinks(const fs::path& path) {
+LinkTarget FollowOwnLinks(const fs::path& path) {
     fs::path resolved = path;
     std::error_code error;
+#ifndef _WIN32
+    const uid_t user = ::geteuid();
+    const auto refused = [&path](const fs::path& at) {
+        return LinkTarget{
+            FileStatus::ForeignLink, path,
+            "not following " + at.string() + ": it or what it names is another user's"};
+    };
+    bool followed = false;
     // A bounded number of steps, so a loop of links ends.
+    for (int step = 0;; ++step) {
+        struct stat info {};
+        if (::lstat(resolved.c_str(), &info) != 0) {
+            // Nothing there yet: it will be made in the folder the link names.
+            if (followed) {
+                const fs::path parent =
+                    resolved.parent_path().empty() ? fs::path(".") : resolved.parent_path();
+                struct stat folder {};
+                if (::stat(parent.c_str(), &folder) == 0 && folder.st_uid != user) {
+                    return refused(resolved);
+                }
+            }
+            return {FileStatus::Ok, resolved, {}};
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            if (followed && info.st_uid != user) {
+                return refused(resolved);
+            }
+            return {FileStatus::Ok, resolved, {}};
+        }
+        if (info.st_uid != user) {
+            return refused(resolved);
+        }
+        if (step == 40) {
+            return {FileStatus::CannotOpen, path, "too many levels of links at " + path.string()};
+        }
+        const fs::path target = fs::read_symlink(resolved, error);
+        if (error) {
+            return {FileStatus::CannotOpen, path, error.message()};
+        }
+        resolved = target.is_absolute() ? target : resolved.parent_path() / target;
+        followed = true;
+    }
+#else
     for (int step = 0; step < 40 && fs::is_symlink(resolved, error); ++step) {
         const fs::path target = fs::read_symlink(resolved, error);
         if (error) {
@@ -522,7 +674,12 @@ fs::path ResolveLinks(const fs::path& path) {
         }
         resolved = target.is_absolute() ? target : resolved.parent_path() / target;
     }
-    return resolved;
+    return {FileStatus::Ok, resolved, {}};
+#endif
+}
+
+fs::path ResolveLinks(const fs::path& path) {
+    return FollowOwnLinks(path).path;
 }
 
 }  // namespace pelmio

@@ -20,7 +20,9 @@ enum class FileStatus {
     ReadOnly,    // exists but is marked read-only, or is a folder
     ReadError,
     WriteError,
-    NoSpace,  // the disk (or the user's quota) is full; the old file is whole
+    NoSpace,      // the disk (or the user's quota) is full; the old file is whole
+    Busy,         // another program holds the folder's lock: nothing done, try again
+    ForeignLink,  // a link on the way, or what it names, is another user's: not followed
 };
 
 struct ReadResult {
@@ -110,7 +112,8 @@ private:
 bool IsProtectedTarget(const std::filesystem::path& path);
 
 // Replaces the file at path (the file a symbolic link names, keeping the
-// link) with what produce writes; produce returns false to give up, and the
+// link; ForeignLink for a link FollowOwnLinks refuses) with what produce
+// writes; produce returns false to give up, and the
 // old file then stays. The new content goes to a new file beside the old
 // one, which keeps the old file's owner, group and mode where the process
 // may set them, and is renamed over it; the folder is synced after. Where
@@ -122,6 +125,7 @@ WriteResult ReplaceFile(const std::filesystem::path& path,
                         const std::function<bool(OutputFile&)>& produce,
                         FileWriter& writer = DefaultFileWriter());
 // The same with the new content given in pieces, written one after another.
+// A file that already holds exactly that content is not written at all.
 WriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                   FileWriter& writer = DefaultFileWriter());
 WriteResult ReplaceFileAtomically(const std::filesystem::path& path,
@@ -137,7 +141,19 @@ WriteResult ReplaceFileAtomically(const std::filesystem::path& path,
 std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& path);
 
 // The file a path names after following symbolic links, even when that
-// file does not exist yet; the path itself when it is no link.
+// file does not exist yet. A link is followed only where the user running
+// the program owns both the link and what it names (for a name that does
+// not exist yet, its folder), as the kernel's protected_symlinks rule has
+// it: otherwise another user's link could make this program, run by the
+// administrator, write where that user may not. A refused link gives
+// ForeignLink with the link itself as the path.
+struct LinkTarget {
+    FileStatus status = FileStatus::Ok;
+    std::filesystem::path path;
+    std::string message;
+};
+LinkTarget FollowOwnLinks(const std::filesystem::path& path);
+// The path FollowOwnLinks gives, whether it followed the links or not.
 std::filesystem::path ResolveLinks(const std::filesystem::path& path);
 
 }  // namespace pelmio

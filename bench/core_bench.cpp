@@ -250,22 +250,69 @@ void RegisterSearch(const std::string& prefix, const Keyword& keyword,
 
 // A keystroke as the session sees it: the text before it was searched,
 // then the text after it is.
+void TimeKeystroke(benchmark::State& state, const std::filesystem::path& folder,
+                   const Typing& typing) {
+    LookupSession session(folder);
+    session.reload();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        benchmark::DoNotOptimize(session.search("zz"));
+        benchmark::DoNotOptimize(session.search(typing.before));
+        state.ResumeTiming();
+        rows = session.search(typing.after).size();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 void RegisterSessionKeystroke(const Typing& typing) {
-    benchmark::RegisterBenchmark((std::string("session/") + typing.name).c_str(),
-                                 [typing](benchmark::State& state) {
-                                     LookupSession session(Data().folder.path());
-                                     session.reload();
-                                     std::size_t rows = 0;
-                                     for (auto _ : state) {
-                                         state.PauseTiming();
-                                         benchmark::DoNotOptimize(session.search("zz"));
-                                         benchmark::DoNotOptimize(session.search(typing.before));
-                                         state.ResumeTiming();
-                                         rows = session.search(typing.after).size();
-                                     }
-                                     state.counters["rows"] = static_cast<double>(rows);
-                                 })
+    benchmark::RegisterBenchmark(
+        (std::string("session/") + typing.name).c_str(),
+        [typing](benchmark::State& state) { TimeKeystroke(state, Data().folder.path(), typing); })
         ->Unit(benchmark::kMicrosecond);
+}
+
+// Keystrokes into a session whose dictionary is at the size cap: 240 MB of
+// lines of repeated 意味, where a pasted run of them followed by z
+// matches at every character and fails only at its end.
+void RegisterPasteAtCap() {
+    static const testing::TempFolder folder;
+    const std::string imi = "\x88\xd3\x96\xa1";  // 意味
+    std::string line;
+    for (int i = 0; i < 600; ++i) {
+        line += imi;
+    }
+    std::string paste;
+    for (int i = 0; i < 20; ++i) {
+        paste += imi;
+    }
+    const std::vector<Typing> typings = {
+        {"plain-word", "", "water"},
+        {"paste-imi20-z", "", paste + "z"},
+        {"imi20-then-z", paste, paste + "z"},
+        {"paste-imi20", "", paste},
+        {"paste-imi10-z-imi10", "", paste.substr(0, 40) + "z" + paste.substr(40)},
+        // Within the short-token scan: first and last bytes match at
+        // every character.
+        {"paste-imi14-mi", "", paste.substr(0, 56) + imi.substr(2)},
+        {"paste-imi14-mi-imi", "", paste.substr(0, 56) + imi.substr(2) + imi},
+    };
+    for (const Typing& typing : typings) {
+        benchmark::RegisterBenchmark(
+            (std::string("paste-at-cap/") + typing.name).c_str(),
+            [typing, line](benchmark::State& state) {
+                if (!std::filesystem::exists(folder / "settei_tango.txt")) {
+                    testing::WriteBytes(folder / "settei_tango.txt",
+                                        testing::JoinCrLf(std::vector<std::string>(100'000, line)));
+                    testing::WriteBytes(folder / "settei_jyukugo.txt", "");
+                }
+                TimeKeystroke(state, folder.path(), typing);
+            })
+            ->Unit(benchmark::kMillisecond)
+            // Each round searches the whole cap three times, two of them
+            // untimed: a few rounds are enough.
+            ->Iterations(5);
+    }
 }
 
 }  // namespace
@@ -288,6 +335,7 @@ void RegisterCoreBenchmarks() {
         RegisterScan("bundled/common-a", "a", *bundled);
     }
     RegisterWorstCase();
+    RegisterPasteAtCap();
     RegisterSearch("search+order/", {"empty", ""});
     for (const Keyword& keyword : Keywords()) {
         // Each lookup option on its own beside the plain search.

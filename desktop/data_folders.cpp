@@ -1,7 +1,9 @@
 #include "desktop/data_folders.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
+#include <optional>
 #include <system_error>
 
 #ifndef _WIN32
@@ -9,6 +11,7 @@
 #endif
 
 #include "base/file_access.h"
+#include "base/folder_lock.h"
 #include "dict/dictionary_loader.h"
 
 namespace pelmio {
@@ -95,6 +98,40 @@ UserFolderResult Failure(UserFolderStatus status, const fs::path& folder, std::s
     return result;
 }
 
+bool CanEnter(const fs::path& folder) {
+#ifndef _WIN32
+    return ::access(folder.c_str(), X_OK) == 0;
+#else
+    (void)folder;
+    return true;
+#endif
+}
+
+// Why folder could not be made or looked at, given the error: a name on its
+// way that is a link to nothing or a folder that may not be entered says
+// more than the error itself ("File exists", "Permission denied").
+UserFolderResult WhyNotMade(const fs::path& folder, const std::error_code& made) {
+    for (fs::path on = folder; !on.empty(); on = on.parent_path()) {
+        std::error_code error;
+        const fs::file_status own = fs::symlink_status(on, error);
+        if (own.type() != fs::file_type::none && own.type() != fs::file_type::not_found) {
+            if (fs::is_symlink(own) && !fs::exists(fs::status(on, error))) {
+                return Failure(UserFolderStatus::DanglingLink, on,
+                               fs::read_symlink(on, error).string());
+            }
+            if (fs::is_directory(fs::status(on, error)) && !CanEnter(on)) {
+                return Failure(UserFolderStatus::NoAccess, on,
+                               std::make_error_code(std::errc::permission_denied).message());
+            }
+            break;  // the nearest name there is: the error itself is the cause
+        }
+        if (on == on.parent_path()) {
+            break;
+        }
+    }
+    return Failure(UserFolderStatus::CannotCreate, folder, made ? made.message() : folder.string());
+}
+
 }  // namespace
 
 std::vector<std::string> BundledDictionaryFileNames() {
@@ -168,12 +205,17 @@ fs::path UserDataFolderPath(const char* xdgDataHome, const char* home) {
     return {};
 }
 
-UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& installed) {
+UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& installed,
+                                       std::chrono::milliseconds lockWait) {
     if (folder.empty()) {
         return Failure(UserFolderStatus::NoFolder, folder, {});
     }
     std::error_code error;
     const fs::file_status own = fs::symlink_status(folder, error);
+    if (own.type() == fs::file_type::none) {
+        // Not "something else is in the way": a folder on the way is closed.
+        return WhyNotMade(folder, error);
+    }
     if (fs::is_symlink(own) && !fs::exists(fs::status(folder, error))) {
         return Failure(UserFolderStatus::DanglingLink, folder,
                        fs::read_symlink(folder, error).string());
@@ -184,8 +226,7 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
     if (own.type() == fs::file_type::not_found) {
         fs::create_directories(folder, error);
         if (error || !fs::is_directory(folder)) {
-            return Failure(UserFolderStatus::CannotCreate, folder,
-                           error ? error.message() : folder.string());
+            return WhyNotMade(folder, error);
         }
     }
     if (!CanWriteIn(folder)) {
@@ -194,6 +235,7 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
 
     UserFolderResult result;
     result.folder = folder;
+    std::optional<FolderLock> lock;
     for (const std::string& name : BundledDictionaryFileNames()) {
         const fs::path own = folder / name;
         const fs::path bundled = installed / name;
@@ -202,13 +244,18 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
             continue;
         }
         if (NameTaken(own)) {
+            // Judged and removed under the lock: two programs starting at
+            // once take turns, and none removes a file another is writing.
+            if (!lock) {
+                lock.emplace(folder, lockWait);
+            }
             if (!IsUneditedCopy(own, name, bundled)) {
                 result.dictionaries.push_back(own);  // the user's own
                 continue;
             }
             // Read from the install from now on; a copy that cannot be
-            // removed is merely left behind.
-            if (fs::remove(own, error)) {
+            // removed now is merely left behind.
+            if (lock->mayWrite() && fs::remove(own, error)) {
                 result.removed.push_back(name);
             }
         }

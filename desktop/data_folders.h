@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -37,14 +38,15 @@ enum class UserFolderStatus {
     Ok,
     NoFolder,      // neither XDG_DATA_HOME nor HOME gives a folder
     NotAFolder,    // a file (or something else) is in its place
-    DanglingLink,  // a symbolic link to nothing
+    DanglingLink,  // it, or a folder on its way, is a symbolic link to nothing
+    NoAccess,      // it, or a folder on its way, may not be entered
     CannotCreate,  // the folder or a parent of it cannot be made
     NotWritable,   // it exists but cannot be written to
 };
 
 struct UserFolderResult {
     UserFolderStatus status = UserFolderStatus::Ok;
-    std::filesystem::path folder;
+    std::filesystem::path folder;  // for DanglingLink and NoAccess, the name at fault
     // The file to read for each bundled name, in load order.
     std::vector<std::filesystem::path> dictionaries;
     // Unedited copies an earlier version made, removed this time.
@@ -66,8 +68,12 @@ bool IsBundledVersion(const std::string& name, std::string_view bytes);
 // made there and nobody edited (identical to the installed file, or to a
 // version ever shipped) is removed in favour of the installed file. With
 // no install, or a bundled file missing from it, the folder's name is
-// read, and the window reports it missing as it reports any.
-UserFolderResult PrepareUserDataFolder(const std::filesystem::path& folder,
-                                       const std::filesystem::path& installed);
+// read, and the window reports it missing as it reports any. A copy is
+// judged and removed only under the folder's lock, waiting for it at most
+// lockWait; while another program holds it, the copy stays for a later
+// start, and the installed file is read all the same.
+UserFolderResult PrepareUserDataFolder(
+    const std::filesystem::path& folder, const std::filesystem::path& installed,
+    std::chrono::milliseconds lockWait = std::chrono::milliseconds(1000));
 
 }  // namespace pelmio

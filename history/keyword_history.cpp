@@ -35,6 +35,12 @@ HistoryResult Written(const WriteResult& write, std::vector<std::string> list) {
         case FileStatus::NoSpace:
             result.status = HistoryStatus::DiskFull;
             break;
+        case FileStatus::Busy:
+            result.status = HistoryStatus::Busy;
+            break;
+        case FileStatus::ForeignLink:
+            result.status = HistoryStatus::ForeignLink;
+            break;
         case FileStatus::ReadError:
         case FileStatus::WriteError:
             result.status = HistoryStatus::WriteError;
@@ -160,6 +166,12 @@ HistoryResult HistoryFile::save(std::string_view keyword,
     if (!lock.mayWrite()) {
         return Failed(HistoryStatus::Busy, "another program holds the folder's lock");
     }
+    HistoryResult result = saveHoldingLock(keyword);
+    result.withoutLock = lock.state() == LockState::Unavailable;
+    return result;
+}
+
+HistoryResult HistoryFile::saveHoldingLock(std::string_view keyword) const {
     if (IsProtectedTarget(m_path)) {
         return Failed(HistoryStatus::CannotOpen, "read-only or not a file");
     }

@@ -60,16 +60,18 @@ std::vector<std::string> HistoryListAfterSave(std::string_view keyword, std::str
 
 enum class HistoryStatus {
     Ok,
-    CannotOpen,  // read-only, a folder in its place, or no access: nothing done
-    Busy,        // another program holds the folder's lock: nothing done, try again
-    DiskFull,    // the old file is kept whole
-    WriteError,  // the old file is kept whole
+    CannotOpen,   // read-only, a folder in its place, or no access: nothing done
+    Busy,         // another program holds the folder's lock: nothing done, try again
+    DiskFull,     // the old file is kept whole
+    WriteError,   // the old file is kept whole
+    ForeignLink,  // the file is another user's link, or names another user's file: not written
 };
 
 struct HistoryResult {
     HistoryStatus status = HistoryStatus::Ok;
     std::vector<std::string> list;  // the drop-down list, when status is Ok
     std::string message;
+    bool withoutLock = false;  // written where no lock of any kind could be had
 };
 
 // The history file in one folder. Every operation reads the file afresh, so
@@ -97,6 +99,8 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
 private:
+    HistoryResult saveHoldingLock(std::string_view keyword) const;
+
     std::filesystem::path m_path;
     FileWriter* m_writer;
     std::uint64_t m_maxBytes;

@@ -2,12 +2,17 @@
 
 #include "base/cp932.h"
 #include "base/folder_lock.h"
+#include "base/rewrite_journal.h"
 #include "dict/dictionary_loader.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
 #include "settings/settings_file.h"
 
 namespace pelmio {
+
+std::vector<std::string> SessionFileNames() {
+    return {kHistoryFileName, kSettingsFileName, kOptionsFileName, kPhraseFileName, kWordFileName};
+}
 
 LookupSession::LookupSession(std::filesystem::path folder, FileWriter& writer)
     : m_folder(std::move(folder)),
@@ -50,28 +55,75 @@ SearchResult LookupSession::search(std::string_view keywordBytes) const {
             KeywordTokens(SearchedText(keywordBytes)), m_options.ignoreCase};
 }
 
+void LookupSession::setRowLimit(std::int32_t rowLimit) {
+    m_rowLimitChanged = m_rowLimitChanged || rowLimit != m_rowLimit;
+    m_rowLimit = rowLimit;
+}
+
+void LookupSession::setOptions(const LookupOptions& options) {
+    m_optionsChanged = m_optionsChanged || options != m_options;
+    m_options = options;
+}
+
+void LookupSession::setWindowGeometry(const WindowGeometry& geometry) {
+    m_windowGeometryChanged = m_windowGeometryChanged || geometry != m_windowGeometry;
+    m_windowGeometry = geometry;
+}
+
 void LookupSession::readSettings() {
     m_rowLimit = ReadRowLimit(m_folder / kSettingsFileName);
     m_options = ReadLookupOptions(m_folder / kOptionsFileName);
     m_windowGeometry = ReadWindowGeometry(m_folder / kOptionsFileName);
+    m_rowLimitChanged = false;
+    m_optionsChanged = false;
+    m_windowGeometryChanged = false;
 }
 
-WriteResult LookupSession::writeSettings() const {
-    return WriteRowLimit(m_folder / kSettingsFileName, m_rowLimit, *m_writer);
+namespace {
+
+// Writes one file under the lock of its folder, when changed is set, and
+// clears changed once it is written.
+template <class Write>
+WriteResult WriteChanged(const std::filesystem::path& path, bool& changed, bool& withoutLock,
+                         std::chrono::milliseconds lockWait, const Write& write) {
+    if (!changed) {
+        return {};
+    }
+    const FolderLock lock(ResolveLinks(path).parent_path(), lockWait);
+    if (!lock.mayWrite()) {
+        return {FileStatus::Busy, "another program holds the folder's lock"};
+    }
+    withoutLock = withoutLock || lock.state() == LockState::Unavailable;
+    WriteResult result = write();
+    changed = result.status != FileStatus::Ok;
+    return result;
 }
 
-WriteResult LookupSession::writeOptions() const {
-    return WriteLookupOptions(m_folder / kOptionsFileName, m_options, *m_writer);
+}  // namespace
+
+WriteResult LookupSession::writeSettings(std::chrono::milliseconds lockWait) {
+    const std::filesystem::path path = m_folder / kSettingsFileName;
+    return WriteChanged(path, m_rowLimitChanged, m_wroteWithoutLock, lockWait,
+                        [&] { return WriteRowLimit(path, m_rowLimit, *m_writer); });
 }
 
-WriteResult LookupSession::writeWindowGeometry(const WindowGeometry& geometry) {
-    m_windowGeometry = geometry;
-    return WriteWindowGeometry(m_folder / kOptionsFileName, geometry, *m_writer);
+WriteResult LookupSession::writeOptions(std::chrono::milliseconds lockWait) {
+    const std::filesystem::path path = m_folder / kOptionsFileName;
+    return WriteChanged(path, m_optionsChanged, m_wroteWithoutLock, lockWait,
+                        [&] { return WriteLookupOptions(path, m_options, *m_writer); });
+}
+
+WriteResult LookupSession::writeWindowGeometry(std::chrono::milliseconds lockWait) {
+    const std::filesystem::path path = m_folder / kOptionsFileName;
+    return WriteChanged(path, m_windowGeometryChanged, m_wroteWithoutLock, lockWait,
+                        [&] { return WriteWindowGeometry(path, m_windowGeometry, *m_writer); });
 }
 
 HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes,
                                          std::chrono::milliseconds lockWait) const {
-    return m_history.save(keywordBytes, lockWait);
+    HistoryResult result = m_history.save(keywordBytes, lockWait);
+    m_wroteWithoutLock = m_wroteWithoutLock || result.withoutLock;
+    return result;
 }
 
 HistoryResult LookupSession::historyList() const {
@@ -79,11 +131,15 @@ HistoryResult LookupSession::historyList() const {
 }
 
 void LookupSession::removeStaleTemporaryFiles() const {
-    m_history.removeStaleTemporaryFiles();
-    const std::filesystem::path settings = m_folder / kSettingsFileName;
-    const FolderLock lock(ResolveLinks(settings).parent_path());
-    if (lock.state() == LockState::Locked) {
-        RemoveStaleTemporaryFiles(settings);
+    for (const std::string& name : SessionFileNames()) {
+        const std::filesystem::path path = m_folder / name;
+        // Under the lock no save of any program is writing one of them.
+        const std::filesystem::path file = ResolveLinks(path);
+        const FolderLock lock(file.parent_path());
+        if (lock.state() == LockState::Locked) {
+            RecoverInterruptedRewrite(file);
+            RemoveStaleTemporaryFiles(path);
+        }
     }
 }
 

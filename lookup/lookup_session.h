@@ -53,6 +53,11 @@ struct SearchResult {
     }
 };
 
+// The name of every file a session writes in its folder: the history, the
+// settings and the options, and the dictionary files a first start copies
+// in. Whatever cleans up after the writes goes by this list.
+std::vector<std::string> SessionFileNames();
+
 // A lookup session in one folder: the dictionary, the row limit, the
 // keyword history and the settings file, with no window. The window turns
 // the user's events into these calls and shows what they return.
@@ -76,21 +81,27 @@ public:
     SearchResult search(std::string_view keywordBytes) const;
 
     std::int32_t rowLimit() const { return m_rowLimit; }
-    void setRowLimit(std::int32_t rowLimit) { m_rowLimit = rowLimit; }
+    void setRowLimit(std::int32_t rowLimit);
     const LookupOptions& options() const { return m_options; }
-    void setOptions(const LookupOptions& options) { m_options = options; }
+    void setOptions(const LookupOptions& options);
     // The windows' sizes and the detail window's place, from the options file.
     const WindowGeometry& windowGeometry() const { return m_windowGeometry; }
+    void setWindowGeometry(const WindowGeometry& geometry);
     // Reads the row limit from the settings file (0 when there is none), and
     // the options (off when there are none) and window geometry from the
     // options file.
     void readSettings();
-    // Writes the row limit to the settings file.
-    WriteResult writeSettings() const;
-    // Writes the options to the options file.
-    WriteResult writeOptions() const;
-    // Keeps the window geometry and writes it to the options file.
-    WriteResult writeWindowGeometry(const WindowGeometry& geometry);
+    // Writes the row limit to the settings file, under the folder's lock,
+    // only when this session changed it and has not written it since:
+    // another window in the folder may have written its own meanwhile.
+    // Busy when another program still holds the lock after lockWait.
+    WriteResult writeSettings(std::chrono::milliseconds lockWait = std::chrono::milliseconds(0));
+    // The same for the options and the options file.
+    WriteResult writeOptions(std::chrono::milliseconds lockWait = std::chrono::milliseconds(0));
+    // The same for the window geometry, in the options file: only its own
+    // lines change there.
+    WriteResult writeWindowGeometry(
+        std::chrono::milliseconds lockWait = std::chrono::milliseconds(0));
 
     // Puts a keyword in front of the history; an empty one only makes sure
     // the file exists. Returns the drop-down list, or Busy when another
@@ -98,10 +109,15 @@ public:
     HistoryResult saveKeyword(
         std::string_view keywordBytes,
         std::chrono::milliseconds lockWait = std::chrono::milliseconds(0)) const;
+    // True once a file was written where no lock of any kind could be had,
+    // so another window in the folder may have written at the same time.
+    bool wroteWithoutLock() const { return m_wroteWithoutLock; }
     // The drop-down list from the history file.
     HistoryResult historyList() const;
-    // Removes what saves killed part way left beside the history and
-    // settings files.
+    // Cleans up after writes killed part way, for each file of
+    // SessionFileNames under the lock of its folder: finishes or drops an
+    // interrupted rewrite in place, and removes temporary files left beside
+    // it. A folder whose lock another program holds is left for later.
     void removeStaleTemporaryFiles() const;
 
 private:
@@ -112,6 +128,10 @@ private:
     std::int32_t m_rowLimit = 0;
     LookupOptions m_options;
     WindowGeometry m_windowGeometry;
+    bool m_rowLimitChanged = false;  // set, not yet written
+    bool m_optionsChanged = false;
+    bool m_windowGeometryChanged = false;
+    mutable bool m_wroteWithoutLock = false;
     HistoryFile m_history;
     // What the last search found, for the next keystroke to narrow; a cache
     // only, so searching stays a const operation.

@@ -98,6 +98,19 @@ inline constexpr const char* kHistoryWriteFailed =
     "ます";
 inline constexpr const char* kHistoryNotSavedAtExit =
     "次のキーワードを履歴に保存できません（ほかのPelmioが履歴ファイルを使用中か、書き込めません）:";
+inline constexpr const char* kSettingsDiskFull =
+    "ディスクに空きがないため、設定を保存できません。この実行のあいだは設定が使われます";
+inline constexpr const char* kSettingsWriteFailed =
+    "設定ファイルに書き込めないため、設定を保存できません。この実行のあいだは設定が使われます";
+inline constexpr const char* kSettingsBusy =
+    "ほかのPelmioが設定ファイルを使用中のため、設定を保存できません";
+inline constexpr const char* kNoLock =
+    "このフォルダーではファイルをロックできません。ほかのPelmioが同じフォルダーで同時に保存すると、"
+    "履歴や設定が失われることがあります";
+// %1: the file's name.
+inline constexpr const char* kForeignLink =
+    "%1 は、ほかの利用者のリンクか、ほかの利用者のファイルを指すリンクです。"
+    "安全のため、リンクをたどらず、書き込みませんでした";
 inline constexpr const char* kAboutMenuItem = "ﾊﾞｰｼﾞｮﾝ情報(Pelmio) (&A)...";  // string 101
 inline constexpr const char* kUnlimited = "無制限";
 inline constexpr const char* kNoMatch = "該当なし";

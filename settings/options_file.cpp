@@ -1,10 +1,11 @@
 #include "settings/options_file.h"
 
+#include <algorithm>
 #include <charconv>
-#include <map>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "base/bytes.h"
@@ -17,56 +18,69 @@ constexpr std::string_view kIgnoreCaseKey = "ignore-case";
 constexpr std::string_view kMainSizeKey = "main-size";
 constexpr std::string_view kDetailSizeKey = "detail-size";
 constexpr std::string_view kDetailPositionKey = "detail-position";
+constexpr std::string_view kOwnKeys[] = {kHeadwordFirstKey, kIgnoreCaseKey, kMainSizeKey,
+                                         kDetailSizeKey, kDetailPositionKey};
 // Larger than any screen; a larger value is not one this program wrote.
 constexpr int kMaxPixels = 1'000'000;
-// Far more than the options need; a larger file is not ours.
-constexpr std::uintmax_t kMaxFileBytes = 64 * 1024;
 
-struct Line {
-    std::string key;
-    std::string text;  // the whole line, as read
+// The file's lines as read, each without its LF; the last is what follows
+// the last LF (empty when the file ends with one). Nothing when the file
+// is missing, cannot be read or is over kMaxOptionsFileBytes.
+struct OptionLines {
+    FileStatus status = FileStatus::Ok;
+    bool tooLarge = false;
+    std::vector<std::string_view> lines;
+    std::string bytes;
 };
 
-// The file's lines, or nothing when it is missing or not a file of options:
-// too large, holding a NUL, or a line that is neither empty nor key=value.
-std::vector<Line> ReadLines(const std::filesystem::path& path, bool& damaged) {
-    damaged = false;
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxFileBytes) {
-        damaged = !error;
-        return {};
+OptionLines ReadLines(const std::filesystem::path& path) {
+    OptionLines file;
+    ReadResult read = ReadFilePrefix(path, kMaxOptionsFileBytes + 1);
+    file.status = read.status;
+    if (read.status != FileStatus::Ok) {
+        return file;
     }
-    const ReadResult file = ReadWholeFile(path);
-    if (file.status != FileStatus::Ok || file.bytes.size() > kMaxFileBytes ||
-        file.bytes.find('\0') != std::string::npos) {
-        damaged = file.status == FileStatus::Ok;
-        return {};
+    if (read.bytes.size() > kMaxOptionsFileBytes) {
+        file.tooLarge = true;
+        return file;
     }
-    std::vector<Line> lines;
-    for (std::string_view text : SplitAtByte(file.bytes, '\n')) {
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-        }
-        if (text.empty()) {
-            continue;
-        }
-        const std::size_t equals = text.find('=');
-        if (equals == 0 || equals == std::string_view::npos) {
-            damaged = true;
-            return {};
-        }
-        lines.push_back({std::string(text.substr(0, equals)), std::string(text)});
-    }
-    return lines;
+    file.bytes = std::move(read.bytes);
+    file.lines = SplitAtByte(file.bytes, '\n');
+    return file;
 }
 
-std::string_view ValueOf(const Line& line) {
-    return std::string_view(line.text).substr(line.key.size() + 1);
+// The key of a line of ours, "key=value" with an optional CR after it;
+// empty for any other line.
+std::string_view OwnKey(std::string_view line) {
+    for (const std::string_view key : kOwnKeys) {
+        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 &&
+            line[key.size()] == '=') {
+            return key;
+        }
+    }
+    return {};
 }
 
-bool IsOn(const Line& line) {
-    return ValueOf(line) == "1";
+std::string_view ValueOf(std::string_view line, std::string_view key) {
+    std::string_view value = line.substr(key.size() + 1);
+    if (!value.empty() && value.back() == '\r') {
+        value.remove_suffix(1);
+    }
+    return value;
+}
+
+// Calls read(key, value) for each line of ours, in the file's order, so
+// the last line of a key counts.
+template <class Read>
+void ReadOwnLines(const std::filesystem::path& path, const Read& read) {
+    const OptionLines file = ReadLines(path);
+    // Lines of other keys, notes and anything else are not ours to read.
+    for (const std::string_view line : file.lines) {
+        const std::string_view key = OwnKey(line);
+        if (!key.empty()) {
+            read(key, ValueOf(line, key));
+        }
+    }
 }
 
 // "A<separator>B" of two whole numbers within kMaxPixels, negative ones
@@ -95,35 +109,59 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text, char separat
     return std::pair(*first, *second);
 }
 
-std::optional<WindowGeometry::Size> ParseSize(const Line& line) {
-    const auto pair = ParsePair(ValueOf(line), 'x', false);
+std::optional<WindowGeometry::Size> ParseSize(std::string_view value) {
+    const auto pair = ParsePair(value, 'x', false);
     if (!pair) {
         return std::nullopt;
     }
     return WindowGeometry::Size{pair->first, pair->second};
 }
 
-// Every line but those of the keys given, then the new lines.
-WriteResult ReplaceKeys(const std::filesystem::path& path,
-                        const std::vector<std::pair<std::string_view, std::string>>& values,
+// A key of ours and its new value; an empty value drops the key's lines.
+using KeyValue = std::pair<std::string_view, std::string>;
+
+// Rewrites the lines of the keys given with their new values, adds those
+// missing at the end, and keeps every other line byte for byte.
+WriteResult ReplaceKeys(const std::filesystem::path& path, const std::vector<KeyValue>& values,
                         FileWriter& writer) {
-    bool damaged = false;
-    std::string bytes;
-    for (const Line& line : ReadLines(path, damaged)) {
-        bool replaced = false;
-        for (const auto& value : values) {
-            replaced = replaced || line.key == value.first;
-        }
-        if (!replaced) {
-            bytes += line.text;
-            bytes += '\n';
-        }
+    const OptionLines file = ReadLines(path);
+    if (file.tooLarge) {
+        // Rewriting it would lose what is past the bound: leave it whole.
+        return {FileStatus::CannotOpen, path.string() + " is larger than an options file may be"};
     }
-    for (const auto& [key, value] : values) {
-        if (!value.empty()) {
+    std::vector<bool> written(values.size(), false);
+    std::string bytes;
+    for (std::size_t i = 0; i < file.lines.size(); ++i) {
+        const std::string_view line = file.lines[i];
+        const bool last = i + 1 == file.lines.size();
+        if (last && line.empty()) {
+            break;  // the file ended with a line end
+        }
+        const std::string_view key = OwnKey(line);
+        const auto value = std::find_if(values.begin(), values.end(),
+                                        [key](const KeyValue& each) { return each.first == key; });
+        if (key.empty() || value == values.end()) {
+            // Every line not understood, or not this writer's, stays as it
+            // was, byte for byte.
+            bytes += line;
+        } else if (value->second.empty()) {
+            continue;
+        } else {
             bytes += key;
             bytes += '=';
-            bytes += value;
+            bytes += value->second;
+            if (line.back() == '\r') {
+                bytes += '\r';
+            }
+            written[static_cast<std::size_t>(value - values.begin())] = true;
+        }
+        bytes += '\n';
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!written[i] && !values[i].second.empty()) {
+            bytes += values[i].first;
+            bytes += '=';
+            bytes += values[i].second;
             bytes += '\n';
         }
     }
@@ -133,15 +171,14 @@ WriteResult ReplaceKeys(const std::filesystem::path& path,
 }  // namespace
 
 LookupOptions ReadLookupOptions(const std::filesystem::path& path) {
-    bool damaged = false;
     LookupOptions options;
-    for (const Line& line : ReadLines(path, damaged)) {
-        if (line.key == kHeadwordFirstKey) {
-            options.headwordFirst = IsOn(line);
-        } else if (line.key == kIgnoreCaseKey) {
-            options.ignoreCase = IsOn(line);
+    ReadOwnLines(path, [&options](std::string_view key, std::string_view value) {
+        if (key == kHeadwordFirstKey) {
+            options.headwordFirst = value == "1";
+        } else if (key == kIgnoreCaseKey) {
+            options.ignoreCase = value == "1";
         }
-    }
+    });
     return options;
 }
 
@@ -154,21 +191,20 @@ WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOp
 }
 
 WindowGeometry ReadWindowGeometry(const std::filesystem::path& path) {
-    bool damaged = false;
     WindowGeometry geometry;
-    for (const Line& line : ReadLines(path, damaged)) {
-        if (line.key == kMainSizeKey) {
-            geometry.mainSize = ParseSize(line);
-        } else if (line.key == kDetailSizeKey) {
-            geometry.detailSize = ParseSize(line);
-        } else if (line.key == kDetailPositionKey) {
-            if (const auto pair = ParsePair(ValueOf(line), ',', true)) {
+    ReadOwnLines(path, [&geometry](std::string_view key, std::string_view value) {
+        if (key == kMainSizeKey) {
+            geometry.mainSize = ParseSize(value);
+        } else if (key == kDetailSizeKey) {
+            geometry.detailSize = ParseSize(value);
+        } else if (key == kDetailPositionKey) {
+            if (const auto pair = ParsePair(value, ',', true)) {
                 geometry.detailPosition = WindowGeometry::Point{pair->first, pair->second};
             } else {
                 geometry.detailPosition.reset();
             }
         }
-    }
+    });
     return geometry;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 
@@ -11,6 +12,10 @@
 namespace pelmio {
 
 inline constexpr const char* kOptionsFileName = "pelmio-options.txt";
+// The largest options file read and rewritten. A larger one is not read,
+// and never rewritten, so nothing a user or another program put in it is
+// lost.
+inline constexpr std::size_t kMaxOptionsFileBytes = 64 * 1024;
 
 // The options a user may turn on in the settings dialog; both off unless
 // asked for, so the program matches and orders as it always has.
@@ -42,20 +47,25 @@ struct WindowGeometry {
     bool operator==(const WindowGeometry&) const = default;
 };
 
-// The options in the file; both off when it is missing or damaged.
+// The options in the file: the last line of each key counts; lines of
+// other keys, notes and other bytes are passed over. Both off when the file
+// is missing, unreadable or larger than kMaxOptionsFileBytes.
 LookupOptions ReadLookupOptions(const std::filesystem::path& path);
 
-// Replaces the file with the options, keeping every line of keys it does
-// not know, in their order.
+// Replaces the file with the options: each line of an option gets the new
+// value, a missing option is added at the end, and every other line (notes,
+// unknown keys, binary bytes) stays byte for byte, in its place. A file
+// larger than kMaxOptionsFileBytes is left alone (CannotOpen).
 WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOptions& options,
                                FileWriter& writer = DefaultFileWriter());
 
-// The window geometry in the same file; a value that is missing or not
-// well formed is left out.
+// The window geometry in the same file, read as the options are; a value
+// that is missing or not well formed is left out.
 WindowGeometry ReadWindowGeometry(const std::filesystem::path& path);
 
-// Replaces the file with the window geometry, keeping every other line, the
-// options' too, in their order. A value missing from geometry is dropped.
+// Replaces the file with the window geometry as WriteLookupOptions does
+// with the options, every other line, the options' too, kept in its place.
+// The lines of a value missing from geometry are dropped.
 WriteResult WriteWindowGeometry(const std::filesystem::path& path, const WindowGeometry& geometry,
                                 FileWriter& writer = DefaultFileWriter());
 

@@ -79,14 +79,15 @@ CLookupDlg::~CLookupDlg() {
     hide();
     // Ended without done(): what waits is still owed a try.
     savePendingAtExit();
-    // Nothing to report if it cannot be written: the setting is lost.
-    m_session.writeSettings();
-    // Written only when changed, so a folder the user never resized a
-    // window in gains no file.
-    const WindowGeometry geometry = currentGeometry();
-    if (geometry != m_session.windowGeometry()) {
-        m_session.writeWindowGeometry(geometry);
-    }
+    // Only what this window changed and could not write yet: another
+    // window in the folder may have written its own settings meanwhile.
+    // The window is gone, so a message has no owner.
+    reportSettingsWrite(m_session.writeSettings(kExitSaveWait), kSettingsFileName, nullptr);
+    reportSettingsWrite(m_session.writeOptions(kExitSaveWait), kOptionsFileName, nullptr);
+    // Likewise the windows' sizes and place, so a folder the user never
+    // resized a window in gains no file.
+    m_session.setWindowGeometry(currentGeometry());
+    reportSettingsWrite(m_session.writeWindowGeometry(kExitSaveWait), kOptionsFileName, nullptr);
 }
 
 namespace {
@@ -326,10 +327,15 @@ void CLookupDlg::savePending(std::chrono::steady_clock::time_point deadline) {
             case HistoryStatus::Ok:
                 m_pending.pop_front();
                 fillHistoryList(result.list);
+                tellIfUnlocked();
                 break;
             case HistoryStatus::CannotOpen:
                 // A read-only file or a folder in its place is left alone.
                 m_pending.pop_front();
+                break;
+            case HistoryStatus::ForeignLink:
+                m_pending.pop_front();
+                tellForeignLink(kHistoryFileName);
                 break;
             case HistoryStatus::Busy:
                 // Another program is saving: try again shortly, without
@@ -414,22 +420,56 @@ void CLookupDlg::RunSettingsDialog() {
                                          : QString::number(rowLimit));
     dialog.setOptions(m_session.options());
     if (dialog.exec() == QDialog::Accepted) {
-        const std::int32_t chosen = ParseRowLimit(dialog.rowLimitText().toStdString());
-        if (chosen != rowLimit) {
-            m_session.setRowLimit(chosen);
-            // Written at once, so a crash later in the run loses nothing.
-            m_session.writeSettings();
-        }
+        // Written at once, so a crash later in the run loses nothing; a
+        // lock held by another program leaves it for the end of the run.
+        m_session.setRowLimit(ParseRowLimit(dialog.rowLimitText().toStdString()));
+        reportSettingsWrite(m_session.writeSettings(), kSettingsFileName, this);
         if (dialog.options() != m_session.options()) {
             m_session.setOptions(dialog.options());
-            // Nothing to report if it cannot be written: the options hold
-            // for this run.
-            m_session.writeOptions();
+            reportSettingsWrite(m_session.writeOptions(), kOptionsFileName, this);
             if (m_hasSearched) {
                 RunSearch();
             }
         }
     }
+}
+
+void CLookupDlg::tellIfUnlocked() {
+    if (m_toldNoLock || !m_session.wroteWithoutLock()) {
+        return;
+    }
+    m_toldNoLock = true;
+    m_environment.showMessage(isVisible() ? this : nullptr, QString::fromUtf8(res::kNoLock),
+                              QString());
+}
+
+void CLookupDlg::tellForeignLink(const char* fileName) {
+    if (m_toldForeignLink) {
+        return;
+    }
+    m_toldForeignLink = true;
+    m_environment.showMessage(isVisible() ? this : nullptr,
+                              QString::fromUtf8(res::kForeignLink).arg(QString::fromUtf8(fileName)),
+                              QString());
+}
+
+void CLookupDlg::reportSettingsWrite(const WriteResult& result, const char* fileName,
+                                     QWidget* owner) {
+    if (result.status == FileStatus::ForeignLink) {
+        tellForeignLink(fileName);
+        return;
+    }
+    tellIfUnlocked();
+    // The setting holds for this run either way; the user is told once.
+    if (result.status == FileStatus::Ok || m_toldSettingsFailure ||
+        (result.status == FileStatus::Busy && !m_closing)) {
+        return;
+    }
+    m_toldSettingsFailure = true;
+    const char* text = result.status == FileStatus::NoSpace ? res::kSettingsDiskFull
+                       : result.status == FileStatus::Busy  ? res::kSettingsBusy
+                                                            : res::kSettingsWriteFailed;
+    m_environment.showMessage(owner, QString::fromUtf8(text), QString());
 }
 
 void CLookupDlg::OnSysCommand(int command) {

@@ -88,6 +88,13 @@ private:
     // At the end: waits a little for the lock, then tells the user what
     // could not be saved.
     void savePendingAtExit();
+    // Tells the user, once a run, that a setting could not be written.
+    void reportSettingsWrite(const WriteResult& result, const char* fileName, QWidget* owner);
+    // Tells the user, once a run, that a file was not written because it
+    // is another user's link.
+    void tellForeignLink(const char* fileName);
+    // Tells the user, once a run, that a file was written with no lock.
+    void tellIfUnlocked();
 
     LookupEnvironment m_environment;
     LookupSession m_session;
@@ -107,7 +114,10 @@ private:
     std::deque<std::string> m_pending;  // keywords waiting to be saved
     QTimer m_retryTimer;                // tries again while the lock is held
     bool m_toldSaveFailure = false;     // a failed write is reported once a run
-    bool m_saving = false;              // savePending is running
+    bool m_toldSettingsFailure = false;
+    bool m_toldForeignLink = false;
+    bool m_toldNoLock = false;
+    bool m_saving = false;  // savePending is running
 };
 
 }  // namespace pelmio

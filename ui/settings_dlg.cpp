@@ -13,6 +13,9 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
     m_rowLimitBox = qobject_cast<QComboBox*>(controls.at(res::kIdKeywordBox));
     m_headwordFirstBox = qobject_cast<QCheckBox*>(controls.at(res::kIdHeadwordFirst));
     m_ignoreCaseBox = qobject_cast<QCheckBox*>(controls.at(res::kIdIgnoreCase));
+    // What is typed is what is stored: completing 5 to 50 from the list
+    // would store a limit the user never asked for.
+    m_rowLimitBox->setCompleter(nullptr);
     connect(qobject_cast<QPushButton*>(controls.at(res::kIdOk)), &QPushButton::clicked, this,
             &CSettingsDlg::accept);
     connect(qobject_cast<QPushButton*>(controls.at(res::kIdCancel)), &QPushButton::clicked, this,

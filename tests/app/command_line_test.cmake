@@ -54,3 +54,6 @@ expect_run(ARGS --help STATUS 0 STDOUT_MATCHES "--folder <DIR>")
 expect_run(ARGS --folder /nonexistent/pelmio STATUS 2 STDOUT "" STDERR_MATCHES "/nonexistent/pelmio.*not a folder")
 expect_run(ARGS --folder / --user-data STATUS 2 STDOUT "" STDERR_MATCHES "--folder and --user-data")
 expect_run(ARGS --folder STATUS 2 STDOUT "" STDERR_MATCHES "folder")
+# With no display to open a window on: one line that says so, exit 1, and
+# no abort.
+expect_run(ARGS STATUS 1 STDOUT "" STDERR_MATCHES "^pelmio: [^\n]*display[^\n]*\n$")

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "base/folder_lock.h"
 #include "desktop/data_folders.h"
 #include "tests/support/test_support.h"
 
@@ -122,6 +124,28 @@ TEST(PrepareUserDataFolder, KnowsEveryShippedVersionByItsHash) {
     EXPECT_EQ(ContentHash(""), 0xCBF29CE484222325ULL);
 }
 
+TEST(PrepareUserDataFolder, RemovesAnUneditedCopyOnlyUnderTheFoldersLock) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+    const fs::path folder = root / "data";
+    fs::create_directory(folder);
+    WriteBytes(folder / "settei_tango.txt", "w");
+    {
+        const FolderLock other(folder);
+        ASSERT_EQ(other.state(), LockState::Locked);
+        const UserFolderResult result =
+            PrepareUserDataFolder(folder, installed, std::chrono::milliseconds(0));
+        // The installed file is read all the same; the copy waits.
+        EXPECT_EQ(result.status, UserFolderStatus::Ok);
+        EXPECT_EQ(result.dictionaries.back(), installed / "settei_tango.txt");
+        EXPECT_TRUE(result.removed.empty());
+        EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "w");
+    }
+    const UserFolderResult result = PrepareUserDataFolder(folder, installed);
+    EXPECT_EQ(result.removed, std::vector<std::string>{"settei_tango.txt"});
+    EXPECT_FALSE(fs::exists(folder / "settei_tango.txt"));
+}
+
 TEST(PrepareUserDataFolder, ReadsTheFoldersNameWhereNothingIsInstalled) {
     TempFolder root;
     const fs::path installed = MakeInstall(root / "usr", "p", "w");
@@ -182,6 +206,38 @@ TEST(PrepareUserDataFolder, ReportsAFolderItCannotMake) {
     }
     EXPECT_EQ(ReadBytes(root / "plain"), "");
     EXPECT_EQ(PrepareUserDataFolder(fs::path(), fs::path()).status, UserFolderStatus::NoFolder);
+}
+
+TEST(PrepareUserDataFolder, NamesTheLinkToNothingOnTheWay) {
+    TempFolder root;
+    // XDG_DATA_HOME itself dangles: not "File exists", but the link.
+    fs::create_symlink(root / "gone", root / "xdg");
+    const UserFolderResult result = PrepareUserDataFolder(root / "xdg" / "pelmio", fs::path());
+    EXPECT_EQ(result.status, UserFolderStatus::DanglingLink);
+    EXPECT_EQ(result.folder, root / "xdg");
+    EXPECT_EQ(result.detail, (root / "gone").string());
+    EXPECT_FALSE(fs::exists(root / "gone"));
+}
+
+TEST(PrepareUserDataFolder, NamesTheFolderThatMayNotBeEntered) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be another user";
+    }
+    TempFolder root;
+    fs::permissions(root.path(), fs::perms::all);
+    fs::create_directory(root / "closed");
+    fs::permissions(root / "closed", fs::perms::owner_all);
+    const fs::path closed = root / "closed";
+    // As another user: the folder in the way is closed, not a file.
+    EXPECT_TRUE(testing::AsNobody([&closed] {
+        const UserFolderResult result = PrepareUserDataFolder(closed / "pelmio", fs::path());
+        return result.status == UserFolderStatus::NoAccess && result.folder == closed;
+    }));
+    EXPECT_TRUE(testing::AsNobody([&closed] {
+        const UserFolderResult result =
+            PrepareUserDataFolder(closed / "share" / "pelmio", fs::path());
+        return result.status == UserFolderStatus::NoAccess && result.folder == closed;
+    }));
 }
 #endif
 

@@ -9,6 +9,9 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 #include <unistd.h>
 #endif
 
@@ -188,7 +191,8 @@ TEST(ReplaceFileAtomically, AHardLinkedFileIsRewrittenInPlaceSoTheLinkSurvives) 
     EXPECT_EQ(ReadBytes(folder / "f"), "new");
     EXPECT_EQ(ReadBytes(folder / "other name"), "new");
     EXPECT_EQ(fs::hard_link_count(folder / "f"), 2u);
-    EXPECT_TRUE(writer.events.empty());  // no rename
+    // No rename; only the journal's folder is synced.
+    EXPECT_EQ(writer.events, std::vector<std::string>{"sync " + folder.path().string()});
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
 }
 
@@ -208,6 +212,98 @@ TEST(ReplaceFileAtomically, KeepsTheFilesOwnerAndGroup) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(ReadBytes(folder / "f"), "b");
 }
+
+TEST(ReplaceFileAtomically, FollowsOnlyLinksOfTheUserToFilesOfTheUser) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to own files as another user";
+    }
+    TempFolder folder;
+    const auto owned = [](const fs::path& path, uid_t user) {
+        return ::lchown(path.c_str(), user, user) == 0;
+    };
+    // Root's own file and folder, named by another user's links.
+    WriteBytes(folder / "secret", "root's");
+    fs::create_directory(folder / "closed");
+    fs::create_symlink(folder / "secret", folder / "pelmio.inf");
+    fs::create_symlink(folder / "closed" / "new", folder / "strlist.txt");
+    ASSERT_TRUE(owned(folder / "pelmio.inf", testing::kNobody));
+    ASSERT_TRUE(owned(folder / "strlist.txt", testing::kNobody));
+    EXPECT_EQ(ReplaceFileAtomically(folder / "pelmio.inf", "8 bytes!").status,
+              FileStatus::ForeignLink);
+    EXPECT_EQ(ReplaceFileAtomically(folder / "strlist.txt", "x").status, FileStatus::ForeignLink);
+    EXPECT_EQ(ReadBytes(folder / "secret"), "root's");
+    EXPECT_FALSE(fs::exists(folder / "closed" / "new"));
+    EXPECT_TRUE(fs::is_symlink(folder / "pelmio.inf"));
+    // Root's own link to another user's file, or on to another user's link.
+    WriteBytes(folder / "theirs", "theirs");
+    ASSERT_TRUE(owned(folder / "theirs", testing::kNobody));
+    fs::create_symlink(folder / "theirs", folder / "to-theirs");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "to-theirs", "x").status, FileStatus::ForeignLink);
+    fs::create_symlink(folder / "pelmio.inf", folder / "chain");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "chain", "x").status, FileStatus::ForeignLink);
+    EXPECT_EQ(ReadBytes(folder / "theirs"), "theirs");
+    EXPECT_EQ(ReadBytes(folder / "secret"), "root's");
+    // Root's own link to root's own file is followed.
+    fs::create_symlink(folder / "secret", folder / "mine");
+    EXPECT_EQ(ReplaceFileAtomically(folder / "mine", "new").status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(folder / "secret"), "new");
+}
+
+TEST(ReplaceFileAtomically, TheAdministratorMakesNewFilesForTheFolderOwner) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator may give a file to another user";
+    }
+    TempFolder folder;
+    ASSERT_EQ(::chown(folder.path().c_str(), 4321, 4322), 0);
+    ASSERT_EQ(ReplaceFileAtomically(folder / "strlist.txt", "new").status, FileStatus::Ok);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "strlist.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+}
+
+#ifdef __linux__
+TEST(ReplaceFileAtomically, KeepsExtendedAttributesAndTheAccessList) {
+    TempFolder folder;
+    const fs::path file = folder / "strlist.txt";
+    WriteBytes(file, "old");
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    // user::rw-, user:nobody:rw-, group::r--, mask::rw-, other::---
+    std::string acl("\x02\0\0\0", 4);
+    const auto entry = [&acl](std::uint16_t tag, std::uint16_t perm, std::uint32_t id) {
+        for (int i = 0; i < 2; ++i)
+            acl += static_cast<char>((tag >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 2; ++i)
+            acl += static_cast<char>((perm >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            acl += static_cast<char>((id >> (8 * i)) & 0xFF);
+    };
+    entry(0x01, 6, 0xFFFFFFFF);
+    entry(0x02, 6, testing::kNobody);
+    entry(0x04, 4, 0xFFFFFFFF);
+    entry(0x10, 6, 0xFFFFFFFF);
+    entry(0x20, 0, 0xFFFFFFFF);
+    if (::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+        ::setxattr(file.c_str(), "user.pelmio-note", "kept", 4, 0) != 0) {
+        GTEST_SKIP() << "the file system takes no access lists or user attributes";
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    ASSERT_EQ(ReplaceFileAtomically(file, "new").status, FileStatus::Ok);
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    ASSERT_NE(after.st_ino, before.st_ino);  // replaced, not written in place
+    char value[256];
+    const ssize_t aclSize =
+        ::getxattr(file.c_str(), "system.posix_acl_access", value, sizeof value);
+    ASSERT_GT(aclSize, 0);
+    EXPECT_EQ(std::string(value, static_cast<std::size_t>(aclSize)), acl);
+    const ssize_t noteSize = ::getxattr(file.c_str(), "user.pelmio-note", value, sizeof value);
+    EXPECT_EQ(std::string(value, static_cast<std::size_t>(std::max<ssize_t>(noteSize, 0))), "kept");
+    // The group may still only read; the mask gives the shared user write.
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+}
+#endif
 
 TEST(ReplaceFileAtomically, AFullDiskOrAFailingRenameKeepsTheOldFileAndLeavesNothing) {
     TempFolder folder;

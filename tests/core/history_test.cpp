@@ -183,6 +183,109 @@ TEST(HistoryFile, ASaveNeverWritesWithoutTheFoldersLock) {
     EXPECT_EQ(ReadBytes(folder / "strlist.txt"), "new\r\nold\r\n");
 }
 
+// Everyone may write and enter the folder, nobody but root may list it.
+void MakeUnlistable(const fs::path& folder) {
+    using fs::perms;
+    fs::permissions(folder, perms::owner_write | perms::owner_exec | perms::group_write |
+                                perms::group_exec | perms::others_write | perms::others_exec);
+}
+
+TEST(FolderLock, AFolderThatCannotBeListedIsLockedThroughAFileInIt) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be a user who may not list the folder";
+    }
+    TempFolder folder;
+    const fs::path path = folder.path();
+    MakeUnlistable(path);
+    EXPECT_TRUE(testing::AsNobody([&path] {
+        const FolderLock first(path);
+        const FolderLock second(path);
+        const HistoryFile history(path / "strlist.txt");
+        return first.state() == LockState::Locked && second.state() == LockState::Busy &&
+               history.save("k").status == HistoryStatus::Busy;
+    }));
+    {
+        // Root can open the folder, and takes the lock file as well.
+        const FolderLock held(path);
+        ASSERT_EQ(held.state(), LockState::Locked);
+        EXPECT_TRUE(
+            testing::AsNobody([&path] { return FolderLock(path).state() == LockState::Busy; }));
+    }
+    EXPECT_TRUE(testing::AsNobody([&path] {
+        const HistoryResult saved = HistoryFile(path / "strlist.txt").save("k");
+        return saved.status == HistoryStatus::Ok && !saved.withoutLock;
+    }));
+}
+
+TEST(FolderLock, WritersInAFolderThatCannotBeListedLoseNoKeyword) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be a user who may not list the folder";
+    }
+    TempFolder folder;
+    const fs::path path = folder.path();
+    MakeUnlistable(path);
+    constexpr int kWriters = 4;
+    constexpr int kSaves = 50;
+    std::vector<pid_t> writers;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool all = testing::AsNobody([&path, writer] {
+                const HistoryFile history(path / "strlist.txt");
+                for (int save = 0; save < kSaves; ++save) {
+                    const std::string keyword =
+                        "w" + std::to_string(writer) + "-" + std::to_string(save);
+                    HistoryStatus status = HistoryStatus::Busy;
+                    while (status == HistoryStatus::Busy) {
+                        status = history.save(keyword, std::chrono::milliseconds(1000)).status;
+                    }
+                    if (status != HistoryStatus::Ok) {
+                        return false;
+                    }
+                }
+                return true;
+            });
+            ::_exit(all ? 0 : 1);
+        }
+        writers.push_back(child);
+    }
+    for (const pid_t child : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string bytes = ReadBytes(path / "strlist.txt");
+    for (int writer = 0; writer < kWriters; ++writer) {
+        for (int save = 0; save < kSaves; ++save) {
+            const std::string line = "w" + std::to_string(writer) + "-" + std::to_string(save);
+            EXPECT_NE(bytes.find(line + "\r\n"), std::string::npos) << line;
+        }
+    }
+}
+
+TEST(FolderLock, ASaveWhereNoLockCanBeHadSaysSo) {
+    if (!testing::RunningAsRoot()) {
+        GTEST_SKIP() << "needs root, to be a user who may neither list nor write the folder";
+    }
+    TempFolder folder;
+    const fs::path path = folder.path();
+    WriteBytes(path / "strlist.txt", "old\r\n");
+    fs::permissions(path / "strlist.txt", fs::perms::all);
+    TempFolder state;
+    fs::permissions(state.path(), fs::perms::all);
+    // A file one may write, in a folder one may only enter: no lock of
+    // any kind, and the file is written in place, its journal kept in the
+    // user's state folder.
+    fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    EXPECT_TRUE(testing::AsNobody([&path, &state] {
+        ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+        const HistoryResult saved = HistoryFile(path / "strlist.txt").save("new");
+        return saved.status == HistoryStatus::Ok && saved.withoutLock &&
+               fs::is_directory(state / "pelmio") && fs::is_empty(state / "pelmio");
+    }));
+    EXPECT_EQ(ReadBytes(path / "strlist.txt"), "new\r\nold\r\n");
+}
+
 TEST(HistoryFile, AMissingFileIsMadeOnlyUnderTheLock) {
     TempFolder folder;
     const HistoryFile history(folder / "strlist.txt");

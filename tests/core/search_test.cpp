@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "search/find_bytes.h"
 #include "search/keyword_search.h"
 #include "search/match_spans.h"
 #include "search/matcher.h"
@@ -41,6 +42,56 @@ std::vector<std::string> Search(const std::vector<std::string>& lines, std::stri
 }
 
 using Lines = std::vector<std::string>;
+
+// FindBytes against the plain search, for long needles in text that
+// repeats itself, where its candidates come from two chosen bytes, and
+// where they pile up and it goes on with the linear search.
+TEST(FindBytes, FindsLongNeedlesInRepeatingText) {
+    const auto check = [](const std::string& text, const std::string& needle) {
+        const char* found = FindBytes(text.data(), text.data() + text.size(), needle);
+        const std::size_t expected = text.find(needle);
+        EXPECT_EQ(
+            found == nullptr ? std::string::npos : static_cast<std::size_t>(found - text.data()),
+            expected)
+            << needle.substr(0, 20) << " in " << text.size() << " bytes";
+    };
+    const std::string imi = "\x88\xd3\x96\xa1";  // 意味
+    std::string run;
+    for (int i = 0; i < 3000; ++i) {
+        run += imi;
+    }
+    const std::string pasted = run.substr(0, 80);
+    check(run, pasted + "z");
+    check(run, pasted.substr(0, 40) + "z" + pasted.substr(40));
+    check(run, pasted);
+    check(run + pasted + "z" + run, pasted + "z");
+    check(run + pasted.substr(0, 79), pasted);
+    // Candidates at every other byte, each failing late: the linear search
+    // takes over, and still finds the one at the end.
+    std::string pairs;
+    for (int i = 0; i < 200000; ++i) {
+        pairs += "ab";
+    }
+    const std::string needle = std::string(40, 'a') + "b" + std::string(40, 'c');
+    check(pairs, needle);
+    check(pairs + needle, needle);
+    check(pairs + needle.substr(0, 80), needle);
+    // Random text of few bytes, and needles cut from it, changed or not.
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        std::string text(std::uniform_int_distribution<std::size_t>(60, 3000)(random), 'a');
+        for (char& c : text) {
+            c = "ab\x88"[std::uniform_int_distribution<int>(0, 2)(random)];
+        }
+        const std::size_t length = std::uniform_int_distribution<std::size_t>(65, 120)(random);
+        std::string cut = text.substr(
+            std::uniform_int_distribution<std::size_t>(0, text.size() - 60)(random), length);
+        if (round % 2 == 1) {
+            cut[std::uniform_int_distribution<std::size_t>(0, cut.size() - 1)(random)] = 'b';
+        }
+        check(text, cut);
+    }
+}
 
 TEST(KeywordSearch, TokensMustOccurInTypedOrder) {
     const Lines lines = {"take off,離陸する", "off we take", "takeoff", "take it off", "off"};

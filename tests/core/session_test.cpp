@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "base/folder_lock.h"
 #include "lookup/lookup_session.h"
+#include "settings/settings_file.h"
 #include "tests/support/test_support.h"
 
 namespace pelmio {
@@ -161,6 +166,102 @@ TEST(LookupSession, SettingsRoundTripThroughTheFile) {
     next.readSettings();
     EXPECT_EQ(next.rowLimit(), 300);
     EXPECT_EQ(next.options(), (LookupOptions{true, true}));
+}
+
+TEST(LookupSession, OnlyTheWindowThatChangedASettingWritesIt) {
+    SessionFixture fixture;
+    LookupSession other(fixture.folder.path());
+    fixture.session.readSettings();
+    other.readSettings();
+    fixture.session.setRowLimit(300);
+    fixture.session.setOptions({true, false});
+    ASSERT_EQ(fixture.session.writeSettings().status, FileStatus::Ok);
+    ASSERT_EQ(fixture.session.writeOptions().status, FileStatus::Ok);
+    // The untouched window ends later: it must not bring back its 0.
+    EXPECT_EQ(other.writeSettings().status, FileStatus::Ok);
+    EXPECT_EQ(other.writeOptions().status, FileStatus::Ok);
+    LookupSession next(fixture.folder.path());
+    next.readSettings();
+    EXPECT_EQ(next.rowLimit(), 300);
+    EXPECT_EQ(next.options(), (LookupOptions{true, false}));
+    // Set back to what it read: nothing changed, nothing written.
+    other.setRowLimit(0);
+    other.setRowLimit(300);
+    EXPECT_EQ(other.writeSettings().status, FileStatus::Ok);
+    EXPECT_EQ(ReadRowLimit(fixture.folder / "pelmio.inf"), 300);
+}
+
+TEST(LookupSession, ASettingWaitsWhileAnotherProgramHoldsTheLock) {
+    SessionFixture fixture;
+    fixture.session.setRowLimit(50);
+    {
+        const FolderLock held(fixture.folder.path());
+        ASSERT_EQ(held.state(), LockState::Locked);
+        EXPECT_EQ(fixture.session.writeSettings().status, FileStatus::Busy);
+        EXPECT_FALSE(fs::exists(fixture.folder / "pelmio.inf"));
+    }
+    EXPECT_EQ(fixture.session.writeSettings().status, FileStatus::Ok);
+    EXPECT_EQ(ReadRowLimit(fixture.folder / "pelmio.inf"), 50);
+}
+
+TEST(LookupSession, WindowGeometryIsWrittenOnlyWhenChangedAndUnderTheLock) {
+    SessionFixture fixture;
+    LookupSession other(fixture.folder.path());
+    fixture.session.readSettings();
+    other.readSettings();
+    const fs::path options = fixture.folder / "pelmio-options.txt";
+    // Unchanged: the folder gains no file.
+    fixture.session.setWindowGeometry(fixture.session.windowGeometry());
+    EXPECT_EQ(fixture.session.writeWindowGeometry().status, FileStatus::Ok);
+    EXPECT_FALSE(fs::exists(options));
+
+    WindowGeometry geometry;
+    geometry.mainSize = {{500, 600}};
+    fixture.session.setWindowGeometry(geometry);
+    {
+        const FolderLock held(fixture.folder.path());
+        ASSERT_EQ(held.state(), LockState::Locked);
+        EXPECT_EQ(fixture.session.writeWindowGeometry().status, FileStatus::Busy);
+        EXPECT_FALSE(fs::exists(options));
+    }
+    EXPECT_EQ(fixture.session.writeWindowGeometry().status, FileStatus::Ok);
+    // Another window's options change keeps the sizes, and its untouched
+    // geometry does not bring back what it read.
+    other.setOptions({false, true});
+    ASSERT_EQ(other.writeOptions().status, FileStatus::Ok);
+    EXPECT_EQ(other.writeWindowGeometry().status, FileStatus::Ok);
+    LookupSession next(fixture.folder.path());
+    next.readSettings();
+    EXPECT_EQ(next.windowGeometry(), geometry);
+    EXPECT_EQ(next.options(), (LookupOptions{false, true}));
+}
+
+TEST(LookupSession, StaleTemporaryFilesOfEveryFileItWritesAreRemoved) {
+    SessionFixture fixture;
+    const Lines names = SessionFileNames();
+    for (const char* name : {"strlist.txt", "pelmio.inf", "pelmio-options.txt", "settei_tango.txt",
+                             "settei_jyukugo.txt"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    }
+    // Left by a process that has ended, and one of a running process.
+    for (const std::string& name : names) {
+        WriteBytes(fixture.folder / (name + ".tmp-999999999-0-123"), "stale");
+    }
+    const fs::path running =
+        fixture.folder / ("pelmio-options.txt.tmp-" + std::to_string(::getpid()) + "-0-123");
+    WriteBytes(running, "being written");
+    fixture.session.removeStaleTemporaryFiles();
+    for (const std::string& name : names) {
+        EXPECT_FALSE(fs::exists(fixture.folder / (name + ".tmp-999999999-0-123"))) << name;
+    }
+    EXPECT_TRUE(fs::exists(running));
+    // Not while another program holds the lock: it may be writing them.
+    WriteBytes(fixture.folder / "pelmio.inf.tmp-999999999-0-1", "stale");
+    {
+        const FolderLock held(fixture.folder.path());
+        fixture.session.removeStaleTemporaryFiles();
+        EXPECT_TRUE(fs::exists(fixture.folder / "pelmio.inf.tmp-999999999-0-1"));
+    }
 }
 
 TEST(LookupSession, KeywordsGoInFrontOfTheHistory) {

@@ -47,6 +47,24 @@ TEST(SettingsFile, OnlyTheFirstBytesOfAHugeFileAreRead) {
     EXPECT_EQ(ReadRowLimit(folder / "pelmio.inf"), 300);
 }
 
+TEST(SettingsFile, AFileThatWouldNotChangeIsNotRewritten) {
+    TempFolder folder;
+    const fs::path file = folder / "pelmio.inf";
+    const fs::path options = folder / "pelmio-options.txt";
+    ASSERT_EQ(WriteRowLimit(file, 300).status, FileStatus::Ok);
+    ASSERT_EQ(WriteLookupOptions(options, {true, false}).status, FileStatus::Ok);
+    // An old time shows whether a file was written again.
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    fs::last_write_time(file, old);
+    fs::last_write_time(options, old);
+    EXPECT_EQ(WriteRowLimit(file, 300).status, FileStatus::Ok);
+    EXPECT_EQ(WriteLookupOptions(options, {true, false}).status, FileStatus::Ok);
+    EXPECT_EQ(fs::last_write_time(file), old);
+    EXPECT_EQ(fs::last_write_time(options), old);
+    EXPECT_EQ(WriteRowLimit(file, 301).status, FileStatus::Ok);
+    EXPECT_NE(fs::last_write_time(file), old);
+}
+
 TEST(SettingsFile, ReadOnlyFileKeepsItsValue) {
     TempFolder folder;
     const fs::path file = folder / "pelmio.inf";
@@ -89,22 +107,60 @@ TEST(OptionsFile, RoundTripsAndKeepsKeysItDoesNotKnow) {
     WriteBytes(path, "colour=blue\r\nignore-case=1\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, true}));
     ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), "colour=blue\nheadword-first=1\nignore-case=0\n");
+    EXPECT_EQ(ReadBytes(path), "colour=blue\r\nignore-case=0\nheadword-first=1\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
     // The row limit's own file is not touched.
     EXPECT_FALSE(std::filesystem::exists(folder / "pelmio.inf"));
 }
 
-TEST(OptionsFile, ADamagedFileMeansBothOff) {
+TEST(OptionsFile, EveryLineNotUnderstoodIsKeptByteForByte) {
     TempFolder folder;
     const auto path = folder / "pelmio-options.txt";
-    for (const std::string& bytes :
-         {std::string("headword-first=1\nnot an option\n"), std::string("ignore-case=1\0", 14),
-          std::string("=1\n"), "headword-first=1\n" + std::string(70'000, '#') + "=x\n"}) {
-        WriteBytes(path, bytes);
-        EXPECT_EQ(ReadLookupOptions(path), LookupOptions{}) << bytes.substr(0, 20);
-    }
-    // A failed write leaves the old file whole.
+    const std::string binary("\x00\x01\xff\x81=\x00", 6);
+    WriteBytes(path, "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
+                         "\nignore-case=0\nheadword-first=0\nno line end");
+    // Notes, blank lines and bytes of no option do not hide the options.
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false}));
+    ASSERT_EQ(WriteLookupOptions(path, {true, true}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
+                                   "\nignore-case=1\nheadword-first=1\nno line end\n");
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, true}));
+    // The window geometry's writer keeps them as well.
+    WindowGeometry geometry;
+    geometry.detailSize = {{380, 300}};
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
+                                   "\nignore-case=1\nheadword-first=1\nno line end\n"
+                                   "detail-size=380x300\n");
+    EXPECT_EQ(ReadWindowGeometry(path), geometry);
+}
+
+TEST(OptionsFile, AFileOverTheBoundIsNeitherReadNorRewritten) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    const std::string large =
+        "headword-first=1\n# " + std::string(kMaxOptionsFileBytes, 'x') + "\nmy-key=keep me\n";
+    WriteBytes(path, large);
+    EXPECT_EQ(ReadLookupOptions(path), LookupOptions{});
+    EXPECT_NE(WriteLookupOptions(path, {false, true}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), large);
+    // Nor by the window geometry's writer, and none of it is read.
+    WindowGeometry geometry;
+    geometry.mainSize = {{400, 520}};
+    EXPECT_NE(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), large);
+    // Up to the bound, every line is kept.
+    const std::string fits = "# " + std::string(kMaxOptionsFileBytes - 40, 'x') + "\n";
+    WriteBytes(path, fits);
+    ASSERT_EQ(WriteLookupOptions(path, {false, true}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), fits + "headword-first=0\nignore-case=1\n");
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), fits + "headword-first=0\nignore-case=1\nmain-size=400x520\n");
+}
+
+TEST(OptionsFile, AFailedWriteLeavesTheOldFileWhole) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
     WriteBytes(path, "headword-first=1\n");
     testing::FailingWriter full(3);
     EXPECT_NE(WriteLookupOptions(path, {false, true}, full).status, FileStatus::Ok);
@@ -131,9 +187,10 @@ TEST(OptionsFile, KeepsTheWindowGeometryBesideTheOptions) {
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
     geometry.detailPosition.reset();
     ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    // Each line stays in its place; a value no longer there loses its line.
     EXPECT_EQ(ReadBytes(path),
-              "colour=blue\nheadword-first=1\nignore-case=0\nmain-size=400x520\n"
-              "detail-size=380x300\n");
+              "colour=blue\nignore-case=0\nmain-size=400x520\ndetail-size=380x300\n"
+              "headword-first=1\n");
 }
 
 TEST(OptionsFile, AWindowValueNotWellFormedIsLeftOut) {

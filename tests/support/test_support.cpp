@@ -11,6 +11,12 @@
 
 #include "base/cp932.h"
 
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace pelmio::testing {
 namespace fs = std::filesystem;
 
@@ -58,6 +64,31 @@ bool RecordingWriter::SyncFolder(const fs::path& folder) {
 void WriteSparseFile(const fs::path& path, std::string_view first, std::uint64_t size) {
     WriteBytes(path, first);
     fs::resize_file(path, size);
+}
+
+bool RunningAsRoot() {
+#ifndef _WIN32
+    return ::geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
+bool AsNobody(const std::function<bool()>& check) {
+#ifndef _WIN32
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool became =
+            ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(became && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+#else
+    (void)check;
+    return false;
+#endif
 }
 
 TempFolder::TempFolder() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,14 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The user and group nobody, whom tests run as to be another user.
+inline constexpr unsigned kNobody = 65534;
+// True when the tests run as root, who can become another user.
+bool RunningAsRoot();
+// Runs check in a child process as nobody and gives what it returned;
+// false when the child could not become nobody. Only for root.
+bool AsNobody(const std::function<bool()>& check);
 
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadBytes(const std::filesystem::path& path);

@@ -162,6 +162,86 @@ private slots:
         QCOMPARE(Rows(again).size(), 3);
     }
 
+    void aTypedRowLimitIsNotCompletedFromTheList() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        CLookupDlg dialog(fixture.environment());
+        // Each is the start of a listed value: 50, 10, 300, 800.
+        for (const QString& typed :
+             {QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8")}) {
+            WhenOpen<CSettingsDlg>([&typed](CSettingsDlg& settings) {
+                auto* box = Control<QComboBox>(settings, 1007);
+                // Completion works on the focused box only.
+                settings.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&settings));
+                box->setFocus();
+                box->lineEdit()->selectAll();
+                QTest::keyClicks(box->lineEdit(), typed);
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(dialog, 1006)->click();
+            QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), typed.toInt());
+        }
+    }
+
+    void aWindowThatChangedNoSettingLeavesTheFileAlone() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        auto untouched = std::make_unique<CLookupDlg>(fixture.environment());
+        {
+            CLookupDlg changing(fixture.environment());
+            WhenOpen<CSettingsDlg>([](CSettingsDlg& settings) {
+                Control<QComboBox>(settings, 1007)->setEditText(QStringLiteral("300"));
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(changing, 1006)->click();
+        }
+        untouched.reset();
+        QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 300);
+        QVERIFY(fixture.messages.empty());
+    }
+
+    void aSettingThatCannotBeSavedIsReported() {
+        const auto setRowLimit = [](CLookupDlg& dialog, const QString& text) {
+            WhenOpen<CSettingsDlg>([text](CSettingsDlg& settings) {
+                Control<QComboBox>(settings, 1007)->setEditText(text);
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(dialog, 1006)->click();
+        };
+        {
+            WindowFixture fixture;
+            fixture.writeDictionaries({}, {});
+            WriteRowLimit(fixture.folder / "pelmio.inf", 10);
+            std::filesystem::permissions(fixture.folder / "pelmio.inf",
+                                         std::filesystem::perms::owner_read);
+            {
+                CLookupDlg dialog(fixture.environment());
+                setRowLimit(dialog, QStringLiteral("20"));
+                QCOMPARE(fixture.messages.size(), std::size_t{1});
+                QCOMPARE(fixture.messages[0].text, QString::fromUtf8(res::kSettingsWriteFailed));
+                QVERIFY(fixture.messages[0].text.contains(QStringLiteral("保存できません")));
+                setRowLimit(dialog, QStringLiteral("30"));
+            }
+            // Told once, not again at the end.
+            QCOMPARE(fixture.messages.size(), std::size_t{1});
+            QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 10);
+        }
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {});
+        FullDiskWriter full;
+        fixture.writer = &full;
+        {
+            CLookupDlg dialog(fixture.environment());
+            setRowLimit(dialog, QStringLiteral("20"));
+            QCOMPARE(fixture.messages.size(), std::size_t{1});
+            QCOMPARE(fixture.messages[0].text, QString::fromUtf8(res::kSettingsDiskFull));
+            // Room again by the end: the setting is written then.
+            full.setFull(false);
+        }
+        QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 20);
+    }
+
     void aboutBoxOpensFromTheWindowMenu() {
         WindowFixture fixture;
         fixture.writeDictionaries({}, {});

@@ -131,6 +131,28 @@ private slots:
         QCOMPARE(ReadRowLimit(around.folder / "pelmio.inf"), 300);
     }
 
+    void aSettingMadeWhileTheLockIsHeldIsWrittenAtTheEnd() {
+        Surroundings around;
+        {
+            CLookupDlg dialog(around.environment());
+            {
+                const FolderLock other(around.folder.path());
+                QTimer::singleShot(0, [] {
+                    auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
+                    QVERIFY(settings != nullptr);
+                    Control<QComboBox>(*settings, 1007)->setEditText(QStringLiteral("300"));
+                    settings->accept();
+                });
+                Control<QPushButton>(dialog, 1006)->click();
+                // Another program is writing: not now, and nothing to tell.
+                QVERIFY(!fs::exists(around.folder / "pelmio.inf"));
+                QVERIFY(around.messages.isEmpty());
+            }
+        }
+        QCOMPARE(ReadRowLimit(around.folder / "pelmio.inf"), 300);
+        QVERIFY(around.messages.isEmpty());
+    }
+
     void aHugeLineShowsItsStartInTheListAndOpensWhole() {
         Surroundings around;
         WriteBytes(around.folder / "settei_tango.txt",
@@ -159,8 +181,9 @@ private slots:
             TempFolder folder;
             WriteBytes(folder / "settei_jyukugo.txt", "take off,,,\r\n");
             WriteBytes(folder / "settei_tango.txt", "take,,,\r\n");
-            // Reserved bytes that a normal end writes back as zero.
-            WriteBytes(folder / "pelmio.inf", std::string("\x2C\x01\0\0\xFF\xFF\xFF\xFF", 8));
+            // Settings the window did not change: its end leaves them alone.
+            const std::string settings("\x2C\x01\0\0\xFF\xFF\xFF\xFF", 8);
+            WriteBytes(folder / "pelmio.inf", settings);
             QProcess program;
             program.setWorkingDirectory(QString::fromStdString(folder.path().string()));
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -174,7 +197,7 @@ private slots:
             QVERIFY(program.waitForFinished(30000));
             QCOMPARE(program.exitStatus(), QProcess::NormalExit);
             QCOMPARE(program.exitCode(), 0);
-            QCOMPARE(ReadBytes(folder / "pelmio.inf"), std::string("\x2C\x01\0\0\0\0\0\0", 8));
+            QCOMPARE(ReadBytes(folder / "pelmio.inf"), settings);
         }
     }
 #endif

@@ -117,6 +117,42 @@ private slots:
         QVERIFY(fs::is_symlink(fixture.folder / "pelmio.inf"));
         QVERIFY(fs::is_symlink(fixture.folder / "strlist.txt"));
     }
+
+    void anotherUsersLinksAreNotFollowedAndTheUserIsTold() {
+        if (!RunningAsRoot()) {
+            QSKIP("needs root, to own links as another user");
+        }
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"take"});
+        // Root runs the program in a user's folder, where the user's links
+        // name root's own file and a folder only root may write.
+        WriteBytes(fixture.folder / "secret", "root's own");
+        fs::create_directory(fixture.folder / "closed");
+        fs::create_symlink(fixture.folder / "secret", fixture.folder / "pelmio.inf");
+        fs::create_symlink(fixture.folder / "closed" / "list", fixture.folder / "strlist.txt");
+        for (const char* name : {"pelmio.inf", "strlist.txt"}) {
+            QCOMPARE(::lchown((fixture.folder / name).c_str(), kNobody, kNobody), 0);
+        }
+        const QString told = QString::fromUtf8(res::kForeignLink).arg("strlist.txt");
+        {
+            CLookupDlg dialog(fixture.environment());
+            QCOMPARE(fixture.messages.size(), std::size_t{1});
+            QCOMPARE(fixture.messages[0].text, told);
+            TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("take"));
+            dialog.SaveKeywordToHistory();
+        }
+        // Ended with no setting changed: nothing is written through the
+        // settings link, and the user was told once.
+        QCOMPARE(fixture.messages.size(), std::size_t{1});
+        QCOMPARE(ReadBytes(fixture.folder / "secret"), std::string("root's own"));
+        QVERIFY(fs::is_empty(fixture.folder / "closed"));
+        {
+            CLookupDlg dialog(fixture.environment());
+            SetRowLimit(dialog, QStringLiteral("9"));
+        }
+        QCOMPARE(ReadBytes(fixture.folder / "secret"), std::string("root's own"));
+        QVERIFY(fs::is_symlink(fixture.folder / "pelmio.inf"));
+    }
 #endif
 
     void pastingAMegabyteSearchesItsFirst999Bytes() {

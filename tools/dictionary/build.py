@@ -35,10 +35,11 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import core  # noqa: E402
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
 from term_rules import (  # noqa: E402
-    KATA_ONLY, MAX_MEANING_BYTES, ORDINALS, SYNONYM_TERMS, adverb_terms, capped_meaning,
+    KATA_ONLY, MAX_MEANING_BYTES, MAX_TERMS, ORDINALS, SYNONYM_TERMS, adverb_terms, capped_meaning,
     lacking_word_terms, ly_bases, noun_terms, ordinal_terms, relation_adjective, verbal_nouns)
 from sources import (  # noqa: E402
     load_names, load_sources, log, source_sizes, wordnet_synonyms)
@@ -47,7 +48,7 @@ from forms import (  # noqa: E402
 from meanings import (  # noqa: E402
     Meanings, PERTAINYM, SLUR_HEADWORDS)
 from pronounce import (  # noqa: E402
-    Pronouncer, choose_heteronyms, codes_from_base, pron_sources)
+    Pronouncer, choose_heteronyms, codes_from_base, forms_read_as_base, pron_sources)
 
 MAX_LINES = 100_000
 
@@ -152,12 +153,42 @@ def headword_spelling(forms):
     return lower_forms[0] if lower_forms else forms.most_common(1)[0][0]
 
 
-def lemma_records(E, meanings, pron, stats):
+def common_word(k, hw, rank, names):
+    """Whether a headword the sources spell only capitalised (Sat, Lent,
+    Kings, Centre) is also a common lower-case word: the frequency list
+    meets it, mostly in lower case."""
+    return hw[:1].isupper() and not (len(hw) > 1 and hw.isupper()) and \
+        k in rank and k not in names
+
+
+def split_name(records, k, hw, meanings, pron):
+    """A capitalised headword that is also a common word: the lower-case
+    senses make the word's line (centre; pan: 手鍋), a name's senses the
+    name's line, keyed by its spelling (Pan: 牧神); True if the word had
+    senses of its own."""
+    low, sources = meanings.meaning_for(k, "lower")
+    if not low:
+        return False
+    # a name's terms in Japanese script only (Twitter: not Ｔｗｉｔｔｅｒ)
+    name = [t for t in meanings.meaning_for(k, "name")[0].split("\u3001")
+            if t and t not in low.split("\u3001") and re.search(r"[\u3040-\u9fff]", t)]
+    records[k] = new_record(pron, k, k, low, "lemma")
+    records[k]["both"] = sources == {"ed", "fd"}
+    if name:
+        records[hw] = new_record(pron, hw, hw, "\u3001".join(name), "lemma")
+    return True
+
+
+def lemma_records(E, meanings, pron, stats, src):
     """A line for each headword that has a meaning to show."""
     records = {}
     src_counter = collections.Counter()
     for k, ev in E.items():
         hw = headword_spelling(ev["forms"])
+        if common_word(k, hw, src.rank, src.names) and split_name(records, k, hw, meanings, pron):
+            src_counter["(lower-case word split from a name)"] += 1
+            records[k]["fdpos"] = ev["fdpos"]
+            continue
         meaning, sources = meanings.meaning_for(k)
         if not meaning:
             src_counter["(no encodable meaning: dropped)"] += 1
@@ -165,11 +196,18 @@ def lemma_records(E, meanings, pron, stats):
         records[k] = new_record(pron, k, hw, meaning, "lemma")
         src_counter["+".join(sorted(sources))] += 1
         records[k]["both"] = sources == {"ed", "fd"}
+        records[k]["fdpos"] = ev["fdpos"]
     stats["meaning_sources"] = dict(src_counter)
     return records
 
 
-def label_irregular_lemma(r, k, b, p, label, tagcnt, args):
+def in_use(src, r):
+    """What own_right weighs the form of line r by: frequency, WordNet,
+    names, and the form's FreeDict entries."""
+    return src.rank, src.lemmas, src.names, r.get("fdpos", set())
+
+
+def label_irregular_lemma(r, k, b, p, label, src, args):
     """Give a line of its own the base b it is an irregular form of; 1 if
     it had no base yet, else 0."""
     if r["base"]:
@@ -177,13 +215,24 @@ def label_irregular_lemma(r, k, b, p, label, tagcnt, args):
     r["base"] = b
     if not args.no_label_lemmas:
         r["meaning"] = after_label(label, r["meaning"], own_right(
-            k, b, tagcnt, "s" if p == "noun" else "irregular"))
+            k, b, src.tagcnt, "s" if p == "noun" else "irregular", in_use(src, r)))
         # keep the byte cap
         parts = r["meaning"].split("\u3001")
         while len("\u3001".join(parts).encode("cp932")) > MAX_MEANING_BYTES + 30:
             parts.pop()
         r["meaning"] = "\u3001".join(parts)
     return 1
+
+
+def irregular_of_unused(k, good, labeller, rank):
+    """Whether k, a frequent irregular form only of words the frequency
+    list never meets (imagines: imago, syringes: syrinx), is the regular
+    form of a word it does meet (imagine, syringe); the regular stages
+    label it."""
+    if k not in rank or any(b.lower() in rank for b, _ in good):
+        return False
+    b, _, _ = labeller.reg_label(k)
+    return bool(b) and b.lower() in rank
 
 
 def add_irregular_forms(records, src, labeller, pron, args, stats):
@@ -196,18 +245,19 @@ def add_irregular_forms(records, src, labeller, pron, args, stats):
         if " " in form:
             continue
         k = form.lower()
-        if k in records and records[k]["hw"][:1].isupper():
+        if k in records and records[k]["hw"][:1].isupper() and not common_word(
+                k, records[k]["hw"], src.rank, src.names):
             continue        # Wales, Mars, Ares: names, not forms
         good = labeller.irregular_bases(k, bases)
-        if not good:
+        if not good or irregular_of_unused(k, good, labeller, src.rank):
             continue
+        name_aside(records, k)
         b, p = good[0]
         same = [x for x, q in good if q == p]
         bases_txt = "・".join(dict.fromkeys(same))
         label = inflection_label(form, bases_txt, p, fam.get(b, ()))
         if k in records:
-            base_set_on_lemma += label_irregular_lemma(records[k], k, b, p, label,
-                                                       src.tagcnt, args)
+            base_set_on_lemma += label_irregular_lemma(records[k], k, b, p, label, src, args)
             continue
         records[k] = new_record(pron, k, form, label, "irregular", b)
         infl_added += 1
@@ -230,7 +280,8 @@ def label_regular_lemmas(records, src, labeller):
         b, lab, kind = labeller.reg_label(k)
         if b and b != k:
             r["base"] = b
-            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, src.tagcnt, kind))
+            r["meaning"] = after_label(lab, r["meaning"], own_right(k, b, src.tagcnt, kind,
+                                                               in_use(src, r)))
             reg_lab += 1
     return reg_lab
 
@@ -276,6 +327,47 @@ def apply_overrides(records, path, pron):
     return n_over
 
 
+def apply_core_lines(records, src, labeller, pron, args, stats):
+    """The reviewed core's terms first on its headwords' lines, a line for
+    each core headword that has none; the core terms no source knows go to
+    core_unknown_terms.tsv in the cache for a second look."""
+    entries, problems = core.load_core(core.batch_files(args.core))
+    for p in problems:
+        log("core:", p)
+
+    def make_record(k, hw, meaning):
+        return new_record(pron, core.key_of(hw), hw, meaning, "lemma")
+
+    def fits(terms):
+        return len(terms) <= MAX_TERMS and \
+            len("\u3001".join(terms).encode("cp932")) <= MAX_MEANING_BYTES
+
+    fam = verb_families(src.exc)
+
+    def form_of(k):
+        # a new line's base and note by the form rules (sat: sit; hallucinating)
+        good = labeller.irregular_bases(k, src.exc.get(k, ()))
+        if good:
+            b, p = good[0]
+            same = "・".join(dict.fromkeys(x for x, q in good if q == p))
+            return b, inflection_label(k, same, p, fam.get(b, ()))
+        b, lab, _ = labeller.reg_label(k)
+        return (b, lab) if b and b != k else None
+
+    core.apply_core(records, entries, make_record, fits, form_of, SLUR_HEADWORDS, stats,
+                    src.readings)
+    stats["core_lines"] = len(entries)
+    stats["core_problems"] = len(problems)
+    known = core.known_japanese(src.ed, src.priority, src.fd)
+    counts, unknown = core.term_statuses(entries, known)
+    stats["core_term_status"] = dict(sorted(counts.items()))
+    path = os.path.join(args.cache, "core_unknown_terms.tsv")
+    with open(path, "w", encoding="utf-8") as f:
+        f.writelines(f"{hw}\t{t}\n" for hw, t in unknown)
+    log(f"core: {len(entries)} lines, {len(problems)} problems; {len(unknown)} terms no "
+        f"source knows nor makes up, listed in {path}")
+
+
 def inflecting(args, rank):
     """Whether lines are added for frequent words: their forms, and words
     neither source has."""
@@ -290,16 +382,39 @@ def ranked_within(rank, limit):
         yield w
 
 
-def add_regular_forms(records, rank, labeller, pron, args, reg_added):
-    """Regular inflections of frequent words; reg_added counts them by label."""
+FORM_ENDINGS = ("s", "ed", "ing", "er", "est")
+
+
+def form_candidates(rank, cmu):
+    """Words that may be regular forms of a headword: every word of the
+    frequency list, most frequent first, then the forms CMUdict spells
+    (the headwords' forms the subtitles never meet: communicates is a word
+    of both)."""
+    yield from ranked_within(rank, float("inf"))
+    yield from sorted(w for w in cmu if w not in rank and w.endswith(FORM_ENDINGS))
+
+
+def name_aside(records, k):
+    """Key a name's line hiding the common word k by its own spelling
+    (Sat, Kings), so that k can have a line as a form (sat: sit)."""
+    r = records.get(k)
+    if r is not None and r["hw"][:1].isupper():
+        records[r["hw"]] = records.pop(k)
+
+
+def add_regular_forms(records, rank, labeller, pron, args, reg_added, cmu=(), names=()):
+    """Regular inflections of every headword; reg_added counts them by label."""
     if not inflecting(args, rank):
         return
-    for w in ranked_within(rank, args.regular_inflections):
-        if w in records or not re.fullmatch(r"[a-z]+", w):
+    for w in form_candidates(rank, cmu):
+        if not re.fullmatch(r"[a-z]+", w) or w in records and not common_word(
+                w, records[w]["hw"], rank, names):
             continue
         b, lab, _ = labeller.reg_label(w)
-        if not b:
+        # a rare or unranked form of a name is a name (Walters, Englands)
+        if not b or b[:1].isupper() and rank.get(w, 10**9) > args.regular_inflections:
             continue
+        name_aside(records, w)
         records[w] = new_record(pron, w, w, lab, "regular", b)
         reg_added[lab.split("の", 1)[1]] += 1
 
@@ -481,32 +596,37 @@ def build(args):
     t0 = time.time()
     stats = collections.OrderedDict()
     src = load_sources(args, t0)
+    src.names = load_names(args.freq) if inflecting(args, src.rank) else set()
     stats["source_sizes"] = source_sizes(src)
     E = freedict_evidence(src.fd, stats)
     admit_edict_headwords(E, src, args, stats)
     meanings = Meanings(src, E, args)
     pron = Pronouncer(src.cmu)
-    records = lemma_records(E, meanings, pron, stats)
+    records = lemma_records(E, meanings, pron, stats, src)
     labeller = FormLabeller(records, src)
     add_irregular_forms(records, src, labeller, pron, args, stats)
     stats["existing_lines_labelled_regular_inflection"] = label_regular_lemmas(
         records, src, labeller)
     stats["ordinal_lines"] = add_ordinals(records, src.rank, pron, args)
     stats["override_lines"] = apply_overrides(records, args.overrides, pron)
+    apply_core_lines(records, src, labeller, pron, args, stats)
     reg_added = collections.Counter()
-    add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
-    names = load_names(args.freq) if inflecting(args, src.rank) else set()
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu,
+                      src.names)
+    names = src.names
     stats["archaic_third_person_lines_added"] = add_archaic_forms(records, src, names, pron, args)
     stats["derived_ly_adverb_lines_added"] = add_derived_adverbs(records, src, pron, args)
     lacking = lacking_words(records, src, names, args)
     stats["synonym_lines_added"] = add_synonym_lines(records, lacking, src, pron, args)
     add_lacking_word_lines(records, lacking, src, meanings, pron, stats)
     # and the forms of the words just added (adjourn: adjourned)
-    add_regular_forms(records, src.rank, labeller, pron, args, reg_added)
+    add_regular_forms(records, src.rank, labeller, pron, args, reg_added, src.cmu,
+                      src.names)
     stats["regular_inflection_lines_added"] = dict(reg_added)
     recs = capped_records(records, src.rank, args.max_lines, stats)
     pron.run_espeak(recs, src.paths, stats)
     stats["heteronym_codes_changed"] = choose_heteronyms(recs, src, args)
+    stats["forms_read_as_base"] = forms_read_as_base(recs, src)
     stats["codes_from_base"] = codes_from_base(recs)
     stats["pron_source"] = pron_sources(recs)
     stats["files"] = write_files(recs, args)
@@ -523,6 +643,8 @@ def main():
     ap.add_argument("--out", default=os.path.join(here, "..", "..", "data"),
                     help="where the two dictionary files are written (default: data/)")
     ap.add_argument("--overrides", default=os.path.join(here, "overrides.tsv"))
+    ap.add_argument("--core", default=core.CORE_DIR,
+                    help="folder of the reviewed core's batch files (default %(default)s)")
     ap.add_argument("--explain", default="", metavar="WORDS",
                     help="comma-separated headwords whose scored terms are logged")
     args = ap.parse_args()
@@ -536,6 +658,7 @@ def main():
     args.base_self = False
     args.cache = os.path.abspath(args.cache)
     args.out = os.path.normpath(os.path.abspath(args.out))
+    args.core = os.path.abspath(args.core)
     build(args)
 
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Check the shipped dictionary files: format, encoding, limits, and the
-hand-checked list of first meanings.  Standard library only, no network.
+"""Check the shipped dictionary files: format, encoding, limits, the
+hand-checked list of first meanings, the reviewed core's files, and the
+line counts the documents quote.  Standard library only, no network.
 
 usage: check_data.py [DATA_DIR]      (default: data/ of this repository)
 Exits non-zero when a check fails.
@@ -9,7 +10,9 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import core  # noqa: E402
 import dictfile  # noqa: E402
+import doc_counts  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CHECKED = os.path.join(HERE, "checked_meanings.tsv")
@@ -48,7 +51,19 @@ def main(argv):
     if rate < MIN_PASS:
         problems.append(f"hand-checked first meanings: {rate:.1%} pass, below {MIN_PASS:.0%}")
 
+    entries, core_problems = core.load_core(core.batch_files(core.CORE_DIR))
+    for f in core.review_figures(entries, os.path.join(core.CORE_DIR, "review")):
+        core_problems += f["problems"]
+    problems += [f"core: {p}" for p in core_problems]
+    # the documents quote the shipped files' counts, not another build's
+    if os.path.realpath(data) == os.path.realpath(os.path.join(doc_counts.ROOT, "data")) and \
+            not problems:
+        problems += [f"{rel}: {p} (run tools/dictionary/doc_counts.py)"
+                     for rel, p in doc_counts.stale(doc_counts.ROOT, len(rows["word"]),
+                                                    len(rows["phrase"]))]
+
     print(f"word lines {len(rows['word'])}, phrase lines {len(rows['phrase'])}, total {total}")
+    print(f"core lines {len(entries)}, {len(core_problems)} problems in the core files")
     print(f"hand-checked first meanings: {passed}/{len(checked)} pass ({rate:.1%})")
     for hw, got, ok in fails:
         print(f"  {hw}: first meaning {got!r}, acceptable {'|'.join(ok)}")

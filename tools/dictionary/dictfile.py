@@ -121,6 +121,16 @@ def normalise_term(t):
     return re.sub(r"\s+", "", t)
 
 
+# an object's slot and its particle (～を探す: 探す)
+SLOT_PARTICLE = re.compile(r"^[～〜~](?:を|に|が|と|で|へ|から|の)(?=.)")
+
+
+def term_readings(t):
+    """The loose forms a first term is compared in: as it is, and without
+    a leading slot's particle."""
+    return {normalise_term(t), normalise_term(SLOT_PARTICLE.sub("", t))}
+
+
 def load_checked(path, normalise=True):
     """Hand-checked list: headword TAB acceptable first meanings (|-separated),
     normalised as terms unless normalise is false."""
@@ -144,6 +154,6 @@ def check_meanings(rows_by_hw, checked):
         if row is None:
             fails.append((hw, None, acceptable))
             continue
-        if normalise_term(first_term(row[1])) not in acceptable:
+        if not term_readings(first_term(row[1])) & set(acceptable):
             fails.append((hw, first_term(row[1]), acceptable))
     return fails

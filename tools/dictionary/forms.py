@@ -7,10 +7,15 @@ FormLabeller, which finds the line a word is a form of.
 import collections
 import re
 
-from term_rules import MAX_MEANING_BYTES
+from term_rules import MAX_MEANING_BYTES, main_pos
 
 # frequency rank within which a degree counts as a word in use
 DEGREE_RANK = 60000
+# ... and an -ed form of a verb with irregular forms (lied, not growed)
+IRREGULAR_VERB_ED_RANK = 10000
+# an adjective's -er is some times as frequent as its -est (harder,
+# hardest); an -er noun used this much more is the noun (lighter, cleaner)
+DEGREE_USE = 3.5
 
 
 def inflection_label(form, base, pos, sibling_forms):
@@ -34,15 +39,37 @@ def inflection_label(form, base, pos, sibling_forms):
         return base + "の過去分詞"
     others = [f for f in sibling_forms if f != form and not f.endswith("ing")
               and f not in ("has", "does", "goes", "is", "am", "are")]
-    if not others:
-        return base + "の過去形・過去分詞"
     def pp(f):
         return bool(re.search(r"(en|ne|wn|n|un|unk|ung|um)$", f))
+    if a_past(form, base):
+        return base + "の過去形"
+    if participle_only(form, base) or pp(form) and any(a_past(o, base) for o in others):
+        return base + "の過去分詞"
+    if not others:
+        return base + "の過去形・過去分詞"
     if pp(form) and not all(pp(o) for o in others):
         return base + "の過去分詞"
     if not pp(form) and any(pp(o) for o in others):
         return base + "の過去形"
     return base + "の過去形・過去分詞"
+
+
+def a_past(form, base):
+    """A past made by turning one vowel of the base into a (ran, began,
+    became, swam) is the past alone: such verbs have a participle of their
+    own (begun, swum) or the base (run, become).  One ending in -t or -d
+    (sat, spat, had) is the participle too."""
+    if form.endswith(("t", "d")) or len(form) != len(base):
+        return False
+    return any(base[:i] + "a" + base[i + 1:] == form
+               for i, c in enumerate(base) if c in "eiou")
+
+
+def participle_only(form, base):
+    """An -n form of a verb whose base has no n at its end (beaten, shown,
+    swollen, sewn) is the participle alone; the past is regular or the
+    base (showed, beat).  won and spun keep both: win, spin."""
+    return bool(re.search(r"[aeiouw]n$", form)) and not re.search(r"ne?$", base)
 
 
 ES_AFTER = ("s", "x", "z", "ch", "sh", "o")
@@ -90,9 +117,14 @@ def regular_bases(w):
         out.append((w[:-3] + "man", "s"))
     if w.endswith("ies") and len(w) > 4:
         out.append((w[:-3] + "y", "s"))
-    if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER):
+    # a noun in -sis has its plural in -ses (emphases), so emphasises is
+    # emphasise's
+    if w.endswith("es") and len(w) > 3 and w[:-2].endswith(ES_AFTER) and \
+            not w[:-2].endswith("sis"):
         out.append((w[:-2], "s"))
-    if w.endswith("s") and not w.endswith("ss") and len(w) > 2:
+    # a consonant and y take -ies (allies, not allys; but whys)
+    if w.endswith("s") and not w.endswith("ss") and len(w) > 2 and \
+            not re.search(r"[aeiou][^aeiouy]*[^aeiouy]ys$", w):
         out.append((w[:-1], "s"))
     if w.endswith("ied") and len(w) > 4:
         out.append((w[:-3] + "y", "ed"))
@@ -127,7 +159,11 @@ def gradable(base, known, kind="er"):
     (cleaner: cleanest; not butter: buttest, customer: customest)."""
     b = base
     other = "est" if kind == "er" else "er"
-    forms = {b + other, b + other[1:]}
+    # a one-syllable stem that doubles takes no bare ending: cutest is
+    # cute's, not cut's; only a silent e drops the ending's e (nicest)
+    forms = set() if one_syllable_doubling(b) else {b + other}
+    if b.endswith("e"):
+        forms.add(b + other[1:])
     if b.endswith("y"):
         forms.add(b[:-1] + "i" + other)
     if doubling_stem(b):
@@ -170,17 +206,58 @@ def base_of_a_form(kind, rec, wn, has_line, verb_tags):
     return kind in ("ed", "ing") and rec["kind"] == "lemma" and not has_line and verb_tags > 0
 
 
-def own_right(form, base, tagcnt, kind):
+# auxiliaries: their forms (are, has, did) are grammar before anything else
+AUXILIARIES = {"be", "have", "do"}
+
+
+def own_right(form, base, tagcnt, kind, use=None):
     """Is form a word of its own, whose senses come before its note?  A
     plural WordNet lists as a noun (pants, clothes); a form that is a noun,
-    adjective or adverb with tagged senses (ground, wound, bit, wedding)."""
+    adjective or adverb with tagged senses (ground, wound, bit, wedding).
+    use (rank, lemmas, names), where known, finds more: see used_in_own_right."""
     own = tagcnt.get(form)
-    if not own:
+    if own:
+        if kind == "s" and "noun" in own and not tagcnt.get(base, {}).get("noun"):
+            return True
+        if kind != "s" and any(own.get(p, 0) >= 2 for p in ("noun", "adj", "adv")):
+            return True
+    return use is not None and used_in_own_right(form, base, tagcnt, kind, *use)
+
+
+def used_in_own_right(form, base, tagcnt, kind, rank, lemmas, names, fdpos):
+    """A form the learner means as a word, with a FreeDict entry of its
+    own (fdpos: its parts of speech there, Wiktionary's word of its own;
+    rank: frequency ranks; names: words mostly capitalised, whose rank says
+    nothing of the lower-case word): a noun degree used far more than its
+    other degree (lighter, stranger, cleaner: not closer, cooler); a
+    plural of an adjective (goods); a plural WordNet lists, twice as
+    frequent as its base (troops, congratulations), or of a name (jeans:
+    Jean); an -ing adjective more frequent than its verb (interesting); an
+    irregular or -ing form more frequent than its base, a word of one use
+    at most (clove: cleave, shilling: shill).  A plural far more frequent
+    than its base needs no FreeDict entry (stamina: stamen)."""
+    wn = lemmas.get(form, set())
+    own = tagcnt.get(form) or {}
+    ratio = 0
+    if form in rank and base not in AUXILIARIES:
+        ratio = 10**9 if base in names else rank.get(base, 10**9) / rank[form]
+    if kind == "s" and "noun" in wn and ratio >= 3:
+        return True
+    if not fdpos & {"n", "adj", "interjection"}:
         return False
+    if kind in ("er", "est"):
+        other = form[:-len(kind)] + ("est" if kind == "er" else "er")
+        return "n" in fdpos and "noun" in wn and form in rank and \
+            rank.get(other, 10**9) >= DEGREE_USE * rank[form]
+    bt = tagcnt.get(base) or {}
     if kind == "s":
-        return "noun" in own and not tagcnt.get(base, {}).get("noun")
-    need = 2
-    return any(own.get(p, 0) >= need for p in ("noun", "adj", "adv"))
+        return main_pos(bt, lemmas.get(base, ())) == "adj" and \
+            4 * bt.get("noun", 0) <= bt.get("adj", 0) or \
+            "noun" in wn and ratio >= 2 or base in names and ratio > 0
+    if kind == "ing" and own.get("adj", 0) > 0 and ratio > 1:
+        return True
+    return kind in ("ing", "irregular") and bool(wn & {"noun", "adj", "adv"}) and \
+        ratio >= 1.4 and sum(bt.values()) <= 1
 
 
 def rare_base(form, base, tagcnt, pos):
@@ -220,6 +297,15 @@ class FormLabeller:
         self.lemmas, self.tagcnt, self.rank = src.lemmas, src.tagcnt, src.rank
         self.known_words = set(src.rank) | set(records)
         self.in_use = {w for w, rk in src.rank.items() if rk <= DEGREE_RANK} | set(records)
+        # an old second person (livest, beside liveth) is no superlative
+        # that makes liver a comparative
+        old_second = {w[:-3] + "est" for w in src.rank if w.endswith("eth") and any(
+            "verb" in self.lemmas.get(b, ()) for b in archaic_bases(w))}
+        self.in_use_degrees = self.in_use - old_second
+        fam = verb_families(src.exc)
+        self.irregular_past_and_participle = {
+            b for b, fs in fam.items()
+            if {inflection_label(f, b, "verb", fs) for f in fs} >= {b + "の過去形", b + "の過去分詞"}}
 
     def comparable(self, form, b):
         """May form be read as a degree of b?  b must have degrees; a form
@@ -228,7 +314,7 @@ class FormLabeller:
         is a word in use, not a one-off (tamer: tamest)."""
         deg = "est" if form.endswith("est") else "er"
         noun = "noun" in self.lemmas.get(form, ())
-        if not gradable(b, self.in_use if noun else self.known_words, deg):
+        if not gradable(b, self.in_use_degrees if noun else self.known_words, deg):
             return False
         if "noun" in self.lemmas.get(form, ()):
             tc = self.tagcnt.get(b, {})
@@ -240,6 +326,8 @@ class FormLabeller:
         that the form k may be of, best first."""
         deg = "est" if k.endswith("est") else "er"
         # archer, coder: WordNet lists them, but arch and cod have no degrees
+        # halfways is a spelling of halfway, not a degree of it
+        bases = [(b, p) for b, p in bases if not (p in ("adj", "adv") and k == b + "s")]
         good = [(b, p) for b, p in bases if b.lower() in self.records and not (
             p in ("adj", "adv") and (b, deg) in regular_bases(k)
             and (k in self.records or "noun" in self.lemmas.get(k, ()))
@@ -287,6 +375,13 @@ class FormLabeller:
             return False
         # dined is not din + ed (that is dinned)
         if kind != "s" and w == b + kind and one_syllable_doubling(b):
+            return False
+        # a verb with an irregular past and participle (saw, seen) has no
+        # -ed form: seed, a word of its own, is not see + d, nor growed or
+        # knowed forms; lied, common, is lie's (tell an untruth), not lay's
+        if kind == "ed" and b in self.irregular_past_and_participle and (
+                any(self.tagcnt.get(w, {}).values())
+                or self.rank.get(w, 10**9) > IRREGULAR_VERB_ED_RANK):
             return False
         return not (len(b) < 3 and not (kind == "ing" and len(b) == 2))
 

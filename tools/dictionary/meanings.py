@@ -7,6 +7,7 @@ import re
 import types
 
 from term_rules import (KANA_ONLY, KATA_ONLY, MAX_MEANING_BYTES, MAX_TERMS, adjective_form,
+                        mended_term,
                         adverb_scores, bare_noun, commonness_weight, has_common_senses,
                         head_verb_kanji, kana_before_twin, kata2hira, ly_bases, main_pos,
                         merge_forms, noun_as_adjective, noun_terms, one_spelling, other_language,
@@ -128,10 +129,11 @@ class Meanings:
         """The first three terms each noun has as a headword of its own."""
         return {n: set(self.head_terms(n, 3)) for n in nouns if n in self.E}
 
-    def meaning_for(self, k):
+    def meaning_for(self, k, case=None):
         """k's terms joined by 、 and the sources ("fd", "ed") of those;
-        "" when none is fit to show."""
-        h = self.scored(k)
+        "" when none is fit to show.  case "lower" takes only the senses
+        the sources give the lower-case word, "name" only a name's."""
+        h = self.scored(k, case)
         ranked = rank_terms(h.scores, {t for t, n in h.as_name.items() if n and h.lower_hw})
         if k in self.args.explain:
             log(f"{k}: dom={h.dom} weights={h.w} " + "  ".join(
@@ -144,9 +146,13 @@ class Meanings:
             src |= h.origin[t]
         return "\u3001".join(out), src
 
-    def scored(self, k):
+    def scored(self, k, case=None):
         """k's candidate terms, scored, with what is known of each."""
         h = self.headword(k)
+        if case:
+            h.edict = {t: v for t, v in h.edict.items() if v[1]["cap"] == (case == "name")}
+            h.fd_entries = [e for e in h.fd_entries if e[2] == (case == "name")]
+            h.lower = h.lower_hw = case == "lower"
         self.freedict_terms(h)
         self.edict_terms(h)
         self.related_terms(h)
@@ -374,6 +380,10 @@ class Meanings:
                 continue
             if self.too_weak(h, t, before, chosen, top):
                 continue
+            if not slur:
+                t = mended_term(t, self.src.readings, self.src.jp_common)
+                if t is None:
+                    continue
             t = t.replace(",", "\u3001").replace("\t", " ").strip()
             if not t or t in chosen or not cp.term_ok(t):
                 continue

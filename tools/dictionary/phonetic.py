@@ -82,15 +82,19 @@ def _arpa_vowel(base, stress, r_colour, before_vowel):
     return plain + "1r" if r_colour else plain
 
 
-def _primary_positions(stresses):
+def _primary_positions(stresses, promote=True):
     """Indices (into the vowel list) that get the accent: the last 1, or
-    failing any 1 (CMUdict has a few such words), nothing."""
+    failing any 1 (CMUdict has a few such words: polyglot, P AA2 L IY2 G L
+    AA0 T), the first 2, as English stresses such words early."""
     ones = [k for k, s in enumerate(stresses) if s == 1]
-    return set(ones[-1:])
+    twos = [k for k, s in enumerate(stresses) if s == 2 and promote]
+    return set(ones[-1:] or twos[:1])
 
 
-def arpabet_to_code(phones):
-    """['T', 'EY1', 'K'] -> 'tEik'.  None when a symbol is unknown."""
+def arpabet_to_code(phones, promote=True):
+    """['T', 'EY1', 'K'] -> 'tEik'.  None when a symbol is unknown.
+    promote=False leaves a word without primary stress unaccented (the
+    first part of a compound whose last part carries the stress)."""
     toks = []
     for p in phones:
         p = p.strip().upper()
@@ -111,7 +115,7 @@ def arpabet_to_code(phones):
     if not toks:
         return None
     prim = {vowel_idx[v] for v in
-            _primary_positions([toks[k][1] for k in vowel_idx])}
+            _primary_positions([toks[k][1] for k in vowel_idx], promote)}
     out = []
     k, n = 0, len(toks)
     while k < n:

@@ -69,10 +69,11 @@ VERB_PARTICLES = PARTICLES | set("with without for into upon".split())
 
 
 def ja_pos(term, jp_pos):
-    """Part of speech of a Japanese term: verb, adj, adv or noun."""
-    for rx, p in NOTE_POS:
-        if rx.search(term):
-            return p
+    """Part of speech of a Japanese term: verb, adj, adv or noun.  A form's
+    note is read by its first label (houseの複数形・三人称単数現在形: noun)."""
+    notes = sorted((m.start(), p) for rx, p in NOTE_POS for m in [rx.search(term)] if m)
+    if notes:
+        return notes[0][1]
     term = re.sub(r"^（[^）]*）", "", term)
     if re.search(r"(する|できる|させる|される)$", term):
         return "verb"
@@ -223,7 +224,7 @@ class Pronouncer:
                 return None
             if i < len(parts) - 1:   # the last part carries the stress
                 pp = [x[:-1] + "2" if x.endswith("1") else x for x in pp]
-            codes.append(phonetic.arpabet_to_code(pp))
+            codes.append(phonetic.arpabet_to_code(pp, i == len(parts) - 1))
         if codes and all(codes):
             return "".join(codes), "hyphen-compound"
         return None
@@ -378,6 +379,65 @@ def codes_from_base(recs):
             r["pron_src"] = "base+ending"
             from_base += 1
     return from_base
+
+
+def schwa_blind(code):
+    """A code with unstressed i and schwa alike (axes: "ksiz, "ks1z)."""
+    return code.replace("i", "1")
+
+
+def form_variant(w, b, base_code, variants, other_bases):
+    """The CMUdict variant of w, a form of b, that reads b as b's line
+    does (putting: put + ing, not the golf word; bows: the bow of bow's
+    first meaning), or else that is no other word's form (axes of axis:
+    not axe + s); None to leave w as it is.  other_bases: the code of each
+    other word w may be a regular form of, that CMUdict reads one way."""
+    codes = [c for c in (phonetic.arpabet_to_code(v) for v in variants) if c]
+    own = {schwa_blind(with_ending(base_code, kind)) for bb, kind in regular_bases(w) if bb == b}
+    for c in codes:
+        if schwa_blind(c) in own:
+            return c
+    others = {schwa_blind(with_ending(other_bases[bb], kind))
+              for bb, kind in regular_bases(w) if bb != b and bb in other_bases}
+    left = [c for c in codes if schwa_blind(c) not in others]
+    return left[0] if left and len(left) < len(codes) else None
+
+
+def base_reading(b, br, pos, src):
+    """The code of base b as its form reads it: the CMUdict variant that
+    fits the part of speech of the form's note (uses: use, the noun;
+    records: REcord) and the first meaning of b's line (bows: bow, 弓)."""
+    vs = src.cmu_variants.get(b)
+    if not vs or len(vs) < 2:
+        return br["pron"]
+    wn = src.lemmas.get(b, set())
+    v = choose_variant(b, vs, pos, br["meaning"].split("\u3001")[0],
+                       "verb" in wn and bool(wn & {"noun", "adj"}))
+    return phonetic.arpabet_to_code(v) if v else br["pron"]
+
+
+def forms_read_as_base(recs, src):
+    """A form whose line opens with its note reads as its base's line
+    (putting, bows, axes); how many lines changed."""
+    by_hw = {r["hw"]: r for r in recs}
+    changed = 0
+    for r in recs:
+        w = r["hw"]
+        vs = src.cmu_variants.get(w)
+        br = by_hw.get(r["base"])
+        if not vs or len(vs) < 2 or not br or not br["pron"] or " " in w or \
+                w in HETERONYM_SENSES or not r["meaning"].startswith(r["base"] + "の"):
+            continue
+        pos = ja_pos(r["meaning"].split("\u3001")[0], src.jp_pos)
+        # the other words w may be a form of, that CMUdict reads one way
+        others = {bb: phonetic.arpabet_to_code(src.cmu[bb]) for bb, _ in regular_bases(w)
+                  if len(bb) >= 3 and bb in src.cmu and len(src.cmu_variants.get(bb, ())) == 1}
+        code = form_variant(w, r["base"], base_reading(r["base"].lower(), br, pos, src), vs,
+                            {b: c for b, c in others.items() if c})
+        if code and code != r["pron"]:
+            r["pron"] = code
+            changed += 1
+    return changed
 
 
 def pron_sources(recs):

@@ -556,3 +556,40 @@ def capped_meaning(terms):
 
 def kata2hira(s):
     return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in s)
+
+
+# Derogatory morphemes that also live inside compounds EDICT does not mark
+# (東支那海, 北米土人, めくらへび, 癩病, 不具にする): a reviewed list, as no
+# source marks the compounds.  Place names write 支那 as シナ today.
+DEROGATORY_MORPHEMES = ("支那", "土人", "めくら", "癩", "河原者", "不具")
+MORPHEME_MENDS = {"支那": "シナ"}
+
+
+def derogatory_morpheme(t, common):
+    """The derogatory morpheme t holds as a unit, or None.  One that a
+    common word crosses is no unit: 本土人 is 本土 + 人, 不具合 不 + 具合.
+    Kana morphemes count in katakana too (メクラヘビ)."""
+    th = kata2hira(t)
+    for m in DEROGATORY_MORPHEMES:
+        a = th.find(m)
+        while a >= 0:
+            b = a + len(m)
+            if not any(t[j:k] in common for j in range(len(t)) for k in range(j + 2, len(t) + 1)
+                       if j < a < k < b or a < j < b < k):
+                return m
+            a = th.find(m, a + 1)
+    return None
+
+
+def mended_term(t, readings, common):
+    """t, or t without its derogatory morpheme: the katakana reading EDICT
+    gives (印度支那: インドシナ), or the mended spelling (東支那海: 東シナ海);
+    None when nothing can stand for it (北米土人, 癩病)."""
+    if derogatory_morpheme(t, common) is None:
+        return t
+    for r in sorted(readings.get(t, ())):
+        if re.search(r"[\u30a1-\u30fa]", r) and derogatory_morpheme(r, common) is None:
+            return r
+    for m, new in MORPHEME_MENDS.items():
+        t = t.replace(m, new)
+    return t if derogatory_morpheme(t, common) is None else None

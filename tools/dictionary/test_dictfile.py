@@ -98,11 +98,16 @@ class CheckedList(unittest.TestCase):
     def test_first_meaning_is_compared_loosely(self):
         rows = {"to": ["to", "～へ、～まで", "", "tU0"],
                 "just": ["just", "ジャスト、ちょうど", "", "d8#st"],
-                "took": ["took", "takeの過去形", "take", "tUk"]}
+                "took": ["took", "takeの過去形", "take", "tUk"],
+                "look for": ["look for", "～を探す", "", ""],
+                "with": ["with", "～と一緒に", "", ""],
+                "find": ["find", "を見つける", "", ""]}
         checked = [("to", ["へ"]), ("just", ["ちょうど"]), ("took", ["takeの過去形"]),
-                   ("gone", ["goの過去分詞"])]
+                   ("gone", ["goの過去分詞"]), ("look for", ["探す"]), ("with", ["と一緒に"]),
+                   ("find", ["見つける"])]
         fails = dictfile.check_meanings(rows, checked)
-        self.assertEqual([f[0] for f in fails], ["just", "gone"])
+        # a slot's particle goes with the slot, but a particle alone is a term
+        self.assertEqual([f[0] for f in fails], ["just", "gone", "find"])
 
 
 if __name__ == "__main__":

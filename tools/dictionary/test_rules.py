@@ -67,6 +67,30 @@ class InflectionEndings(unittest.TestCase):
             self.assertFalse(forms.doubling_stem(stem), stem)
 
 
+class IrregularVerbs(unittest.TestCase):
+    def label(self, form, base, siblings):
+        return forms.inflection_label(form, base, "verb", set(siblings) | {form})
+
+    def test_a_vowel_turned_to_a_is_the_past_alone(self):
+        for form, base, sib in (("ran", "run", ["running"]), ("began", "begin", ["begun"]),
+                                ("became", "become", []), ("overcame", "overcome", []),
+                                ("outran", "outrun", []), ("overran", "overrun", [])):
+            self.assertEqual(self.label(form, base, sib), base + "の過去形", form)
+
+    def test_an_n_form_is_the_participle_alone(self):
+        for form, base, sib in (("begun", "begin", ["began"]), ("beaten", "beat", []),
+                                ("shown", "show", []), ("swollen", "swell", []),
+                                ("sewn", "sew", [])):
+            self.assertEqual(self.label(form, base, sib), base + "の過去分詞", form)
+
+    def test_forms_that_are_both_stay_both(self):
+        for form, base in (("sat", "sit"), ("won", "win"), ("spun", "spin"),
+                           ("taught", "teach"), ("shone", "shine")):
+            self.assertEqual(self.label(form, base, []), base + "の過去形・過去分詞", form)
+        self.assertEqual(self.label("gave", "give", ["given"]), "giveの過去形")
+        self.assertEqual(self.label("given", "give", ["gave"]), "giveの過去分詞")
+
+
 class Degrees(unittest.TestCase):
     KNOWN = {"cleanest", "fastest", "biggest", "happiest", "nicest"}
 
@@ -82,6 +106,163 @@ class Degrees(unittest.TestCase):
     def test_superlative_looks_for_the_comparative(self):
         self.assertTrue(forms.gradable("clean", {"cleaner"}, "est"))
         self.assertFalse(forms.gradable("clean", {"cleanest"}, "est"))
+
+
+class BaseForms(unittest.TestCase):
+    """FormLabeller on a small made-up set of sources."""
+    def labeller(self):
+        import types
+        words = {"see": {"verb"}, "seed": {"noun", "verb"}, "free": {"verb", "adj"},
+                 "live": {"verb", "adj"}, "liver": {"noun"}, "clean": {"verb", "adj"},
+                 "cleaner": {"noun"}, "halfway": {"adj"}, "imago": {"noun"},
+                 "imagine": {"verb"}, "cut": {"verb", "adj", "noun"}, "cutter": {"noun"},
+                 "cute": {"adj"}}
+        src = types.SimpleNamespace(
+            lemmas=words, tagcnt={"seed": {"noun": 2}, "see": {"verb": 18},
+                                  "liver": {"noun": 2}, "live": {"verb": 6, "adj": 1},
+                                  "clean": {"adj": 5}, "cleaner": {"noun": 1},
+                                  "cut": {"verb": 10, "adj": 3}, "free": {"verb": 3}},
+            rank={w: i + 1 for i, w in enumerate(
+                "see free live clean cut imagine cute seed liver cleaner cutter cleanest "
+                "livest liveth cutest imagines".split())},
+            exc={"saw": [("see", "verb")], "seen": [("see", "verb")],
+                 "halfways": [("halfway", "adj")], "imagines": [("imago", "noun")]},
+            cmu={})
+        records = {w: {"kind": "lemma", "base": "", "hw": w, "meaning": "x"} for w in words}
+        return forms.FormLabeller(records, src), src
+
+    def test_seed_is_not_see_and_freed_is_free(self):
+        lab, _ = self.labeller()
+        self.assertIsNone(lab.reg_label("seed")[0])
+        self.assertEqual(lab.reg_label("freed")[0], "free")
+
+    def test_an_irregular_verb_takes_ed_only_in_common_use(self):
+        import types
+        src = types.SimpleNamespace(
+            lemmas={"grow": {"verb"}, "lie": {"verb", "noun"}}, tagcnt={},
+            rank={"grow": 500, "lie": 300, "lied": 1444, "growed": 19779},
+            exc={"grew": [("grow", "verb")], "grown": [("grow", "verb")],
+                 "lay": [("lie", "verb")], "lain": [("lie", "verb")]}, cmu={})
+        records = {w: {"kind": "lemma", "base": "", "hw": w, "meaning": "x"}
+                   for w in ("grow", "lie")}
+        lab = forms.FormLabeller(records, src)
+        self.assertIsNone(lab.reg_label("growed")[0])
+        self.assertEqual(lab.reg_label("lied")[0], "lie")
+
+    def test_an_old_second_person_is_no_superlative(self):
+        lab, _ = self.labeller()
+        self.assertIsNone(lab.reg_label("liver")[0])            # livest: thou livest
+        self.assertEqual(lab.reg_label("cleaner")[0], "clean")  # cleanest
+
+    def test_a_doubling_stem_takes_no_bare_ending(self):
+        self.assertFalse(forms.gradable("cut", {"cutest"}, "er"))     # cute's
+        self.assertTrue(forms.gradable("big", {"biggest"}, "er"))
+        self.assertTrue(forms.gradable("common", {"commonest"}, "er"))
+        self.assertFalse(forms.gradable("con", {"const", "conest"}, "er"))
+        self.assertTrue(forms.gradable("nice", {"nicest"}, "er"))
+        lab, _ = self.labeller()
+        self.assertIsNone(lab.reg_label("cutter")[0])
+
+    def test_a_spelling_with_s_is_no_degree(self):
+        lab, _ = self.labeller()
+        self.assertEqual(lab.irregular_bases("halfways", [("halfway", "adj")]), [])
+
+    def test_an_irregular_form_of_an_unused_word_is_a_regular_one(self):
+        lab, src = self.labeller()
+        self.assertTrue(build.irregular_of_unused("imagines", [("imago", "noun")], lab, src.rank))
+        # leaves stays leaf's too: the frequency list meets leaf
+        self.assertFalse(build.irregular_of_unused("imagines", [("imagine", "verb")], lab,
+                                                   src.rank))
+
+
+class FormsOfEveryHeadword(unittest.TestCase):
+    def test_every_ranked_word_and_cmudicts_forms_are_candidates(self):
+        rank = {"thread": 6711, "communicates": 32103}
+        cmu = {"threaded": ["TH"], "thread": ["TH"], "threadbare": ["TH"]}
+        got = list(build.form_candidates(rank, cmu))
+        self.assertEqual(got, ["thread", "communicates", "threaded"])
+
+    def test_forms_beyond_the_frequent_words_get_lines(self):
+        import collections
+        import types
+        words = {"communicate": {"verb"}, "thread": {"noun", "verb"}, "Walter": {"noun"}}
+        src = types.SimpleNamespace(lemmas={"communicate": {"verb"}, "thread": {"noun", "verb"},
+                                            "walter": {"noun"}},
+                                    tagcnt={}, rank={"communicates": 32103, "walters": 40000},
+                                    exc={}, cmu={})
+        records = {w.lower(): {"kind": "lemma", "base": "", "hw": w, "meaning": "x"}
+                   for w in words}
+        lab = forms.FormLabeller(records, src)
+        pron = types.SimpleNamespace(pron_for=lambda k: ("", None))
+        args = types.SimpleNamespace(regular_inflections=30000)
+        build.add_regular_forms(records, src.rank, lab, pron, args, collections.Counter(),
+                                {"threaded": ["TH"]})
+        self.assertEqual(records["communicates"]["base"], "communicate")
+        self.assertEqual(records["threaded"]["base"], "thread")
+        self.assertNotIn("walters", records)        # a name's
+
+    def test_a_consonant_and_y_take_ies(self):
+        self.assertNotIn(("ally", "s"), forms.regular_bases("allys"))
+        self.assertIn(("boy", "s"), forms.regular_bases("boys"))
+        self.assertIn(("why", "s"), forms.regular_bases("whys"))
+
+    def test_a_noun_in_sis_has_no_plural_in_sises(self):
+        self.assertNotIn(("emphasis", "s"), forms.regular_bases("emphasises"))
+        self.assertIn(("emphasise", "s"), forms.regular_bases("emphasises"))
+        self.assertIn(("iris", "s"), forms.regular_bases("irises"))
+
+
+class CapitalisedLines(unittest.TestCase):
+    def test_a_common_lower_case_word(self):
+        rank = {"sat": 1981, "centre": 4388, "wales": 3000}
+        self.assertTrue(build.common_word("sat", "Sat", rank, set()))
+        self.assertTrue(build.common_word("centre", "Centre", rank, set()))
+        self.assertFalse(build.common_word("wales", "Wales", rank, {"wales"}))   # a name
+        self.assertFalse(build.common_word("nor", "NOR", {"nor": 1656}, set()))  # an acronym
+        self.assertFalse(build.common_word("sat", "sat", rank, set()))
+
+    def test_the_word_and_the_name_get_a_line_each(self):
+        import types
+
+        class FakeMeanings:
+            def meaning_for(self, k, case=None):
+                return {"lower": ("パン、手鍋、平鍋", {"ed"}),
+                        "name": ("パン、牧神、Ｐａｎ", {"fd"})}[case]
+        pron = types.SimpleNamespace(pron_for=lambda k: ("p\"n", "cmu"))
+        records = {}
+        self.assertTrue(build.split_name(records, "pan", "Pan", FakeMeanings(), pron))
+        self.assertEqual(records["pan"]["hw"], "pan")
+        self.assertEqual(records["pan"]["meaning"], "パン、手鍋、平鍋")
+        self.assertEqual(records["Pan"]["meaning"], "牧神")
+
+    def test_a_name_steps_aside_for_a_form(self):
+        records = {"sat": {"hw": "Sat", "meaning": "土曜"}, "sit": {"hw": "sit"}}
+        build.name_aside(records, "sat")
+        self.assertNotIn("sat", records)
+        self.assertEqual(records["Sat"]["meaning"], "土曜")
+        build.name_aside(records, "sit")
+        self.assertIn("sit", records)
+
+    def test_meanings_of_one_case(self):
+        import types
+        src = types.SimpleNamespace(
+            tagcnt={}, lemmas={}, inv={"pan": {
+                "手鍋": (1.0, {"cap": False, "raw": 1.0, "epos": {"noun"}, "kanji": "手鍋",
+                             "adjna": False, "no_first": False, "adjno": False,
+                             "loan": False, "P": True}),
+                "牧神": (0.8, {"cap": True, "raw": 0.8, "epos": {"noun"}, "kanji": "牧神",
+                             "adjna": False, "no_first": False, "adjno": False,
+                             "loan": False, "P": False})}},
+            jp_pos={}, respell={}, jp_common=set(), irregular=set(), priority={},
+            readings={}, offensive=set(), derived={}, pertains={},
+            cp=types.SimpleNamespace(fix=lambda t: t, term_ok=lambda t: True, garbage=0))
+        E = build.new_evidence()
+        E["pan"]["forms"]["Pan"] += 1
+        E["pan"]["fd"].append(("pn", [["パン"]], True))
+        m = meanings.Meanings(src, E, types.SimpleNamespace(explain=set(), tail=0.12))
+        self.assertNotIn("牧神", m.meaning_for("pan", "lower")[0])
+        self.assertIn("手鍋", m.meaning_for("pan", "lower")[0])
+        self.assertNotIn("手鍋", m.meaning_for("pan", "name")[0])
 
 
 class OwnSensesFirst(unittest.TestCase):
@@ -103,6 +284,38 @@ class OwnSensesFirst(unittest.TestCase):
         self.assertTrue(forms.own_right("dominoes", "domino", tags, "s"))
         self.assertTrue(forms.own_right("pubes", "pubis", tags, "s"))
         self.assertFalse(forms.own_right("mice", "mouse", tags, "s"))
+
+    def test_forms_the_learner_means_as_words(self):
+        rank = {"good": 60, "goods": 3750, "jean": 2888, "jeans": 5734, "troop": 6223,
+                "troops": 2701, "eye": 679, "eyes": 429, "cleave": 35422, "clove": 24364,
+                "shill": 31582, "shilling": 14166, "interest": 1283, "interesting": 832,
+                "light": 533, "lighter": 4692, "lightest": 34309, "cool": 700,
+                "cooler": 5489, "coolest": 7644, "stamen": 48225, "stamina": 13494,
+                "win": 605, "won": 157, "accuse": 6307, "accused": 3581}
+        lemmas = {"good": {"adj", "noun"}, "troops": {"noun"}, "eyes": {"noun"},
+                  "clove": {"noun"}, "shilling": {"noun"}, "interesting": {"adj"},
+                  "lighter": {"noun"}, "cooler": {"noun"}, "stamina": {"noun"},
+                  "won": {"noun"}, "accused": {"noun"}}
+        tags = {"good": {"adj": 14, "noun": 3}, "troop": {"noun": 2}, "troops": {"noun": 1},
+                "eye": {"noun": 3}, "eyes": {"noun": 1}, "cleave": {"verb": 1},
+                "interesting": {"adj": 1}, "interest": {"noun": 7, "verb": 3},
+                "win": {"verb": 3, "noun": 1}, "accuse": {"verb": 1}}
+
+        def own(form, base, kind, fdpos=("n",)):
+            return forms.own_right(form, base, tags, kind, (rank, lemmas, {"jean"}, set(fdpos)))
+        for form, base, kind in (("goods", "good", "s"), ("jeans", "jean", "s"),
+                                 ("troops", "troop", "s"), ("clove", "cleave", "irregular"),
+                                 ("shilling", "shill", "ing"), ("lighter", "light", "er")):
+            self.assertTrue(own(form, base, kind), form)
+        self.assertTrue(own("interesting", "interest", "ing", ["adj"]))
+        self.assertTrue(own("stamina", "stamen", "s", []))
+        # the form is the learner's first thought: eyes, cooler, won, accused
+        self.assertFalse(own("eyes", "eye", "s", []))
+        self.assertFalse(own("cooler", "cool", "er"))
+        self.assertFalse(own("won", "win", "irregular"))
+        self.assertFalse(own("accused", "accuse", "ed"))
+        # without a FreeDict entry of its own the form keeps its note first
+        self.assertFalse(own("clove", "cleave", "irregular", []))
 
     def test_plain_forms_keep_their_note_first(self):
         self.assertFalse(forms.own_right("found", "find", self.TAGS, "irregular"))
@@ -174,6 +387,28 @@ class Register(unittest.TestCase):
             self.assertIn(t, sources.OFFENSIVE_JA)
         for t in ("婦人", "漁師", "移民"):   # EDICT's "sensitive", but neutral
             self.assertNotIn(t, sources.OFFENSIVE_JA)
+
+
+class DerogatoryMorphemes(unittest.TestCase):
+    COMMON = {"本土", "具合", "東", "病"}
+    READINGS = {"印度支那": {"インドシナ"}, "東支那海": {"ひがししなかい"}}
+
+    def mend(self, t):
+        return term_rules.mended_term(t, self.READINGS, self.COMMON)
+
+    def test_place_names_take_shina_in_katakana(self):
+        self.assertEqual(self.mend("印度支那"), "インドシナ")
+        self.assertEqual(self.mend("東支那海"), "東シナ海")
+        self.assertEqual(self.mend("南支那海"), "南シナ海")
+        self.assertEqual(self.mend("支那チベット語族"), "シナチベット語族")
+
+    def test_compounds_of_other_slurs_are_dropped(self):
+        for t in ("北米土人", "めくらへび", "メクラヘビ", "癩病", "癩病患者", "河原者", "不具にする"):
+            self.assertIsNone(self.mend(t), t)
+
+    def test_a_common_word_across_the_morpheme_is_no_slur(self):
+        for t in ("本土人", "不具合", "ハンセン病", "盲腸"):
+            self.assertEqual(self.mend(t), t)
 
 
 class Debris(unittest.TestCase):
@@ -312,6 +547,40 @@ class Heteronyms(unittest.TestCase):
         words = "close at hand".split()
         self.assertEqual(pronounce.phrase_word_pos(words, 0, "noun"), "noun")
         self.assertEqual(pronounce.phrase_word_pos(["close", "to"], 0, "noun"), "noun")
+
+
+class FormReadings(unittest.TestCase):
+    V = staticmethod(lambda s: [x.split() for x in s])
+
+    def test_a_note_is_read_by_its_first_label(self):
+        self.assertEqual(pronounce.ja_pos("houseの複数形・三人称単数現在形", {}), "noun")
+        self.assertEqual(pronounce.ja_pos("backの三人称単数現在形・複数形", {}), "verb")
+
+    def test_a_form_reads_its_base_as_the_bases_line(self):
+        self.assertEqual(pronounce.form_variant(
+            "putting", "put", "pUt", self.V(["P AH1 T IH0 NG", "P UH1 T IH0 NG"]), {}), "pUti4")
+        self.assertEqual(pronounce.form_variant(
+            "bows", "bow", "b`u", self.V(["B AW1 Z", "B OW1 Z"]), {}), "b`uz")
+        self.assertEqual(pronounce.form_variant(
+            "bows", "bow", "b~u", self.V(["B AW1 Z", "B OW1 Z"]), {}), "b~uz")
+
+    def test_a_form_is_not_read_as_another_words_form(self):
+        axe = phonetic.arpabet_to_code(["AE1", "K", "S"])
+        self.assertEqual(pronounce.form_variant(
+            "axes", "axis", '"ks1s', self.V(["AE1 K S IH2 Z", "AE1 K S IY2 Z"]), {"axe": axe}),
+            phonetic.arpabet_to_code("AE1 K S IY2 Z".split()))
+        # houses: CMUdict reads both alike; nothing to choose
+        self.assertEqual(pronounce.form_variant(
+            "houses", "house", "h~us", self.V(["HH AW1 S AH0 Z", "HH AW1 S IH0 Z"]), {}),
+            "h~us1z")
+
+    def test_a_word_without_primary_stress_takes_its_first_secondary(self):
+        code = phonetic.arpabet_to_code("P AA2 L IY2 G L AA0 T".split())
+        self.assertEqual(code, phonetic.arpabet_to_code("P AA1 L IY2 G L AA0 T".split()))
+        # the first part of a compound stays unaccented: the last carries it
+        self.assertEqual(pronounce.Pronouncer({"about": "AH0 B AW1 T".split(),
+                                               "face": "F EY1 S".split()}).hyphen_code(
+            "about-face")[0], "1b^utfEis")
 
 
 class Measures(unittest.TestCase):
