@@ -39,6 +39,7 @@ struct SearchResult {
     std::size_t totalMatches = 0;     // every matching line, also past the row limit
     std::vector<std::string> tokens;  // the keywords searched for
     bool ignoreCase = false;
+    bool skipPronunciation = false;  // the lines were matched before their code
 
     // Whether the row limit left matching lines out.
     bool cut() const { return totalMatches > rows.size(); }
@@ -49,7 +50,8 @@ struct SearchResult {
     EntryFields fields(std::size_t row) const { return SplitEntryFields(line(row)); }
     // Where in a row's line the keywords matched, as the search matched them.
     std::vector<ByteSpan> spans(std::size_t row) const {
-        return MatchSpans(line(row), tokens, ignoreCase);
+        return MatchSpans(skipPronunciation ? BeforePronunciation(line(row)) : line(row), tokens,
+                          ignoreCase);
     }
 };
 

@@ -15,11 +15,12 @@ namespace {
 
 constexpr std::string_view kHeadwordFirstKey = "headword-first";
 constexpr std::string_view kIgnoreCaseKey = "ignore-case";
+constexpr std::string_view kSkipPronunciationKey = "skip-pronunciation";
 constexpr std::string_view kMainSizeKey = "main-size";
 constexpr std::string_view kDetailSizeKey = "detail-size";
 constexpr std::string_view kDetailPositionKey = "detail-position";
-constexpr std::string_view kOwnKeys[] = {kHeadwordFirstKey, kIgnoreCaseKey, kMainSizeKey,
-                                         kDetailSizeKey, kDetailPositionKey};
+constexpr std::string_view kOwnKeys[] = {kHeadwordFirstKey, kIgnoreCaseKey, kSkipPronunciationKey,
+                                         kMainSizeKey,      kDetailSizeKey, kDetailPositionKey};
 // Larger than any screen; a larger value is not one this program wrote.
 constexpr int kMaxPixels = 1'000'000;
 
@@ -177,6 +178,8 @@ LookupOptions ReadLookupOptions(const std::filesystem::path& path) {
             options.headwordFirst = value == "1";
         } else if (key == kIgnoreCaseKey) {
             options.ignoreCase = value == "1";
+        } else if (key == kSkipPronunciationKey) {
+            options.skipPronunciation = value == "1";
         }
     });
     return options;
@@ -186,7 +189,8 @@ WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOp
                                FileWriter& writer) {
     return ReplaceKeys(path,
                        {{kHeadwordFirstKey, options.headwordFirst ? "1" : "0"},
-                        {kIgnoreCaseKey, options.ignoreCase ? "1" : "0"}},
+                        {kIgnoreCaseKey, options.ignoreCase ? "1" : "0"},
+                        {kSkipPronunciationKey, options.skipPronunciation ? "1" : "0"}},
                        writer);
 }
 

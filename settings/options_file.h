@@ -17,11 +17,12 @@ inline constexpr const char* kOptionsFileName = "pelmio-options.txt";
 // lost.
 inline constexpr std::size_t kMaxOptionsFileBytes = 64 * 1024;
 
-// The options a user may turn on in the settings dialog; both off unless
+// The options a user may turn on in the settings dialog; all off unless
 // asked for, so the program matches and orders as it always has.
 struct LookupOptions {
-    bool headwordFirst = false;  // rows whose headword is the keyword come first
-    bool ignoreCase = false;     // ASCII letters match regardless of case
+    bool headwordFirst = false;      // rows whose headword is the keyword come first
+    bool ignoreCase = false;         // ASCII letters match regardless of case
+    bool skipPronunciation = false;  // the pronunciation code is not matched
 
     bool operator==(const LookupOptions&) const = default;
 };
@@ -48,7 +49,7 @@ struct WindowGeometry {
 };
 
 // The options in the file: the last line of each key counts; lines of
-// other keys, notes and other bytes are passed over. Both off when the file
+// other keys, notes and other bytes are passed over. All off when the file
 // is missing, unreadable or larger than kMaxOptionsFileBytes.
 LookupOptions ReadLookupOptions(const std::filesystem::path& path);
 

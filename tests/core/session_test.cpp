@@ -168,6 +168,40 @@ TEST(LookupSession, SettingsRoundTripThroughTheFile) {
     EXPECT_EQ(next.options(), (LookupOptions{true, true}));
 }
 
+TEST(LookupSession, WithoutThePronunciationItHighlightsOnlyBeforeTheCode) {
+    SessionFixture fixture;
+    fixture.write({}, {"lid,cover,,lId", "lad,wakamono,,l1d", "slide,suberu,,slaId"});
+    fixture.session.reload();
+    const auto spansEndBefore = [](const SearchResult& result, std::size_t row) {
+        const std::size_t code = BeforePronunciation(result.line(row)).size();
+        for (const ByteSpan& span : result.spans(row)) {
+            if (span.begin + span.length > code) {
+                return false;
+            }
+        }
+        return !result.spans(row).empty();
+    };
+    // By default the code is searched, and highlighted where it matched:
+    // slide's a is only in slaId.
+    SearchResult result = fixture.session.search("a");
+    ASSERT_EQ(Shown(result), (Lines{"lad,wakamono,,l1d", "slide,suberu,,slaId"}));
+    EXPECT_TRUE(spansEndBefore(result, 0));
+    EXPECT_FALSE(spansEndBefore(result, 1));
+    fixture.session.setOptions({false, false, true});
+    result = fixture.session.search("a");
+    EXPECT_EQ(Shown(result), Lines{"lad,wakamono,,l1d"});
+    EXPECT_EQ(result.totalMatches, 1u);
+    EXPECT_EQ(fixture.session.search("l 1").size(), 0u);
+    result = fixture.session.search("l");
+    ASSERT_EQ(result.size(), 3u);
+    for (std::size_t row = 0; row < result.size(); ++row) {
+        EXPECT_TRUE(spansEndBefore(result, row)) << result.line(row);
+    }
+    // Back on: the code is searched again at once.
+    fixture.session.setOptions({});
+    EXPECT_EQ(fixture.session.search("l 1").size(), 1u);
+}
+
 TEST(LookupSession, OnlyTheWindowThatChangedASettingWritesIt) {
     SessionFixture fixture;
     LookupSession other(fixture.folder.path());

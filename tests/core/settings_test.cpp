@@ -101,14 +101,19 @@ TEST(ParseRowLimit, ReadsLikeAtol) {
 TEST(OptionsFile, RoundTripsAndKeepsKeysItDoesNotKnow) {
     TempFolder folder;
     const auto path = folder / "pelmio-options.txt";
-    // Missing: both off, and nothing is written by reading.
+    // Missing: all off, and nothing is written by reading.
     EXPECT_EQ(ReadLookupOptions(path), LookupOptions{});
     EXPECT_FALSE(std::filesystem::exists(path));
     WriteBytes(path, "colour=blue\r\nignore-case=1\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, true}));
     ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), "colour=blue\r\nignore-case=0\nheadword-first=1\n");
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\r\nignore-case=0\nheadword-first=1\nskip-pronunciation=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
+    ASSERT_EQ(WriteLookupOptions(path, {false, false, true}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\r\nignore-case=0\nheadword-first=0\nskip-pronunciation=1\n");
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false, true}));
     // The row limit's own file is not touched.
     EXPECT_FALSE(std::filesystem::exists(folder / "pelmio.inf"));
 }
@@ -123,7 +128,8 @@ TEST(OptionsFile, EveryLineNotUnderstoodIsKeptByteForByte) {
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false}));
     ASSERT_EQ(WriteLookupOptions(path, {true, true}).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
-                                   "\nignore-case=1\nheadword-first=1\nno line end\n");
+                                   "\nignore-case=1\nheadword-first=1\nno line end\n"
+                                   "skip-pronunciation=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, true}));
     // The window geometry's writer keeps them as well.
     WindowGeometry geometry;
@@ -131,7 +137,7 @@ TEST(OptionsFile, EveryLineNotUnderstoodIsKeptByteForByte) {
     ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
                                    "\nignore-case=1\nheadword-first=1\nno line end\n"
-                                   "detail-size=380x300\n");
+                                   "skip-pronunciation=0\ndetail-size=380x300\n");
     EXPECT_EQ(ReadWindowGeometry(path), geometry);
 }
 
@@ -150,12 +156,13 @@ TEST(OptionsFile, AFileOverTheBoundIsNeitherReadNorRewritten) {
     EXPECT_NE(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), large);
     // Up to the bound, every line is kept.
-    const std::string fits = "# " + std::string(kMaxOptionsFileBytes - 40, 'x') + "\n";
+    const std::string fits = "# " + std::string(kMaxOptionsFileBytes - 80, 'x') + "\n";
     WriteBytes(path, fits);
     ASSERT_EQ(WriteLookupOptions(path, {false, true}).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), fits + "headword-first=0\nignore-case=1\n");
+    const std::string options = "headword-first=0\nignore-case=1\nskip-pronunciation=0\n";
+    EXPECT_EQ(ReadBytes(path), fits + options);
     ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), fits + "headword-first=0\nignore-case=1\nmain-size=400x520\n");
+    EXPECT_EQ(ReadBytes(path), fits + options + "main-size=400x520\n");
 }
 
 TEST(OptionsFile, AFailedWriteLeavesTheOldFileWhole) {
@@ -190,7 +197,7 @@ TEST(OptionsFile, KeepsTheWindowGeometryBesideTheOptions) {
     // Each line stays in its place; a value no longer there loses its line.
     EXPECT_EQ(ReadBytes(path),
               "colour=blue\nignore-case=0\nmain-size=400x520\ndetail-size=380x300\n"
-              "headword-first=1\n");
+              "headword-first=1\nskip-pronunciation=0\n");
 }
 
 TEST(OptionsFile, AWindowValueNotWellFormedIsLeftOut) {

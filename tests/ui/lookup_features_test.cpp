@@ -209,6 +209,35 @@ private slots:
         QCOMPARE(Rows(again), (QStringList{"Take", "take a"}));
     }
 
+    void thePronunciationCodeCanBeLeftOutOfTheSearch() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"lad,若者,,l1d", "lid,蓋,,lId"});
+        {
+            CLookupDlg dialog(fixture.environment());
+            TypeText(KeywordBox(dialog), QStringLiteral("l1"));
+            QCOMPARE(Rows(dialog), QStringList{"lad,若者,,l1d"});
+            bool wasOff = false;
+            WhenOpen<CSettingsDlg>([&wasOff](CSettingsDlg& settings) {
+                auto* skip = Control<QCheckBox>(settings, res::kIdSkipPronunciation);
+                QVERIFY(skip != nullptr);
+                QCOMPARE(skip->text(), QStringLiteral("発音記号を検索しない"));
+                wasOff = !skip->isChecked();
+                skip->setChecked(true);
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(dialog, 1006)->click();
+            QVERIFY(wasOff);
+            QCOMPARE(Rows(dialog), QStringList{});
+        }
+        QCOMPARE(ReadLookupOptions(fixture.folder / "pelmio-options.txt"),
+                 (LookupOptions{false, false, true}));
+        CLookupDlg again(fixture.environment());
+        TypeText(KeywordBox(again), QStringLiteral("l"));
+        QCOMPARE(Rows(again), (QStringList{"lad,若者,,l1d", "lid,蓋,,lId"}));
+        TypeText(KeywordBox(again), QStringLiteral("I"));
+        QCOMPARE(Rows(again), QStringList{});
+    }
+
     void withoutASpeechEngineTheButtonSaysWhatToInstall() {
         WindowFixture fixture;
         fixture.writeDictionaries({}, {"go,行く,,g`u"});
