@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace pelmio {
 
@@ -40,7 +41,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Looks up English words and phrases, with a Japanese interface.\n"
-        "Started without options, Pelmio reads and writes its files in the current folder."));
+        "Started without options, Pelmio reads and writes its files in the current folder;\n"
+        "where that folder holds no dictionary and one is installed, it works as\n"
+        "--user-data does."));
     // Not addHelpOption(): its --help-all would list options of Qt's that
     // this program does not take.
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
@@ -49,10 +52,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption userData(
         QStringLiteral("user-data"),
-        QStringLiteral("Keep the files in the user's data folder, $XDG_DATA_HOME/pelmio "
-                       "(default ~/.local/share/pelmio), made and filled with the installed "
-                       "dictionary on first start, instead of the current folder."));
+        QStringLiteral("Keep the history, the settings and the options in the user's data "
+                       "folder, $XDG_DATA_HOME/pelmio (default ~/.local/share/pelmio), and read "
+                       "the installed dictionary, unless the user put their own there."));
     parser.addOption(userData);
+    const QCommandLineOption folder(
+        QStringLiteral("folder"),
+        QStringLiteral("Read and write the files in <DIR>, dictionaries included."),
+        QStringLiteral("DIR"));
+    parser.addOption(folder);
     AddQtOptions(parser);
 
     CommandLine result;
@@ -79,6 +87,18 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         return result;
     }
     result.useUserDataFolder = parser.isSet(userData);
+    if (parser.isSet(folder)) {
+        result.folder = parser.value(folder);
+        const auto fail = [&result](const QString& message) {
+            Print(stderr, QStringLiteral("pelmio: %1\nTry 'pelmio --help'.\n").arg(message));
+            result.exitCode = 2;
+        };
+        if (result.useUserDataFolder) {
+            fail(QStringLiteral("--folder and --user-data name two folders; give one."));
+        } else if (!QFileInfo(result.folder).isDir()) {
+            fail(QStringLiteral("--folder: '%1' is not a folder.").arg(result.folder));
+        }
+    }
     return result;
 }
 

@@ -12,6 +12,8 @@ struct CommandLine {
     std::optional<int> exitCode;
     // --user-data: work in the user's data folder, not the current one.
     bool useUserDataFolder = false;
+    // --folder DIR: work in that folder; empty when not given.
+    QString folder;
 };
 
 // Reads the program's arguments with QCommandLineParser. Needs only a

@@ -7,7 +7,9 @@
 
 namespace pelmio {
 
-CLookupApp::CLookupApp(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+CLookupApp::CLookupApp(std::filesystem::path folder,
+                       std::vector<std::filesystem::path> dictionaries)
+    : m_folder(std::move(folder)), m_dictionaries(std::move(dictionaries)) {}
 CLookupApp::~CLookupApp() = default;
 
 bool CLookupApp::InitInstance() {
@@ -21,6 +23,7 @@ bool CLookupApp::InitInstance() {
     });
     LookupEnvironment environment;
     environment.folder = m_folder;
+    environment.dictionaries = m_dictionaries;
     m_window = std::make_unique<CLookupDlg>(std::move(environment));
     // The detail window may still be open: the program ends with the main
     // window all the same.

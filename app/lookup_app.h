@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace pelmio {
 
@@ -12,8 +13,10 @@ class SessionEndWatcher;
 // then runs QApplication::exec(), which ends when the window is finished.
 class CLookupApp {
 public:
-    // folder: where the window reads and writes its files.
-    explicit CLookupApp(std::filesystem::path folder = ".");
+    // folder: where the window reads and writes its files; dictionaries:
+    // the dictionary files to read instead of the folder's.
+    explicit CLookupApp(std::filesystem::path folder = ".",
+                        std::vector<std::filesystem::path> dictionaries = {});
     ~CLookupApp();
 
     // Makes and shows the main window, working in the folder, and has the
@@ -24,6 +27,7 @@ public:
 
 private:
     std::filesystem::path m_folder;
+    std::vector<std::filesystem::path> m_dictionaries;
     // Outlives the window: a signal while it writes its files is still caught.
     std::unique_ptr<SessionEndWatcher> m_sessionEnd;
     // Lives until the event loop has ended, so the settings are written as

@@ -13,8 +13,10 @@
 #include "app/command_line.h"
 #include "app/lookup_app.h"
 #include "app/user_data_folder.h"
+#include "desktop/data_folders.h"
 #include "res/dialog_templates.h"
 #include "res/version.h"
+#include "ui/codec.h"
 #include "ui/program_icon.h"
 
 namespace {
@@ -101,17 +103,34 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(PELMIO_APP_ID));
     QApplication::setWindowIcon(pelmio::ProgramIcon());
     std::filesystem::path folder = ".";
-    if (commandLine.useUserDataFolder) {
-        const std::optional<std::filesystem::path> userFolder = pelmio::OpenUserDataFolder();
+    std::vector<std::filesystem::path> dictionaries;  // the folder's own
+    bool useUserDataFolder = commandLine.useUserDataFolder;
+    // Started from a terminal in some other folder: the installed
+    // dictionary, not an empty window and stray files in that folder.
+    const bool chosenForUser =
+        !useUserDataFolder && commandLine.folder.isEmpty() &&
+        pelmio::StartsInUserDataFolder(folder, pelmio::InstalledDataFolder());
+    if (!commandLine.folder.isEmpty()) {
+        folder = pelmio::ToPath(commandLine.folder);
+    } else if (useUserDataFolder || chosenForUser) {
+        const std::optional<pelmio::UserFolderResult> userFolder = pelmio::OpenUserDataFolder();
         if (!userFolder) {
             return 1;
         }
-        folder = *userFolder;
+        folder = userFolder->folder;
+        dictionaries = userFolder->dictionaries;
+        if (chosenForUser) {
+            std::fprintf(stderr,
+                         "pelmio: no dictionary in the current folder: using the installed one and "
+                         "the user's data folder %s, as --user-data does (--folder . keeps to "
+                         "this folder)\n",
+                         pelmio::FromPath(folder).toLocal8Bit().constData());
+        }
     }
     if (std::getenv("PELMIO_EXIT_AFTER_FIRST_PAINT") != nullptr) {
         application.installEventFilter(new ExitAfterFirstPaint(&application));
     }
-    pelmio::CLookupApp app(folder);
+    pelmio::CLookupApp app(folder, dictionaries);
     if (!app.InitInstance()) {
         return 1;
     }

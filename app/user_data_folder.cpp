@@ -4,29 +4,13 @@
 #include <cstdlib>
 
 #include <QCoreApplication>
-#include <QFile>
 
+#include "ui/codec.h"
 #include "ui/lookup_environment.h"
 
 namespace pelmio {
 
 namespace {
-
-std::filesystem::path ToPath(const QString& text) {
-#ifdef _WIN32
-    return std::filesystem::path(text.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(text).toStdString());
-#endif
-}
-
-QString FromPath(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return QString::fromStdWString(path.wstring());
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-#endif
-}
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -74,20 +58,21 @@ QString UserFolderMessage(const UserFolderResult& result) {
                        "利用者のデータフォルダー\n%1\nに書き込めません。"
                        "書き込みの許可を確かめてください。")
                 .arg(folder);
-        case UserFolderStatus::CannotCopy:
-            return QStringLiteral("辞書ファイルを利用者のデータフォルダーにコピーできません。\n%1")
-                .arg(detail);
     }
     return {};
 }
 
-std::optional<std::filesystem::path> OpenUserDataFolder() {
-    const std::filesystem::path installed = FindInstalledDataFolder(
-        ToPath(QCoreApplication::applicationFilePath()), Environment("XDG_DATA_DIRS"));
-    const UserFolderResult result = PrepareUserDataFolder(
-        UserDataFolderPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), installed);
+std::filesystem::path InstalledDataFolder() {
+    return FindInstalledDataFolder(ToPath(QCoreApplication::applicationFilePath()),
+                                   Environment("XDG_DATA_DIRS"));
+}
+
+std::optional<UserFolderResult> OpenUserDataFolder() {
+    const UserFolderResult result =
+        PrepareUserDataFolder(UserDataFolderPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
+                              InstalledDataFolder());
     if (result.status == UserFolderStatus::Ok) {
-        return result.folder;
+        return result;
     }
     const QString message = UserFolderMessage(result);
     std::fprintf(stderr, "pelmio: %s\n", message.toLocal8Bit().constData());

@@ -13,10 +13,15 @@ namespace pelmio {
 // it can.
 QString UserFolderMessage(const UserFolderResult& result);
 
+// The installed dictionary's folder (beside the program, else in
+// XDG_DATA_DIRS); empty when there is none.
+std::filesystem::path InstalledDataFolder();
+
 // Finds the installed dictionary (beside the program, else in
-// XDG_DATA_DIRS), makes the user's data folder and copies the dictionary
-// into it where missing. Returns the folder, or nothing after telling the
-// user (a message box and stderr) why it cannot be used.
-std::optional<std::filesystem::path> OpenUserDataFolder();
+// XDG_DATA_DIRS), makes the user's data folder, and says which dictionary
+// files to read: the user's own there, else the installed ones. Returns
+// that, or nothing after telling the user (a message box and stderr) why
+// the folder cannot be used.
+std::optional<UserFolderResult> OpenUserDataFolder();
 
 }  // namespace pelmio

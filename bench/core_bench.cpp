@@ -342,6 +342,7 @@ void RegisterCoreBenchmarks() {
         RegisterSearch("search+order/", keyword);
         RegisterSearch("search+order+headword-first/", keyword, {true, false});
         RegisterSearch("search+order+ignore-case/", keyword, {false, true});
+        RegisterSearch("search+order+skip-pronunciation/", keyword, {false, false, true});
     }
     for (const Typing& typing : Keystrokes()) {
         RegisterSessionKeystroke(typing);

@@ -63,7 +63,7 @@ private:
         WriteLookupOptions(Data().folder / kOptionsFileName, options);
         LookupEnvironment environment;
         environment.folder = Data().folder.path();
-        environment.showMessage = [](QWidget*, const QString&) {};
+        environment.showMessage = [](QWidget*, const QString&, const QString&) {};
         environment.speechEngine = QStringLiteral("none");
         return environment;
     }
@@ -126,6 +126,7 @@ void RegisterKeystrokeBenchmarks() {
         const std::pair<const char*, pelmio::LookupOptions> variants[] = {
             {"keystroke/view+headword-first/", {true, false}},
             {"keystroke/view+ignore-case/", {false, true}},
+            {"keystroke/view+skip-pronunciation/", {false, false, true}},
             {"keystroke/view+options/", {true, true}}};
         for (const auto& [prefix, options] : variants) {
             benchmark::RegisterBenchmark((std::string(prefix) + typing.name).c_str(),
@@ -137,7 +138,8 @@ void RegisterKeystrokeBenchmarks() {
         }
         const std::pair<const char*, pelmio::LookupOptions> costs[] = {
             {"option-cost/headword-first/", {true, false}},
-            {"option-cost/ignore-case/", {false, true}}};
+            {"option-cost/ignore-case/", {false, true}},
+            {"option-cost/skip-pronunciation/", {false, false, true}}};
         for (const auto& [prefix, options] : costs) {
             benchmark::RegisterBenchmark((std::string(prefix) + typing.name).c_str(),
                                          [typing, options = options](benchmark::State& s) {

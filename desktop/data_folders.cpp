@@ -1,6 +1,9 @@
 #include "desktop/data_folders.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
+#include <optional>
 #include <system_error>
 
 #ifndef _WIN32
@@ -42,6 +45,49 @@ bool CanWriteIn(const fs::path& folder) {
     (void)folder;
     return true;
 #endif
+}
+
+// Sizes and hashes of every version of the bundled files ever shipped.
+struct BundledVersion {
+    const char* name;
+    std::uintmax_t size;
+    std::uint64_t hash;
+};
+constexpr BundledVersion kBundledVersions[] = {
+#include "desktop/bundled_versions.inc"
+};
+
+// A plain file (not a link, which the user made) whose bytes are the
+// installed file's or a version ever shipped. Its size is looked at first,
+// so the user's own dictionary is rarely read here.
+bool IsUneditedCopy(const fs::path& copy, const std::string& name, const fs::path& installed) {
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(copy, error))) {
+        return false;
+    }
+    const std::uintmax_t size = fs::file_size(copy, error);
+    if (error) {
+        return false;
+    }
+    const bool sameSize = fs::file_size(installed, error) == size && !error;
+    const bool knownSize = std::any_of(std::begin(kBundledVersions), std::end(kBundledVersions),
+                                       [&](const BundledVersion& version) {
+                                           return version.name == name && version.size == size;
+                                       });
+    if (!sameSize && !knownSize) {
+        return false;
+    }
+    const ReadResult bytes = ReadWholeFile(copy);
+    if (bytes.status != FileStatus::Ok) {
+        return false;
+    }
+    if (sameSize) {
+        const ReadResult original = ReadWholeFile(installed);
+        if (original.status == FileStatus::Ok && original.bytes == bytes.bytes) {
+            return true;
+        }
+    }
+    return IsBundledVersion(name, bytes.bytes);
 }
 
 UserFolderResult Failure(UserFolderStatus status, const fs::path& folder, std::string detail) {
@@ -92,6 +138,24 @@ std::vector<std::string> BundledDictionaryFileNames() {
     return {kPhraseFileName, kWordFileName};
 }
 
+std::uint64_t ContentHash(std::string_view bytes) {
+    std::uint64_t hash = 0xCBF29CE484222325ULL;
+    for (const char byte : bytes) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 0x100000001B3ULL;
+    }
+    return hash;
+}
+
+bool IsBundledVersion(const std::string& name, std::string_view bytes) {
+    const std::uint64_t hash = ContentHash(bytes);
+    return std::any_of(std::begin(kBundledVersions), std::end(kBundledVersions),
+                       [&](const BundledVersion& version) {
+                           return version.name == name && version.size == bytes.size() &&
+                                  version.hash == hash;
+                       });
+}
+
 fs::path FindInstalledDataFolder(const fs::path& executable, const std::string& xdgDataDirs) {
     std::vector<fs::path> candidates;
     if (!executable.empty()) {
@@ -117,6 +181,18 @@ fs::path FindInstalledDataFolder(const fs::path& executable, const std::string& 
         }
     }
     return {};
+}
+
+bool StartsInUserDataFolder(const fs::path& current, const fs::path& installed) {
+    if (installed.empty()) {
+        return false;
+    }
+    for (const std::string& name : BundledDictionaryFileNames()) {
+        if (NameTaken(current / name)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 fs::path UserDataFolderPath(const char* xdgDataHome, const char* home) {
@@ -159,34 +235,31 @@ UserFolderResult PrepareUserDataFolder(const fs::path& folder, const fs::path& i
 
     UserFolderResult result;
     result.folder = folder;
-    if (installed.empty()) {
-        return result;
-    }
-    // Two programs starting at once take turns, and the second finds the
-    // copies made.
-    const FolderLock lock(folder, lockWait);
-    if (!lock.mayWrite()) {
-        return Failure(UserFolderStatus::CannotCopy, folder,
-                       folder.string() + ": another program holds the folder's lock");
-    }
+    std::optional<FolderLock> lock;
     for (const std::string& name : BundledDictionaryFileNames()) {
-        const fs::path target = folder / name;
-        if (NameTaken(target)) {
+        const fs::path own = folder / name;
+        const fs::path bundled = installed / name;
+        if (installed.empty() || !fs::is_regular_file(bundled, error)) {
+            result.dictionaries.push_back(own);
             continue;
         }
-        const ReadResult source = ReadWholeFile(installed / name);
-        if (source.status != FileStatus::Ok) {
-            continue;  // the window reports the missing file
+        if (NameTaken(own)) {
+            // Judged and removed under the lock: two programs starting at
+            // once take turns, and none removes a file another is writing.
+            if (!lock) {
+                lock.emplace(folder, lockWait);
+            }
+            if (!IsUneditedCopy(own, name, bundled)) {
+                result.dictionaries.push_back(own);  // the user's own
+                continue;
+            }
+            // Read from the install from now on; a copy that cannot be
+            // removed now is merely left behind.
+            if (lock->mayWrite() && fs::remove(own, error)) {
+                result.removed.push_back(name);
+            }
         }
-        // Written whole under another name, then renamed: a copy cut off
-        // by a crash or a full disk is never left to be kept as the user's.
-        const WriteResult written = ReplaceFileAtomically(target, source.bytes);
-        if (written.status != FileStatus::Ok) {
-            result.status = UserFolderStatus::CannotCopy;
-            result.detail = target.string() + ": " + written.message;
-            return result;
-        }
-        result.copied.push_back(name);
+        result.dictionaries.push_back(bundled);
     }
     return result;
 }

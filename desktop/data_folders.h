@@ -1,18 +1,18 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Where an installed Pelmio keeps its bundled dictionary, and the user's
-// own data folder that it is copied into, as the XDG base directory rules
-// say. An install works from any prefix: its data is found next to its
-// program, not at a path compiled in.
+// own data folder, as the XDG base directory rules say. An install works from any prefix: its data
+// is found next to its program, not at a path compiled in.
 namespace pelmio {
 
-// The files an install ships in share/pelmio and copies into a user's
-// data folder.
+// The files an install ships in share/pelmio, in the order they load.
 std::vector<std::string> BundledDictionaryFileNames();
 
 // The first folder that holds at least one bundled dictionary file, among
@@ -21,6 +21,13 @@ std::vector<std::string> BundledDictionaryFileNames();
 // "/usr/local/share:/usr/share"). Empty when there is none.
 std::filesystem::path FindInstalledDataFolder(const std::filesystem::path& executable,
                                               const std::string& xdgDataDirs);
+
+// Whether a start that names no folder works as --user-data does: where
+// the current folder holds neither dictionary file (in any form, a broken
+// link too) and an installed dictionary exists, the files of that folder
+// would only be an empty table and stray history and settings.
+bool StartsInUserDataFolder(const std::filesystem::path& current,
+                            const std::filesystem::path& installed);
 
 // $XDG_DATA_HOME/pelmio when XDG_DATA_HOME is an absolute path, else
 // $HOME/.local/share/pelmio. Empty when neither can be used. Either
@@ -35,25 +42,38 @@ enum class UserFolderStatus {
     NoAccess,      // it, or a folder on its way, may not be entered
     CannotCreate,  // the folder or a parent of it cannot be made
     NotWritable,   // it exists but cannot be written to
-    CannotCopy,    // a bundled file could not be copied into it
 };
 
 struct UserFolderResult {
     UserFolderStatus status = UserFolderStatus::Ok;
-    std::filesystem::path folder;     // for DanglingLink and NoAccess, the name at fault
-    std::vector<std::string> copied;  // the files copied this time
-    std::string detail;               // the path or system error at fault
+    std::filesystem::path folder;  // for DanglingLink and NoAccess, the name at fault
+    // The file to read for each bundled name, in load order.
+    std::vector<std::filesystem::path> dictionaries;
+    // Unedited copies an earlier version made, removed this time.
+    std::vector<std::string> removed;
+    std::string detail;  // the path or system error at fault
 };
 
-// Makes folder (and its parents) if it is missing, then copies each
-// bundled dictionary file it lacks from installed (when installed is not
-// empty and holds it). A name already in the folder, even a link to
-// nothing, is never replaced; a missing bundled file is left for the
-// window to report as it reports any missing dictionary file. The copies
-// are made under the folder's lock, waiting for it at most lockWait (long
-// enough for another program's copy to end); CannotCopy when it stays held.
+// 64-bit FNV-1a: tells a copy Pelmio made from one the user edited.
+std::uint64_t ContentHash(std::string_view bytes);
+
+// Whether bytes, found under a bundled name, are a version of that file
+// that some version of Pelmio shipped, byte for byte.
+bool IsBundledVersion(const std::string& name, std::string_view bytes);
+
+// Makes folder (and its parents) if it is missing, and says which file to
+// read for each bundled name: the folder's own where the user put one
+// there (in any form, even a link to nothing), else the installed one, so
+// an upgrade of the install reaches the user. A copy an earlier version
+// made there and nobody edited (identical to the installed file, or to a
+// version ever shipped) is removed in favour of the installed file. With
+// no install, or a bundled file missing from it, the folder's name is
+// read, and the window reports it missing as it reports any. A copy is
+// judged and removed only under the folder's lock, waiting for it at most
+// lockWait; while another program holds it, the copy stays for a later
+// start, and the installed file is read all the same.
 UserFolderResult PrepareUserDataFolder(
     const std::filesystem::path& folder, const std::filesystem::path& installed,
-    std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000));
+    std::chrono::milliseconds lockWait = std::chrono::milliseconds(1000));
 
 }  // namespace pelmio

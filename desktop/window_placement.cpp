@@ -13,6 +13,13 @@ int Clamp(int value, int size, int low, int high) {
 
 }  // namespace
 
+bool FitsOnScreens(const ScreenRect& frame, const std::vector<ScreenRect>& screens) {
+    return std::any_of(screens.begin(), screens.end(), [&frame](const ScreenRect& screen) {
+        return frame.width > 0 && frame.height > 0 && frame.x >= screen.x && frame.y >= screen.y &&
+               frame.right() <= screen.right() && frame.bottom() <= screen.bottom();
+    });
+}
+
 ScreenPoint PlaceBeside(const ScreenRect& owner, int width, int height,
                         const ScreenRect& available) {
     const int rightX = owner.right() + kWindowGap;

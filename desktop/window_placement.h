@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 // Where a second window opens the first time: plain arithmetic on screen
 // rectangles in pixels, so it is tested without a window system.
 namespace pelmio {
@@ -29,6 +31,10 @@ inline constexpr int kWindowGap = 8;
 // there is no room on the right, top edges level, inside available (the
 // screen less its panels). It covers the owner only when the screen has
 // no room on either side, and then as little as it can.
+// Whether a window of this frame, restored from an earlier run, still fits
+// the screens: wholly inside one of them (their rectangles less panels).
+bool FitsOnScreens(const ScreenRect& frame, const std::vector<ScreenRect>& screens);
+
 ScreenPoint PlaceBeside(const ScreenRect& owner, int width, int height,
                         const ScreenRect& available);
 

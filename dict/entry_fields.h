@@ -21,4 +21,9 @@ struct EntryFields {
 // boundary. The views point into line.
 EntryFields SplitEntryFields(std::string_view line);
 
+// The line up to the comma before its pronunciation code: the headword,
+// meaning and base form with their commas. The whole line when it has no
+// pronunciation field; fields after the code go with it.
+std::string_view BeforePronunciation(std::string_view line);
+
 }  // namespace pelmio

@@ -24,15 +24,23 @@ std::vector<DictionaryProblem> LookupSession::reload() {
     std::vector<DictionaryProblem> problems;
     EntryTable table;
     bool truncated = false;
-    for (const char* name : {kPhraseFileName, kWordFileName}) {
-        const LoadResult result = LoadDictionaryFile(table, m_folder / name);
+    std::vector<std::filesystem::path> files = m_dictionaryFiles;
+    if (files.empty()) {
+        files = {m_folder / kPhraseFileName, m_folder / kWordFileName};
+    }
+    for (const std::filesystem::path& file : files) {
+        const LoadResult result = LoadDictionaryFile(table, file);
         if (result.status == LoadStatus::CannotOpen) {
-            problems.push_back({LoadProblem::CannotRead, name});
+            // In full, as the user is told which file it is.
+            std::error_code error;
+            const std::filesystem::path path = std::filesystem::absolute(file, error);
+            problems.push_back({LoadProblem::CannotRead, file.filename().string(),
+                                (error ? file : path).lexically_normal()});
         }
         truncated = truncated || result.status == LoadStatus::Truncated;
     }
     if (truncated) {
-        problems.push_back({LoadProblem::TooManyLines, {}});
+        problems.push_back({LoadProblem::TooManyLines, {}, {}});
     }
     m_dictionary = std::make_shared<const Dictionary>(std::move(table));
     m_search.forget();
@@ -40,11 +48,13 @@ std::vector<DictionaryProblem> LookupSession::reload() {
 }
 
 SearchResult LookupSession::search(std::string_view keywordBytes) const {
-    const SearchOptions options{m_options.headwordFirst, m_options.ignoreCase};
+    const SearchOptions options{m_options.headwordFirst, m_options.ignoreCase,
+                                m_options.skipPronunciation};
     Matches matches = m_search.search(m_dictionary->table(), m_dictionary->order(), keywordBytes,
                                       m_rowLimit, options);
-    return {m_dictionary, std::move(matches.rows), matches.total,
-            KeywordTokens(SearchedText(keywordBytes)), m_options.ignoreCase};
+    return {m_dictionary,         std::move(matches.rows),
+            matches.total,        KeywordTokens(SearchedText(keywordBytes)),
+            m_options.ignoreCase, m_options.skipPronunciation};
 }
 
 void LookupSession::setRowLimit(std::int32_t rowLimit) {
@@ -57,11 +67,18 @@ void LookupSession::setOptions(const LookupOptions& options) {
     m_options = options;
 }
 
+void LookupSession::setWindowGeometry(const WindowGeometry& geometry) {
+    m_windowGeometryChanged = m_windowGeometryChanged || geometry != m_windowGeometry;
+    m_windowGeometry = geometry;
+}
+
 void LookupSession::readSettings() {
     m_rowLimit = ReadRowLimit(m_folder / kSettingsFileName);
     m_options = ReadLookupOptions(m_folder / kOptionsFileName);
+    m_windowGeometry = ReadWindowGeometry(m_folder / kOptionsFileName);
     m_rowLimitChanged = false;
     m_optionsChanged = false;
+    m_windowGeometryChanged = false;
 }
 
 namespace {
@@ -96,6 +113,12 @@ WriteResult LookupSession::writeOptions(std::chrono::milliseconds lockWait) {
     const std::filesystem::path path = m_folder / kOptionsFileName;
     return WriteChanged(path, m_optionsChanged, m_wroteWithoutLock, lockWait,
                         [&] { return WriteLookupOptions(path, m_options, *m_writer); });
+}
+
+WriteResult LookupSession::writeWindowGeometry(std::chrono::milliseconds lockWait) {
+    const std::filesystem::path path = m_folder / kOptionsFileName;
+    return WriteChanged(path, m_windowGeometryChanged, m_wroteWithoutLock, lockWait,
+                        [&] { return WriteWindowGeometry(path, m_windowGeometry, *m_writer); });
 }
 
 HistoryResult LookupSession::saveKeyword(std::string_view keywordBytes,

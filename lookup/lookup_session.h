@@ -27,7 +27,8 @@ enum class LoadProblem {
 
 struct DictionaryProblem {
     LoadProblem problem;
-    std::string fileName;  // empty for TooManyLines
+    std::string fileName;        // empty for TooManyLines
+    std::filesystem::path path;  // the file read; empty for TooManyLines
 };
 
 // What one search found. It keeps the dictionary its rows index, so a row
@@ -38,6 +39,7 @@ struct SearchResult {
     std::size_t totalMatches = 0;     // every matching line, also past the row limit
     std::vector<std::string> tokens;  // the keywords searched for
     bool ignoreCase = false;
+    bool skipPronunciation = false;  // the lines were matched before their code
 
     // Whether the row limit left matching lines out.
     bool cut() const { return totalMatches > rows.size(); }
@@ -48,7 +50,8 @@ struct SearchResult {
     EntryFields fields(std::size_t row) const { return SplitEntryFields(line(row)); }
     // Where in a row's line the keywords matched, as the search matched them.
     std::vector<ByteSpan> spans(std::size_t row) const {
-        return MatchSpans(line(row), tokens, ignoreCase);
+        return MatchSpans(skipPronunciation ? BeforePronunciation(line(row)) : line(row), tokens,
+                          ignoreCase);
     }
 };
 
@@ -64,6 +67,11 @@ class LookupSession {
 public:
     explicit LookupSession(std::filesystem::path folder, FileWriter& writer = DefaultFileWriter());
 
+    // Reads these dictionary files, in this order, instead of the folder's
+    // phrase and word files.
+    void setDictionaryFiles(std::vector<std::filesystem::path> files) {
+        m_dictionaryFiles = std::move(files);
+    }
     // Loads the phrase file, then the word file, into a new dictionary that
     // replaces the old one. Returns what went wrong, in the order found.
     std::vector<DictionaryProblem> reload();
@@ -78,8 +86,12 @@ public:
     void setRowLimit(std::int32_t rowLimit);
     const LookupOptions& options() const { return m_options; }
     void setOptions(const LookupOptions& options);
-    // Reads the row limit from the settings file (0 when there is none) and
-    // the options from the options file (off when there is none).
+    // The windows' sizes and the detail window's place, from the options file.
+    const WindowGeometry& windowGeometry() const { return m_windowGeometry; }
+    void setWindowGeometry(const WindowGeometry& geometry);
+    // Reads the row limit from the settings file (0 when there is none), and
+    // the options (off when there are none) and window geometry from the
+    // options file.
     void readSettings();
     // Writes the row limit to the settings file, under the folder's lock,
     // only when this session changed it and has not written it since:
@@ -88,6 +100,10 @@ public:
     WriteResult writeSettings(std::chrono::milliseconds lockWait = std::chrono::milliseconds(0));
     // The same for the options and the options file.
     WriteResult writeOptions(std::chrono::milliseconds lockWait = std::chrono::milliseconds(0));
+    // The same for the window geometry, in the options file: only its own
+    // lines change there.
+    WriteResult writeWindowGeometry(
+        std::chrono::milliseconds lockWait = std::chrono::milliseconds(0));
 
     // Puts a keyword in front of the history; an empty one only makes sure
     // the file exists. Returns the drop-down list, or Busy when another
@@ -108,12 +124,15 @@ public:
 
 private:
     std::filesystem::path m_folder;
+    std::vector<std::filesystem::path> m_dictionaryFiles;
     FileWriter* m_writer;
     std::shared_ptr<const Dictionary> m_dictionary;
     std::int32_t m_rowLimit = 0;
     LookupOptions m_options;
+    WindowGeometry m_windowGeometry;
     bool m_rowLimitChanged = false;  // set, not yet written
     bool m_optionsChanged = false;
+    bool m_windowGeometryChanged = false;
     mutable bool m_wroteWithoutLock = false;
     HistoryFile m_history;
     // What the last search found, for the next keystroke to narrow; a cache

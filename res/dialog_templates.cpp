@@ -8,23 +8,23 @@ namespace {
 using enum ControlKind;
 
 constexpr ControlTemplate kMainControls[] = {
-    {kIdOk, PushButton, "閉じる", 98, 216, 50, 14, kTabStop},
-    {kIdSettings, PushButton, "設定", 37, 216, 50, 14, kTabStop},
+    {kIdOk, PushButton, "閉じる", 98, 216, 50, 14, kTabStop | kFollowBottom | kFollowCentre},
+    {kIdSettings, PushButton, "設定", 37, 216, 50, 14, kTabStop | kFollowBottom | kFollowCentre},
     {kNoId, Label, "キーワード", 24, 7, 32, 8, kNone},
-    {kIdKeywordBox, ComboBox, "", 24, 17, 136, 144, kVScroll | kTabStop},
+    {kIdKeywordBox, ComboBox, "", 24, 17, 136, 144, kVScroll | kTabStop | kGrowWidth},
     {kNoId, Label, "候補（ダブルクリックで詳細表示）", 7, 41, 96, 8, kNone},
-    {kIdResultList, ListBox, "", 7, 52, 173, 153, kVScroll | kTabStop},
+    {kIdResultList, ListBox, "", 7, 52, 173, 153, kVScroll | kTabStop | kGrowWidth | kGrowHeight},
     {kIdReload, PushButton, "Button1", 107, 35, 50, 14, kHidden | kTabStop},
-    {kIdResultCount, Label, "", 104, 41, 76, 8, kAlignRight},
+    {kIdResultCount, Label, "", 104, 41, 76, 8, kAlignRight | kFollowRight},
 };
 
 constexpr ControlTemplate kDetailControls[] = {
-    {kIdHeadword, Edit, "", 7, 7, 173, 14, kAutoHScroll | kTabStop},
-    {kIdBaseForm, Edit, "", 84, 23, 96, 14, kAutoHScroll | kTabStop},
-    {kIdMeaning, MultiEdit, "", 7, 55, 173, 81, kTabStop},
+    {kIdHeadword, Edit, "", 7, 7, 173, 14, kAutoHScroll | kTabStop | kGrowWidth},
+    {kIdBaseForm, Edit, "", 84, 23, 96, 14, kAutoHScroll | kTabStop | kGrowWidth},
+    {kIdMeaning, MultiEdit, "", 7, 55, 173, 81, kTabStop | kGrowWidth | kGrowHeight},
     {kNoId, Label, "原形", 62, 25, 15, 8, kNone},
     {kNoId, Label, "発音", 62, 41, 15, 8, kNone},
-    {kIdPronunciation, WhiteRect, "", 84, 39, 96, 14, kSunken},
+    {kIdPronunciation, WhiteRect, "", 84, 39, 96, 14, kSunken | kGrowWidth},
     {kIdSpeak, PushButton, kSpeak, 7, 31, 50, 14, kTabStop},
 };
 
@@ -32,12 +32,13 @@ constexpr const char* kRowLimitItems[] = {"10",  "50",  "100",  "300",
                                           "500", "800", "1000", kUnlimited};
 
 constexpr ControlTemplate kSettingsControls[] = {
-    {kIdOk, PushButton, "OK", 78, 66, 50, 14, kDefault | kTabStop},
-    {kIdCancel, PushButton, "ｷｬﾝｾﾙ", 130, 66, 50, 14, kTabStop},
+    {kIdOk, PushButton, "OK", 78, 80, 50, 14, kDefault | kTabStop},
+    {kIdCancel, PushButton, "ｷｬﾝｾﾙ", 130, 80, 50, 14, kTabStop},
     {kNoId, Label, "リストボックス最大表示行数", 7, 7, 82, 8, kNone},
     {kIdKeywordBox, ComboBox, "", 104, 7, 76, 51, kVScroll | kTabStop, kRowLimitItems},
     {kIdHeadwordFirst, CheckBox, "見出し語の一致を先頭に", 7, 27, 173, 10, kTabStop},
     {kIdIgnoreCase, CheckBox, "大文字と小文字を区別しない", 7, 41, 173, 10, kTabStop},
+    {kIdSkipPronunciation, CheckBox, "発音記号を検索しない", 7, 55, 173, 10, kTabStop},
 };
 
 constexpr ControlTemplate kAboutControls[] = {
@@ -49,9 +50,9 @@ constexpr ControlTemplate kAboutControls[] = {
     {kIdHomePage, Edit, kHomePage, 53, 42, 167, 12, kAutoHScroll | kTabStop},
 };
 
-constexpr DialogTemplate kMain{kMainDialog, kAppName, 187, 237, kMainControls};
-constexpr DialogTemplate kDetail{kDetailDialog, "詳細情報", 187, 143, kDetailControls};
-constexpr DialogTemplate kSettings{kSettingsDialog, "設定", 187, 87, kSettingsControls};
+constexpr DialogTemplate kMain{kMainDialog, kAppName, 187, 237, kMainControls, true};
+constexpr DialogTemplate kDetail{kDetailDialog, "詳細情報", 187, 143, kDetailControls, true};
+constexpr DialogTemplate kSettings{kSettingsDialog, "設定", 187, 101, kSettingsControls};
 constexpr DialogTemplate kAbout{kAboutDialog, "ﾊﾞｰｼﾞｮﾝ情報 Pelmio", 227, 61, kAboutControls};
 
 }  // namespace

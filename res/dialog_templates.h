@@ -23,6 +23,7 @@ inline constexpr int kIdResultCount = 1011;
 inline constexpr int kIdSpeak = 1012;
 inline constexpr int kIdHeadwordFirst = 1013;
 inline constexpr int kIdIgnoreCase = 1014;
+inline constexpr int kIdSkipPronunciation = 1015;
 
 // Dialog template ids.
 inline constexpr int kAboutDialog = 100;
@@ -52,6 +53,13 @@ enum Style : unsigned {
     kAutoHScroll = 1u << 4,  // the text field scrolls horizontally (Qt's always do)
     kTabStop = 1u << 5,
     kAlignRight = 1u << 6,  // a label's text stands at its right edge
+    // Where a resizable dialog's growth goes. Without these a control keeps
+    // its place and size.
+    kGrowWidth = 1u << 7,      // takes all the width the dialog gains
+    kGrowHeight = 1u << 8,     // takes all the height the dialog gains
+    kFollowRight = 1u << 9,    // keeps its distance from the right edge
+    kFollowBottom = 1u << 10,  // keeps its distance from the bottom edge
+    kFollowCentre = 1u << 11,  // moves by half the width gained, staying centred
 };
 
 struct ControlTemplate {
@@ -66,8 +74,9 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id;
     const char* caption;
-    int width, height;  // client area
+    int width, height;  // client area; the smallest size where resizable
     std::span<const ControlTemplate> controls;
+    bool resizable = false;
 };
 
 const DialogTemplate& MainDialogTemplate();
@@ -110,6 +119,8 @@ inline constexpr const char* kCountSuffix = "件";
 inline constexpr const char* kSpeak = "読み上げ";
 inline constexpr const char* kNoSpeechEngine =
     "音声エンジンがありません。qt6-speech-flite-plugin パッケージを入れると使えます";
+inline constexpr const char* kCannotSpeak =
+    "音声を出力できません。音声の出力装置があるか、音量設定を確かめてください";
 inline constexpr const char* kHomePage = "https://pelmio.example.org/";
 inline constexpr const char* kCopyright = "Copyright (C) 2026 The Pelmio developers";
 

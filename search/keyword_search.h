@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dict/entry_table.h"
+#include "search/matcher.h"
 #include "search/result_order.h"
 
 namespace pelmio {
@@ -30,6 +31,9 @@ struct SearchOptions {
     bool headwordFirst = false;
     // ASCII letters that begin a character match regardless of case.
     bool ignoreCase = false;
+    // Only the line before its pronunciation code is matched: a line that
+    // holds the keywords only through its code is not listed.
+    bool skipPronunciation = false;
 
     bool operator==(const SearchOptions&) const = default;
 };
@@ -45,6 +49,12 @@ std::string_view SearchedText(std::string_view keywordBytes);
 Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
                        const std::vector<std::uint32_t>& lines, std::string_view text,
                        std::int32_t rowLimit, const SearchOptions& options = {});
+
+// Keeps those of lines (each matching its whole line) whose part before
+// the pronunciation code matches too, in their order. matcher is made from
+// text, the searched text.
+void KeepMatchesBeforePronunciation(const EntryTable& table, const KeywordMatcher& matcher,
+                                    std::string_view text, std::vector<std::uint32_t>& lines);
 
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
 // character boundary here.

@@ -15,6 +15,7 @@ Matches NarrowingSearch::search(const EntryTable& table, const ResultOrder& orde
     // Looking at the previous matches one by one only pays while they are
     // few; a scan of the whole table is faster than a line at a time.
     const bool narrows = m_valid && options.ignoreCase == m_ignoreCase &&
+                         options.skipPronunciation == m_skipPronunciation &&
                          text.starts_with(m_text) &&
                          m_lines.size() * 16 <= static_cast<std::size_t>(table.count());
     if (narrows) {
@@ -22,8 +23,12 @@ Matches NarrowingSearch::search(const EntryTable& table, const ResultOrder& orde
     } else {
         matcher.findMatches(table, 0, lines);
     }
+    if (options.skipPronunciation) {
+        KeepMatchesBeforePronunciation(table, matcher, text, lines);
+    }
     Matches matches = ArrangeMatches(table, order, lines, text, rowLimit, options);
     m_ignoreCase = options.ignoreCase;
+    m_skipPronunciation = options.skipPronunciation;
     m_text.assign(text);
     m_lines = std::move(lines);
     m_valid = true;

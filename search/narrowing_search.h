@@ -29,7 +29,8 @@ public:
 
 private:
     bool m_valid = false;
-    bool m_ignoreCase = false;           // how the last search matched
+    bool m_ignoreCase = false;  // how the last search matched
+    bool m_skipPronunciation = false;
     std::string m_text;                  // the keyword text searched last, as cut
     std::vector<std::uint32_t> m_lines;  // every line it matched, in table order
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,5 +16,9 @@ QString FromCp932(std::string_view bytes);
 // Only as much of the text as fits in maxBytes, cut between characters;
 // nullopt when that part holds a character code page 932 cannot represent.
 std::optional<std::string> ToCp932(const QString& text, std::size_t maxBytes);
+
+// A file name as the system spells it, and back.
+QString FromPath(const std::filesystem::path& path);
+std::filesystem::path ToPath(const QString& text);
 
 }  // namespace pelmio

@@ -89,7 +89,11 @@ void CDetailDlg::showBeside(const QWidget& owner) {
         // Left alone, a dialog is centred again on every show. Moving it
         // first keeps it where it is put.
         if (m_lastPosition) {
-            move(*m_lastPosition);
+            // The client area's place, not the frame's: a window manager
+            // that has not yet told the frame's size again (openbox, on
+            // some shows) would otherwise put the client where the frame
+            // was, and the window would creep by the frame's size.
+            setGeometry(QRect(*m_lastPosition, size()));
         } else {
             // Not yet shown, it has no frame: take the owner's.
             const QSize frame = owner.frameGeometry().size() - owner.size();
@@ -107,10 +111,23 @@ void CDetailDlg::showBeside(const QWidget& owner) {
     activateWindow();
 }
 
+std::optional<QPoint> CDetailDlg::place() const {
+    if (isVisible()) {
+        return geometry().topLeft();
+    }
+    return m_lastPosition;
+}
+
+void CDetailDlg::showEvent(QShowEvent* event) {
+    // The speech engine is made as the window first shows, not at start-up.
+    m_speaker->prepare();
+    QDialog::showEvent(event);
+}
+
 void CDetailDlg::hideEvent(QHideEvent* event) {
     // Closed by the user or the program, not minimised by the window manager.
     if (!event->spontaneous()) {
-        m_lastPosition = pos();
+        m_lastPosition = geometry().topLeft();
     }
     QDialog::hideEvent(event);
 }

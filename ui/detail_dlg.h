@@ -30,12 +30,19 @@ public:
     // Shows, raises and activates the window. The first time it opens
     // beside owner, never over it; after that where the user left it.
     void showBeside(const QWidget& owner);
+    // Where the window is, or was when last hidden (the client area's
+    // top-left corner); nothing before it was first shown or placed.
+    std::optional<QPoint> place() const;
+    // Puts the window, before it is first shown, where an earlier run left
+    // it: the next show opens it there rather than beside its owner.
+    void setPlace(QPoint place) { m_lastPosition = place; }
 
 signals:
     // The user double-clicked the base form to look it up.
     void baseFormActivated(const QString& baseForm);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,7 +53,7 @@ private:
     QLineEdit* m_baseForm = nullptr;
     QLineEdit* m_headword = nullptr;
     HeadwordSpeaker* m_speaker = nullptr;
-    std::optional<QPoint> m_lastPosition;  // frame position when last hidden
+    std::optional<QPoint> m_lastPosition;  // client position when last hidden
 };
 
 }  // namespace pelmio

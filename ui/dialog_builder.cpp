@@ -1,6 +1,8 @@
 #include "ui/dialog_builder.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +13,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 
 #include "ui/dialog_font.h"
 #include "ui/program_icon.h"
@@ -116,6 +119,65 @@ QWidget* MakeStandardControl(const res::ControlTemplate& control, QWidget* paren
     return nullptr;
 }
 
+// Moves and sizes a resizable dialog's controls as it grows: each keeps
+// its place from the template, and takes the growth its style asks for.
+class GrowthLayout : public QObject {
+public:
+    GrowthLayout(QDialog& dialog, QSize smallest) : QObject(&dialog), m_smallest(smallest) {
+        dialog.installEventFilter(this);
+    }
+    void add(QWidget* widget, QRect place, unsigned style) {
+        if ((style & kGrowthStyles) != 0) {
+            m_controls.push_back({widget, place, style});
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            const QSize size = static_cast<QResizeEvent*>(event)->size();
+            const int wider = std::max(0, size.width() - m_smallest.width());
+            const int taller = std::max(0, size.height() - m_smallest.height());
+            for (const Control& control : m_controls) {
+                control.widget->setGeometry(Grown(control, wider, taller));
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static constexpr unsigned kGrowthStyles = res::kGrowWidth | res::kGrowHeight |
+                                              res::kFollowRight | res::kFollowBottom |
+                                              res::kFollowCentre;
+    struct Control {
+        QWidget* widget;
+        QRect place;
+        unsigned style;
+    };
+
+    static QRect Grown(const Control& control, int wider, int taller) {
+        QRect place = control.place;
+        if ((control.style & res::kFollowRight) != 0) {
+            place.translate(wider, 0);
+        } else if ((control.style & res::kFollowCentre) != 0) {
+            place.translate(wider / 2, 0);
+        }
+        if ((control.style & res::kFollowBottom) != 0) {
+            place.translate(0, taller);
+        }
+        if ((control.style & res::kGrowWidth) != 0) {
+            place.setWidth(place.width() + wider);
+        }
+        if ((control.style & res::kGrowHeight) != 0) {
+            place.setHeight(place.height() + taller);
+        }
+        return place;
+    }
+
+    QSize m_smallest;
+    std::vector<Control> m_controls;
+};
+
 }  // namespace
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -140,7 +202,16 @@ ControlMap BuildDialog(QDialog& dialog, const res::DialogTemplate& dialogTemplat
     dialog.setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     dialog.setFont(DialogFont());
     const DialogUnits units(dialog.font());
-    dialog.setFixedSize(units.toPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
+    const QSize size = units.toPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size();
+    GrowthLayout* growth = nullptr;
+    if (dialogTemplate.resizable) {
+        // The template's layout is the smallest the dialog gets.
+        dialog.setMinimumSize(size);
+        dialog.resize(size);
+        growth = new GrowthLayout(dialog, size);
+    } else {
+        dialog.setFixedSize(size);
+    }
 
     ControlMap controls;
     for (const res::ControlTemplate& control : dialogTemplate.controls) {
@@ -155,6 +226,9 @@ ControlMap BuildDialog(QDialog& dialog, const res::DialogTemplate& dialogTemplat
             place.setHeight(widget->sizeHint().height());
         }
         widget->setGeometry(place);
+        if (growth != nullptr) {
+            growth->add(widget, place, control.style);
+        }
         widget->setProperty(kControlIdProperty, control.id);
         widget->setFocusPolicy((control.style & res::kTabStop) != 0 ? Qt::StrongFocus
                                                                     : Qt::NoFocus);

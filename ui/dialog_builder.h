@@ -37,8 +37,10 @@ using ControlMap = std::map<int, QWidget*>;
 // returns nullptr to let the builder make its standard one.
 using ControlFactory = std::function<QWidget*(const res::ControlTemplate&, QWidget* parent)>;
 
-// Sets the dialog's caption, font and fixed size and creates its controls
-// at their places. Returns the controls that have ids.
+// Sets the dialog's caption, font and size and creates its controls at
+// their places. A resizable dialog gets the template's size as its
+// smallest, and its controls grow with it as their styles say; any other
+// is fixed in size. Returns the controls that have ids.
 ControlMap BuildDialog(QDialog& dialog, const res::DialogTemplate& dialogTemplate,
                        const ControlFactory& factory = {});
 

@@ -12,12 +12,20 @@
 namespace pelmio {
 
 HeadwordSpeaker::HeadwordSpeaker(QPushButton* button, const QString& engine, QObject* parent)
-    : QObject(parent), m_button(button) {
+    : QObject(parent), m_button(button), m_engine(engine) {
     m_button->setAccessibleName(QString::fromUtf8(res::kSpeak));
+    connect(m_button, &QPushButton::clicked, this, &HeadwordSpeaker::speak);
+}
+
+void HeadwordSpeaker::prepare() {
+    if (m_prepared) {
+        return;
+    }
+    m_prepared = true;
 #ifdef PELMIO_HAVE_SPEECH
     const QStringList engines = QTextToSpeech::availableEngines();
-    if (engine.isEmpty() ? !engines.isEmpty() : engines.contains(engine)) {
-        m_speech = engine.isEmpty() ? new QTextToSpeech(this) : new QTextToSpeech(engine, this);
+    if (m_engine.isEmpty() ? !engines.isEmpty() : engines.contains(m_engine)) {
+        m_speech = m_engine.isEmpty() ? new QTextToSpeech(this) : new QTextToSpeech(m_engine, this);
         if (m_speech->state() == QTextToSpeech::Error) {
             delete m_speech;
             m_speech = nullptr;
@@ -31,20 +39,29 @@ HeadwordSpeaker::HeadwordSpeaker(QPushButton* button, const QString& engine, QOb
                 break;
             }
         }
-        connect(m_button, &QPushButton::clicked, this, &HeadwordSpeaker::speak);
+        // An engine that cannot play, for want of any audio output, says so
+        // only when it tries.
+        connect(m_speech, &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State state) {
+            if (state == QTextToSpeech::Error) {
+                disable(res::kCannotSpeak);
+            }
+        });
     }
-#else
-    (void)engine;
 #endif
-    m_button->setEnabled(m_speech != nullptr);
     if (m_speech == nullptr) {
-        m_button->setToolTip(QString::fromUtf8(res::kNoSpeechEngine));
+        disable(res::kNoSpeechEngine);
     }
 }
 
+void HeadwordSpeaker::disable(const char* reason) {
+    m_button->setEnabled(false);
+    m_button->setToolTip(QString::fromUtf8(reason));
+}
+
 void HeadwordSpeaker::speak() {
+    prepare();
 #ifdef PELMIO_HAVE_SPEECH
-    if (!m_headword.isEmpty()) {
+    if (m_speech != nullptr && !m_headword.isEmpty()) {
         m_speech->say(m_headword);
     }
 #endif

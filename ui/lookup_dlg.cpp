@@ -1,6 +1,9 @@
 #include "ui/lookup_dlg.h"
 
+#include <algorithm>
+
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,8 +13,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShortcut>
 
+#include "desktop/window_placement.h"
 #include "search/keyword_search.h"
 #include "settings/settings_file.h"
 #include "ui/about_dlg.h"
@@ -39,9 +44,10 @@ constexpr std::size_t kMaxPending = 1000;
 
 }  // namespace
 
-void ShowMessageBox(QWidget* owner, const QString& text) {
+void ShowMessageBox(QWidget* owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(res::kAppName), text, QMessageBox::Ok,
                     owner);
+    box.setInformativeText(detail);
     box.exec();
 }
 
@@ -49,11 +55,15 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
     : m_environment(std::move(environment)),
       m_session(m_environment.folder, *m_environment.writer),
       m_detail(m_environment.speechEngine) {
+    if (!m_environment.dictionaries.empty()) {
+        m_session.setDictionaryFiles(m_environment.dictionaries);
+    }
     // Before the window exists, so a message box about a missing file has
     // no owner.
     reportLoadProblems(m_session.reload(), nullptr);
     m_session.readSettings();
     buildWindow();
+    restoreGeometry();
     connectEvents();
     // Saves killed part way may have left files beside ours.
     m_session.removeStaleTemporaryFiles();
@@ -74,6 +84,68 @@ CLookupDlg::~CLookupDlg() {
     // The window is gone, so a message has no owner.
     reportSettingsWrite(m_session.writeSettings(kExitSaveWait), kSettingsFileName, nullptr);
     reportSettingsWrite(m_session.writeOptions(kExitSaveWait), kOptionsFileName, nullptr);
+    // Likewise the windows' sizes and place, so a folder the user never
+    // resized a window in gains no file.
+    m_session.setWindowGeometry(currentGeometry());
+    reportSettingsWrite(m_session.writeWindowGeometry(kExitSaveWait), kOptionsFileName, nullptr);
+}
+
+namespace {
+
+std::vector<ScreenRect> AvailableScreens() {
+    std::vector<ScreenRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect rect = screen->availableGeometry();
+        screens.push_back({rect.x(), rect.y(), rect.width(), rect.height()});
+    }
+    return screens;
+}
+
+// Whether a window of this size fits on one of the screens somewhere.
+bool SizeFits(const std::optional<WindowGeometry::Size>& size, const QWidget& window,
+              const std::vector<ScreenRect>& screens) {
+    if (!size || size->width < window.minimumWidth() || size->height < window.minimumHeight()) {
+        return false;
+    }
+    return std::any_of(screens.begin(), screens.end(), [&size](const ScreenRect& screen) {
+        return FitsOnScreens({screen.x, screen.y, size->width, size->height}, {screen});
+    });
+}
+
+}  // namespace
+
+void CLookupDlg::restoreGeometry() {
+    const WindowGeometry& saved = m_session.windowGeometry();
+    const std::vector<ScreenRect> screens = AvailableScreens();
+    if (SizeFits(saved.mainSize, *this, screens)) {
+        resize(saved.mainSize->width, saved.mainSize->height);
+    }
+    if (SizeFits(saved.detailSize, m_detail, screens)) {
+        m_detail.resize(saved.detailSize->width, saved.detailSize->height);
+    }
+    // A place on a screen that is gone, or too small now, is forgotten:
+    // the window opens beside the main window instead.
+    if (saved.detailPosition && FitsOnScreens({saved.detailPosition->x, saved.detailPosition->y,
+                                               m_detail.width(), m_detail.height()},
+                                              screens)) {
+        m_detail.setPlace(QPoint(saved.detailPosition->x, saved.detailPosition->y));
+    }
+}
+
+WindowGeometry CLookupDlg::currentGeometry() const {
+    WindowGeometry geometry = m_session.windowGeometry();
+    const auto sizeOf = [](const QWidget& window) -> std::optional<WindowGeometry::Size> {
+        if (window.size() == window.minimumSize()) {
+            return std::nullopt;
+        }
+        return WindowGeometry::Size{window.width(), window.height()};
+    };
+    geometry.mainSize = sizeOf(*this);
+    geometry.detailSize = sizeOf(m_detail);
+    if (const std::optional<QPoint> place = m_detail.place()) {
+        geometry.detailPosition = WindowGeometry::Point{place->x(), place->y()};
+    }
+    return geometry;
 }
 
 void CLookupDlg::buildWindow() {
@@ -98,7 +170,9 @@ void CLookupDlg::buildWindow() {
     m_resultList->setModel(&m_resultModel);
     m_resultList->setItemDelegate(new HighlightDelegate(m_resultList));
     m_resultCount = qobject_cast<QLabel*>(controls.at(res::kIdResultCount));
-    m_resultCount->setAccessibleName(QStringLiteral("件数"));
+    // No name of its own: a screen reader then reads the count as its name,
+    // and the label announces each new count as a change of name.
+    m_resultCount->setAccessibleDescription(QStringLiteral("件数"));
     m_keywordBox->setMaxVisibleItems(static_cast<int>(kHistoryListSize));
     // Screen readers name the two controls after their labels.
     m_keywordBox->setAccessibleName(QStringLiteral("キーワード"));
@@ -151,10 +225,12 @@ void CLookupDlg::connectEvents() {
 void CLookupDlg::reportLoadProblems(const std::vector<DictionaryProblem>& problems,
                                     QWidget* owner) {
     for (const DictionaryProblem& problem : problems) {
+        // The text stays as it always was; the file it means goes below.
         m_environment.showMessage(owner,
                                   QString::fromUtf8(problem.problem == LoadProblem::CannotRead
                                                         ? res::kCannotReadDictionary
-                                                        : res::kDictionaryTooLarge));
+                                                        : res::kDictionaryTooLarge),
+                                  problem.path.empty() ? QString() : FromPath(problem.path));
     }
 }
 
@@ -167,6 +243,10 @@ void CLookupDlg::RunSearch() {
         keyword ? m_session.search(*keyword) : SearchResult{m_session.dictionary(), {}, 0, {}};
     showCount(result);
     m_resultModel.setResult(std::move(result));
+    // A new result is read from its first row, the headword-first rows
+    // above all; the old scroll position and choice mean nothing in it.
+    m_resultList->setCurrentIndex(QModelIndex());
+    m_resultList->scrollToTop();
 }
 
 void CLookupDlg::showCount(const SearchResult& result) {
@@ -271,9 +351,11 @@ void CLookupDlg::savePending(std::chrono::steady_clock::time_point deadline) {
                 if (!m_toldSaveFailure) {
                     m_toldSaveFailure = true;
                     m_environment.showMessage(
-                        this, QString::fromUtf8(result.status == HistoryStatus::DiskFull
-                                                    ? res::kHistoryDiskFull
-                                                    : res::kHistoryWriteFailed));
+                        this,
+                        QString::fromUtf8(result.status == HistoryStatus::DiskFull
+                                              ? res::kHistoryDiskFull
+                                              : res::kHistoryWriteFailed),
+                        QString());
                 }
                 return;
         }
@@ -295,8 +377,10 @@ void CLookupDlg::savePendingAtExit() {
     }
     m_pending.clear();
     if (!lost.isEmpty()) {
-        m_environment.showMessage(this, QString::fromUtf8(res::kHistoryNotSavedAtExit) +
-                                            QStringLiteral("\n") + lost.join(QStringLiteral("\n")));
+        m_environment.showMessage(this,
+                                  QString::fromUtf8(res::kHistoryNotSavedAtExit) +
+                                      QStringLiteral("\n") + lost.join(QStringLiteral("\n")),
+                                  QString());
     }
 }
 
@@ -355,7 +439,8 @@ void CLookupDlg::tellIfUnlocked() {
         return;
     }
     m_toldNoLock = true;
-    m_environment.showMessage(isVisible() ? this : nullptr, QString::fromUtf8(res::kNoLock));
+    m_environment.showMessage(isVisible() ? this : nullptr, QString::fromUtf8(res::kNoLock),
+                              QString());
 }
 
 void CLookupDlg::tellForeignLink(const char* fileName) {
@@ -363,9 +448,9 @@ void CLookupDlg::tellForeignLink(const char* fileName) {
         return;
     }
     m_toldForeignLink = true;
-    m_environment.showMessage(
-        isVisible() ? this : nullptr,
-        QString::fromUtf8(res::kForeignLink).arg(QString::fromUtf8(fileName)));
+    m_environment.showMessage(isVisible() ? this : nullptr,
+                              QString::fromUtf8(res::kForeignLink).arg(QString::fromUtf8(fileName)),
+                              QString());
 }
 
 void CLookupDlg::reportSettingsWrite(const WriteResult& result, const char* fileName,
@@ -384,7 +469,7 @@ void CLookupDlg::reportSettingsWrite(const WriteResult& result, const char* file
     const char* text = result.status == FileStatus::NoSpace ? res::kSettingsDiskFull
                        : result.status == FileStatus::Busy  ? res::kSettingsBusy
                                                             : res::kSettingsWriteFailed;
-    m_environment.showMessage(owner, QString::fromUtf8(text));
+    m_environment.showMessage(owner, QString::fromUtf8(text), QString());
 }
 
 void CLookupDlg::OnSysCommand(int command) {

@@ -71,6 +71,12 @@ protected:
 
 private:
     void buildWindow();
+    // Gives both windows the sizes, and the detail window the place, an
+    // earlier run left them in, where they still fit the screens.
+    void restoreGeometry();
+    // The windows' sizes and place now; a size the user never changed is
+    // left out.
+    WindowGeometry currentGeometry() const;
     void connectEvents();
     void showCount(const SearchResult& result);
     void lookUp(const QString& keyword);

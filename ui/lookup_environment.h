@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include <QString>
 #include "base/file_access.h"
@@ -10,8 +11,9 @@ class QWidget;
 
 namespace pelmio {
 
-// Shows a message box with caption "Pelmio", the OK button only and no icon.
-void ShowMessageBox(QWidget* owner, const QString& text);
+// Shows a message box with caption "Pelmio", the OK button only and no
+// icon; detail, where not empty, is its informative text below.
+void ShowMessageBox(QWidget* owner, const QString& text, const QString& detail = {});
 
 // What the main window needs from outside: the folder its files live in
 // (the current folder in the program; a scratch folder in tests), how to
@@ -20,11 +22,16 @@ void ShowMessageBox(QWidget* owner, const QString& text);
 // fails on purpose in tests) and which speech engine to use.
 struct LookupEnvironment {
     std::filesystem::path folder = ".";
-    std::function<void(QWidget* owner, const QString& text)> showMessage = ShowMessageBox;
+    std::function<void(QWidget* owner, const QString& text, const QString& detail)> showMessage =
+        [](QWidget* owner, const QString& text, const QString& detail) {
+            ShowMessageBox(owner, text, detail);
+        };
     FileWriter* writer = &DefaultFileWriter();
     // The speech engine that speaks headwords; empty for the system's
     // default, and a name no engine has for none.
     QString speechEngine;
+    // The dictionary files to read, in load order; empty for the folder's.
+    std::vector<std::filesystem::path> dictionaries;
 };
 
 }  // namespace pelmio

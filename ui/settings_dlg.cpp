@@ -13,6 +13,7 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
     m_rowLimitBox = qobject_cast<QComboBox*>(controls.at(res::kIdKeywordBox));
     m_headwordFirstBox = qobject_cast<QCheckBox*>(controls.at(res::kIdHeadwordFirst));
     m_ignoreCaseBox = qobject_cast<QCheckBox*>(controls.at(res::kIdIgnoreCase));
+    m_skipPronunciationBox = qobject_cast<QCheckBox*>(controls.at(res::kIdSkipPronunciation));
     // What is typed is what is stored: completing 5 to 50 from the list
     // would store a limit the user never asked for.
     m_rowLimitBox->setCompleter(nullptr);
@@ -36,11 +37,13 @@ void CSettingsDlg::setOptions(const LookupOptions& options) {
     m_options = options;
     m_headwordFirstBox->setChecked(options.headwordFirst);
     m_ignoreCaseBox->setChecked(options.ignoreCase);
+    m_skipPronunciationBox->setChecked(options.skipPronunciation);
 }
 
 void CSettingsDlg::accept() {
     m_rowLimitText = m_rowLimitBox->currentText();
-    m_options = {m_headwordFirstBox->isChecked(), m_ignoreCaseBox->isChecked()};
+    m_options = {m_headwordFirstBox->isChecked(), m_ignoreCaseBox->isChecked(),
+                 m_skipPronunciationBox->isChecked()};
     QDialog::accept();
 }
 

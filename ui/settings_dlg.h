@@ -10,7 +10,7 @@ class QComboBox;
 
 namespace pelmio {
 
-// The settings dialog: the row-limit text and the two lookup options.
+// The settings dialog: the row-limit text and the lookup options.
 class CSettingsDlg : public QDialog {
     Q_OBJECT
 
@@ -32,6 +32,7 @@ private:
     QComboBox* m_rowLimitBox = nullptr;
     QCheckBox* m_headwordFirstBox = nullptr;
     QCheckBox* m_ignoreCaseBox = nullptr;
+    QCheckBox* m_skipPronunciationBox = nullptr;
 };
 
 }  // namespace pelmio

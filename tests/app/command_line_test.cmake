@@ -49,6 +49,11 @@ expect_run(ARGS -platform offscreen -reverse --version STATUS 0 STDOUT "Pelmio $
 expect_run(ARGS --frobnicate STATUS 2 STDOUT "" STDERR_MATCHES "frobnicate.*--help")
 expect_run(ARGS --user-data --bogus=1 STATUS 2 STDOUT "" STDERR_MATCHES "bogus")
 expect_run(ARGS somefile.txt STATUS 2 STDOUT "" STDERR_MATCHES "somefile.txt")
+# --folder names one existing folder, and only one folder is named.
+expect_run(ARGS --help STATUS 0 STDOUT_MATCHES "--folder <DIR>")
+expect_run(ARGS --folder /nonexistent/pelmio STATUS 2 STDOUT "" STDERR_MATCHES "/nonexistent/pelmio.*not a folder")
+expect_run(ARGS --folder / --user-data STATUS 2 STDOUT "" STDERR_MATCHES "--folder and --user-data")
+expect_run(ARGS --folder STATUS 2 STDOUT "" STDERR_MATCHES "folder")
 # With no display to open a window on: one line that says so, exit 1, and
 # no abort.
 expect_run(ARGS STATUS 1 STDOUT "" STDERR_MATCHES "^pelmio: [^\n]*display[^\n]*\n$")

@@ -66,57 +66,99 @@ TEST(UserDataFolderPath, FollowsTheXdgRules) {
     EXPECT_EQ(UserDataFolderPath("rel", ""), fs::path());
 }
 
-TEST(PrepareUserDataFolder, CreatesTheFolderAndCopiesTheDictionaryOnce) {
+TEST(PrepareUserDataFolder, CreatesTheFolderAndReadsTheInstalledDictionary) {
     TempFolder root;
     const fs::path installed = MakeInstall(root / "usr", "phrases\r\n", "words\r\n");
     const fs::path folder = root / "home" / ".local" / "share" / "pelmio";
     UserFolderResult result = PrepareUserDataFolder(folder, installed);
     ASSERT_EQ(result.status, UserFolderStatus::Ok) << result.detail;
     EXPECT_EQ(result.folder, folder);
-    EXPECT_EQ(result.copied, (std::vector<std::string>{"settei_jyukugo.txt", "settei_tango.txt"}));
-    EXPECT_EQ(ReadBytes(folder / "settei_jyukugo.txt"), "phrases\r\n");
-    EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "words\r\n");
-    // Nothing else is left in it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    // Nothing is copied: an upgrade of the install reaches the user.
+    EXPECT_EQ(result.dictionaries, (std::vector<fs::path>{installed / "settei_jyukugo.txt",
+                                                          installed / "settei_tango.txt"}));
+    EXPECT_TRUE(fs::is_empty(folder));
 
-    // The user's own files are never replaced; a removed one comes back.
+    // A file the user put there is read instead, and never touched.
     WriteBytes(folder / "settei_tango.txt", "mine");
-    fs::remove(folder / "settei_jyukugo.txt");
     result = PrepareUserDataFolder(folder, installed);
-    ASSERT_EQ(result.status, UserFolderStatus::Ok);
-    EXPECT_EQ(result.copied, std::vector<std::string>{"settei_jyukugo.txt"});
+    EXPECT_EQ(result.dictionaries, (std::vector<fs::path>{installed / "settei_jyukugo.txt",
+                                                          folder / "settei_tango.txt"}));
+    EXPECT_TRUE(result.removed.empty());
     EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "mine");
-    EXPECT_EQ(ReadBytes(folder / "settei_jyukugo.txt"), "phrases\r\n");
 }
 
-TEST(PrepareUserDataFolder, CopiesOnlyUnderTheFoldersLock) {
+TEST(PrepareUserDataFolder, RemovesCopiesAnEarlierVersionMadeAndNobodyEdited) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "new phrases\r\n", "new words\r\n");
+    const fs::path folder = root / "data";
+    fs::create_directories(folder);
+    // A copy of the install as it is, and one of a version shipped before:
+    // both Pelmio's own, both gone in favour of the installed files.
+    WriteBytes(folder / "settei_jyukugo.txt", "new phrases\r\n");
+    fs::copy_file(PELMIO_DATA_DIR "/settei_tango.txt", folder / "settei_tango.txt");
+    UserFolderResult result = PrepareUserDataFolder(folder, installed);
+    ASSERT_EQ(result.status, UserFolderStatus::Ok);
+    EXPECT_EQ(result.removed, (std::vector<std::string>{"settei_jyukugo.txt", "settei_tango.txt"}));
+    EXPECT_EQ(result.dictionaries, (std::vector<fs::path>{installed / "settei_jyukugo.txt",
+                                                          installed / "settei_tango.txt"}));
+    EXPECT_TRUE(fs::is_empty(folder));
+
+    // An edited copy, one byte more or one byte changed, is the user's.
+    std::string edited = ReadBytes(PELMIO_DATA_DIR "/settei_tango.txt");
+    edited.back() = edited.back() == 'x' ? 'y' : 'x';
+    WriteBytes(folder / "settei_tango.txt", edited);
+    WriteBytes(folder / "settei_jyukugo.txt", "new phrases\r\nmine\r\n");
+    result = PrepareUserDataFolder(folder, installed);
+    EXPECT_TRUE(result.removed.empty());
+    EXPECT_EQ(result.dictionaries,
+              (std::vector<fs::path>{folder / "settei_jyukugo.txt", folder / "settei_tango.txt"}));
+    EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), edited);
+}
+
+TEST(PrepareUserDataFolder, KnowsEveryShippedVersionByItsHash) {
+    const std::string shipped = ReadBytes(PELMIO_DATA_DIR "/settei_jyukugo.txt");
+    EXPECT_TRUE(IsBundledVersion("settei_jyukugo.txt", shipped));
+    EXPECT_FALSE(IsBundledVersion("settei_tango.txt", shipped));
+    EXPECT_FALSE(IsBundledVersion("settei_jyukugo.txt", shipped + "\r\n"));
+    EXPECT_NE(ContentHash("a"), ContentHash("b"));
+    EXPECT_EQ(ContentHash(""), 0xCBF29CE484222325ULL);
+}
+
+TEST(PrepareUserDataFolder, RemovesAnUneditedCopyOnlyUnderTheFoldersLock) {
     TempFolder root;
     const fs::path installed = MakeInstall(root / "usr", "p", "w");
-    fs::create_directory(root / "data");
+    const fs::path folder = root / "data";
+    fs::create_directory(folder);
+    WriteBytes(folder / "settei_tango.txt", "w");
     {
-        const FolderLock other(root / "data");
+        const FolderLock other(folder);
         ASSERT_EQ(other.state(), LockState::Locked);
         const UserFolderResult result =
-            PrepareUserDataFolder(root / "data", installed, std::chrono::milliseconds(0));
-        EXPECT_EQ(result.status, UserFolderStatus::CannotCopy);
-        EXPECT_FALSE(fs::exists(root / "data" / "settei_tango.txt"));
+            PrepareUserDataFolder(folder, installed, std::chrono::milliseconds(0));
+        // The installed file is read all the same; the copy waits.
+        EXPECT_EQ(result.status, UserFolderStatus::Ok);
+        EXPECT_EQ(result.dictionaries.back(), installed / "settei_tango.txt");
+        EXPECT_TRUE(result.removed.empty());
+        EXPECT_EQ(ReadBytes(folder / "settei_tango.txt"), "w");
     }
-    EXPECT_EQ(PrepareUserDataFolder(root / "data", installed).status, UserFolderStatus::Ok);
-    EXPECT_EQ(ReadBytes(root / "data" / "settei_tango.txt"), "w");
+    const UserFolderResult result = PrepareUserDataFolder(folder, installed);
+    EXPECT_EQ(result.removed, std::vector<std::string>{"settei_tango.txt"});
+    EXPECT_FALSE(fs::exists(folder / "settei_tango.txt"));
 }
 
-TEST(PrepareUserDataFolder, LeavesMissingBundledFilesForTheWindowToReport) {
+TEST(PrepareUserDataFolder, ReadsTheFoldersNameWhereNothingIsInstalled) {
     TempFolder root;
     const fs::path installed = MakeInstall(root / "usr", "p", "w");
     fs::remove(installed / "settei_tango.txt");
     const UserFolderResult partial = PrepareUserDataFolder(root / "a", installed);
     EXPECT_EQ(partial.status, UserFolderStatus::Ok);
-    EXPECT_EQ(partial.copied, std::vector<std::string>{"settei_jyukugo.txt"});
-    EXPECT_FALSE(fs::exists(root / "a" / "settei_tango.txt"));
+    EXPECT_EQ(partial.dictionaries, (std::vector<fs::path>{installed / "settei_jyukugo.txt",
+                                                           root / "a" / "settei_tango.txt"}));
     // No install found: the folder is still made, and is empty.
     const UserFolderResult none = PrepareUserDataFolder(root / "b", fs::path());
     EXPECT_EQ(none.status, UserFolderStatus::Ok);
-    EXPECT_TRUE(none.copied.empty());
+    EXPECT_EQ(none.dictionaries, (std::vector<fs::path>{root / "b" / "settei_jyukugo.txt",
+                                                        root / "b" / "settei_tango.txt"}));
     EXPECT_TRUE(fs::is_empty(root / "b"));
 }
 
@@ -140,13 +182,14 @@ TEST(PrepareUserDataFolder, NeverReplacesWhatStandsInThePlaceOfTheFolderOrAFile)
     fs::create_directory(root / "real");
     fs::create_directory_symlink(root / "real", root / "linked");
     EXPECT_EQ(PrepareUserDataFolder(root / "linked", installed).status, UserFolderStatus::Ok);
-    EXPECT_EQ(ReadBytes(root / "real" / "settei_tango.txt"), "w");
+    EXPECT_TRUE(fs::is_empty(root / "real"));
 
     // A dictionary name that is a link to nothing is the user's: left alone.
     fs::create_directory(root / "user");
     fs::create_symlink(root / "elsewhere.txt", root / "user" / "settei_tango.txt");
     const UserFolderResult linked = PrepareUserDataFolder(root / "user", installed);
-    EXPECT_EQ(linked.copied, std::vector<std::string>{"settei_jyukugo.txt"});
+    EXPECT_EQ(linked.dictionaries.back(), root / "user" / "settei_tango.txt");
+    EXPECT_TRUE(linked.removed.empty());
     EXPECT_TRUE(fs::is_symlink(root / "user" / "settei_tango.txt"));
     EXPECT_FALSE(fs::exists(root / "elsewhere.txt"));
 }
@@ -197,6 +240,21 @@ TEST(PrepareUserDataFolder, NamesTheFolderThatMayNotBeEntered) {
     }));
 }
 #endif
+
+TEST(StartsInUserDataFolder, OnlyWhereTheFolderHoldsNoDictionaryAndOneIsInstalled) {
+    TempFolder root;
+    const fs::path installed = MakeInstall(root / "usr", "p", "w");
+    fs::create_directories(root / "here");
+    EXPECT_TRUE(StartsInUserDataFolder(root / "here", installed));
+    // Nothing installed: the folder it was started in, as ever.
+    EXPECT_FALSE(StartsInUserDataFolder(root / "here", {}));
+    // Either file, in any form, is the user's own choice of folder.
+    WriteBytes(root / "here" / "settei_tango.txt", "");
+    EXPECT_FALSE(StartsInUserDataFolder(root / "here", installed));
+    fs::create_directories(root / "there");
+    fs::create_symlink(root / "gone", root / "there" / "settei_jyukugo.txt");
+    EXPECT_FALSE(StartsInUserDataFolder(root / "there", installed));
+}
 
 }  // namespace
 }  // namespace pelmio

@@ -438,6 +438,77 @@ TEST(IgnoreCase, AsciiLettersMatchEitherCaseOnlyWhereACharacterBegins) {
     EXPECT_EQ(SearchWith({"takeoff", "Take"}, "take", {true, true}), (Lines{"Take", "takeoff"}));
 }
 
+TEST(SkipPronunciation, ALineMatchingOnlyThroughItsCodeIsNotListed) {
+    const SearchOptions skip{false, false, true};
+    const Lines lines{"lid,futa,,lId", "lad,wakamono,,l1d", "lidded,futa,,lId1d", "ab,c,d,ef",
+                      "abc,def"};
+    // Found in the code only: listed by default, not with the option.
+    EXPECT_EQ(Search(lines, "l1d"), Lines{"lad,wakamono,,l1d"});
+    EXPECT_EQ(SearchWith(lines, "l1d", skip), Lines{});
+    // A second keyword found only in the code, or a keyword across the
+    // comma before it, does not list the line either.
+    EXPECT_EQ(Search(lines, "lid I"), (Lines{"lid,futa,,lId", "lidded,futa,,lId1d"}));
+    EXPECT_EQ(SearchWith(lines, "lid I", skip), Lines{});
+    EXPECT_EQ(SearchWith(lines, "d,e", skip), Lines{});
+    EXPECT_EQ(Search(lines, "d,e"), Lines{"ab,c,d,ef"});
+    // What matches before the code is listed as ever; a line with no
+    // code field is searched whole.
+    EXPECT_EQ(SearchWith(lines, "lid", skip), (Lines{"lid,futa,,lId", "lidded,futa,,lId1d"}));
+    EXPECT_EQ(SearchWith(lines, "c,def", skip), Lines{"abc,def"});
+    // With the other options.
+    EXPECT_EQ(SearchWith(lines, "LID", {true, true, true}),
+              (Lines{"lid,futa,,lId", "lidded,futa,,lId1d"}));
+}
+
+TEST(SkipPronunciation, AgreesWithTheReferenceOnTheLineBeforeItsCode) {
+    std::mt19937 random(2611);
+    const std::vector<std::string> pieces = {"a",
+                                             "e",
+                                             "A",
+                                             ",",
+                                             "ta",
+                                             "\x83"
+                                             "a",
+                                             " ",
+                                             "1d"};
+    for (int round = 0; round < 300; ++round) {
+        Lines lines(1 + random() % 30);
+        for (std::string& line : lines) {
+            for (std::size_t n = random() % 10; n > 0; --n) {
+                line += pieces[random() % pieces.size()];
+            }
+        }
+        std::string keyword;
+        for (std::size_t n = 1 + random() % 3; n > 0; --n) {
+            keyword += pieces[random() % pieces.size()];
+        }
+        const bool ignoreCase = random() % 2 == 0;
+        Lines expected;
+        for (const std::string& line : lines) {
+            // Up to the third comma, the long way.
+            const std::vector<std::string_view> fields = SplitAtByte(line, ',');
+            std::string before = line;
+            if (fields.size() > 3) {
+                before = std::string(fields[0]) + "," + std::string(fields[1]) + "," +
+                         std::string(fields[2]);
+            }
+            if (testing::MatchesInOrderBaseline(before, KeywordTokens(keyword), ignoreCase)) {
+                expected.push_back(line);
+            }
+        }
+        const EntryTable table = TableOf(lines);
+        const ResultOrder order(table);
+        Lines found;
+        for (const std::uint32_t index :
+             SearchEntries(table, order, keyword, 0, {false, ignoreCase, true}).rows) {
+            found.emplace_back(table.lineView(index));
+        }
+        std::sort(found.begin(), found.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(found, expected) << "round " << round << " keyword [" << keyword << "]";
+    }
+}
+
 TEST(MatchSpans, AreTheOccurrencesTheSearchUses) {
     using Spans = std::vector<ByteSpan>;
     EXPECT_EQ(MatchSpans("take off,to take off", {"take", "off"}, false), (Spans{{0, 4}, {5, 3}}));
@@ -785,6 +856,18 @@ TEST(NarrowingSearch, AgreesWithAFreshSearchWhileTyping) {
                 const Matches narrowed = search.search(table, order, now, rowLimit);
                 const Matches fresh = SearchEntries(table, order, now, rowLimit);
                 ASSERT_EQ(narrowed.rows, fresh.rows) << "[" << now << "] limit " << rowLimit;
+                ASSERT_EQ(narrowed.total, fresh.total) << "[" << now << "]";
+            }
+        }
+        // The code left out, and back in, while typing: the narrowed
+        // search follows the option.
+        for (const std::string& text : typed) {
+            for (std::size_t length = 0; length <= text.size(); ++length) {
+                const SearchOptions options{false, false, length % 3 != 0};
+                const std::string now = text.substr(0, length);
+                const Matches narrowed = search.search(table, order, now, rowLimit, options);
+                const Matches fresh = SearchEntries(table, order, now, rowLimit, options);
+                ASSERT_EQ(narrowed.rows, fresh.rows) << "[" << now << "] " << length;
                 ASSERT_EQ(narrowed.total, fresh.total) << "[" << now << "]";
             }
         }

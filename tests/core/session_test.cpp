@@ -41,6 +41,21 @@ Lines Shown(const SearchResult& result) {
     return lines;
 }
 
+TEST(LookupSession, ReadsTheDictionaryFilesItIsGivenAndKeepsTheRestInItsFolder) {
+    SessionFixture fixture;
+    fixture.write({"folder phrase"}, {"folder word"});
+    TempFolder installed;
+    WriteBytes(installed / "p.txt", "installed phrase\r\n");
+    fixture.session.setDictionaryFiles({installed / "p.txt", installed / "missing.txt"});
+    const std::vector<DictionaryProblem> problems = fixture.session.reload();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].path, installed / "missing.txt");
+    EXPECT_EQ(Shown(fixture.session.search("")), Lines{"installed phrase"});
+    ASSERT_EQ(fixture.session.saveKeyword("word").status, HistoryStatus::Ok);
+    EXPECT_TRUE(fs::exists(fixture.folder / "strlist.txt"));
+    EXPECT_FALSE(fs::exists(installed / "strlist.txt"));
+}
+
 TEST(LookupSession, ReloadReportsEachFileItCannotRead) {
     SessionFixture fixture;
     std::vector<DictionaryProblem> problems = fixture.session.reload();
@@ -153,6 +168,40 @@ TEST(LookupSession, SettingsRoundTripThroughTheFile) {
     EXPECT_EQ(next.options(), (LookupOptions{true, true}));
 }
 
+TEST(LookupSession, WithoutThePronunciationItHighlightsOnlyBeforeTheCode) {
+    SessionFixture fixture;
+    fixture.write({}, {"lid,cover,,lId", "lad,wakamono,,l1d", "slide,suberu,,slaId"});
+    fixture.session.reload();
+    const auto spansEndBefore = [](const SearchResult& result, std::size_t row) {
+        const std::size_t code = BeforePronunciation(result.line(row)).size();
+        for (const ByteSpan& span : result.spans(row)) {
+            if (span.begin + span.length > code) {
+                return false;
+            }
+        }
+        return !result.spans(row).empty();
+    };
+    // By default the code is searched, and highlighted where it matched:
+    // slide's a is only in slaId.
+    SearchResult result = fixture.session.search("a");
+    ASSERT_EQ(Shown(result), (Lines{"lad,wakamono,,l1d", "slide,suberu,,slaId"}));
+    EXPECT_TRUE(spansEndBefore(result, 0));
+    EXPECT_FALSE(spansEndBefore(result, 1));
+    fixture.session.setOptions({false, false, true});
+    result = fixture.session.search("a");
+    EXPECT_EQ(Shown(result), Lines{"lad,wakamono,,l1d"});
+    EXPECT_EQ(result.totalMatches, 1u);
+    EXPECT_EQ(fixture.session.search("l 1").size(), 0u);
+    result = fixture.session.search("l");
+    ASSERT_EQ(result.size(), 3u);
+    for (std::size_t row = 0; row < result.size(); ++row) {
+        EXPECT_TRUE(spansEndBefore(result, row)) << result.line(row);
+    }
+    // Back on: the code is searched again at once.
+    fixture.session.setOptions({});
+    EXPECT_EQ(fixture.session.search("l 1").size(), 1u);
+}
+
 TEST(LookupSession, OnlyTheWindowThatChangedASettingWritesIt) {
     SessionFixture fixture;
     LookupSession other(fixture.folder.path());
@@ -187,6 +236,38 @@ TEST(LookupSession, ASettingWaitsWhileAnotherProgramHoldsTheLock) {
     }
     EXPECT_EQ(fixture.session.writeSettings().status, FileStatus::Ok);
     EXPECT_EQ(ReadRowLimit(fixture.folder / "pelmio.inf"), 50);
+}
+
+TEST(LookupSession, WindowGeometryIsWrittenOnlyWhenChangedAndUnderTheLock) {
+    SessionFixture fixture;
+    LookupSession other(fixture.folder.path());
+    fixture.session.readSettings();
+    other.readSettings();
+    const fs::path options = fixture.folder / "pelmio-options.txt";
+    // Unchanged: the folder gains no file.
+    fixture.session.setWindowGeometry(fixture.session.windowGeometry());
+    EXPECT_EQ(fixture.session.writeWindowGeometry().status, FileStatus::Ok);
+    EXPECT_FALSE(fs::exists(options));
+
+    WindowGeometry geometry;
+    geometry.mainSize = {{500, 600}};
+    fixture.session.setWindowGeometry(geometry);
+    {
+        const FolderLock held(fixture.folder.path());
+        ASSERT_EQ(held.state(), LockState::Locked);
+        EXPECT_EQ(fixture.session.writeWindowGeometry().status, FileStatus::Busy);
+        EXPECT_FALSE(fs::exists(options));
+    }
+    EXPECT_EQ(fixture.session.writeWindowGeometry().status, FileStatus::Ok);
+    // Another window's options change keeps the sizes, and its untouched
+    // geometry does not bring back what it read.
+    other.setOptions({false, true});
+    ASSERT_EQ(other.writeOptions().status, FileStatus::Ok);
+    EXPECT_EQ(other.writeWindowGeometry().status, FileStatus::Ok);
+    LookupSession next(fixture.folder.path());
+    next.readSettings();
+    EXPECT_EQ(next.windowGeometry(), geometry);
+    EXPECT_EQ(next.options(), (LookupOptions{false, true}));
 }
 
 TEST(LookupSession, StaleTemporaryFilesOfEveryFileItWritesAreRemoved) {

@@ -101,14 +101,19 @@ TEST(ParseRowLimit, ReadsLikeAtol) {
 TEST(OptionsFile, RoundTripsAndKeepsKeysItDoesNotKnow) {
     TempFolder folder;
     const auto path = folder / "pelmio-options.txt";
-    // Missing: both off, and nothing is written by reading.
+    // Missing: all off, and nothing is written by reading.
     EXPECT_EQ(ReadLookupOptions(path), LookupOptions{});
     EXPECT_FALSE(std::filesystem::exists(path));
     WriteBytes(path, "colour=blue\r\nignore-case=1\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, true}));
     ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), "colour=blue\r\nignore-case=0\nheadword-first=1\n");
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\r\nignore-case=0\nheadword-first=1\nskip-pronunciation=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
+    ASSERT_EQ(WriteLookupOptions(path, {false, false, true}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\r\nignore-case=0\nheadword-first=0\nskip-pronunciation=1\n");
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false, true}));
     // The row limit's own file is not touched.
     EXPECT_FALSE(std::filesystem::exists(folder / "pelmio.inf"));
 }
@@ -123,8 +128,17 @@ TEST(OptionsFile, EveryLineNotUnderstoodIsKeptByteForByte) {
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false}));
     ASSERT_EQ(WriteLookupOptions(path, {true, true}).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
-                                   "\nignore-case=1\nheadword-first=1\nno line end\n");
+                                   "\nignore-case=1\nheadword-first=1\nno line end\n"
+                                   "skip-pronunciation=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, true}));
+    // The window geometry's writer keeps them as well.
+    WindowGeometry geometry;
+    geometry.detailSize = {{380, 300}};
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
+                                   "\nignore-case=1\nheadword-first=1\nno line end\n"
+                                   "skip-pronunciation=0\ndetail-size=380x300\n");
+    EXPECT_EQ(ReadWindowGeometry(path), geometry);
 }
 
 TEST(OptionsFile, AFileOverTheBoundIsNeitherReadNorRewritten) {
@@ -136,11 +150,19 @@ TEST(OptionsFile, AFileOverTheBoundIsNeitherReadNorRewritten) {
     EXPECT_EQ(ReadLookupOptions(path), LookupOptions{});
     EXPECT_NE(WriteLookupOptions(path, {false, true}).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), large);
+    // Nor by the window geometry's writer, and none of it is read.
+    WindowGeometry geometry;
+    geometry.mainSize = {{400, 520}};
+    EXPECT_NE(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), large);
     // Up to the bound, every line is kept.
-    const std::string fits = "# " + std::string(kMaxOptionsFileBytes - 40, 'x') + "\n";
+    const std::string fits = "# " + std::string(kMaxOptionsFileBytes - 80, 'x') + "\n";
     WriteBytes(path, fits);
     ASSERT_EQ(WriteLookupOptions(path, {false, true}).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), fits + "headword-first=0\nignore-case=1\n");
+    const std::string options = "headword-first=0\nignore-case=1\nskip-pronunciation=0\n";
+    EXPECT_EQ(ReadBytes(path), fits + options);
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), fits + options + "main-size=400x520\n");
 }
 
 TEST(OptionsFile, AFailedWriteLeavesTheOldFileWhole) {
@@ -150,6 +172,47 @@ TEST(OptionsFile, AFailedWriteLeavesTheOldFileWhole) {
     testing::FailingWriter full(3);
     EXPECT_NE(WriteLookupOptions(path, {false, true}, full).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), "headword-first=1\n");
+}
+
+TEST(OptionsFile, KeepsTheWindowGeometryBesideTheOptions) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    EXPECT_EQ(ReadWindowGeometry(path), WindowGeometry{});
+    WriteBytes(path, "colour=blue\nignore-case=1\n");
+    WindowGeometry geometry;
+    geometry.mainSize = {{400, 520}};
+    geometry.detailSize = {{380, 300}};
+    geometry.detailPosition = {{-1200, 40}};  // on a screen left of the first
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\nignore-case=1\nmain-size=400x520\ndetail-size=380x300\n"
+              "detail-position=-1200,40\n");
+    EXPECT_EQ(ReadWindowGeometry(path), geometry);
+    // Each file's writer keeps what the other wrote.
+    ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadWindowGeometry(path), geometry);
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
+    geometry.detailPosition.reset();
+    ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
+    // Each line stays in its place; a value no longer there loses its line.
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\nignore-case=0\nmain-size=400x520\ndetail-size=380x300\n"
+              "headword-first=1\nskip-pronunciation=0\n");
+}
+
+TEST(OptionsFile, AWindowValueNotWellFormedIsLeftOut) {
+    TempFolder folder;
+    const auto path = folder / "pelmio-options.txt";
+    for (const char* bytes :
+         {"main-size=400\n", "main-size=0x300\n", "main-size=-400x300\n", "main-size=400x300x2\n",
+          "main-size=400 x300\n", "main-size=99999999999x300\n", "main-size=x\n",
+          "detail-position=12\n", "detail-position=1,2,3\n", "detail-size=400,300\n"}) {
+        WriteBytes(path, std::string(bytes) + "detail-size=380x300\n");
+        const WindowGeometry geometry = ReadWindowGeometry(path);
+        EXPECT_FALSE(geometry.mainSize) << bytes;
+        EXPECT_FALSE(geometry.detailPosition) << bytes;
+        EXPECT_EQ(geometry.detailSize, (WindowGeometry::Size{380, 300})) << bytes;
+    }
 }
 
 }  // namespace

@@ -63,5 +63,19 @@ TEST(PlaceBeside, OnAScreenTooNarrowForBothCoversAsLittleAsItCan) {
     EXPECT_EQ(PlaceBeside(owner, 1000, 900, small), (ScreenPoint{0, 0}));
 }
 
+TEST(FitsOnScreens, OnlyWhollyInsideOneScreen) {
+    const std::vector<ScreenRect> screens{kScreen, {1920, 0, 1280, 1024}};
+    EXPECT_TRUE(FitsOnScreens({100, 100, 400, 500}, screens));
+    EXPECT_TRUE(FitsOnScreens({1920, 0, 1280, 1024}, screens));
+    EXPECT_TRUE(FitsOnScreens({2000, 500, 400, 500}, screens));
+    // Across the two screens, below the panel, off every screen, too large.
+    EXPECT_FALSE(FitsOnScreens({1800, 100, 400, 500}, screens));
+    EXPECT_FALSE(FitsOnScreens({100, 800, 400, 500}, screens));
+    EXPECT_FALSE(FitsOnScreens({-500, 100, 400, 500}, screens));
+    EXPECT_FALSE(FitsOnScreens({0, 0, 1921, 500}, screens));
+    EXPECT_FALSE(FitsOnScreens({0, 0, 0, 0}, screens));
+    EXPECT_FALSE(FitsOnScreens({0, 0, 400, 500}, {}));
+}
+
 }  // namespace
 }  // namespace pelmio

@@ -28,6 +28,31 @@ QImage Drawn(const std::string& code, int width = 200) {
     return canvas;
 }
 
+// The same at a device pixel ratio, as on a high-density screen.
+QImage DrawnAt(const std::string& code, double ratio) {
+    QImage canvas(static_cast<int>(60 * ratio), static_cast<int>(19 * ratio), QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(ratio);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setClipRect(QRect(0, 0, 60, 19));
+    DrawPronunciation(painter, 1, 2, Strip(), code);
+    return canvas;
+}
+
+// Columns of the image holding any pixel that is not white.
+QList<int> InkedColumns(const QImage& image) {
+    QList<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+                columns << x;
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
 bool SameBlock(const QImage& canvas, int x, const QImage& strip, int cell) {
     for (int dy = 0; dy < kGlyphHeight; ++dy) {
         for (int dx = 0; dx < kGlyphWidth; ++dx) {
@@ -231,6 +256,27 @@ private slots:
         Control<QComboBox>(dialog, 1007)->lineEdit()->clear();
         TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("be"));
         QCOMPARE(field->code(), std::string("g`u"));
+    }
+
+    void glyphsAreScaledSmoothlyOnHighDensityScreens() {
+        for (const double ratio : {1.5, 2.0}) {
+            // ɑ then a blank: all ink within the first scaled cell.
+            const QImage drawn = DrawnAt("a ", ratio);
+            const QList<int> inked = InkedColumns(drawn);
+            QVERIFY(!inked.isEmpty());
+            QVERIFY2(inked.first() >= static_cast<int>(1 * ratio) - 1 &&
+                         inked.last() < static_cast<int>((1 + kGlyphWidth) * ratio) + 1,
+                     qPrintable(QString::number(ratio)));
+            // Filtered, not blocky: edges have tones between ink and paper.
+            bool between = false;
+            for (int x = 0; x < drawn.width() && !between; ++x) {
+                for (int y = 0; y < drawn.height() && !between; ++y) {
+                    const int grey = qGray(drawn.pixel(x, y));
+                    between = grey > 40 && grey < 215;
+                }
+            }
+            QVERIFY2(between, qPrintable(QString::number(ratio)));
+        }
     }
 
     void fieldKeepsAtMost999BytesCutBetweenCharacters() {

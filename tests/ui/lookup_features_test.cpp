@@ -1,8 +1,10 @@
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "res/dialog_templates.h"
@@ -26,6 +28,25 @@ QComboBox* KeywordBox(CLookupDlg& dialog) {
     return Control<QComboBox>(dialog, res::kIdKeywordBox);
 }
 
+// The speech engines a detail window has made.
+int SpeechEngines(CDetailDlg& detail) {
+    int count = 0;
+    for (const QObject* child : detail.findChildren<QObject*>()) {
+        count += QByteArray(child->metaObject()->className()) == "QTextToSpeech" ? 1 : 0;
+    }
+    return count;
+}
+
+// Lists keyword and opens the first row as a double-click does.
+CDetailDlg* OpenFirstRow(CLookupDlg& dialog, const QString& keyword) {
+    KeywordBox(dialog)->lineEdit()->clear();
+    TypeText(KeywordBox(dialog), keyword);
+    auto* list = Control<QListView>(dialog, res::kIdResultList);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    dialog.ShowEntryDetails();
+    return DetailWindow();
+}
+
 }  // namespace
 
 class LookupFeaturesTest : public QObject {
@@ -44,7 +65,6 @@ private slots:
             CLookupDlg dialog(fixture.environment());
             auto* label = Control<QLabel>(dialog, res::kIdResultCount);
             QVERIFY(label != nullptr);
-            QCOMPARE(label->accessibleName(), QStringLiteral("件数"));
             QCOMPARE(Count(dialog), QString());  // before the first search
             TypeText(KeywordBox(dialog), QStringLiteral("word"));
             QCOMPARE(Count(dialog), QStringLiteral("1,234件"));
@@ -58,6 +78,53 @@ private slots:
         TypeText(KeywordBox(limited), QStringLiteral("word"));
         QCOMPARE(Count(limited), QStringLiteral("300 / 1,234件"));
         QCOMPARE(Rows(limited).size(), 300);
+    }
+
+    // The label announces a change of its name itself, but only while it
+    // has no fixed name; the offscreen platform delivers no such events.
+    void screenReadersReadTheCountAsTheLabelsName() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"word one", "word two", "other"});
+        CLookupDlg dialog(fixture.environment());
+        auto* label = Control<QLabel>(dialog, res::kIdResultCount);
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(readable != nullptr);
+        QCOMPARE(readable->text(QAccessible::Description), QStringLiteral("件数"));
+        QVERIFY(label->accessibleName().isEmpty());
+        TypeText(KeywordBox(dialog), QStringLiteral("word"));
+        QCOMPARE(readable->text(QAccessible::Name), QStringLiteral("2件"));
+        TypeText(KeywordBox(dialog), QStringLiteral("x"));
+        QCOMPARE(readable->text(QAccessible::Name), QStringLiteral("該当なし"));
+    }
+
+    void aNewSearchStartsAtItsFirstRowWithNothingChosen() {
+        WindowFixture fixture;
+        std::vector<std::string> words;
+        for (int i = 0; i < 200; ++i) {
+            words.push_back("take" + std::to_string(100 + i));
+            words.push_back("get" + std::to_string(100 + i));
+        }
+        fixture.writeDictionaries({}, words);
+        CLookupDlg dialog(fixture.environment());
+        QVERIFY(ShowActive(dialog));
+        auto* list = Control<QListView>(dialog, res::kIdResultList);
+        TypeText(KeywordBox(dialog), QStringLiteral("take"));
+        list->doItemsLayout();
+        list->setCurrentIndex(list->model()->index(150, 0));
+        list->scrollToBottom();
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        // A new word, and a narrower one: each opens at its first row.
+        for (const QString& keyword : {QStringLiteral("get"), QStringLiteral("get1")}) {
+            KeywordBox(dialog)->lineEdit()->clear();
+            TypeText(KeywordBox(dialog), keyword);
+            list->doItemsLayout();
+            QCOMPARE(list->verticalScrollBar()->value(), 0);
+            QCOMPARE(list->indexAt(QPoint(2, 2)).row(), 0);
+            QVERIFY(!list->currentIndex().isValid());
+            QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
+            list->setCurrentIndex(list->model()->index(60, 0));
+            list->scrollToBottom();
+        }
     }
 
     void rowsMarkTheKeywordsAsTheSearchMatchedThem() {
@@ -142,17 +209,64 @@ private slots:
         QCOMPARE(Rows(again), (QStringList{"Take", "take a"}));
     }
 
+    void thePronunciationCodeCanBeLeftOutOfTheSearch() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"lad,若者,,l1d", "lid,蓋,,lId"});
+        {
+            CLookupDlg dialog(fixture.environment());
+            TypeText(KeywordBox(dialog), QStringLiteral("l1"));
+            QCOMPARE(Rows(dialog), QStringList{"lad,若者,,l1d"});
+            bool wasOff = false;
+            WhenOpen<CSettingsDlg>([&wasOff](CSettingsDlg& settings) {
+                auto* skip = Control<QCheckBox>(settings, res::kIdSkipPronunciation);
+                QVERIFY(skip != nullptr);
+                QCOMPARE(skip->text(), QStringLiteral("発音記号を検索しない"));
+                wasOff = !skip->isChecked();
+                skip->setChecked(true);
+                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+            });
+            Control<QPushButton>(dialog, 1006)->click();
+            QVERIFY(wasOff);
+            QCOMPARE(Rows(dialog), QStringList{});
+        }
+        QCOMPARE(ReadLookupOptions(fixture.folder / "pelmio-options.txt"),
+                 (LookupOptions{false, false, true}));
+        CLookupDlg again(fixture.environment());
+        TypeText(KeywordBox(again), QStringLiteral("l"));
+        QCOMPARE(Rows(again), (QStringList{"lad,若者,,l1d", "lid,蓋,,lId"}));
+        TypeText(KeywordBox(again), QStringLiteral("I"));
+        QCOMPARE(Rows(again), QStringList{});
+    }
+
     void withoutASpeechEngineTheButtonSaysWhatToInstall() {
         WindowFixture fixture;
         fixture.writeDictionaries({}, {"go,行く,,g`u"});
         CLookupDlg dialog(fixture.environment());
-        CDetailDlg* detail = DetailWindow();
-        QVERIFY(detail != nullptr);
+        CDetailDlg* detail = OpenFirstRow(dialog, QStringLiteral("go"));
+        QVERIFY(detail != nullptr && detail->isVisible());
         auto* speak = Control<QPushButton>(*detail, res::kIdSpeak);
         QVERIFY(speak != nullptr);
         QCOMPARE(speak->accessibleName(), QStringLiteral("読み上げ"));
         QVERIFY(!speak->isEnabled());
         QVERIFY(speak->toolTip().contains(QStringLiteral("qt6-speech-flite-plugin")));
+    }
+
+    void theSpeechEngineIsMadeWhenTheDetailWindowFirstShows() {
+        WindowFixture fixture;
+        fixture.speechEngine.clear();  // the system's default, flite where installed
+        fixture.writeDictionaries({}, {"go,行く,,g`u"});
+        CLookupDlg dialog(fixture.environment());
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr);
+        QCOMPARE(SpeechEngines(*detail), 0);
+        QVERIFY(OpenFirstRow(dialog, QStringLiteral("go")) == detail);
+        auto* speak = Control<QPushButton>(*detail, res::kIdSpeak);
+        // Made, or the button says why there is none.
+        QVERIFY(SpeechEngines(*detail) == 1 ||
+                (!speak->isEnabled() && !speak->toolTip().isEmpty()));
+        detail->close();
+        QVERIFY(OpenFirstRow(dialog, QStringLiteral("go")) == detail);
+        QVERIFY(SpeechEngines(*detail) <= 1);
     }
 };
 

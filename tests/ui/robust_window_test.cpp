@@ -43,8 +43,11 @@ struct Surroundings {
         WriteBytes(folder / "settei_tango.txt", "");
     }
     LookupEnvironment environment() {
-        return {folder.path(), [this](QWidget*, const QString& text) { messages << text; }, writer,
-                QStringLiteral("none")};
+        return {folder.path(),
+                [this](QWidget*, const QString& text, const QString&) { messages << text; },
+                writer,
+                QStringLiteral("none"),
+                {}};
     }
     std::string history() const { return ReadBytes(folder / "strlist.txt"); }
 };

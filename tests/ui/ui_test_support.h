@@ -23,6 +23,7 @@ namespace pelmio::testing {
 struct Message {
     QWidget* owner;
     QString text;
+    QString detail;  // the box's informative text
 };
 
 // A main window's surroundings: a scratch folder, and message boxes
@@ -36,10 +37,12 @@ struct WindowFixture {
 
     LookupEnvironment environment() {
         return {folder.path(),
-                [this](QWidget* owner, const QString& text) {
-                    messages.push_back({owner, text});
+                [this](QWidget* owner, const QString& text, const QString& detail) {
+                    messages.push_back({owner, text, detail});
                 },
-                writer, speechEngine};
+                writer,
+                speechEngine,
+                {}};
     }
     // Lines in UTF-8, written as code page 932.
     void writeDictionaries(const std::vector<std::string>& phrases,

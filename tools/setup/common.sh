@@ -10,10 +10,12 @@ PELMIO_APP_PACKAGES=(
     python3
 )
 # What the tests and benchmarks need besides: GoogleTest, Google Benchmark,
-# and the checkers of the launcher and the AppStream metainfo.
+# the checkers of the launcher and the AppStream metainfo, and a virtual
+# display with a window manager for the windows' placement.
 PELMIO_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream
+    xvfb xauth x11-utils openbox
 )
 
 pelmio_missing_packages() {
