@@ -1,7 +1,7 @@
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -69,7 +69,8 @@ private slots:
                    "A\r\n");
         CLookupDlg dialog(fixture.environment());
         TypeText(KeywordBox(dialog), QStringLiteral("take off"));
-        auto* model = qobject_cast<ResultListModel*>(Control<QListView>(dialog, 1001)->model());
+        auto* model =
+            qobject_cast<ResultListModel*>(Control<QAbstractItemView>(dialog, 1001)->model());
         QVERIFY(model != nullptr);
         QCOMPARE(model->highlights(0), (QList<TextRange>{{0, 4}, {5, 3}}));
         // The row's text, and what a screen reader reads, is the line itself.
@@ -86,7 +87,7 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
         TypeText(KeywordBox(dialog), QStringLiteral("go"));
-        auto* list = Control<QListView>(dialog, 1001);
+        auto* list = Control<QAbstractItemView>(dialog, 1001);
         list->setFocus();
         list->setCurrentIndex(list->model()->index(1, 0));
         QTest::keyClick(list, Qt::Key_Space);
