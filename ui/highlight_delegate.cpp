@@ -71,6 +71,8 @@ void HighlightDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
             m_narrowest = NarrowestCharacter(item.font);
         }
         layout = new QTextLayout(Elide(text, item.font, m_narrowest, textRect.width()), item.font);
+        // Else drawing throws the shaping away.
+        layout->setCacheEnabled(true);
         layout->beginLayout();
         QTextLine line = layout->createLine();
         line.setNumColumns(static_cast<int>(layout->text().size()));
