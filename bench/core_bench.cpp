@@ -315,6 +315,34 @@ void RegisterPasteAtCap() {
     }
 }
 
+// Putting a result of `state.range(0)` matches in display order, by one
+// method: where sorting and walking cross is where arrange should switch.
+// The matches are every k-th line of the table, as a scan finds them.
+void RegisterArrange(const char* name, ResultOrder::Method method) {
+    benchmark::RegisterBenchmark(
+        name,
+        [method](benchmark::State& state) {
+            const EntryTable table = LoadTable(GeneratedFiles());
+            const ResultOrder order(table);
+            const auto wanted = static_cast<std::size_t>(state.range(0));
+            std::vector<std::uint32_t> matches;
+            for (std::size_t i = 0; i < wanted; ++i) {
+                matches.push_back(static_cast<std::uint32_t>(i * table.count() / wanted));
+            }
+            std::vector<std::uint32_t> rows;
+            for (auto _ : state) {
+                rows = matches;
+                order.arrange(rows, method);
+                benchmark::DoNotOptimize(rows.data());
+            }
+            state.counters["lines/match"] =
+                static_cast<double>(table.count()) / static_cast<double>(wanted);
+        })
+        ->RangeMultiplier(2)
+        ->Range(1 << 9, 1 << 16)
+        ->Unit(benchmark::kMicrosecond);
+}
+
 }  // namespace
 }  // namespace pelmio::bench
 
@@ -324,6 +352,8 @@ void RegisterCoreBenchmarks() {
     benchmark::RegisterBenchmark("load/pelmio", LoadPelmio)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("index-letters", IndexLetters)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("sort-order", SortOrder)->Unit(benchmark::kMillisecond);
+    RegisterArrange("arrange/sorting", pelmio::ResultOrder::Method::Sorting);
+    RegisterArrange("arrange/walking", pelmio::ResultOrder::Method::Walking);
     RegisterLimit("scan/limit-memchr", GeneratedFiles());
     for (const Keyword& keyword : Keywords()) {
         RegisterScan(std::string("scan/") + keyword.name, keyword.bytes, GeneratedFiles());
