@@ -177,6 +177,12 @@ void ResultOrder::arrange(std::vector<std::uint32_t>& matches, Method method) co
     // Many matches: walk the sorted table once. Few: sort them by rank.
     // Sorting n matches costs about n log n comparisons that each read two
     // positions at random; the walk reads the table's order once.
+    // Every line matched (an empty box): the order is the answer. Matches
+    // are distinct table indices, so as many as there are lines are all.
+    if (method == Method::ByCost && matches.size() == m_sorted.size()) {
+        matches = m_sorted;
+        return;
+    }
     if (method == Method::ByCost) {
         method =
             matches.size() * kWalkFraction < m_sorted.size() ? Method::Sorting : Method::Walking;

@@ -39,7 +39,8 @@ public:
     // ByCost picks whichever costs less for the number of matches.
     enum class Method { ByCost, Sorting, Walking };
 
-    // matches: table indices in any order; rearranged into display order.
+    // matches: distinct table indices in any order; rearranged into display
+    // order.
     void arrange(std::vector<std::uint32_t>& matches, Method method = Method::ByCost) const;
 
     // Where table index `index` stands in display order, and the reverse.
