@@ -71,11 +71,45 @@ void BaselineScan(const std::vector<char*>& lines, const std::vector<std::string
     }
 }
 
+namespace {
+
+// Whether charStart, moved forwards from a character start, lands on pos.
+bool BeginsCharacter(std::string_view line, std::size_t& charStart, std::size_t pos) {
+    while (charStart < pos) {
+        charStart += cp932::CharLength(line, charStart);
+    }
+    return charStart == pos;
+}
+
+// Byte by byte, as a plain loop would: character starts are found only for
+// the hits, never walked for every byte.
+bool PlainMatches(std::string_view line, const std::vector<std::string>& tokens) {
+    std::size_t from = 0;
+    std::size_t charStart = 0;
+    for (const std::string& token : tokens) {
+        bool found = token.empty();
+        for (std::size_t pos = from; !found && pos + token.size() <= line.size(); ++pos) {
+            if (line[pos] == token[0] &&
+                std::memcmp(line.data() + pos, token.data(), token.size()) == 0 &&
+                BeginsCharacter(line, charStart, pos)) {
+                from = pos + token.size();
+                found = true;
+            }
+        }
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void PlainScan(const EntryTable& table, const std::vector<std::string>& tokens,
                std::vector<std::uint32_t>& out) {
     const auto count = static_cast<std::uint32_t>(table.count());
     for (std::uint32_t j = 0; j < count; ++j) {
-        if (testing::MatchesInOrderBaseline(table.lineView(j), tokens)) {
+        if (PlainMatches(table.lineView(j), tokens)) {
             out.push_back(j);
         }
     }
@@ -95,10 +129,7 @@ bool MemmemMatches(std::string_view line, const std::vector<std::string>& tokens
                 return false;
             }
             const auto pos = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
-            while (charStart < pos) {
-                charStart += cp932::CharLength(line, charStart);
-            }
-            if (charStart == pos) {
+            if (BeginsCharacter(line, charStart, pos)) {
                 from = pos + token.size();
                 break;
             }
@@ -117,6 +148,30 @@ void MemmemScan(const EntryTable& table, const std::vector<std::string>& tokens,
         if (MemmemMatches(table.lineView(j), tokens)) {
             out.push_back(j);
         }
+    }
+}
+
+void WholeTableMemmemScan(const EntryTable& table, const std::vector<std::string>& tokens,
+                          std::vector<std::uint32_t>& out) {
+    if (tokens.empty() || tokens.front().empty()) {
+        return MemmemScan(table, tokens, out);
+    }
+    const std::string_view text = table.text();
+    const std::string& first = tokens.front();
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const void* hit =
+            ::memmem(text.data() + from, text.size() - from, first.data(), first.size());
+        if (hit == nullptr) {
+            return;
+        }
+        const std::size_t line =
+            table.lineAt(static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()));
+        if (MemmemMatches(table.lineView(line), tokens)) {
+            out.push_back(static_cast<std::uint32_t>(line));
+        }
+        // The line is decided: go on after it.
+        from = table.lineEnd(line) + 1;
     }
 }
 

@@ -2,6 +2,7 @@
 // straightforward implementation.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -155,10 +156,19 @@ void RegisterTableScan(const std::string& name, const std::vector<std::string>& 
     })->Unit(benchmark::kMicrosecond);
 }
 
+// The keywords whose matches the letter index answers in the generated
+// and bundled tables.
+bool IndexLookup(const std::vector<std::string>& tokens) {
+    static const std::vector<std::vector<std::string>> indexed = {
+        {"a"}, {"e"}, {"water"}, {"xyzzy"}};
+    return std::find(indexed.begin(), indexed.end(), tokens) != indexed.end();
+}
+
 void RegisterScan(const std::string& stem, const std::string& keyword, const Files& files) {
     const std::vector<std::string> tokens = KeywordTokens(keyword);
     RegisterTableScan(stem + "/plain", tokens, files, PlainScan);
     RegisterTableScan(stem + "/memmem", tokens, files, MemmemScan);
+    RegisterTableScan(stem + "/memmem-whole", tokens, files, WholeTableMemmemScan);
     benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens,
                                                               files](benchmark::State& state) {
         const EntryTable table = LoadTable(files);
@@ -176,6 +186,11 @@ void RegisterScan(const std::string& stem, const std::string& keyword, const Fil
         state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files.bytes));
         state.counters["rows"] = static_cast<double>(rows.size());
         state.counters["allocs"] = static_cast<double>(allocations);
+        // A single letter, or a token with a byte no line holds, is answered
+        // from the table's letter index: no bytes are scanned.
+        if (IndexLookup(tokens)) {
+            state.SetLabel("index lookup, not a scan");
+        }
     })->Unit(benchmark::kMicrosecond);
 }
 
@@ -315,6 +330,34 @@ void RegisterPasteAtCap() {
     }
 }
 
+// Putting a result of `state.range(0)` matches in display order, by one
+// method: where sorting and walking cross is where arrange should switch.
+// The matches are every k-th line of the table, as a scan finds them.
+void RegisterArrange(const char* name, ResultOrder::Method method) {
+    benchmark::RegisterBenchmark(
+        name,
+        [method](benchmark::State& state) {
+            const EntryTable table = LoadTable(GeneratedFiles());
+            const ResultOrder order(table);
+            const auto wanted = static_cast<std::size_t>(state.range(0));
+            std::vector<std::uint32_t> matches;
+            for (std::size_t i = 0; i < wanted; ++i) {
+                matches.push_back(static_cast<std::uint32_t>(i * table.count() / wanted));
+            }
+            std::vector<std::uint32_t> rows;
+            for (auto _ : state) {
+                rows = matches;
+                order.arrange(rows, method);
+                benchmark::DoNotOptimize(rows.data());
+            }
+            state.counters["lines/match"] =
+                static_cast<double>(table.count()) / static_cast<double>(wanted);
+        })
+        ->RangeMultiplier(2)
+        ->Range(1 << 9, 1 << 16)
+        ->Unit(benchmark::kMicrosecond);
+}
+
 }  // namespace
 }  // namespace pelmio::bench
 
@@ -324,6 +367,8 @@ void RegisterCoreBenchmarks() {
     benchmark::RegisterBenchmark("load/pelmio", LoadPelmio)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("index-letters", IndexLetters)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("sort-order", SortOrder)->Unit(benchmark::kMillisecond);
+    RegisterArrange("arrange/sorting", pelmio::ResultOrder::Method::Sorting);
+    RegisterArrange("arrange/walking", pelmio::ResultOrder::Method::Walking);
     RegisterLimit("scan/limit-memchr", GeneratedFiles());
     for (const Keyword& keyword : Keywords()) {
         RegisterScan(std::string("scan/") + keyword.name, keyword.bytes, GeneratedFiles());

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListView>
 
 #include <chrono>
 #include <filesystem>

@@ -34,8 +34,14 @@ public:
     ResultOrder() = default;
     explicit ResultOrder(const EntryTable& table);
 
-    // matches: table indices in any order; rearranged into display order.
-    void arrange(std::vector<std::uint32_t>& matches) const;
+    // How arrange puts matches in order: by sorting them by position, or
+    // by walking the whole display order and keeping the matches.
+    // ByCost picks whichever costs less for the number of matches.
+    enum class Method { ByCost, Sorting, Walking };
+
+    // matches: distinct table indices in any order; rearranged into display
+    // order.
+    void arrange(std::vector<std::uint32_t>& matches, Method method = Method::ByCost) const;
 
     // Where table index `index` stands in display order, and the reverse.
     std::uint32_t position(std::uint32_t index) const { return m_rank[index]; }

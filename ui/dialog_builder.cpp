@@ -10,13 +10,13 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 
 #include "ui/dialog_font.h"
 #include "ui/program_icon.h"
+#include "ui/result_list_view.h"
 
 namespace pelmio {
 namespace {
@@ -49,9 +49,7 @@ QWidget* MakeComboBox(const res::ControlTemplate& control, QWidget* parent) {
 }
 
 QWidget* MakeListBox(const res::ControlTemplate& control, QWidget* parent) {
-    auto* list = new QListView(parent);
-    // Rows all have one height, which keeps a list of 100,000 rows cheap.
-    list->setUniformItemSizes(true);
+    auto* list = new ResultListView(parent);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setVerticalScrollBarPolicy((control.style & res::kVScroll) != 0 ? Qt::ScrollBarAlwaysOn

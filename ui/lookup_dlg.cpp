@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
@@ -165,7 +165,7 @@ void CLookupDlg::buildWindow() {
     m_closeButton = qobject_cast<QPushButton*>(controls.at(res::kIdOk));
     m_settingsButton = qobject_cast<QPushButton*>(controls.at(res::kIdSettings));
     m_keywordBox = qobject_cast<KeywordComboBox*>(controls.at(res::kIdKeywordBox));
-    m_resultList = qobject_cast<QListView*>(controls.at(res::kIdResultList));
+    m_resultList = qobject_cast<QAbstractItemView*>(controls.at(res::kIdResultList));
     m_reloadButton = qobject_cast<QPushButton*>(controls.at(res::kIdReload));
     m_resultList->setModel(&m_resultModel);
     m_resultList->setItemDelegate(new HighlightDelegate(m_resultList));
@@ -206,7 +206,7 @@ void CLookupDlg::connectEvents() {
     });
     connect(m_keywordBox, &KeywordComboBox::popupAboutToShow, this,
             &CLookupDlg::LoadHistoryIntoCombo);
-    connect(m_resultList, &QListView::doubleClicked, this, &CLookupDlg::ShowEntryDetails);
+    connect(m_resultList, &QAbstractItemView::doubleClicked, this, &CLookupDlg::ShowEntryDetails);
     // Space on a row opens it too; Enter and Escape still close the window.
     m_resultList->installEventFilter(this);
     connect(&m_detail, &CDetailDlg::baseFormActivated, this, &CLookupDlg::lookUp);

@@ -13,9 +13,9 @@
 #include "ui/lookup_environment.h"
 #include "ui/result_list_model.h"
 
+class QAbstractItemView;
 class QAction;
 class QLabel;
-class QListView;
 class QMenu;
 class QPushButton;
 
@@ -101,7 +101,7 @@ private:
     CDetailDlg m_detail;
     ResultListModel m_resultModel;
     KeywordComboBox* m_keywordBox = nullptr;
-    QListView* m_resultList = nullptr;
+    QAbstractItemView* m_resultList = nullptr;
     QLabel* m_resultCount = nullptr;
     QPushButton* m_closeButton = nullptr;
     QPushButton* m_settingsButton = nullptr;

@@ -88,6 +88,38 @@ TEST(ResultOrder, LinesEqualInTheirFirst256BytesKeepTableOrder) {
     EXPECT_EQ(Sorted(close), (std::vector<std::uint32_t>{2, 1, 0}));
 }
 
+TEST(ResultOrder, SortingAndWalkingGiveTheSameOrderForAnyShareOfTheTable) {
+    std::mt19937 random(5);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) {
+        lines.push_back(std::string(1, static_cast<char>('a' + random() % 3)) +
+                        std::to_string(random() % 500));
+    }
+    EntryTable table;
+    table.appendFileContents(testing::JoinCrLf(lines));
+    const ResultOrder order(table);
+    // From a few matches, where sorting pays, to nearly every line, where
+    // walking does; both ways and the chosen one agree.
+    for (const std::uint32_t every : {1000u, 97u, 40u, 7u, 2u, 1u}) {
+        std::vector<std::uint32_t> matches;
+        for (auto i = static_cast<std::uint32_t>(random() % every);
+             i < static_cast<std::uint32_t>(table.count()); i += every) {
+            matches.push_back(i);
+        }
+        std::shuffle(matches.begin(), matches.end(), random);
+        std::vector<std::uint32_t> expected = matches;
+        std::sort(expected.begin(), expected.end(), [&](std::uint32_t x, std::uint32_t y) {
+            return WholeLineLess(table.lineView(x), x, table.lineView(y), y);
+        });
+        for (const auto method : {ResultOrder::Method::ByCost, ResultOrder::Method::Sorting,
+                                  ResultOrder::Method::Walking}) {
+            std::vector<std::uint32_t> arranged = matches;
+            order.arrange(arranged, method);
+            EXPECT_EQ(arranged, expected) << "every " << every << " lines";
+        }
+    }
+}
+
 #ifdef PELMIO_DATA_DIR
 TEST(ResultOrder, TheBundledDictionaryIsInWholeLineOrder) {
     EntryTable table;

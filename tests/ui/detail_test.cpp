@@ -1,5 +1,5 @@
+#include <QAbstractItemView>
 #include <QLineEdit>
-#include <QListView>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -79,12 +79,12 @@ std::string Code(CDetailDlg& detail) {
     return Control<PronunciationField>(detail, 1005)->code();
 }
 
-QListView* List(CLookupDlg& dialog) {
-    return Control<QListView>(dialog, 1001);
+QAbstractItemView* List(CLookupDlg& dialog) {
+    return Control<QAbstractItemView>(dialog, 1001);
 }
 
 void DoubleClickRow(CLookupDlg& dialog, int row) {
-    QListView* list = List(dialog);
+    QAbstractItemView* list = List(dialog);
     const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());

@@ -1,10 +1,10 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(Control<QPushButton>(dialog, 1006)->text(), QStringLiteral("設定"));
         QVERIFY(Control<QPushButton>(dialog, 1009)->isHidden());
         QCOMPARE(Control<QComboBox>(dialog, 1007)->accessibleName(), QStringLiteral("キーワード"));
-        QCOMPARE(Control<QListView>(dialog, 1001)->accessibleName(),
+        QCOMPARE(Control<QAbstractItemView>(dialog, 1001)->accessibleName(),
                  QStringLiteral("候補（ダブルクリックで詳細表示）"));
     }
 
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(dialog.size(), QSize(332, 385));
         QCOMPARE(Control<QPushButton>(dialog, 1)->geometry(), QRect(174, 351, 88, 23));
         QCOMPARE(Control<QPushButton>(dialog, 1006)->geometry(), QRect(66, 351, 88, 23));
-        QCOMPARE(Control<QListView>(dialog, 1001)->geometry(), QRect(12, 85, 307, 248));
+        QCOMPARE(Control<QAbstractItemView>(dialog, 1001)->geometry(), QRect(12, 85, 307, 248));
         const QRect keywordBox = Control<QComboBox>(dialog, 1007)->geometry();
         QCOMPARE(keywordBox.topLeft(), QPoint(43, 28));
         QCOMPARE(keywordBox.width(), 241);
@@ -162,7 +162,7 @@ private slots:
         // line in the files (phrases first, then words).
         QCOMPARE(Rows(dialog), (QStringList{"look up,調べる,,lUk 3p", "off,離れて,,O0f",
                                             "take off,離陸する,,tEik o0f"}));
-        const QAbstractItemModel* model = Control<QListView>(dialog, 1001)->model();
+        const QAbstractItemModel* model = Control<QAbstractItemView>(dialog, 1001)->model();
         QList<uint> indices;
         for (int row = 0; row < model->rowCount(); ++row) {
             indices << model->data(model->index(row, 0), ResultListModel::kEntryIndexRole).toUInt();

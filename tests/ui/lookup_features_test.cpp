@@ -1,8 +1,8 @@
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -41,7 +41,7 @@ int SpeechEngines(CDetailDlg& detail) {
 CDetailDlg* OpenFirstRow(CLookupDlg& dialog, const QString& keyword) {
     KeywordBox(dialog)->lineEdit()->clear();
     TypeText(KeywordBox(dialog), keyword);
-    auto* list = Control<QListView>(dialog, res::kIdResultList);
+    auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
     list->setCurrentIndex(list->model()->index(0, 0));
     dialog.ShowEntryDetails();
     return DetailWindow();
@@ -107,7 +107,7 @@ private slots:
         fixture.writeDictionaries({}, words);
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
-        auto* list = Control<QListView>(dialog, res::kIdResultList);
+        auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
         TypeText(KeywordBox(dialog), QStringLiteral("take"));
         list->doItemsLayout();
         list->setCurrentIndex(list->model()->index(150, 0));
@@ -136,7 +136,8 @@ private slots:
                    "A\r\n");
         CLookupDlg dialog(fixture.environment());
         TypeText(KeywordBox(dialog), QStringLiteral("take off"));
-        auto* model = qobject_cast<ResultListModel*>(Control<QListView>(dialog, 1001)->model());
+        auto* model =
+            qobject_cast<ResultListModel*>(Control<QAbstractItemView>(dialog, 1001)->model());
         QVERIFY(model != nullptr);
         QCOMPARE(model->highlights(0), (QList<TextRange>{{0, 4}, {5, 3}}));
         // The row's text, and what a screen reader reads, is the line itself.
@@ -153,7 +154,7 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
         TypeText(KeywordBox(dialog), QStringLiteral("go"));
-        auto* list = Control<QListView>(dialog, 1001);
+        auto* list = Control<QAbstractItemView>(dialog, 1001);
         list->setFocus();
         list->setCurrentIndex(list->model()->index(1, 0));
         QTest::keyClick(list, Qt::Key_Space);

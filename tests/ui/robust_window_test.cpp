@@ -1,9 +1,9 @@
 // The main window when files are locked by another program, the disk is
 // full, lines are huge, and the session ends with a signal.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListView>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -161,7 +161,7 @@ private slots:
         auto* box = Control<QComboBox>(dialog, 1007);
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QStringLiteral("huge"),
                             Qt::NoModifier);
-        auto* list = Control<QListView>(dialog, 1001);
+        auto* list = Control<QAbstractItemView>(dialog, 1001);
         QCOMPARE(list->model()->rowCount(), 1);
         const QString row = list->model()->data(list->model()->index(0, 0)).toString();
         QVERIFY(row.startsWith(QStringLiteral("huge,aaa")));

@@ -1,7 +1,7 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 
 #include <filesystem>
@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void OpenRow(CLookupDlg& dialog, int row) {
-    auto* list = Control<QListView>(dialog, 1001);
+    auto* list = Control<QAbstractItemView>(dialog, 1001);
     list->setCurrentIndex(list->model()->index(row, 0));
     dialog.ShowEntryDetails();
 }

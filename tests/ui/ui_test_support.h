@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QListView>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -78,7 +78,8 @@ inline bool ShowActive(QWidget& window) {
 // The rows the main window's result list shows, in order.
 inline QStringList Rows(CLookupDlg& dialog) {
     QStringList rows;
-    const QAbstractItemModel* model = Control<QListView>(dialog, res::kIdResultList)->model();
+    const QAbstractItemModel* model =
+        Control<QAbstractItemView>(dialog, res::kIdResultList)->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         rows << model->data(model->index(row, 0)).toString();
     }

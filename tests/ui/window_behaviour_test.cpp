@@ -1,8 +1,8 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -112,7 +112,7 @@ namespace {
 // Lists every line and opens the first, as a double-click does.
 CDetailDlg* OpenFirstLine(CLookupDlg& window) {
     testing::TypeText(testing::Control<QComboBox>(window, res::kIdKeywordBox), QStringLiteral("g"));
-    auto* list = testing::Control<QListView>(window, res::kIdResultList);
+    auto* list = testing::Control<QAbstractItemView>(window, res::kIdResultList);
     list->setCurrentIndex(list->model()->index(0, 0));
     window.ShowEntryDetails();
     return testing::DetailWindow();
@@ -136,7 +136,7 @@ void WindowBehaviourTest::windowsGrowAndKeepTheirSizesAndPlace() {
         // the growth; the buttons stay centred below it.
         QCOMPARE(window.minimumSize(), smallest);
         QVERIFY(window.maximumWidth() > smallest.width());
-        auto* list = Control<QListView>(window, res::kIdResultList);
+        auto* list = Control<QAbstractItemView>(window, res::kIdResultList);
         auto* box = Control<QComboBox>(window, res::kIdKeywordBox);
         auto* close = Control<QPushButton>(window, res::kIdOk);
         auto* count = Control<QLabel>(window, res::kIdResultCount);

@@ -1,5 +1,5 @@
+#include <QAbstractItemView>
 #include <QLineEdit>
-#include <QListView>
 #include <QTest>
 
 #include "tests/ui/ui_test_support.h"
@@ -34,7 +34,7 @@ void WindowManagerTest::detailWindowShowsAgainExactlyWhereItWas() {
     dialog.move(40, 30);
     QVERIFY(ShowActive(dialog));
     TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("take"));
-    auto* list = Control<QListView>(dialog, res::kIdResultList);
+    auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
     list->setCurrentIndex(list->model()->index(1, 0));
     dialog.ShowEntryDetails();
     CDetailDlg* detail = DetailWindow();
