@@ -53,6 +53,17 @@ struct Surroundings {
 };
 
 // Types a keyword into the box, then moves the focus away, which saves it.
+// Opens 設定 from the window, types text as the row limit and presses OK.
+void SetRowLimitThroughTheSettingsDialog(CLookupDlg& dialog, const QString& text) {
+    QTimer::singleShot(0, [text] {
+        auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
+        QVERIFY(settings != nullptr);
+        Control<QComboBox>(*settings, 1007)->setEditText(text);
+        settings->accept();
+    });
+    Control<QPushButton>(dialog, 1006)->click();
+}
+
 void TypeAndLeave(CLookupDlg& dialog, const QString& text) {
     auto* box = Control<QComboBox>(dialog, 1007);
     box->setFocus();
@@ -120,13 +131,7 @@ private slots:
     void okInTheSettingsDialogWritesTheSettingsAtOnce() {
         Surroundings around;
         CLookupDlg dialog(around.environment());
-        QTimer::singleShot(0, [] {
-            auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
-            QVERIFY(settings != nullptr);
-            Control<QComboBox>(*settings, 1007)->setEditText(QStringLiteral("300"));
-            settings->accept();
-        });
-        Control<QPushButton>(dialog, 1006)->click();
+        SetRowLimitThroughTheSettingsDialog(dialog, QStringLiteral("300"));
         // Written while the window is still open: a crash now loses nothing.
         QCOMPARE(ReadRowLimit(around.folder / "pelmio.inf"), 300);
     }
@@ -137,13 +142,7 @@ private slots:
             CLookupDlg dialog(around.environment());
             {
                 const FolderLock other(around.folder.path());
-                QTimer::singleShot(0, [] {
-                    auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
-                    QVERIFY(settings != nullptr);
-                    Control<QComboBox>(*settings, 1007)->setEditText(QStringLiteral("300"));
-                    settings->accept();
-                });
-                Control<QPushButton>(dialog, 1006)->click();
+                SetRowLimitThroughTheSettingsDialog(dialog, QStringLiteral("300"));
                 // Another program is writing: not now, and nothing to tell.
                 QVERIFY(!fs::exists(around.folder / "pelmio.inf"));
                 QVERIFY(around.messages.isEmpty());
