@@ -179,6 +179,7 @@ private:
 void RegisterCoreBenchmarks();
 void RegisterKeystrokeBenchmarks();
 void RegisterHistoryBenchmarks();
+void RegisterSuggestionBenchmarks();
 
 int main(int argc, char** argv) {
     // --write-dictionary DIR: write the generated files for outside tools
@@ -200,6 +201,7 @@ int main(int argc, char** argv) {
 #endif
     RegisterCoreBenchmarks();
     RegisterHistoryBenchmarks();
+    RegisterSuggestionBenchmarks();
     benchmark::Initialize(&argc, argv);
     pelmio::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

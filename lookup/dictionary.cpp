@@ -17,4 +17,10 @@ Dictionary::Dictionary(EntryTable table) : m_table(std::move(table)) {
     }
 }
 
+const HeadwordIndex& Dictionary::headwords() const {
+    const EntryTable& lines = table();
+    std::call_once(m_headwordsBuilt, [&] { m_headwords = HeadwordIndex(lines); });
+    return m_headwords;
+}
+
 }  // namespace pelmio

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <future>
+#include <mutex>
 
 #include "dict/entry_table.h"
+#include "search/headword_index.h"
 #include "search/result_order.h"
 
 namespace pelmio {
@@ -33,6 +35,9 @@ public:
         return m_order;
     }
 
+    // Built on the first call: only a search that lists nothing needs it.
+    const HeadwordIndex& headwords() const;
+
 private:
     // Rethrows what the second thread threw (only bad_alloc can be).
     void waitUntilIndexed() const {
@@ -43,6 +48,8 @@ private:
 
     EntryTable m_table;
     ResultOrder m_order;
+    mutable std::once_flag m_headwordsBuilt;
+    mutable HeadwordIndex m_headwords;
     // Last, so it is destroyed first: that waits for the second thread
     // before the members it works on go.
     std::shared_future<void> m_indexed;

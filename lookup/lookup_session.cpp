@@ -6,6 +6,7 @@
 #include "dict/dictionary_loader.h"
 #include "search/keyword_search.h"
 #include "search/matcher.h"
+#include "search/suggestions.h"
 #include "settings/settings_file.h"
 
 namespace pelmio {
@@ -50,11 +51,26 @@ std::vector<DictionaryProblem> LookupSession::reload() {
 SearchResult LookupSession::search(std::string_view keywordBytes) const {
     const SearchOptions options{m_options.headwordFirst, m_options.ignoreCase,
                                 m_options.skipPronunciation};
-    Matches matches = m_search.search(m_dictionary->table(), m_dictionary->order(), keywordBytes,
-                                      m_rowLimit, options);
-    return {m_dictionary,         std::move(matches.rows),
-            matches.total,        KeywordTokens(SearchedText(keywordBytes)),
-            m_options.ignoreCase, m_options.skipPronunciation};
+    const EntryTable& table = m_dictionary->table();
+    Matches matches =
+        m_search.search(table, m_dictionary->order(), keywordBytes, m_rowLimit, options);
+    const std::string_view text = SearchedText(keywordBytes);
+    SearchResult result;
+    result.dictionary = m_dictionary;
+    result.rows = std::move(matches.rows);
+    result.totalMatches = matches.total;
+    result.tokens = KeywordTokens(text);
+    result.ignoreCase = m_options.ignoreCase;
+    result.skipPronunciation = m_options.skipPronunciation;
+    if (matches.total == 0 && !result.tokens.empty()) {
+        // Never while a search has rows: it costs a scan of every headword.
+        result.suggestions = SuggestKeywords(
+            table, m_dictionary->headwords(), text, options.ignoreCase,
+            [&](std::string_view candidate) {
+                return SearchEntries(table, m_dictionary->order(), candidate, 1, options).total > 0;
+            });
+    }
+    return result;
 }
 
 void LookupSession::setRowLimit(std::int32_t rowLimit) {

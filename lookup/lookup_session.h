@@ -40,6 +40,8 @@ struct SearchResult {
     std::vector<std::string> tokens;  // the keywords searched for
     bool ignoreCase = false;
     bool skipPronunciation = false;  // the lines were matched before their code
+    // When nothing matched: keyword texts that list something, best first.
+    std::vector<std::string> suggestions = {};
 
     // Whether the row limit left matching lines out.
     bool cut() const { return totalMatches > rows.size(); }
