@@ -116,6 +116,8 @@ inline constexpr const char* kAboutMenuItem = "ﾊﾞｰｼﾞｮﾝ情報(Pelmi
 inline constexpr const char* kUnlimited = "無制限";
 inline constexpr const char* kNoMatch = "該当なし";
 inline constexpr const char* kCountSuffix = "件";
+// Heads the keyword texts offered when a search lists nothing.
+inline constexpr const char* kSuggestionHeading = "もしかして";
 inline constexpr const char* kSpeak = "読み上げ";
 inline constexpr const char* kNoSpeechEngine =
     "音声エンジンがありません。qt6-speech-flite-plugin パッケージを入れると使えます";

@@ -206,7 +206,7 @@ void CLookupDlg::connectEvents() {
     });
     connect(m_keywordBox, &KeywordComboBox::popupAboutToShow, this,
             &CLookupDlg::LoadHistoryIntoCombo);
-    connect(m_resultList, &QAbstractItemView::doubleClicked, this, &CLookupDlg::ShowEntryDetails);
+    connect(m_resultList, &QAbstractItemView::doubleClicked, this, &CLookupDlg::openCurrentRow);
     // Space on a row opens it too; Enter and Escape still close the window.
     m_resultList->installEventFilter(this);
     connect(&m_detail, &CDetailDlg::baseFormActivated, this, &CLookupDlg::lookUp);
@@ -247,6 +247,11 @@ void CLookupDlg::RunSearch() {
     // above all; the old scroll position and choice mean nothing in it.
     m_resultList->setCurrentIndex(QModelIndex());
     m_resultList->scrollToTop();
+    // Suggestions instead: the best one is chosen, under its heading, so
+    // Tab and Enter take it.
+    if (m_resultModel.showsSuggestions()) {
+        m_resultList->setCurrentIndex(m_resultModel.index(1, 0));
+    }
 }
 
 void CLookupDlg::showCount(const SearchResult& result) {
@@ -280,9 +285,19 @@ void CLookupDlg::ReloadDictionaries() {
     }
 }
 
+void CLookupDlg::openCurrentRow() {
+    const QString suggestion = m_resultModel.suggestion(m_resultList->currentIndex().row());
+    if (suggestion.isEmpty()) {
+        ShowEntryDetails();
+    } else {
+        lookUp(suggestion);
+    }
+}
+
 void CLookupDlg::ShowEntryDetails() {
     const QModelIndex selected = m_resultList->currentIndex();
-    if (!selected.isValid()) {
+    // A suggestion row is no dictionary line.
+    if (!selected.isValid() || m_resultModel.showsSuggestions()) {
         return;
     }
     // The row's table index, never its text or position, names the entry.
@@ -495,8 +510,14 @@ void CLookupDlg::done(int result) {
 
 void CLookupDlg::keyPressEvent(QKeyEvent* event) {
     // Enter anywhere but on a push button ends the window through OK.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        qobject_cast<QPushButton*>(focusWidget()) == nullptr) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Except on a suggestion, which Enter takes as the keyword text.
+    if (enter && focusWidget() == m_resultList &&
+        !m_resultModel.suggestion(m_resultList->currentIndex().row()).isEmpty()) {
+        openCurrentRow();
+        return;
+    }
+    if (enter && qobject_cast<QPushButton*>(focusWidget()) == nullptr) {
         accept();
         return;
     }
@@ -506,7 +527,7 @@ void CLookupDlg::keyPressEvent(QKeyEvent* event) {
 bool CLookupDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_resultList && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-        ShowEntryDetails();
+        openCurrentRow();
         return true;
     }
     return QDialog::eventFilter(watched, event);

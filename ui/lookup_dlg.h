@@ -80,6 +80,8 @@ private:
     void connectEvents();
     void showCount(const SearchResult& result);
     void lookUp(const QString& keyword);
+    // A row chosen: a dictionary line opens, a suggestion is looked up.
+    void openCurrentRow();
     void reportLoadProblems(const std::vector<DictionaryProblem>& problems, QWidget* owner);
     void fillHistoryList(const std::vector<std::string>& lines);
     // Saves the waiting keywords, oldest first, waiting for the folder's

@@ -1,6 +1,7 @@
 #include "ui/result_list_model.h"
 
 #include "base/cp932.h"
+#include "res/dialog_templates.h"
 #include "ui/codec.h"
 
 namespace pelmio {
@@ -12,21 +13,48 @@ void ResultListModel::setResult(SearchResult result) {
 }
 
 QModelIndex ResultListModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || column != 0 || row < 0 ||
-        static_cast<std::size_t>(row) >= m_result.size()) {
+    if (parent.isValid() || column != 0 || row < 0 || row >= rowCount()) {
         return {};
     }
     return createIndex(row, column);
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_result.size());
+    if (parent.isValid()) {
+        return 0;
+    }
+    return static_cast<int>(showsSuggestions() ? m_result.suggestions.size() + 1 : m_result.size());
+}
+
+QString ResultListModel::suggestion(int row) const {
+    if (!showsSuggestions() || row < 1 || row >= rowCount()) {
+        return {};
+    }
+    return FromCp932(m_result.suggestions[static_cast<std::size_t>(row - 1)]);
+}
+
+Qt::ItemFlags ResultListModel::flags(const QModelIndex& index) const {
+    // The heading is skipped by the arrow keys and never selected.
+    if (showsSuggestions() && index.row() == 0) {
+        return Qt::NoItemFlags;
+    }
+    return QAbstractListModel::flags(index);
+}
+
+QVariant ResultListModel::suggestionData(int row, int role) const {
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
+        return row == 0 ? QString::fromUtf8(res::kSuggestionHeading) : suggestion(row);
+    }
+    if (role == kSuggestionRole && row > 0) {
+        return suggestion(row);
+    }
+    return {};
 }
 
 QList<TextRange> ResultListModel::highlights(int row) const {
     QList<TextRange> ranges;
-    if (row < 0 || row >= rowCount()) {
-        return ranges;
+    if (row < 0 || static_cast<std::size_t>(row) >= m_result.size()) {
+        return ranges;  // a suggestion row matched nothing
     }
     const std::string_view line = m_result.line(static_cast<std::size_t>(row));
     for (const ByteSpan& span : m_result.spans(static_cast<std::size_t>(row))) {
@@ -42,6 +70,9 @@ QList<TextRange> ResultListModel::highlights(int row) const {
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
+    }
+    if (showsSuggestions()) {
+        return suggestionData(index.row(), role);
     }
     const auto row = static_cast<std::size_t>(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {

@@ -17,6 +17,7 @@
 #include "ui/detail_dlg.h"
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
+#include "ui/result_list_model.h"
 
 namespace pelmio::testing {
 
@@ -75,13 +76,16 @@ inline bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window);
 }
 
-// The rows the main window's result list shows, in order.
+// The dictionary lines the main window's result list shows, in order.
 inline QStringList Rows(CLookupDlg& dialog) {
     QStringList rows;
     const QAbstractItemModel* model =
         Control<QAbstractItemView>(dialog, res::kIdResultList)->model();
     for (int row = 0; row < model->rowCount(); ++row) {
-        rows << model->data(model->index(row, 0)).toString();
+        // Dictionary lines only: suggestion rows answer no entry.
+        if (model->data(model->index(row, 0), ResultListModel::kEntryIndexRole).isValid()) {
+            rows << model->data(model->index(row, 0)).toString();
+        }
     }
     return rows;
 }
