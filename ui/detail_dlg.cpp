@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include "desktop/window_placement.h"
 #include "dict/entry_fields.h"
@@ -95,14 +96,18 @@ void CDetailDlg::showBeside(const QWidget& owner) {
             // was, and the window would creep by the frame's size.
             setGeometry(QRect(*m_lastPosition, size()));
         } else {
-            // Not yet shown, it has no frame: take the owner's.
-            const QSize frame = owner.frameGeometry().size() - owner.size();
-            const QSize outer = size() + frame;
+            // Not yet shown, it has no frame: take the owner's. From the
+            // platform window: the widget learns its frame only when it
+            // next moves, and one never moved since the window manager
+            // framed it would say it has none.
+            const QWindow* handle = owner.windowHandle();
+            const QRect ownerFrame =
+                handle != nullptr ? handle->frameGeometry() : owner.frameGeometry();
+            const QSize outer = size() + (ownerFrame.size() - owner.size());
             const QScreen* screen = owner.screen();
-            const ScreenPoint at =
-                PlaceBeside(ToScreenRect(owner.frameGeometry()), outer.width(), outer.height(),
-                            ToScreenRect(screen != nullptr ? screen->availableGeometry()
-                                                           : owner.frameGeometry()));
+            const ScreenPoint at = PlaceBeside(
+                ToScreenRect(ownerFrame), outer.width(), outer.height(),
+                ToScreenRect(screen != nullptr ? screen->availableGeometry() : ownerFrame));
             move(at.x, at.y);
         }
     }

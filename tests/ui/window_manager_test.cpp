@@ -1,6 +1,7 @@
 #include <QAbstractItemView>
 #include <QLineEdit>
 #include <QTest>
+#include <QWindow>
 
 #include "tests/ui/ui_test_support.h"
 
@@ -15,6 +16,7 @@ class WindowManagerTest : public QObject {
 
 private slots:
     void detailWindowShowsAgainExactlyWhereItWas();
+    void detailWindowFirstOpensBesideTheList();
 };
 
 namespace {
@@ -63,6 +65,37 @@ void WindowManagerTest::detailWindowShowsAgainExactlyWhereItWas() {
                                 .arg(detail->frameGeometry().y())
                                 .arg(first.x())
                                 .arg(first.y())));
+    }
+}
+
+void WindowManagerTest::detailWindowFirstOpensBesideTheList() {
+    // The owner's frame was read from the widget, which may not have
+    // heard of its frame yet, and the detail window opened over the list
+    // on some first lookups: fresh windows, after a user's pause.
+    for (int attempt = 1; attempt <= 4; ++attempt) {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"take,取る,,tEik"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::qWait(attempt * 100);  // a user's pause before typing
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("take"));
+        auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
+        list->setCurrentIndex(list->model()->index(0, 0));
+        dialog.ShowEntryDetails();
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr);
+        QVERIFY(ShownAndFramed(*detail));
+        const QRect owner = dialog.windowHandle()->frameGeometry();
+        const QRect beside = detail->windowHandle()->frameGeometry();
+        QVERIFY2(!owner.intersects(beside),
+                 qPrintable(QStringLiteral("attempt %1: %2,%3 over the list at %4,%5")
+                                .arg(attempt)
+                                .arg(beside.x())
+                                .arg(beside.y())
+                                .arg(owner.x())
+                                .arg(owner.y())));
+        detail->hide();
     }
 }
 
