@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Build Pelmio's English->Japanese dictionary files.
 
-usage: build.py [--cache DIR] [--out DIR]
+usage: build.py [--cache DIR] [--out DIR] [--inputs DIR]
 
 Fetches the pinned inputs into the cache (see inputs.py), then writes
   settei_tango.txt    single words (hyphenated words included)
@@ -595,6 +595,7 @@ def build(args):
     """Load the inputs, make the lines, and write the two files and the stats."""
     t0 = time.time()
     stats = collections.OrderedDict()
+    os.makedirs(args.cache, exist_ok=True)      # its logs go there, whatever the inputs
     src = load_sources(args, t0)
     src.names = load_names(args.freq) if inflecting(args, src.rank) else set()
     stats["source_sizes"] = source_sizes(src)
@@ -645,6 +646,9 @@ def main():
     ap.add_argument("--overrides", default=os.path.join(here, "overrides.tsv"))
     ap.add_argument("--core", default=core.CORE_DIR,
                     help="folder of the reviewed core's batch files (default %(default)s)")
+    ap.add_argument("--inputs", default="", metavar="DIR",
+                    help="take the inputs from DIR as they are, fetching nothing "
+                         "(the small set in testdata/build/inputs)")
     ap.add_argument("--explain", default="", metavar="WORDS",
                     help="comma-separated headwords whose scored terms are logged")
     args = ap.parse_args()

@@ -137,7 +137,8 @@ def load_priority(dict_path):
     highest, a spelling of several entries the highest of theirs; a kana
     reading of written words the lowest of theirs."""
     with open(dict_path, "rb") as f:
-        text = gzip.decompress(f.read()).decode("utf-8")
+        raw = f.read()
+    text = (gzip.decompress(raw) if dict_path.endswith(".dz") else raw).decode("utf-8")
     out = {}
     readings = collections.defaultdict(list)
     for line in text.split("\n"):
@@ -666,7 +667,7 @@ def wordnet_sources(wndir):
 
 def load_sources(args, t0):
     """Fetch the inputs and load them all; args gets the input paths."""
-    paths = inputs.fetch(args.cache)
+    paths = inputs.unpacked(args.inputs) if args.inputs else inputs.fetch(args.cache)
     log(f"inputs ready in {args.cache}  {time.time()-t0:.1f}s")
     args.freedict_index = paths["freedict_index"]
     args.freedict_dict = paths["freedict_dict"]
