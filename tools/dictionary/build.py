@@ -35,6 +35,7 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import constants  # noqa: E402
 import core  # noqa: E402
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
@@ -49,8 +50,6 @@ from meanings import (  # noqa: E402
     Meanings, PERTAINYM, SLUR_HEADWORDS)
 from pronounce import (  # noqa: E402
     Pronouncer, choose_heteronyms, codes_from_base, forms_read_as_base, pron_sources)
-
-MAX_LINES = 100_000
 
 PARTICLE_WORDS = set("""up down off out on in back away over through around about
 apart along across after at by for from into of to with without together forward
@@ -563,7 +562,7 @@ def write_files(recs, args):
     phrases = [r for r in recs if " " in r["hw"]]
     os.makedirs(args.out, exist_ok=True)
     sizes = {}
-    for name, rs in (("settei_tango.txt", words), ("settei_jyukugo.txt", phrases)):
+    for name, rs in ((constants.WORD_FILE, words), (constants.PHRASE_FILE, phrases)):
         sizes[name] = write_file(os.path.join(args.out, name), rs, args.base_self)
     return sizes
 
@@ -653,7 +652,7 @@ def main():
                     help="comma-separated headwords whose scored terms are logged")
     args = ap.parse_args()
     args.explain = set(filter(None, args.explain.split(",")))
-    args.max_lines = MAX_LINES
+    args.max_lines = constants.MAX_LINES
     args.regular_inflections = 30000
     args.freq_admit = 30000
     args.tail = 0.12

@@ -14,7 +14,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 TESTDATA = os.path.join(HERE, "testdata", "build")
 sys.path.insert(0, HERE)
-import dictfile  # noqa: E402
+import constants  # noqa: E402
 
 
 def expected_lines(name):
@@ -35,7 +35,7 @@ class BuildFromSmallInputs(unittest.TestCase):
              "--cache", os.path.join(cls.folder.name, "cache"), "--out", out],
             capture_output=True, text=True)
         cls.files = {}
-        for name in (dictfile.WORD_FILE, dictfile.PHRASE_FILE):
+        for name in constants.FILES:
             path = os.path.join(out, name)
             if os.path.exists(path):
                 with open(path, "rb") as f:
@@ -55,10 +55,10 @@ class BuildFromSmallInputs(unittest.TestCase):
         self.assertEqual(got, "".join(line + "\r\n" for line in want).encode("cp932"))
 
     def test_words(self):
-        self.check_file(dictfile.WORD_FILE)
+        self.check_file(constants.WORD_FILE)
 
     def test_phrases(self):
-        self.check_file(dictfile.PHRASE_FILE)
+        self.check_file(constants.PHRASE_FILE)
 
     def test_core_lines_are_all_read(self):
         self.assertIn("core: 5 lines, 0 problems", self.build.stderr)
