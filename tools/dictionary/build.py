@@ -76,7 +76,7 @@ def new_evidence():
 
 def freedict_evidence(fd, stats):
     """Collect per headword (case-folded) evidence of FreeDict's entries."""
-    E = new_evidence()
+    evidence = new_evidence()
     skipped_pos = collections.Counter()
     nonascii_hw = 0
     for e in fd:
@@ -93,12 +93,12 @@ def freedict_evidence(fd, stats):
             continue
         # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
         k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
-        E[k]["forms"][hw] += 1
-        E[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
-        E[k]["fdpos"].add(e["pos"])
+        evidence[k]["forms"][hw] += 1
+        evidence[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
+        evidence[k]["fdpos"].add(e["pos"])
     stats["freedict_skipped_pos"] = dict(skipped_pos)
     stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
-    return E
+    return evidence
 
 
 def phrasal_verb(key, best, lemmas):
@@ -114,12 +114,12 @@ def phrasal_verb(key, best, lemmas):
         words[1] not in ("a", "an", "the", "one's", "oneself")
 
 
-def admit_edict_headwords(E, src, args, stats):
+def admit_edict_headwords(evidence, src, args, stats):
     """EDICT keys admitted as headwords: real English lexical items only."""
     ed_admit = collections.Counter()
     n_phrasal = 0
     for key, cands in src.inv.items():
-        if key in E:
+        if key in evidence:
             continue
         best = max(c[1]["raw"] for c in cands.values())
         if " " in key:
@@ -132,7 +132,7 @@ def admit_edict_headwords(E, src, args, stats):
             ok = key in src.lemmas or key in src.cmu or key in src.rank
         need = 0.3 if src.rank.get(key, 10**9) <= args.freq_admit else 0.9
         if ok and best >= need:       # at least a reasonably strong gloss
-            E[key]["forms"][key] += 1
+            evidence[key]["forms"][key] += 1
             ed_admit["phrase" if " " in key else "word"] += 1
     stats["edict_only_headwords_admitted"] = dict(ed_admit)
     stats["edict_phrasal_verbs_admitted"] = n_phrasal
@@ -178,11 +178,11 @@ def split_name(records, k, hw, meanings, pron):
     return True
 
 
-def lemma_records(E, meanings, pron, stats, src):
+def lemma_records(evidence, meanings, pron, stats, src):
     """A line for each headword that has a meaning to show."""
     records = {}
     src_counter = collections.Counter()
-    for k, ev in E.items():
+    for k, ev in evidence.items():
         hw = headword_spelling(ev["forms"])
         if common_word(k, hw, src.rank, src.names) and split_name(records, k, hw, meanings, pron):
             src_counter["(lower-case word split from a name)"] += 1
@@ -598,11 +598,11 @@ def build(args):
     src = load_sources(args, t0)
     src.names = load_names(args.freq) if inflecting(args, src.rank) else set()
     stats["source_sizes"] = source_sizes(src)
-    E = freedict_evidence(src.fd, stats)
-    admit_edict_headwords(E, src, args, stats)
-    meanings = Meanings(src, E, args)
+    evidence = freedict_evidence(src.fd, stats)
+    admit_edict_headwords(evidence, src, args, stats)
+    meanings = Meanings(src, evidence, args)
     pron = Pronouncer(src.cmu)
-    records = lemma_records(E, meanings, pron, stats, src)
+    records = lemma_records(evidence, meanings, pron, stats, src)
     labeller = FormLabeller(records, src)
     add_irregular_forms(records, src, labeller, pron, args, stats)
     stats["existing_lines_labelled_regular_inflection"] = label_regular_lemmas(
