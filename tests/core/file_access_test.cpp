@@ -191,8 +191,13 @@ TEST(ReplaceFileAtomically, AHardLinkedFileIsRewrittenInPlaceSoTheLinkSurvives) 
     EXPECT_EQ(ReadBytes(folder / "f"), "new");
     EXPECT_EQ(ReadBytes(folder / "other name"), "new");
     EXPECT_EQ(fs::hard_link_count(folder / "f"), 2u);
-    // No rename; only the journal's folder is synced.
-    EXPECT_EQ(writer.events, std::vector<std::string>{"sync " + folder.path().string()});
+    // No rename: the journal and its folder are synced, then the file
+    // itself, before the journal goes.
+    ASSERT_EQ(writer.events.size(), 3u);
+    EXPECT_NE(writer.events[0], testing::RecordingWriter::SyncOf(folder / "f"));
+    EXPECT_EQ(writer.events[0].rfind("sync file ", 0), 0u) << writer.events[0];
+    EXPECT_EQ(writer.events[1], "sync " + folder.path().string());
+    EXPECT_EQ(writer.events[2], testing::RecordingWriter::SyncOf(folder / "f"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
 }
 
@@ -321,13 +326,39 @@ TEST(ReplaceFileAtomically, AFullDiskOrAFailingRenameKeepsTheOldFileAndLeavesNot
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
-TEST(ReplaceFileAtomically, SyncsTheFolderAfterTheRename) {
+TEST(ReplaceFileAtomically, SyncsTheNewFileBeforeTheRenameAndTheFolderAfter) {
     TempFolder folder;
     WriteBytes(folder / "f", "old");
     testing::RecordingWriter writer;
     ASSERT_EQ(ReplaceFileAtomically(folder / "f", "new", writer).status, FileStatus::Ok);
+    // The file synced is the one now at f.
     EXPECT_EQ(writer.events,
-              (std::vector<std::string>{"rename f", "sync " + folder.path().string()}));
+              (std::vector<std::string>{testing::RecordingWriter::SyncOf(folder / "f"), "rename f",
+                                        "sync " + folder.path().string()}));
+}
+
+TEST(FileWriter, SyncAsksTheSystemToWriteTheFileToTheDisk) {
+    // A pipe cannot be synced: the system refuses, where a flush alone
+    // would pass.
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(::pipe(ends), 0);
+    std::FILE* pipe = ::fdopen(ends[1], "wb");
+    ASSERT_NE(pipe, nullptr);
+    FileWriter writer;
+    EXPECT_TRUE(writer.Write(pipe, "x"));
+    errno = 0;
+    EXPECT_FALSE(writer.Sync(pipe));
+    EXPECT_EQ(errno, EINVAL);
+    std::fclose(pipe);
+    ::close(ends[0]);
+    // A file is synced, with what was written.
+    TempFolder folder;
+    std::FILE* file = std::fopen((folder / "f").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(writer.Write(file, "written"));
+    EXPECT_TRUE(writer.Sync(file));
+    EXPECT_EQ(ReadBytes(folder / "f"), "written");
+    std::fclose(file);
 }
 
 TEST(ReplaceFile, ProducingMayCutBackWhatItWrote) {

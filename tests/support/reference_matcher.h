@@ -26,9 +26,12 @@ bool MatchesInOrderBaseline(std::string_view line, const std::vector<std::string
                             bool ignoreCase = false);
 
 // The rows a search shows for its matching lines (table indices in table
-// order), done the long way: with headwordFirst, every line's headword
-// rank against keyword in turn, the first lines of a rank in table order
-// while fewer than cap rows are taken; each group then sorted by RowLess.
+// order), done the long way: with headwordFirst, the lines whose headword
+// is the keyword, then those whose headword begins with it, then the rest;
+// of each in turn the first lines in table order while fewer than cap rows
+// are taken. Each group is then sorted alphabetically, A-Z that begin a
+// character sorted with a-z, by the first 256 bytes of its lines; then by
+// those bytes as they are; then by table index.
 std::vector<std::uint32_t> ArrangedBaseline(const EntryTable& table,
                                             const std::vector<std::uint32_t>& lines,
                                             std::string_view keyword, std::size_t cap,

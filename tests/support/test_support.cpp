@@ -13,6 +13,7 @@
 
 #ifndef _WIN32
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -49,6 +50,34 @@ bool FailingRenameWriter::Rename(const fs::path&, const fs::path&) {
 std::FILE* NoNewFilesWriter::CreateNew(const fs::path&) {
     errno = EACCES;
     return nullptr;
+}
+
+namespace {
+
+std::string FileSyncEvent(std::uint64_t inode) {
+    return "sync file " + std::to_string(inode);
+}
+
+}  // namespace
+
+bool RecordingWriter::Sync(std::FILE* file) {
+#ifndef _WIN32
+    struct stat info {};
+    events.push_back(::fstat(::fileno(file), &info) == 0
+                         ? FileSyncEvent(static_cast<std::uint64_t>(info.st_ino))
+                         : "sync file ?");
+#endif
+    return FileWriter::Sync(file);
+}
+
+std::string RecordingWriter::SyncOf(const fs::path& path) {
+#ifndef _WIN32
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return FileSyncEvent(static_cast<std::uint64_t>(info.st_ino));
+    }
+#endif
+    return "no file at " + path.string();
 }
 
 bool RecordingWriter::Rename(const fs::path& from, const fs::path& to) {

@@ -47,12 +47,18 @@ public:
     std::FILE* CreateNew(const std::filesystem::path& path) override;
 };
 
-// Records the renames and folder syncs, in order.
+// Records the file syncs, renames and folder syncs, in order. A file sync
+// names the file by its inode, which it keeps through a rename, so a test
+// can tell which file was synced: see SyncOf.
 class RecordingWriter : public FileWriter {
 public:
+    bool Sync(std::FILE* file) override;
     bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     bool SyncFolder(const std::filesystem::path& folder) override;
     std::vector<std::string> events;
+
+    // The event a sync of the file now at path recorded.
+    static std::string SyncOf(const std::filesystem::path& path);
 };
 
 // A file of the given size whose bytes after the first ones are a hole:

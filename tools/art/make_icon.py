@@ -16,7 +16,7 @@ import struct
 import sys
 from pathlib import Path
 
-from artlib import (COLOUR_NAMES, PALETTE, REPO_ROOT, bitmapinfoheader,
+from artlib import (PALETTE, REPO_ROOT, bitmapinfoheader,
                     pack_1bpp, pack_4bpp, palette_rgbquads, png_rgba,
                     write_if_changed)
 

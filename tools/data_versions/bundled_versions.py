@@ -8,10 +8,12 @@ Pelmio and never edited, so a newer Pelmio may drop it in favour of the
 installed file. Run from the repository's root after the dictionary changes:
     python3 tools/data_versions/bundled_versions.py > desktop/bundled_versions.inc
 """
+import os
 import subprocess
 import sys
 
-NAMES = ["settei_jyukugo.txt", "settei_tango.txt"]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "dictionary"))
+import constants  # noqa: E402
 
 
 def fnv1a64(data: bytes) -> int:
@@ -41,7 +43,7 @@ def main():
     out = sys.stdout
     out.write("// Written by tools/data_versions/bundled_versions.py; do not edit.\n")
     out.write("// {file name, size in bytes, 64-bit FNV-1a hash} of every bundled version.\n")
-    for name in NAMES:
+    for name in constants.FILES:
         for size, value in sorted(versions(name)):
             out.write('{"%s", %d, 0x%016XULL},\n' % (name, size, value))
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Build Pelmio's English->Japanese dictionary files.
 
-usage: build.py [--cache DIR] [--out DIR]
+usage: build.py [--cache DIR] [--out DIR] [--inputs DIR]
 
 Fetches the pinned inputs into the cache (see inputs.py), then writes
   settei_tango.txt    single words (hyphenated words included)
@@ -35,6 +35,7 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import constants  # noqa: E402
 import core  # noqa: E402
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
@@ -49,8 +50,6 @@ from meanings import (  # noqa: E402
     Meanings, PERTAINYM, SLUR_HEADWORDS)
 from pronounce import (  # noqa: E402
     Pronouncer, choose_heteronyms, codes_from_base, forms_read_as_base, pron_sources)
-
-MAX_LINES = 100_000
 
 PARTICLE_WORDS = set("""up down off out on in back away over through around about
 apart along across after at by for from into of to with without together forward
@@ -77,7 +76,7 @@ def new_evidence():
 
 def freedict_evidence(fd, stats):
     """Collect per headword (case-folded) evidence of FreeDict's entries."""
-    E = new_evidence()
+    evidence = new_evidence()
     skipped_pos = collections.Counter()
     nonascii_hw = 0
     for e in fd:
@@ -94,12 +93,12 @@ def freedict_evidence(fd, stats):
             continue
         # ALLCAPS acronyms (IT, US) stay separate from the ordinary word
         k = hw if (len(hw) > 1 and hw.isupper()) else hw.lower()
-        E[k]["forms"][hw] += 1
-        E[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
-        E[k]["fdpos"].add(e["pos"])
+        evidence[k]["forms"][hw] += 1
+        evidence[k]["fd"].append((e["pos"], e["senses"], hw[:1].isupper()))
+        evidence[k]["fdpos"].add(e["pos"])
     stats["freedict_skipped_pos"] = dict(skipped_pos)
     stats["freedict_nonascii_headwords_dropped"] = nonascii_hw
-    return E
+    return evidence
 
 
 def phrasal_verb(key, best, lemmas):
@@ -115,12 +114,12 @@ def phrasal_verb(key, best, lemmas):
         words[1] not in ("a", "an", "the", "one's", "oneself")
 
 
-def admit_edict_headwords(E, src, args, stats):
+def admit_edict_headwords(evidence, src, args, stats):
     """EDICT keys admitted as headwords: real English lexical items only."""
     ed_admit = collections.Counter()
     n_phrasal = 0
     for key, cands in src.inv.items():
-        if key in E:
+        if key in evidence:
             continue
         best = max(c[1]["raw"] for c in cands.values())
         if " " in key:
@@ -133,7 +132,7 @@ def admit_edict_headwords(E, src, args, stats):
             ok = key in src.lemmas or key in src.cmu or key in src.rank
         need = 0.3 if src.rank.get(key, 10**9) <= args.freq_admit else 0.9
         if ok and best >= need:       # at least a reasonably strong gloss
-            E[key]["forms"][key] += 1
+            evidence[key]["forms"][key] += 1
             ed_admit["phrase" if " " in key else "word"] += 1
     stats["edict_only_headwords_admitted"] = dict(ed_admit)
     stats["edict_phrasal_verbs_admitted"] = n_phrasal
@@ -179,11 +178,11 @@ def split_name(records, k, hw, meanings, pron):
     return True
 
 
-def lemma_records(E, meanings, pron, stats, src):
+def lemma_records(evidence, meanings, pron, stats, src):
     """A line for each headword that has a meaning to show."""
     records = {}
     src_counter = collections.Counter()
-    for k, ev in E.items():
+    for k, ev in evidence.items():
         hw = headword_spelling(ev["forms"])
         if common_word(k, hw, src.rank, src.names) and split_name(records, k, hw, meanings, pron):
             src_counter["(lower-case word split from a name)"] += 1
@@ -563,7 +562,7 @@ def write_files(recs, args):
     phrases = [r for r in recs if " " in r["hw"]]
     os.makedirs(args.out, exist_ok=True)
     sizes = {}
-    for name, rs in (("settei_tango.txt", words), ("settei_jyukugo.txt", phrases)):
+    for name, rs in ((constants.WORD_FILE, words), (constants.PHRASE_FILE, phrases)):
         sizes[name] = write_file(os.path.join(args.out, name), rs, args.base_self)
     return sizes
 
@@ -595,14 +594,15 @@ def build(args):
     """Load the inputs, make the lines, and write the two files and the stats."""
     t0 = time.time()
     stats = collections.OrderedDict()
+    os.makedirs(args.cache, exist_ok=True)      # its logs go there, whatever the inputs
     src = load_sources(args, t0)
     src.names = load_names(args.freq) if inflecting(args, src.rank) else set()
     stats["source_sizes"] = source_sizes(src)
-    E = freedict_evidence(src.fd, stats)
-    admit_edict_headwords(E, src, args, stats)
-    meanings = Meanings(src, E, args)
+    evidence = freedict_evidence(src.fd, stats)
+    admit_edict_headwords(evidence, src, args, stats)
+    meanings = Meanings(src, evidence, args)
     pron = Pronouncer(src.cmu)
-    records = lemma_records(E, meanings, pron, stats, src)
+    records = lemma_records(evidence, meanings, pron, stats, src)
     labeller = FormLabeller(records, src)
     add_irregular_forms(records, src, labeller, pron, args, stats)
     stats["existing_lines_labelled_regular_inflection"] = label_regular_lemmas(
@@ -645,11 +645,14 @@ def main():
     ap.add_argument("--overrides", default=os.path.join(here, "overrides.tsv"))
     ap.add_argument("--core", default=core.CORE_DIR,
                     help="folder of the reviewed core's batch files (default %(default)s)")
+    ap.add_argument("--inputs", default="", metavar="DIR",
+                    help="take the inputs from DIR as they are, fetching nothing "
+                         "(the small set in testdata/build/inputs)")
     ap.add_argument("--explain", default="", metavar="WORDS",
                     help="comma-separated headwords whose scored terms are logged")
     args = ap.parse_args()
     args.explain = set(filter(None, args.explain.split(",")))
-    args.max_lines = MAX_LINES
+    args.max_lines = constants.MAX_LINES
     args.regular_inflections = 30000
     args.freq_admit = 30000
     args.tail = 0.12

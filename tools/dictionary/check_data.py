@@ -10,6 +10,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import constants  # noqa: E402
 import core  # noqa: E402
 import dictfile  # noqa: E402
 import doc_counts  # noqa: E402
@@ -25,7 +26,7 @@ def main(argv):
     data = argv[1] if len(argv) > 1 else os.path.join(HERE, "..", "..", "data")
     problems = []
     rows = {}
-    for name, kind in ((dictfile.WORD_FILE, "word"), (dictfile.PHRASE_FILE, "phrase")):
+    for name, kind in ((constants.WORD_FILE, "word"), (constants.PHRASE_FILE, "phrase")):
         path = os.path.join(data, name)
         if not os.path.exists(path):
             problems.append(f"{name}: missing")
@@ -34,8 +35,8 @@ def main(argv):
         rows[kind], p = dictfile.check_file(path, kind)
         problems += p
     total = len(rows["word"]) + len(rows["phrase"])
-    if total > dictfile.MAX_LINES:
-        problems.append(f"{total} lines, more than the {dictfile.MAX_LINES} the program holds")
+    if total > constants.MAX_LINES:
+        problems.append(f"{total} lines, more than the {constants.MAX_LINES} the program holds")
     if total < MIN_LINES:
         problems.append(f"{total} lines, fewer than {MIN_LINES}")
 

@@ -3,11 +3,8 @@ import os
 import re
 
 import phonetic
+from constants import MAX_LINE_BYTES
 
-WORD_FILE = "settei_tango.txt"
-PHRASE_FILE = "settei_jyukugo.txt"
-MAX_LINES = 100_000        # the program's entry table holds this many lines
-MAX_LINE_BYTES = 999       # the detail window copies at most this much of a line
 SEP = "\u3001"             # senses are joined with the ideographic comma
 
 # Characters Python's cp932 codec encodes although they have no cp932 code of

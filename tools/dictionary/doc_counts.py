@@ -13,6 +13,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, HERE)
+import constants  # noqa: E402
 import dictfile  # noqa: E402
 
 # the exact figure in the data's own README, a rounded one elsewhere
@@ -29,7 +30,7 @@ DOCUMENTS = {
 def counts(data):
     """-> (word lines, phrase lines) of the files in data."""
     return tuple(len(dictfile.split_lines(open(os.path.join(data, name), "rb").read()))
-                 for name in (dictfile.WORD_FILE, dictfile.PHRASE_FILE))
+                 for name in (constants.WORD_FILE, constants.PHRASE_FILE))
 
 
 def quote(pattern, words, phrases):

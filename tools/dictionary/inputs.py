@@ -177,6 +177,27 @@ def fetch(cache):
     }
 
 
+def unpacked(folder):
+    """The paths fetch gives, for inputs already in folder under plain
+    names, uncompressed: the small hand-made set the builder's test runs
+    on.  It has no espeak-ng, so every word it pronounces is in its
+    CMUdict."""
+    def path(name):
+        return os.path.join(folder, name)
+    return {
+        "edict": path("edict"),
+        "freedict_index": path("freedict-eng-jpn.index"),
+        "freedict_dict": path("freedict-eng-jpn.dict"),
+        "jmdict_priority": path("freedict-jpn-eng.dict"),
+        "wordnet": path("wordnet"),
+        "espeak": None,
+        "espeak_libs": [],
+        "espeak_data": None,
+        "cmu": path("cmudict.js"),
+        "freq": path("frequencies.json"),
+    }
+
+
 def espeak_ipa(paths, words, jobs=2):
     """IPA (en-us) for each word, via the unpacked espeak-ng; one clause per
     line keeps words apart and gives each its citation stress."""

@@ -98,25 +98,26 @@ class Meanings:
     and from related words, scored, then chosen.  A headword's first terms
     are cached for the words that borrow them."""
 
-    def __init__(self, src, E, args):
+    def __init__(self, src, evidence, args):
         self.src = src
-        self.E = E
+        self.evidence = evidence
         self.args = args
-        self.twins = spelling_twins({k for k in E if re.fullmatch(r"[a-z]+", k)})
+        self.twins = spelling_twins({k for k in evidence if re.fullmatch(r"[a-z]+", k)})
         self.head_cache = {}
 
     def pos_weights(self, k):
         """Weights of k's parts of speech, and the parts it has."""
-        tc = self.src.tagcnt.get(k)
-        fdp = {FD_POS.get(p, "other") for p in self.E[k]["fdpos"]} if k in self.E else set()
-        w = {"noun": 1.0, "verb": 1.0, "adj": 1.0, "adv": 1.0, "other": 1.0}
-        if tc:
-            w["other"] = 0.6
-            sm = {p: c + 0.5 for p, c in tc.items()}
-            mx = max(sm.values())
+        tagged = self.src.tagcnt.get(k)
+        fd_pos = {FD_POS.get(p, "other") for p in self.evidence[k]["fdpos"]} \
+            if k in self.evidence else set()
+        weights = {"noun": 1.0, "verb": 1.0, "adj": 1.0, "adv": 1.0, "other": 1.0}
+        if tagged:
+            weights["other"] = 0.6
+            smoothed = {p: c + 0.5 for p, c in tagged.items()}
+            most = max(smoothed.values())
             for p in ("noun", "verb", "adj", "adv"):
-                w[p] = 0.3 + 0.7 * sm.get(p, 0.0) / mx
-        return w, set(tc or ()) | fdp
+                weights[p] = 0.3 + 0.7 * smoothed.get(p, 0.0) / most
+        return weights, set(tagged or ()) | fd_pos
 
     def head_terms(self, v, n=2):
         """The first n terms of v's own meaning."""
@@ -127,7 +128,7 @@ class Meanings:
 
     def own_terms(self, nouns):
         """The first three terms each noun has as a headword of its own."""
-        return {n: set(self.head_terms(n, 3)) for n in nouns if n in self.E}
+        return {n: set(self.head_terms(n, 3)) for n in nouns if n in self.evidence}
 
     def meaning_for(self, k, case=None):
         """k's terms joined by 、 and the sources ("fd", "ed") of those;
@@ -136,8 +137,8 @@ class Meanings:
         h = self.scored(k, case)
         ranked = rank_terms(h.scores, {t for t, n in h.as_name.items() if n and h.lower_hw})
         if k in self.args.explain:
-            log(f"{k}: dom={h.dom} weights={h.w} " + "  ".join(
-                f"{t}={sc:.2f}{sorted(h.origin[t])}" for t, sc in ranked[:14]))
+            log(f"{k}: dom={h.dom} weights={h.weights} " + "  ".join(
+                f"{t}={score:.2f}{sorted(h.origin[t])}" for t, score in ranked[:14]))
         if not ranked:
             return "", set()
         out = byte_capped(self.choose(h, ranked))
@@ -161,10 +162,11 @@ class Meanings:
 
     def headword(self, k):
         """What scoring k's terms starts from."""
-        w, epos = self.pos_weights(k)
-        tc = self.src.tagcnt.get(k) or {}
+        weights, epos = self.pos_weights(k)
+        tagged = self.src.tagcnt.get(k) or {}
         h = types.SimpleNamespace(
-            k=k, w=w, adj_word="adj" in epos, dom=main_pos(tc, self.src.lemmas.get(k, ())),
+            k=k, weights=weights, adj_word="adj" in epos,
+            dom=main_pos(tagged, self.src.lemmas.get(k, ())),
             scores=collections.defaultdict(float), origin=collections.defaultdict(set),
             src_kanji={},
             as_name={},         # a term both sources give only as a name's
@@ -175,7 +177,7 @@ class Meanings:
         # not ケルン), when the sources give both
         h.lower = has_common_senses(h.fd_entries, h.edict)
         # a name's own line (Japan, not japan: 漆) keeps the name first
-        h.lower_hw = h.lower and any(f == f.lower() for f in self.E[k]["forms"])
+        h.lower_hw = h.lower and any(f == f.lower() for f in self.evidence[k]["forms"])
         return h
 
     def twin_senses(self, k):
@@ -183,39 +185,39 @@ class Meanings:
         # a word spelled two ways has the senses both are given (colour,
         # color); FreeDict's entries of the other only when it has none
         edict = dict(self.src.inv.get(k, {}))
-        fd_entries = self.E[k]["fd"]
-        for v in sorted(self.twins.get(k, ())):
-            for t, (sc, fl) in self.src.inv.get(v, {}).items():
+        fd_entries = self.evidence[k]["fd"]
+        for twin in sorted(self.twins.get(k, ())):
+            for t, (score, flags) in self.src.inv.get(twin, {}).items():
                 # the other spelling's own senses count less (meter is
                 # also a gauge, metre never)
-                if t not in edict or edict[t][0] < sc * TWIN_SPELLING:
-                    edict[t] = (sc * TWIN_SPELLING, fl)
-            fd_entries = fd_entries or self.E[v]["fd"]
+                if t not in edict or edict[t][0] < score * TWIN_SPELLING:
+                    edict[t] = (score * TWIN_SPELLING, flags)
+            fd_entries = fd_entries or self.evidence[twin]["fd"]
         return edict, fd_entries
 
     def freedict_terms(self, h):
         """FreeDict evidence: POS blocks in file order, senses in order."""
         for pos, senses, cap in h.fd_entries:
-            ep = FD_POS.get(pos, "other")
-            pw = 0.5 if pos == "pn" else h.w.get(ep, 1.0)
+            english_pos = FD_POS.get(pos, "other")
+            pos_weight = 0.5 if pos == "pn" else h.weights.get(english_pos, 1.0)
             if cap and h.lower:
-                pw *= NAME_SENSE
-            for si, terms in enumerate(senses):
-                for ti, t in enumerate(terms):
-                    t = self.freedict_term(t, pos, ep, h)
+                pos_weight *= NAME_SENSE
+            for sense_index, terms in enumerate(senses):
+                for term_index, t in enumerate(terms):
+                    t = self.freedict_term(t, pos, english_pos, h)
                     if t is None or pos == "adj" and says_the_opposite(
                             h.k, t, self.src.lemmas, self.src.jp_pos):
                         continue
-                    sc = pw * 1.2 / (1 + 0.25 * si) / (1 + 0.15 * ti)
+                    score = pos_weight * 1.2 / (1 + 0.25 * sense_index) / (1 + 0.15 * term_index)
                     if " " in h.k:
-                        sc *= FD_PHRASE
+                        score *= FD_PHRASE
                     if KATA_ONLY.match(t):
-                        sc *= 0.5
-                    h.scores[t] += sc
+                        score *= 0.5
+                    h.scores[t] += score
                     h.origin[t].add("fd")
                     h.as_name[t] = h.as_name.get(t, True) and cap and h.lower
 
-    def freedict_term(self, t, pos, ep, h):
+    def freedict_term(self, t, pos, english_pos, h):
         """One FreeDict term in the form h's headword wants; None for garbage."""
         src = self.src
         t = one_spelling(src.cp.fix(t.strip()), src.respell, src.jp_common, h.unify,
@@ -226,50 +228,51 @@ class Meanings:
         if pos == "v" and KANJI_END.search(t) and "vs" in src.jp_pos.get(t, ()):
             t += "する"
         jpp = src.jp_pos.get(t, ())
-        head = "adv" if ep == h.dom == "adv" else "adj" if pos == "adj" else None
+        head = "adv" if english_pos == h.dom == "adv" else "adj" if pos == "adj" else None
         return adjective_form(t, "adj-na" in jpp, NO_BEFORE_NA in jpp, "adv" in jpp,
                               jpp, head, h.adj_word)
 
     def edict_terms(self, h):
         """EDICT evidence."""
-        for t, (sc, fl) in h.edict.items():
-            t2 = unified(self.src.cp.fix(t), h.unify)
-            if sc:
-                h.narrowed_by[t2] = max(h.narrowed_by.get(t2, 1.0), fl["raw"] / sc)
-            t2 = self.edict_form(t2, fl, h)
-            h.scores[t2] += self.edict_score(sc, t2, fl, h)
-            h.origin[t2].add("ed")
-            h.as_name[t2] = h.as_name.get(t2, True) and fl["cap"] and h.lower
-            h.src_kanji.setdefault(t2, set()).add(fl["kanji"])
+        for t, (score, flags) in h.edict.items():
+            term = unified(self.src.cp.fix(t), h.unify)
+            if score:
+                h.narrowed_by[term] = max(h.narrowed_by.get(term, 1.0), flags["raw"] / score)
+            term = self.edict_form(term, flags, h)
+            h.scores[term] += self.edict_score(score, term, flags, h)
+            h.origin[term].add("ed")
+            h.as_name[term] = h.as_name.get(term, True) and flags["cap"] and h.lower
+            h.src_kanji.setdefault(term, set()).add(flags["kanji"])
 
-    def edict_form(self, t2, fl, h):
+    def edict_form(self, term, flags, h):
         """One EDICT term in the form h's headword wants."""
         head = "adv" if h.dom == "adv" else "adj" if h.adj_word else None
-        t2 = adjective_form(t2, fl["adjna"], fl["no_first"], "adv" in fl["epos"],
-                            self.src.jp_pos.get(t2, ()), head, h.adj_word)
-        if fl["adjno"] and h.dom == "adj" and not t2.endswith("の") and not KATA_ONLY.match(t2):
-            t2 += "の"            # everlasting: 不朽の, not 不朽
-        return t2
+        term = adjective_form(term, flags["adjna"], flags["no_first"], "adv" in flags["epos"],
+                              self.src.jp_pos.get(term, ()), head, h.adj_word)
+        if flags["adjno"] and h.dom == "adj" and not term.endswith("の") and \
+                not KATA_ONLY.match(term):
+            term += "の"          # everlasting: 不朽の, not 不朽
+        return term
 
     @staticmethod
-    def edict_score(sc, t2, fl, h):
-        """An EDICT gloss's score sc, weighed for h's headword."""
-        if fl["cap"] and h.lower:
-            sc *= NAME_SENSE
-        sc *= max(h.w.get(p, 1.0) for p in fl["epos"])
+    def edict_score(score, term, flags, h):
+        """An EDICT gloss's score, weighed for h's headword."""
+        if flags["cap"] and h.lower:
+            score *= NAME_SENSE
+        score *= max(h.weights.get(p, 1.0) for p in flags["epos"])
         # the part of speech the word mostly has: an adjective wants an
         # adjective (defensive: not 守勢), a noun not a bare verb
-        if h.dom == "adj" and "adj" not in fl["epos"]:
-            sc *= 0.5
-        elif h.dom == "noun" and fl["epos"] == {"verb"}:
-            sc *= 0.6
-        if fl["loan"]:
-            sc *= 0.2
-        if KATA_ONLY.match(t2):
-            sc *= 0.5
-        elif len(t2) == 1 and not fl["P"]:
-            sc *= 0.5             # a rare one-kanji word (惨)
-        return sc
+        if h.dom == "adj" and "adj" not in flags["epos"]:
+            score *= 0.5
+        elif h.dom == "noun" and flags["epos"] == {"verb"}:
+            score *= 0.6
+        if flags["loan"]:
+            score *= 0.2
+        if KATA_ONLY.match(term):
+            score *= 0.5
+        elif len(term) == 1 and not flags["common"]:
+            score *= 0.5          # a rare one-kanji word (惨)
+        return score
 
     def related_terms(self, h):
         """Terms from related words: a verb's verbal nouns, an adjective of
@@ -282,29 +285,29 @@ class Meanings:
             # verb is left out, its terms are already the noun's (fight: 戦闘)
             nouns = src.derived.get(k, set()) - {k}
             self.add_related(h, verbal_nouns(dict.fromkeys(nouns), src.inv, src.jp_pos),
-                             h.w["verb"])
+                             h.weights["verb"])
         if (h.dom == "adj" or (h.dom is None and src.lemmas.get(k) == {"adj"})) and all(
                 KATA_ONLY.match(t) for t in h.scores) and relation_adjective(k) \
-                and any(f == f.lower() for f in self.E[k]["forms"]):
+                and any(f == f.lower() for f in self.evidence[k]["forms"]):
             # an adjective of relation the sources give only as a loanword
             # (cosmic: コズミック) is put as its noun and の (cosmos 宇宙 ->
             # 宇宙の), of the noun's first terms only (star is 星, not 名優,
             # in astral); a name (Nazi) is no adjective of relation
             nouns = src.pertains.get(k, set()) - {k}
             self.add_related(h, noun_terms(self.own_terms(nouns), src.inv, "の", PERTAINYM),
-                             h.w["adj"])
+                             h.weights["adj"])
         if h.dom == "adv":
             self.ly_adverb_terms(h)
 
     def add_related(self, h, found, weight):
         """Add the terms found from a related word, their scores times weight."""
-        for t, (sc, kanji) in found.items():
-            t2 = self.src.cp.fix(t)
+        for t, (score, kanji) in found.items():
+            term = self.src.cp.fix(t)
             # one more gloss of a term the headword may have already: the
             # stronger of the two counts
-            h.scores[t2] = max(h.scores[t2], sc * weight)
-            h.origin[t2].add("ed")
-            h.src_kanji.setdefault(t2, set()).add(kanji)
+            h.scores[term] = max(h.scores[term], score * weight)
+            h.origin[term].add("ed")
+            h.src_kanji.setdefault(term, set()).add(kanji)
 
     def ly_adverb_terms(self, h):
         """An -ly adverb of an adjective says what the adjective says
@@ -313,11 +316,11 @@ class Meanings:
         src = self.src
         if h.k in DRIFTED_ADVERBS:
             return
-        base = next((b for b in ly_bases(h.k) if b in self.E and
+        base = next((b for b in ly_bases(h.k) if b in self.evidence and
                      main_pos(src.tagcnt.get(b) or {}, src.lemmas.get(b, ())) == "adj"), None)
         if base:
-            for t, sc in adverb_scores(self.head_terms(base), src.jp_pos).items():
-                h.scores[t] += sc
+            for t, score in adverb_scores(self.head_terms(base), src.jp_pos).items():
+                h.scores[t] += score
                 h.origin[t].add("ed")
 
     def weigh(self, h):
@@ -330,7 +333,7 @@ class Meanings:
             for t in scores:
                 if bare_noun(t, src.jp_pos):
                     scores[t] *= PREPOSITION_NOUN
-        if len(words) > 1 and "verb" in src.lemmas.get(words[0], ()) and words[0] in self.E:
+        if len(words) > 1 and "verb" in src.lemmas.get(words[0], ()) and words[0] in self.evidence:
             head_verb_kanji(scores, self.head_terms(words[0]))
         # rare terms rank lower, but whether a term is shown at all is
         # decided on its score before (a phrase's terms are mostly
@@ -369,7 +372,7 @@ class Meanings:
         # kick the bucket: くたばる) is not neutral and keeps them
         vulgar_hw = all(marked(t, self.src.offensive) and not marked(t, OFFENSIVE_JA)
                         for t, _ in ranked)
-        for t, sc in ranked:
+        for t, score in ranked:
             before = plain[t]       # the score before rare terms ranked lower
             if not vulgar_hw and self.is_offensive(h, t):
                 if not slur or labelled:

@@ -16,6 +16,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+import constants  # noqa: E402
 import core  # noqa: E402
 import dictfile  # noqa: E402
 import inputs  # noqa: E402
@@ -68,7 +69,7 @@ def main(argv):
     args = ap.parse_args(argv[1:])
 
     files = {}
-    for name, kind in ((dictfile.WORD_FILE, "word"), (dictfile.PHRASE_FILE, "phrase")):
+    for name, kind in ((constants.WORD_FILE, "word"), (constants.PHRASE_FILE, "phrase")):
         path = os.path.join(args.data, name)
         rows, problems = dictfile.check_file(path, kind)
         files[kind] = (rows, os.path.getsize(path), problems)
@@ -189,7 +190,7 @@ def core_sample(args, index):
 def changed_first_terms(before, files):
     """How many lines' first term differs from the files in before."""
     old = {}
-    for name in (dictfile.WORD_FILE, dictfile.PHRASE_FILE):
+    for name in (constants.WORD_FILE, constants.PHRASE_FILE):
         for r in dictfile.read_rows(os.path.join(before, name)):
             old[r[0]] = dictfile.first_term(r[1])
     rows = files["word"][0] + files["phrase"][0]

@@ -281,6 +281,9 @@ class Pronouncer:
                 self.pron_for(r["hw"])
         if not self.espeak_pending:
             return
+        if not paths["espeak"]:
+            raise SystemExit("no espeak-ng among the inputs to pronounce "
+                             + ", ".join(sorted(self.espeak_pending)))
         t1 = time.time()
         ipa = inputs.espeak_ipa(paths, sorted(self.espeak_pending))
         bad = 0

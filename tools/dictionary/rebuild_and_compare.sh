@@ -10,7 +10,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 python3 "$here/build.py" --out "$tmp" "$@"
 status=0
-for f in settei_tango.txt settei_jyukugo.txt; do
+for f in $(cd "$here" && python3 -B -c "import constants; print(*constants.FILES)"); do
     if cmp -s "$tmp/$f" "$data/$f"; then
         echo "same: $f"
     else

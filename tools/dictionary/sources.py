@@ -137,7 +137,8 @@ def load_priority(dict_path):
     highest, a spelling of several entries the highest of theirs; a kana
     reading of written words the lowest of theirs."""
     with open(dict_path, "rb") as f:
-        text = gzip.decompress(f.read()).decode("utf-8")
+        raw = f.read()
+    text = (gzip.decompress(raw) if dict_path.endswith(".dz") else raw).decode("utf-8")
     out = {}
     readings = collections.defaultdict(list)
     for line in text.split("\n"):
@@ -178,7 +179,7 @@ OFFENSIVE_JA = set("""土人 盲 聾 唖 めくら つんぼ おし 気違い �
 
 # ------------------------------------------------------------------ EDICT
 def parse_edict_line(line):
-    """-> (kanji, reading, P, senses) with senses = [(pos, misc, glosses)]"""
+    """-> (kanji, reading, common, senses) with senses = [(pos, misc, glosses)]"""
     try:
         head, rest = line.rstrip("\n").split(" /", 1)
     except ValueError:
@@ -188,13 +189,13 @@ def parse_edict_line(line):
         return None
     kanji, reading = m.group(1), m.group(2)
     fields = [x for x in rest.split("/") if x]
-    P = False
+    common = False
     senses = []
     cur = None
     pos = set()
     for fld in fields:
         if fld == "(P)":
-            P = True
+            common = True
             continue
         if fld.startswith("EntL"):
             continue
@@ -228,7 +229,7 @@ def parse_edict_line(line):
         else:
             cur[1].update(misc)
         cur[2].append(s.strip())
-    return kanji, reading, P, senses
+    return kanji, reading, common, senses
 
 
 def gloss_key(g, is_verb):
@@ -355,58 +356,58 @@ def invert_edict(entries, spelled_as=None):
     jp_common = set()
     # variant de-duplication: same reading and same gloss text = 1 entry
     groups = collections.defaultdict(list)
-    for kanji, reading, P, senses in entries:
+    for kanji, reading, common, senses in entries:
         bad_kanji = re.search(r"\((iK|oK|ik|ok|io)\)", kanji)
         kanji = re.sub(r"\([^)]*\)", "", kanji)
         reading = re.sub(r"\([^)]*\)", "", reading) if reading else None
         if reading:
             readings[kanji].add(reading)
-        for pos, misc, gl in senses:
+        for pos, misc, glosses in senses:
             # POS of a surface: from its (P) lines only, when it has any
             # (初 [はつ] (P) adj-no must not inherit adj-na from 初 [うぶ])
             for sf in filter(None, (kanji, reading)):
-                if P and sf not in jp_pos_p:
+                if common and sf not in jp_pos_p:
                     jp_pos_p.add(sf)
                     jp_pos[sf] = set()
-                if P or sf not in jp_pos_p:
+                if common or sf not in jp_pos_p:
                     jp_pos[sf].update(pos)
-        if P:
+        if common:
             jp_common.add(kanji)
             if reading:
                 jp_common.add(reading)
         if bad_kanji:
             continue
         sig = (reading or kanji, "/".join("/".join(s[2]) for s in senses))
-        groups[sig].append((kanji, reading, P, senses))
+        groups[sig].append((kanji, reading, common, senses))
     # how many common entries use each kanji: 使い果たす before 遣い果たす
-    kanji_use = collections.Counter(c for kanji, _, P, _ in entries if P
+    kanji_use = collections.Counter(c for kanji, _, common, _ in entries if common
                                     for c in set(kanji) if KANJI.match(c))
     inv = collections.defaultdict(dict)
     for sig, variants in groups.items():
         variants.sort(key=lambda v: spelling_preference(v[0], v[2], v[3], kanji_use, jp_common))
-        kanji, reading, P, senses = variants[0]
+        kanji, reading, common, senses = variants[0]
         if spelled_as is not None:
             for v in variants:
                 spelled_as[v[0]].add(kanji)
         rom = romaji(reading or kanji)
-        for si, (pos, misc, gl) in enumerate(senses):
+        for sense_index, (pos, misc, glosses) in enumerate(senses):
             if misc & BAD_MISC:
                 continue
             if pos and pos <= GRAM_ONLY:
                 continue
             surface = reading if ("uk" in misc and reading) else kanji
             is_verb = any(VERB_POS.match(t) for t in pos)
-            ngl = len(gl)
-            for gi, g in enumerate(gl):
-                key, verbish = gloss_key(g, is_verb)
+            gloss_count = len(glosses)
+            for gloss_index, gloss in enumerate(glosses):
+                key, verbish = gloss_key(gloss, is_verb)
                 if not key:
                     continue
-                sc = gloss_weight(P, si, gi, ngl)
+                score = gloss_weight(common, sense_index, gloss_index, gloss_count)
                 if misc & DOMAIN:
-                    sc *= 0.5
-                raw = sc            # how strong a gloss it is, for admission
-                if narrowed(g):
-                    sc *= NARROW_GLOSS
+                    score *= 0.5
+                raw = score         # how strong a gloss it is, for admission
+                if narrowed(gloss):
+                    score *= NARROW_GLOSS
                 loan = key.replace(" ", "").replace("-", "") in rom
                 out = surface
                 if verbish and "vs" in pos and not any(
@@ -424,11 +425,11 @@ def invert_edict(entries, spelled_as=None):
                         epos.add("noun")
                     if not epos:
                         epos.add("other")
-                flags = {"P": P, "adjna": "adj-na" in pos and not verbish,
+                flags = {"common": common, "adjna": "adj-na" in pos and not verbish,
                          "adjno": "adj-no" in pos and not pos & ADJ_TAGS and not verbish,
                          "no_first": NO_BEFORE_NA in pos,
                          "epos": epos, "loan": loan, "reading": reading,
-                         "kanji": kanji, "cap": name_gloss(g)}
+                         "kanji": kanji, "cap": name_gloss(gloss)}
                 prev = inv[key].get(out)
                 if prev is not None:
                     raw = max(raw, prev[1]["raw"])
@@ -436,8 +437,8 @@ def invert_edict(entries, spelled_as=None):
                     # Bible, and bible, the authoritative book)
                     flags["cap"] = prev[1]["cap"] = flags["cap"] and prev[1]["cap"]
                 flags["raw"] = raw
-                if prev is None or prev[0] < sc:
-                    inv[key][out] = (sc, flags)
+                if prev is None or prev[0] < score:
+                    inv[key][out] = (score, flags)
                 else:
                     prev[1]["raw"] = raw
     return inv, readings, jp_pos, jp_common
@@ -465,7 +466,7 @@ def edict_derogatory(entries):
     (on the first sense, or on all senses): ジャップ, 黒んぼ, 知恵遅れ."""
     status = collections.defaultdict(list)
     marks = {"derog", "vulg"}
-    for kanji, reading, P, senses in entries:
+    for kanji, reading, common, senses in entries:
         if not senses:
             continue
         f = bool(senses[0][1] & marks) or all(sn[1] & marks for sn in senses)
@@ -666,7 +667,7 @@ def wordnet_sources(wndir):
 
 def load_sources(args, t0):
     """Fetch the inputs and load them all; args gets the input paths."""
-    paths = inputs.fetch(args.cache)
+    paths = inputs.unpacked(args.inputs) if args.inputs else inputs.fetch(args.cache)
     log(f"inputs ready in {args.cache}  {time.time()-t0:.1f}s")
     args.freedict_index = paths["freedict_index"]
     args.freedict_dict = paths["freedict_dict"]

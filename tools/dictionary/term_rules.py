@@ -134,14 +134,15 @@ FIRST_LIST = 0.4
 DERIVED_ADVERB = (1.0, 0.6)
 
 
-def gloss_weight(common, si, gi, ngl):
-    """Weight of the gi-th of ngl glosses of an entry's si-th sense."""
-    sc = 3.0 if common else 1.0
-    sc /= 1 + 0.5 * si
-    sc /= 1 + 0.3 * gi
-    if ngl > 3:
-        sc *= (3.0 / ngl) ** 0.5
-    return sc
+def gloss_weight(common, sense_index, gloss_index, gloss_count):
+    """Weight of an entry's gloss: the gloss_index-th of its sense's
+    gloss_count glosses, of the sense_index-th sense (both from 0)."""
+    weight = 3.0 if common else 1.0
+    weight /= 1 + 0.5 * sense_index
+    weight /= 1 + 0.3 * gloss_index
+    if gloss_count > 3:
+        weight *= (3.0 / gloss_count) ** 0.5
+    return weight
 
 
 IRREGULAR_SPELLING = {"iK", "io", "oK", "ik", "ok"}
@@ -256,14 +257,16 @@ def noun_terms(nouns, inv, suffix, weight, jp_pos=None):
     weighted; term -> (weight, EDICT spelling)."""
     out = {}
     for n, first in sorted(nouns.items()):
-        for t, (sc, fl) in inv.get(n, {}).items():
-            if "noun" not in fl["epos"] or fl["cap"] or (first is not None and t not in first):
+        for t, (score, flags) in inv.get(n, {}).items():
+            if "noun" not in flags["epos"] or flags["cap"] or \
+                    (first is not None and t not in first):
                 continue
             if jp_pos is not None and "vs" not in jp_pos.get(t, ()):
                 continue
-            sc *= weight * (0.5 if KATA_ONLY.match(t) else 1.0) * (0.2 if fl["loan"] else 1.0)
-            if sc > out.get(t + suffix, (0, ""))[0]:
-                out[t + suffix] = (sc, fl["kanji"])
+            score *= weight * (0.5 if KATA_ONLY.match(t) else 1.0) * \
+                (0.2 if flags["loan"] else 1.0)
+            if score > out.get(t + suffix, (0, ""))[0]:
+                out[t + suffix] = (score, flags["kanji"])
     return out
 
 
@@ -366,11 +369,11 @@ def adverb_scores(adjective_terms, jp_pos, weights=DERIVED_ADVERB):
     adverbs of those, scored by place (sad: 悲しい -> sadly: 悲しく); none
     from a set phrase (故無しとしない) or a verb's potential (信じられない)."""
     out = {}
-    for a, sc in zip(adjective_terms, weights):
+    for a, score in zip(adjective_terms, weights):
         if "exp" in jp_pos.get(a, ()) or a.endswith("られない"):
             continue
         for t in adverb_terms([a], jp_pos):
-            out[t] = out.get(t, 0.0) + sc
+            out[t] = out.get(t, 0.0) + score
     return out
 
 

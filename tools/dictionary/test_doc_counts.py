@@ -7,7 +7,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import doc_counts  # noqa: E402
-import dictfile  # noqa: E402
+import constants  # noqa: E402
 
 
 def write(root, rel, text):
@@ -30,9 +30,9 @@ class DocCountsTest(unittest.TestCase):
 
     def test_counts_from_the_files(self):
         with tempfile.TemporaryDirectory() as d:
-            with open(os.path.join(d, dictfile.WORD_FILE), "wb") as f:
+            with open(os.path.join(d, constants.WORD_FILE), "wb") as f:
                 f.write(b"a,x,,\r\nb,y,,\r\n")
-            with open(os.path.join(d, dictfile.PHRASE_FILE), "wb") as f:
+            with open(os.path.join(d, constants.PHRASE_FILE), "wb") as f:
                 f.write(b"a b,z,,\r\n")
             self.assertEqual(doc_counts.counts(d), (2, 1))
 

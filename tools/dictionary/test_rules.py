@@ -249,10 +249,10 @@ class CapitalisedLines(unittest.TestCase):
             tagcnt={}, lemmas={}, inv={"pan": {
                 "手鍋": (1.0, {"cap": False, "raw": 1.0, "epos": {"noun"}, "kanji": "手鍋",
                              "adjna": False, "no_first": False, "adjno": False,
-                             "loan": False, "P": True}),
+                             "loan": False, "common": True}),
                 "牧神": (0.8, {"cap": True, "raw": 0.8, "epos": {"noun"}, "kanji": "牧神",
                              "adjna": False, "no_first": False, "adjno": False,
-                             "loan": False, "P": False})}},
+                             "loan": False, "common": False})}},
             jp_pos={}, respell={}, jp_common=set(), irregular=set(), priority={},
             readings={}, offensive=set(), derived={}, pertains={},
             cp=types.SimpleNamespace(fix=lambda t: t, term_ok=lambda t: True, garbage=0))

@@ -75,6 +75,22 @@ pelmio_build() {
     cmake --build --preset "$preset"
 }
 
+# Fails when Debian's pyflakes3 finds a fault (an unused or undefined
+# name, an import that hides another) in a Python file: the dictionary
+# builder and the other tools.
+pelmio_check_python() {
+    local files
+    mapfile -t files < <(git ls-files '*.py' 2>/dev/null || true)
+    if [ "${#files[@]}" -eq 0 ]; then
+        mapfile -t files < <(find tools -name '*.py' -print)
+    fi
+    if ! pyflakes3 "${files[@]}"; then
+        echo "pelmio: pyflakes3 found the faults above in the Python tools" >&2
+        return 1
+    fi
+    echo "pelmio: ${#files[@]} Python files pass pyflakes3"
+}
+
 # Fails, naming the files, when a C++ file differs from .clang-format.
 pelmio_check_format() {
     local files unformatted=()
