@@ -1,6 +1,5 @@
 #include "lookup/lookup_session.h"
 
-#include "base/cp932.h"
 #include "base/folder_lock.h"
 #include "base/rewrite_journal.h"
 #include "dict/dictionary_loader.h"

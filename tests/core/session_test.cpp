@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "base/folder_lock.h"
@@ -290,12 +291,21 @@ TEST(LookupSession, StaleTemporaryFilesOfEveryFileItWritesAreRemoved) {
     }
     EXPECT_TRUE(fs::exists(running));
     // Not while another program holds the lock: it may be writing them.
-    WriteBytes(fixture.folder / "pelmio.inf.tmp-999999999-0-1", "stale");
+    // The file of a process that really ran and ended goes once it is free.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const fs::path killed = fixture.folder / ("strlist.txt.tmp-" + std::to_string(child) + "-0-1");
+    WriteBytes(killed, "left by a killed save");
     {
         const FolderLock held(fixture.folder.path());
         fixture.session.removeStaleTemporaryFiles();
-        EXPECT_TRUE(fs::exists(fixture.folder / "pelmio.inf.tmp-999999999-0-1"));
+        EXPECT_TRUE(fs::exists(killed));
     }
+    fixture.session.removeStaleTemporaryFiles();
+    EXPECT_FALSE(fs::exists(killed));
 }
 
 TEST(LookupSession, KeywordsGoInFrontOfTheHistory) {
