@@ -61,6 +61,10 @@ void LookupSession::setRowLimit(std::int32_t rowLimit) {
     m_rowLimit = rowLimit;
 }
 
+void LookupSession::setRowLimitText(std::string_view text) {
+    setRowLimit(ParseRowLimit(text));
+}
+
 void LookupSession::setOptions(const LookupOptions& options) {
     m_optionsChanged = m_optionsChanged || options != m_options;
     m_options = options;
