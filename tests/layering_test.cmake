@@ -3,7 +3,9 @@
 #  - the core (base dict search history pron settings lookup), desktop/ and
 #    res/ include no Qt, no ui/ and no app/;
 #  - the windows (ui/) include from the core only lookup/, and the codec:
-#    base/cp932.h, in ui/codec.cpp alone.
+#    base/cp932.h, in ui/codec.cpp alone;
+#  - the texts the user sees are in res/: no code of ui/ or app/ holds a
+#    character beyond ASCII outside a comment.
 cmake_policy(SET CMP0057 NEW)  # IN_LIST
 set(core base dict search history pron settings lookup)
 set(failures "")
@@ -48,6 +50,23 @@ endforeach()
 check_folder(desktop "${core}")
 check_folder(res "")
 check_folder(ui "lookup;res;desktop")
+
+foreach(folder ui app)
+    file(GLOB sources ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+    foreach(source ${sources})
+        # Any byte but a tab and printable ASCII.
+        file(STRINGS ${source} lines ENCODING UTF-8 REGEX "[^\t -~]")
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${source})
+        foreach(line ${lines})
+            string(REGEX REPLACE "//.*" "" code "${line}")
+            if(code MATCHES "[^\t -~]")
+                string(STRIP "${code}" code)
+                string(REPLACE ";" "," code "${code}")
+                list(APPEND failures "${name} holds a text: ${code}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
 
 if(failures)
     list(JOIN failures "\n  " text)

@@ -188,17 +188,17 @@ void CLookupDlg::buildWindow() {
     m_resultCount = qobject_cast<QLabel*>(controls.at(res::kIdResultCount));
     // No name of its own: a screen reader then reads the count as its name,
     // and the label announces each new count as a change of name.
-    m_resultCount->setAccessibleDescription(QStringLiteral("件数"));
+    m_resultCount->setAccessibleDescription(QString::fromUtf8(res::kResultCountDescription));
     m_keywordBox->setMaxVisibleItems(static_cast<int>(LookupSession::kHistoryListLines));
     // Screen readers name the two controls after their labels.
-    m_keywordBox->setAccessibleName(QStringLiteral("キーワード"));
-    m_resultList->setAccessibleName(QStringLiteral("候補（ダブルクリックで詳細表示）"));
+    m_keywordBox->setAccessibleName(QString::fromUtf8(res::kKeywordLabel));
+    m_resultList->setAccessibleName(QString::fromUtf8(res::kResultListLabel));
     m_keywordBox->setFocus();
 
     // Linux gives programs no system menu: this window menu stands in for
     // it, ending with a separator and the About item.
     m_windowMenu = new QMenu(this);
-    m_closeAction = m_windowMenu->addAction(QStringLiteral("閉じる(&C)"));
+    m_closeAction = m_windowMenu->addAction(QString::fromUtf8(res::kCloseMenuItem));
     m_windowMenu->addSeparator();
     m_aboutAction = m_windowMenu->addAction(QString::fromUtf8(res::kAboutMenuItem));
     // F1 too: most window managers keep Alt+Space for their own menu.

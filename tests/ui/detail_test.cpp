@@ -76,11 +76,11 @@ bool AllWhite(const QImage& image, QRect area) {
 }
 
 std::string Code(CDetailDlg& detail) {
-    return Control<PronunciationField>(detail, 1005)->code();
+    return Control<PronunciationField>(detail, res::kIdPronunciation)->code();
 }
 
 QAbstractItemView* List(CLookupDlg& dialog) {
-    return Control<QAbstractItemView>(dialog, 1001);
+    return Control<QAbstractItemView>(dialog, res::kIdResultList);
 }
 
 void DoubleClickRow(CLookupDlg& dialog, int row) {
@@ -173,21 +173,22 @@ private slots:
         QTest::mouseDClick(List(dialog)->viewport(), Qt::LeftButton);
         QVERIFY(!detail->isVisible());
 
-        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("a"));
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("a"));
         QCOMPARE(Rows(dialog).size(), 4);
         QCOMPARE(Rows(dialog)[2], QStringLiteral("taken,取られた,take,tEik1n"));
         DoubleClickRow(dialog, 2);
         QVERIFY(detail->isVisible());
         QCOMPARE(detail->windowTitle(), QStringLiteral("詳細情報"));
-        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("taken"));
-        QCOMPARE(Control<QPlainTextEdit>(*detail, 1004)->toPlainText(), QStringLiteral("取られた"));
-        QCOMPARE(Control<QLineEdit>(*detail, 1002)->text(), QStringLiteral("take"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdHeadword)->text(), QStringLiteral("taken"));
+        QCOMPARE(Control<QPlainTextEdit>(*detail, res::kIdMeaning)->toPlainText(),
+                 QStringLiteral("取られた"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdBaseForm)->text(), QStringLiteral("take"));
         QCOMPARE(Code(*detail), std::string("tEik1n"));
 
         // Another row replaces all four fields.
         DoubleClickRow(dialog, 0);
-        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("apple"));
-        QCOMPARE(Control<QLineEdit>(*detail, 1002)->text(), QString());
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdHeadword)->text(), QStringLiteral("apple"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdBaseForm)->text(), QString());
         QCOMPARE(Code(*detail), std::string("2pl"));
     }
 
@@ -196,16 +197,16 @@ private slots:
         fixture.writeDictionaries({}, {"", "go,行く,,g`u"});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
-        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral(" "));
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral(" "));
         QCOMPARE(Rows(dialog), (QStringList{"", "go,行く,,g`u"}));
         DoubleClickRow(dialog, 1);
         CDetailDlg* detail = DetailWindow();
         QVERIFY(detail != nullptr);
-        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("go"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdHeadword)->text(), QStringLiteral("go"));
         detail->hide();
         DoubleClickRow(dialog, 0);
         QVERIFY(!detail->isVisible());
-        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("go"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdHeadword)->text(), QStringLiteral("go"));
         QCOMPARE(Code(*detail), std::string("g`u"));
     }
 
@@ -214,7 +215,7 @@ private slots:
         fixture.writeDictionaries({}, {"go,行く,,g`u"});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
-        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("go"));
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("go"));
         DoubleClickRow(dialog, 0);
         CDetailDlg& detail = *DetailWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&detail));
@@ -226,7 +227,7 @@ private slots:
         QVERIFY(detail.isVisible());
         QCOMPARE(detail.pos(), place);
         // Enter, even in the meaning box, closes it too.
-        QTest::keyClick(Control<QPlainTextEdit>(detail, 1004), Qt::Key_Return);
+        QTest::keyClick(Control<QPlainTextEdit>(detail, res::kIdMeaning), Qt::Key_Return);
         QVERIFY(!detail.isVisible());
     }
 
@@ -235,9 +236,9 @@ private slots:
         fixture.writeDictionaries({}, {"go,行く,,g`u", "be,ある,,bi"});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
-        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("go"));
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("go"));
         DoubleClickRow(dialog, 0);
-        auto* field = Control<PronunciationField>(*DetailWindow(), 1005);
+        auto* field = Control<PronunciationField>(*DetailWindow(), res::kIdPronunciation);
         QVERIFY(field != nullptr);
         // No event is processed between showing the entry and painting the
         // field on its own, as when it is uncovered: the glyphs are there.
@@ -253,8 +254,8 @@ private slots:
             }
         }
         // Searching again changes the list, not the field.
-        Control<QComboBox>(dialog, 1007)->lineEdit()->clear();
-        TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("be"));
+        Control<QComboBox>(dialog, res::kIdKeywordBox)->lineEdit()->clear();
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("be"));
         QCOMPARE(field->code(), std::string("g`u"));
     }
 

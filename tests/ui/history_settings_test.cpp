@@ -33,7 +33,7 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         QVERIFY(std::filesystem::exists(fixture.folder / "strlist.txt"));
         QCOMPARE(History(fixture), std::string());
-        QCOMPARE(Control<QComboBox>(dialog, 1007)->count(), 0);
+        QCOMPARE(Control<QComboBox>(dialog, res::kIdKeywordBox)->count(), 0);
     }
 
     void focusLossSavesAndCloseSavesTwice() {
@@ -41,17 +41,17 @@ private slots:
         fixture.writeDictionaries({}, {"take"});
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         box->setFocus();
         TypeText(box, QStringLiteral("take"));
-        Control<QPushButton>(dialog, 1006)->setFocus();
+        Control<QPushButton>(dialog, res::kIdSettings)->setFocus();
         QCOMPARE(History(fixture), std::string("take\r\n"));
         QCOMPARE(Items(*box), QStringList{"take"});
         QCOMPARE(box->currentText(), QStringLiteral("take"));
         // Close while the box has the focus: the focus loss and the OK path
         // each save.
         box->setFocus();
-        QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog, res::kIdOk), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(History(fixture), std::string("take\r\ntake\r\ntake\r\n"));
     }
@@ -61,7 +61,7 @@ private slots:
         fixture.writeDictionaries({}, {});
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         box->setFocus();
         TypeText(box, QStringLiteral("unsaved"));
         QTest::keyClick(box, Qt::Key_Escape);
@@ -78,7 +78,7 @@ private slots:
         fixture.writeDictionaries({}, {});
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         box->setFocus();
         TypeText(box, QStringLiteral("離陸"));
         QTest::keyClick(box, Qt::Key_Return);
@@ -94,7 +94,7 @@ private slots:
         // Written by another program while the window is open.
         WriteBytes(fixture.folder / "strlist.txt",
                    "9\r\n9\r\n8\r\n7\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n");
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         TypeText(box, QStringLiteral("typed"));
         dialog.LoadHistoryIntoCombo();
         QCOMPARE(Items(*box), (QStringList{"9", "8", "7", "6", "5", "4", "3", "2"}));
@@ -113,7 +113,7 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
         WriteBytes(fixture.folder / "strlist.txt", "fresh\r\n");
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         box->setFocus();
         TypeText(box, QStringLiteral("typed"));
         box->showPopup();
@@ -123,7 +123,7 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(History(fixture), std::string("fresh\r\n"));
         box->hidePopup();
-        Control<QPushButton>(dialog, 1006)->setFocus();
+        Control<QPushButton>(dialog, res::kIdSettings)->setFocus();
         QCOMPARE(History(fixture), std::string("typed\r\nfresh\r\n"));
     }
 
@@ -134,16 +134,16 @@ private slots:
             CLookupDlg dialog(fixture.environment());
             QString shown;
             WhenOpen<CSettingsDlg>([&shown](CSettingsDlg& settings) {
-                auto* box = Control<QComboBox>(settings, 1007);
+                auto* box = Control<QComboBox>(settings, res::kIdKeywordBox);
                 shown = box->currentText();
                 QCOMPARE(Items(*box),
                          (QStringList{"10", "50", "100", "300", "500", "800", "1000", "無制限"}));
                 box->setEditText(QStringLiteral("3"));
-                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
             });
-            Control<QPushButton>(dialog, 1006)->click();
+            Control<QPushButton>(dialog, res::kIdSettings)->click();
             QCOMPARE(shown, QStringLiteral("無制限"));
-            TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("a"));
+            TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("a"));
             QCOMPARE(Rows(dialog).size(), 3);
         }
         // Written at the end, read at the next start.
@@ -151,14 +151,15 @@ private slots:
         CLookupDlg again(fixture.environment());
         QString shown;
         WhenOpen<CSettingsDlg>([&shown](CSettingsDlg& settings) {
-            shown = Control<QComboBox>(settings, 1007)->currentText();
-            Control<QComboBox>(settings, 1007)->setEditText(QStringLiteral("-5"));
-            QTest::mouseClick(Control<QPushButton>(settings, 2), Qt::LeftButton);  // ｷｬﾝｾﾙ
+            shown = Control<QComboBox>(settings, res::kIdKeywordBox)->currentText();
+            Control<QComboBox>(settings, res::kIdKeywordBox)->setEditText(QStringLiteral("-5"));
+            QTest::mouseClick(Control<QPushButton>(settings, res::kIdCancel),
+                              Qt::LeftButton);  // ｷｬﾝｾﾙ
         });
-        Control<QPushButton>(again, 1006)->click();
+        Control<QPushButton>(again, res::kIdSettings)->click();
         QCOMPARE(shown, QStringLiteral("3"));
         // Cancel kept the limit.
-        TypeText(Control<QComboBox>(again, 1007), QStringLiteral("a"));
+        TypeText(Control<QComboBox>(again, res::kIdKeywordBox), QStringLiteral("a"));
         QCOMPARE(Rows(again).size(), 3);
     }
 
@@ -170,16 +171,16 @@ private slots:
         for (const QString& typed :
              {QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8")}) {
             WhenOpen<CSettingsDlg>([&typed](CSettingsDlg& settings) {
-                auto* box = Control<QComboBox>(settings, 1007);
+                auto* box = Control<QComboBox>(settings, res::kIdKeywordBox);
                 // Completion works on the focused box only.
                 settings.activateWindow();
                 QVERIFY(QTest::qWaitForWindowActive(&settings));
                 box->setFocus();
                 box->lineEdit()->selectAll();
                 QTest::keyClicks(box->lineEdit(), typed);
-                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
             });
-            Control<QPushButton>(dialog, 1006)->click();
+            Control<QPushButton>(dialog, res::kIdSettings)->click();
             QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), typed.toInt());
         }
     }
@@ -191,10 +192,11 @@ private slots:
         {
             CLookupDlg changing(fixture.environment());
             WhenOpen<CSettingsDlg>([](CSettingsDlg& settings) {
-                Control<QComboBox>(settings, 1007)->setEditText(QStringLiteral("300"));
-                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+                Control<QComboBox>(settings, res::kIdKeywordBox)
+                    ->setEditText(QStringLiteral("300"));
+                QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
             });
-            Control<QPushButton>(changing, 1006)->click();
+            Control<QPushButton>(changing, res::kIdSettings)->click();
         }
         untouched.reset();
         QCOMPARE(ReadRowLimit(fixture.folder / "pelmio.inf"), 300);
@@ -204,10 +206,10 @@ private slots:
     void aSettingThatCannotBeSavedIsReported() {
         const auto setRowLimit = [](CLookupDlg& dialog, const QString& text) {
             WhenOpen<CSettingsDlg>([text](CSettingsDlg& settings) {
-                Control<QComboBox>(settings, 1007)->setEditText(text);
-                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+                Control<QComboBox>(settings, res::kIdKeywordBox)->setEditText(text);
+                QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
             });
-            Control<QPushButton>(dialog, 1006)->click();
+            Control<QPushButton>(dialog, res::kIdSettings)->click();
         };
         {
             WindowFixture fixture;
@@ -256,18 +258,18 @@ private slots:
         QString homePage;
         WhenOpen<CAboutDlg>([&](CAboutDlg& about) {
             caption = about.windowTitle();
-            auto* field = Control<QLineEdit>(about, 1010);
+            auto* field = Control<QLineEdit>(about, res::kIdHomePage);
             homePage = field->text();
             QVERIFY(!field->isReadOnly());
             field->setText(QStringLiteral("edited"));
-            QTest::mouseClick(Control<QPushButton>(about, 1), Qt::LeftButton);
+            QTest::mouseClick(Control<QPushButton>(about, res::kIdOk), Qt::LeftButton);
         });
         actions.last()->trigger();
         QCOMPARE(caption, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 Pelmio"));
         QVERIFY(homePage.startsWith(QStringLiteral("https://")));
         // The edit went with the box.
         WhenOpen<CAboutDlg>([&](CAboutDlg& about) {
-            homePage = Control<QLineEdit>(about, 1010)->text();
+            homePage = Control<QLineEdit>(about, res::kIdHomePage)->text();
             about.reject();
         });
         actions.last()->trigger();

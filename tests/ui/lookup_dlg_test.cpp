@@ -61,11 +61,12 @@ private slots:
             }
         }
         QCOMPARE(checked, 8);
-        QCOMPARE(Control<QPushButton>(dialog, 1)->text(), QStringLiteral("閉じる"));
-        QCOMPARE(Control<QPushButton>(dialog, 1006)->text(), QStringLiteral("設定"));
-        QVERIFY(Control<QPushButton>(dialog, 1009)->isHidden());
-        QCOMPARE(Control<QComboBox>(dialog, 1007)->accessibleName(), QStringLiteral("キーワード"));
-        QCOMPARE(Control<QAbstractItemView>(dialog, 1001)->accessibleName(),
+        QCOMPARE(Control<QPushButton>(dialog, res::kIdOk)->text(), QStringLiteral("閉じる"));
+        QCOMPARE(Control<QPushButton>(dialog, res::kIdSettings)->text(), QStringLiteral("設定"));
+        QVERIFY(Control<QPushButton>(dialog, res::kIdReload)->isHidden());
+        QCOMPARE(Control<QComboBox>(dialog, res::kIdKeywordBox)->accessibleName(),
+                 QStringLiteral("キーワード"));
+        QCOMPARE(Control<QAbstractItemView>(dialog, res::kIdResultList)->accessibleName(),
                  QStringLiteral("候補（ダブルクリックで詳細表示）"));
     }
 
@@ -80,10 +81,12 @@ private slots:
         // mean width of A-Z and a-z) and 13 / 8 px down, rounded at each
         // edge.
         QCOMPARE(dialog.size(), QSize(332, 385));
-        QCOMPARE(Control<QPushButton>(dialog, 1)->geometry(), QRect(174, 351, 88, 23));
-        QCOMPARE(Control<QPushButton>(dialog, 1006)->geometry(), QRect(66, 351, 88, 23));
-        QCOMPARE(Control<QAbstractItemView>(dialog, 1001)->geometry(), QRect(12, 85, 307, 248));
-        const QRect keywordBox = Control<QComboBox>(dialog, 1007)->geometry();
+        QCOMPARE(Control<QPushButton>(dialog, res::kIdOk)->geometry(), QRect(174, 351, 88, 23));
+        QCOMPARE(Control<QPushButton>(dialog, res::kIdSettings)->geometry(),
+                 QRect(66, 351, 88, 23));
+        QCOMPARE(Control<QAbstractItemView>(dialog, res::kIdResultList)->geometry(),
+                 QRect(12, 85, 307, 248));
+        const QRect keywordBox = Control<QComboBox>(dialog, res::kIdKeywordBox)->geometry();
         QCOMPARE(keywordBox.topLeft(), QPoint(43, 28));
         QCOMPARE(keywordBox.width(), 241);
     }
@@ -101,7 +104,7 @@ private slots:
                  QString::fromStdString((fixture.folder / "settei_jyukugo.txt").string()));
         QCOMPARE(fixture.messages[1].detail,
                  QString::fromStdString((fixture.folder / "settei_tango.txt").string()));
-        QTest::keyClicks(Control<QComboBox>(dialog, 1007), " ");
+        QTest::keyClicks(Control<QComboBox>(dialog, res::kIdKeywordBox), " ");
         QCOMPARE(Rows(dialog), QStringList());
 
         // Only the phrase file missing: one box, and the word file loads.
@@ -109,7 +112,7 @@ private slots:
         WriteBytes(oneMissing.folder / "settei_tango.txt", "take\r\ngo\r\n");
         CLookupDlg second(oneMissing.environment());
         QCOMPARE(oneMissing.messages.size(), std::size_t{1});
-        QTest::keyClicks(Control<QComboBox>(second, 1007), " ");
+        QTest::keyClicks(Control<QComboBox>(second, res::kIdKeywordBox), " ");
         QCOMPARE(Rows(second), (QStringList{"go", "take"}));
 
         // A folder in place of a file is a file that cannot be opened.
@@ -135,7 +138,7 @@ private slots:
         fixture.writeDictionaries({}, {});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
-        QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog, res::kIdOk), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!dialog.isVisible());
 
@@ -152,7 +155,7 @@ private slots:
                                   {"take,取る,,tEik", "off,離れて,,O0f", "apple,りんご,,2pl"});
         CLookupDlg dialog(fixture.environment());
         dialog.show();
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         QCOMPARE(Rows(dialog), QStringList());  // nothing is listed before the first edit
         QTest::keyClicks(box, "take off");
         QCOMPARE(Rows(dialog), QStringList{QStringLiteral("take off,離陸する,,tEik o0f")});
@@ -162,7 +165,8 @@ private slots:
         // line in the files (phrases first, then words).
         QCOMPARE(Rows(dialog), (QStringList{"look up,調べる,,lUk 3p", "off,離れて,,O0f",
                                             "take off,離陸する,,tEik o0f"}));
-        const QAbstractItemModel* model = Control<QAbstractItemView>(dialog, 1001)->model();
+        const QAbstractItemModel* model =
+            Control<QAbstractItemView>(dialog, res::kIdResultList)->model();
         QList<uint> indices;
         for (int row = 0; row < model->rowCount(); ++row) {
             indices << model->data(model->index(row, 0), ResultListModel::kEntryIndexRole).toUInt();
@@ -178,7 +182,7 @@ private slots:
         Fixture fixture;
         fixture.writeDictionaries({}, {"take", "off"});
         CLookupDlg dialog(fixture.environment());
-        Control<QComboBox>(dialog, 1007)->setEditText(QStringLiteral("take"));
+        Control<QComboBox>(dialog, res::kIdKeywordBox)->setEditText(QStringLiteral("take"));
         QCOMPARE(Rows(dialog), QStringList());
     }
 
@@ -191,7 +195,7 @@ private slots:
                    "take off,\x97\xa3\x97\xa4\x82\xb7\x82\xe9\r\n"
                    "land,\x92\x85\x97\xa4\x82\xb7\x82\xe9\r\n");
         CLookupDlg dialog(fixture.environment());
-        QLineEdit* edit = Control<QComboBox>(dialog, 1007)->lineEdit();
+        QLineEdit* edit = Control<QComboBox>(dialog, res::kIdKeywordBox)->lineEdit();
         QInputMethodEvent composing(QStringLiteral("りく"), {});
         QApplication::sendEvent(edit, &composing);
         QCOMPARE(Rows(dialog), QStringList());
@@ -205,7 +209,7 @@ private slots:
         Fixture fixture;
         fixture.writeDictionaries({}, {"wave～", "wave?", "take"});  // ～ is 81 60
         CLookupDlg dialog(fixture.environment());
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         TypeText(box, QStringLiteral("wave"));
         QCOMPARE(Rows(dialog).size(), 2);
         // The wave dash has no code: nothing matches, not even a look-alike.
@@ -233,7 +237,7 @@ private slots:
         fixture.writeDictionaries({}, {"a1", "a2", "a3", "a4", "a5"});
         WriteRowLimit(fixture.folder / "pelmio.inf", 3);
         CLookupDlg dialog(fixture.environment());
-        QTest::keyClicks(Control<QComboBox>(dialog, 1007), "a");
+        QTest::keyClicks(Control<QComboBox>(dialog, res::kIdKeywordBox), "a");
         QCOMPARE(Rows(dialog), (QStringList{"a1", "a2", "a3"}));
     }
 
@@ -242,18 +246,18 @@ private slots:
         fixture.writeDictionaries({}, {"one", "two", "three"});
         CLookupDlg dialog(fixture.environment());
         // Before any search, a reload leaves the list empty.
-        Control<QPushButton>(dialog, 1009)->click();
+        Control<QPushButton>(dialog, res::kIdReload)->click();
         QCOMPARE(Rows(dialog), QStringList());
-        QTest::keyClicks(Control<QComboBox>(dialog, 1007), "t");
+        QTest::keyClicks(Control<QComboBox>(dialog, res::kIdKeywordBox), "t");
         QCOMPARE(Rows(dialog), (QStringList{"three", "two"}));
         // Shorter files: the rows are those of the new table.
         fixture.writeDictionaries({}, {"two"});
-        Control<QPushButton>(dialog, 1009)->click();
+        Control<QPushButton>(dialog, res::kIdReload)->click();
         QCOMPARE(Rows(dialog), (QStringList{"two"}));
         QVERIFY(fixture.messages.empty());
         // A file gone: its message is owned by the main window.
         std::filesystem::remove(fixture.folder / "settei_tango.txt");
-        Control<QPushButton>(dialog, 1009)->click();
+        Control<QPushButton>(dialog, res::kIdReload)->click();
         QCOMPARE(fixture.messages.size(), std::size_t{1});
         QCOMPARE(fixture.messages[0].owner, &dialog);
         QCOMPARE(Rows(dialog), QStringList());

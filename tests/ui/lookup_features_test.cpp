@@ -136,8 +136,8 @@ private slots:
                    "A\r\n");
         CLookupDlg dialog(fixture.environment());
         TypeText(KeywordBox(dialog), QStringLiteral("take off"));
-        auto* model =
-            qobject_cast<ResultListModel*>(Control<QAbstractItemView>(dialog, 1001)->model());
+        auto* model = qobject_cast<ResultListModel*>(
+            Control<QAbstractItemView>(dialog, res::kIdResultList)->model());
         QVERIFY(model != nullptr);
         QCOMPARE(model->highlights(0), (QList<TextRange>{{0, 4}, {5, 3}}));
         // The row's text, and what a screen reader reads, is the line itself.
@@ -154,17 +154,17 @@ private slots:
         CLookupDlg dialog(fixture.environment());
         QVERIFY(ShowActive(dialog));
         TypeText(KeywordBox(dialog), QStringLiteral("go"));
-        auto* list = Control<QAbstractItemView>(dialog, 1001);
+        auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
         list->setFocus();
         list->setCurrentIndex(list->model()->index(1, 0));
         QTest::keyClick(list, Qt::Key_Space);
         CDetailDlg* detail = DetailWindow();
         QVERIFY(detail != nullptr && detail->isVisible());
-        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("gone"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdHeadword)->text(), QStringLiteral("gone"));
         QVERIFY(dialog.isVisible());
 
         // The base form looks itself up, as if typed; the detail window stays.
-        QTest::mouseDClick(Control<QLineEdit>(*detail, 1002), Qt::LeftButton);
+        QTest::mouseDClick(Control<QLineEdit>(*detail, res::kIdBaseForm), Qt::LeftButton);
         QCOMPARE(KeywordBox(dialog)->currentText(), QStringLiteral("go"));
         QCOMPARE(Rows(dialog), (QStringList{"go,行く,,g`u", "gone,行った,go,gO0n"}));
         QVERIFY(detail->isVisible());
@@ -193,9 +193,9 @@ private slots:
                 wereOff = !first->isChecked() && !ignore->isChecked();
                 first->setChecked(true);
                 ignore->setChecked(true);
-                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
             });
-            Control<QPushButton>(dialog, 1006)->click();
+            Control<QPushButton>(dialog, res::kIdSettings)->click();
             QVERIFY(wereOff);
             // Searched again at once with the new options.
             QCOMPARE(Rows(dialog), (QStringList{"Take", "take a"}));
@@ -224,9 +224,9 @@ private slots:
                 QCOMPARE(skip->text(), QStringLiteral("発音記号を検索しない"));
                 wasOff = !skip->isChecked();
                 skip->setChecked(true);
-                QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
             });
-            Control<QPushButton>(dialog, 1006)->click();
+            Control<QPushButton>(dialog, res::kIdSettings)->click();
             QVERIFY(wasOff);
             QCOMPARE(Rows(dialog), QStringList{});
         }

@@ -58,18 +58,18 @@ void SetRowLimitThroughTheSettingsDialog(CLookupDlg& dialog, const QString& text
     QTimer::singleShot(0, [text] {
         auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
         QVERIFY(settings != nullptr);
-        Control<QComboBox>(*settings, 1007)->setEditText(text);
+        Control<QComboBox>(*settings, res::kIdKeywordBox)->setEditText(text);
         settings->accept();
     });
-    Control<QPushButton>(dialog, 1006)->click();
+    Control<QPushButton>(dialog, res::kIdSettings)->click();
 }
 
 void TypeAndLeave(CLookupDlg& dialog, const QString& text) {
-    auto* box = Control<QComboBox>(dialog, 1007);
+    auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
     box->setFocus();
     box->lineEdit()->clear();
     TypeText(box, text);
-    Control<QPushButton>(dialog, 1006)->setFocus();
+    Control<QPushButton>(dialog, res::kIdSettings)->setFocus();
 }
 
 }  // namespace
@@ -91,7 +91,7 @@ private slots:
         // Kept, and saved once the lock is free.
         other.reset();
         QTRY_COMPARE(around.history(), std::string("take\r\nold\r\n"));
-        QCOMPARE(Items(*Control<QComboBox>(dialog, 1007)),
+        QCOMPARE(Items(*Control<QComboBox>(dialog, res::kIdKeywordBox)),
                  (QStringList{QStringLiteral("take"), QStringLiteral("old")}));
         QVERIFY(around.messages.isEmpty());
     }
@@ -157,10 +157,10 @@ private slots:
         WriteBytes(around.folder / "settei_tango.txt",
                    "huge," + std::string(4 << 20, 'a') + ",,\r\nsmall,b,,\r\n");
         CLookupDlg dialog(around.environment());
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QStringLiteral("huge"),
                             Qt::NoModifier);
-        auto* list = Control<QAbstractItemView>(dialog, 1001);
+        auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
         QCOMPARE(list->model()->rowCount(), 1);
         const QString row = list->model()->data(list->model()->index(0, 0)).toString();
         QVERIFY(row.startsWith(QStringLiteral("huge,aaa")));

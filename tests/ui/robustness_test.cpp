@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void OpenRow(CLookupDlg& dialog, int row) {
-    auto* list = Control<QAbstractItemView>(dialog, 1001);
+    auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
     list->setCurrentIndex(list->model()->index(row, 0));
     dialog.ShowEntryDetails();
 }
@@ -31,10 +31,10 @@ void OpenRow(CLookupDlg& dialog, int row) {
 // Sets the row limit as the user does, through the settings dialog.
 void SetRowLimit(CLookupDlg& dialog, const QString& text) {
     WhenOpen<CSettingsDlg>([text](CSettingsDlg& settings) {
-        Control<QComboBox>(settings, 1007)->setEditText(text);
-        QTest::mouseClick(Control<QPushButton>(settings, 1), Qt::LeftButton);
+        Control<QComboBox>(settings, res::kIdKeywordBox)->setEditText(text);
+        QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
     });
-    Control<QPushButton>(dialog, 1006)->click();
+    Control<QPushButton>(dialog, res::kIdSettings)->click();
 }
 
 }  // namespace
@@ -53,10 +53,11 @@ private slots:
         {
             CLookupDlg dialog(fixture.environment());
             QVERIFY(ShowActive(dialog));
-            auto* box = Control<QComboBox>(dialog, 1007);
+            auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
             box->setFocus();
             TypeText(box, QStringLiteral("take"));
-            Control<QPushButton>(dialog, 1006)->setFocus();  // saves, and the write fails
+            Control<QPushButton>(dialog, res::kIdSettings)
+                ->setFocus();  // saves, and the write fails
             QCOMPARE(ReadBytes(fixture.folder / "strlist.txt"), std::string("old\r\n"));
             QCOMPARE(box->currentText(), QStringLiteral("take"));
             box->setFocus();
@@ -73,7 +74,7 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({"take off"}, {"take"});
         CLookupDlg dialog(fixture.environment());
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         TypeText(box, QStringLiteral("take"));
         QCOMPARE(Rows(dialog).size(), 2);
 
@@ -91,11 +92,11 @@ private slots:
 
         // Dictionaries replaced by other lines, then deleted.
         fixture.writeDictionaries({}, {"taken"});
-        Control<QPushButton>(dialog, 1009)->click();
+        Control<QPushButton>(dialog, res::kIdReload)->click();
         QCOMPARE(Rows(dialog), QStringList{"taken"});
         fs::remove(fixture.folder / "settei_jyukugo.txt");
         fs::remove(fixture.folder / "settei_tango.txt");
-        Control<QPushButton>(dialog, 1009)->click();
+        Control<QPushButton>(dialog, res::kIdReload)->click();
         QCOMPARE(fixture.messages.size(), std::size_t{2});
         QCOMPARE(Rows(dialog), QStringList());
     }
@@ -110,7 +111,7 @@ private slots:
         {
             CLookupDlg dialog(fixture.environment());
             QCOMPARE(fixture.messages.size(), std::size_t{2});
-            QTest::keyClicks(Control<QComboBox>(dialog, 1007), " ");
+            QTest::keyClicks(Control<QComboBox>(dialog, res::kIdKeywordBox), " ");
             QCOMPARE(Rows(dialog), QStringList());
             SetRowLimit(dialog, QStringLiteral("9"));
         }
@@ -138,7 +139,7 @@ private slots:
             CLookupDlg dialog(fixture.environment());
             QCOMPARE(fixture.messages.size(), std::size_t{1});
             QCOMPARE(fixture.messages[0].text, told);
-            TypeText(Control<QComboBox>(dialog, 1007), QStringLiteral("take"));
+            TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("take"));
             dialog.SaveKeywordToHistory();
         }
         // Ended with no setting changed: nothing is written through the
@@ -159,7 +160,7 @@ private slots:
         WindowFixture fixture;
         fixture.writeDictionaries({}, {std::string(998, 'a'), std::string(997, 'a'), "b"});
         CLookupDlg dialog(fixture.environment());
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         QApplication::clipboard()->setText(QString(1 << 20, QLatin1Char('a')));
         box->lineEdit()->paste();
         // The keyword is 999 a's: no line is that long.
@@ -187,7 +188,7 @@ private slots:
         WriteBytes(fixture.folder / "settei_tango.txt", lines);
         WriteBytes(fixture.folder / "settei_jyukugo.txt", "");
         CLookupDlg dialog(fixture.environment());
-        auto* box = Control<QComboBox>(dialog, 1007);
+        auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
         TypeText(box, QStringLiteral("A"));
         QCOMPARE(Rows(dialog).size(), 60);
         // A lead byte with nothing after it shows as a replacement character.
@@ -195,13 +196,14 @@ private slots:
         OpenRow(dialog, 0);
         CDetailDlg* detail = DetailWindow();
         QVERIFY(detail != nullptr && detail->isVisible());
-        QCOMPARE(Control<QLineEdit>(*detail, 1000)->text(), QStringLiteral("A\uFFFD"));
+        QCOMPARE(Control<QLineEdit>(*detail, res::kIdHeadword)->text(), QStringLiteral("A\uFFFD"));
 
         // The detail view reads 999 bytes of the line: 992 of the code.
         box->lineEdit()->clear();
         TypeText(box, QStringLiteral("code"));
         OpenRow(dialog, 0);
-        QCOMPARE(Control<PronunciationField>(*detail, 1005)->code().size(), std::size_t{999 - 7});
+        QCOMPARE(Control<PronunciationField>(*detail, res::kIdPronunciation)->code().size(),
+                 std::size_t{999 - 7});
     }
 };
 
