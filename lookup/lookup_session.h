@@ -57,8 +57,10 @@ struct SearchResult {
 };
 
 // The name of every file a session writes in its folder: the history, the
-// settings and the options, and the dictionary files a first start copies
-// in. Whatever cleans up after the writes goes by this list.
+// settings and the options (the window geometry too), and the dictionary
+// files that earlier versions copied in at a first start, whose copies a
+// kill may have cut short. Whatever cleans up after the writes goes by this
+// list, and only by it.
 std::vector<std::string> SessionFileNames();
 
 // A lookup session in one folder: the dictionary, the row limit, the
