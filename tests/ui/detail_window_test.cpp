@@ -1,16 +1,41 @@
+// The detail window: the entry it shows, the pronunciation drawn as
+// glyphs, the speech button, and where it opens.
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <filesystem>
 
 #include "pron/phonetic_code.h"
+#include "res/dialog_templates.h"
+#include "settings/options_file.h"
+#include "settings/settings_file.h"
+#include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/about_dlg.h"
+#include "ui/detail_dlg.h"
+#include "ui/lookup_dlg.h"
 #include "ui/pronunciation_field.h"
+#include "ui/result_list_model.h"
+#include "ui/settings_dlg.h"
 
 namespace pelmio {
 
 using namespace testing;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -79,10 +104,6 @@ std::string Code(CDetailDlg& detail) {
     return Control<PronunciationField>(detail, res::kIdPronunciation)->code();
 }
 
-QAbstractItemView* List(CLookupDlg& dialog) {
-    return Control<QAbstractItemView>(dialog, res::kIdResultList);
-}
-
 void DoubleClickRow(CLookupDlg& dialog, int row) {
     QAbstractItemView* list = List(dialog);
     const QRect rect = list->visualRect(list->model()->index(row, 0));
@@ -92,7 +113,7 @@ void DoubleClickRow(CLookupDlg& dialog, int row) {
 
 }  // namespace
 
-class DetailTest : public QObject {
+class DetailWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -156,6 +177,66 @@ private slots:
                 }
             }
         }
+    }
+
+    void fieldPaintsItsOwnCodeOnEveryRepaint() {
+        WindowFixture fixture;
+        fixture.writeDictionaries({}, {"go,行く,,g`u", "be,ある,,bi"});
+        CLookupDlg dialog(fixture.environment());
+        dialog.show();
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("go"));
+        DoubleClickRow(dialog, 0);
+        auto* field = Control<PronunciationField>(*DetailWindow(), res::kIdPronunciation);
+        QVERIFY(field != nullptr);
+        // No event is processed between showing the entry and painting the
+        // field on its own, as when it is uncovered: the glyphs are there.
+        QImage painted(field->size(), QImage::Format_RGB32);
+        painted.fill(Qt::black);
+        field->render(&painted);
+        const QImage strip = Strip();
+        const QPoint origin = field->contentsRect().topLeft() + QPoint(1, 2);
+        for (int dx = 0; dx < kGlyphWidth; ++dx) {
+            for (int dy = 0; dy < kGlyphHeight; ++dy) {
+                QCOMPARE(painted.pixel(origin.x() + dx, origin.y() + dy),
+                         strip.pixel(13 * kGlyphWidth + dx, dy));  // g
+            }
+        }
+        // Searching again changes the list, not the field.
+        Control<QComboBox>(dialog, res::kIdKeywordBox)->lineEdit()->clear();
+        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("be"));
+        QCOMPARE(field->code(), std::string("g`u"));
+    }
+
+    void glyphsAreScaledSmoothlyOnHighDensityScreens() {
+        for (const double ratio : {1.5, 2.0}) {
+            // ɑ then a blank: all ink within the first scaled cell.
+            const QImage drawn = DrawnAt("a ", ratio);
+            const QList<int> inked = InkedColumns(drawn);
+            QVERIFY(!inked.isEmpty());
+            QVERIFY2(inked.first() >= static_cast<int>(1 * ratio) - 1 &&
+                         inked.last() < static_cast<int>((1 + kGlyphWidth) * ratio) + 1,
+                     qPrintable(QString::number(ratio)));
+            // Filtered, not blocky: edges have tones between ink and paper.
+            bool between = false;
+            for (int x = 0; x < drawn.width() && !between; ++x) {
+                for (int y = 0; y < drawn.height() && !between; ++y) {
+                    const int grey = qGray(drawn.pixel(x, y));
+                    between = grey > 40 && grey < 215;
+                }
+            }
+            QVERIFY2(between, qPrintable(QString::number(ratio)));
+        }
+    }
+
+    void fieldKeepsAtMost999BytesCutBetweenCharacters() {
+        PronunciationField field;
+        field.setCode(std::string(1500, 'a'));
+        QCOMPARE(field.code().size(), std::size_t{999});
+        // A double-byte character across the 999th byte is left out whole.
+        field.setCode(std::string(998, 'a') + "\x83\x41");
+        QCOMPARE(field.code(), std::string(998, 'a'));
+        field.setCode("");
+        QCOMPARE(field.code(), std::string());
     }
 
     void doubleClickShowsTheEntryOfTheRowsIndex() {
@@ -231,68 +312,78 @@ private slots:
         QVERIFY(!detail.isVisible());
     }
 
-    void fieldPaintsItsOwnCodeOnEveryRepaint() {
+    void opensBesideTheOwnerNeverOverIt() {
+        // Room on the right; then near the right edge, room on the left only.
+        for (const int ownerX : {40, 440}) {
+            QDialog owner;
+            ShowOwner(owner, ownerX, 30);
+            CDetailDlg detail;
+            detail.showBeside(owner);
+            QVERIFY(QTest::qWaitForWindowExposed(&detail));
+            const QRect placed = detail.frameGeometry();
+            QVERIFY2(!placed.intersects(owner.frameGeometry()),
+                     qPrintable(QString::number(ownerX)));
+            QVERIFY(owner.screen()->availableGeometry().contains(placed));
+            QCOMPARE(placed.top(), owner.frameGeometry().top());
+            QCOMPARE(placed.left() > owner.frameGeometry().left(), ownerX == 40);
+        }
+    }
+
+    void reopensWhereTheUserLeftIt() {
+        QDialog owner;
+        ShowOwner(owner, 40, 30);
+        CDetailDlg detail;
+        detail.showBeside(owner);
+        QVERIFY(QTest::qWaitForWindowExposed(&detail));
+        // Moved as the window manager moves it for the user, not by the program.
+        const QPoint userPlace(90, 200);
+        detail.windowHandle()->setFramePosition(userPlace);
+        QTRY_COMPARE(detail.frameGeometry().topLeft(), userPlace);
+        detail.close();
+        QVERIFY(!detail.isVisible());
+        // The owner has moved meanwhile: the window still comes back where it was.
+        owner.move(300, 10);
+        detail.showBeside(owner);
+        QVERIFY(QTest::qWaitForWindowExposed(&detail));
+        QCOMPARE(detail.frameGeometry().topLeft(), userPlace);
+        // Shown again while it is open, it stays put.
+        detail.showBeside(owner);
+        QCOMPARE(detail.frameGeometry().topLeft(), userPlace);
+    }
+
+    void withoutASpeechEngineTheButtonSaysWhatToInstall() {
         WindowFixture fixture;
-        fixture.writeDictionaries({}, {"go,行く,,g`u", "be,ある,,bi"});
+        fixture.writeDictionaries({}, {"go,行く,,g`u"});
         CLookupDlg dialog(fixture.environment());
-        dialog.show();
-        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("go"));
-        DoubleClickRow(dialog, 0);
-        auto* field = Control<PronunciationField>(*DetailWindow(), res::kIdPronunciation);
-        QVERIFY(field != nullptr);
-        // No event is processed between showing the entry and painting the
-        // field on its own, as when it is uncovered: the glyphs are there.
-        QImage painted(field->size(), QImage::Format_RGB32);
-        painted.fill(Qt::black);
-        field->render(&painted);
-        const QImage strip = Strip();
-        const QPoint origin = field->contentsRect().topLeft() + QPoint(1, 2);
-        for (int dx = 0; dx < kGlyphWidth; ++dx) {
-            for (int dy = 0; dy < kGlyphHeight; ++dy) {
-                QCOMPARE(painted.pixel(origin.x() + dx, origin.y() + dy),
-                         strip.pixel(13 * kGlyphWidth + dx, dy));  // g
-            }
-        }
-        // Searching again changes the list, not the field.
-        Control<QComboBox>(dialog, res::kIdKeywordBox)->lineEdit()->clear();
-        TypeText(Control<QComboBox>(dialog, res::kIdKeywordBox), QStringLiteral("be"));
-        QCOMPARE(field->code(), std::string("g`u"));
+        CDetailDlg* detail = OpenFirstRow(dialog, QStringLiteral("go"));
+        QVERIFY(detail != nullptr && detail->isVisible());
+        auto* speak = Control<QPushButton>(*detail, res::kIdSpeak);
+        QVERIFY(speak != nullptr);
+        QCOMPARE(speak->accessibleName(), QStringLiteral("読み上げ"));
+        QVERIFY(!speak->isEnabled());
+        QVERIFY(speak->toolTip().contains(QStringLiteral("qt6-speech-flite-plugin")));
     }
 
-    void glyphsAreScaledSmoothlyOnHighDensityScreens() {
-        for (const double ratio : {1.5, 2.0}) {
-            // ɑ then a blank: all ink within the first scaled cell.
-            const QImage drawn = DrawnAt("a ", ratio);
-            const QList<int> inked = InkedColumns(drawn);
-            QVERIFY(!inked.isEmpty());
-            QVERIFY2(inked.first() >= static_cast<int>(1 * ratio) - 1 &&
-                         inked.last() < static_cast<int>((1 + kGlyphWidth) * ratio) + 1,
-                     qPrintable(QString::number(ratio)));
-            // Filtered, not blocky: edges have tones between ink and paper.
-            bool between = false;
-            for (int x = 0; x < drawn.width() && !between; ++x) {
-                for (int y = 0; y < drawn.height() && !between; ++y) {
-                    const int grey = qGray(drawn.pixel(x, y));
-                    between = grey > 40 && grey < 215;
-                }
-            }
-            QVERIFY2(between, qPrintable(QString::number(ratio)));
-        }
-    }
-
-    void fieldKeepsAtMost999BytesCutBetweenCharacters() {
-        PronunciationField field;
-        field.setCode(std::string(1500, 'a'));
-        QCOMPARE(field.code().size(), std::size_t{999});
-        // A double-byte character across the 999th byte is left out whole.
-        field.setCode(std::string(998, 'a') + "\x83\x41");
-        QCOMPARE(field.code(), std::string(998, 'a'));
-        field.setCode("");
-        QCOMPARE(field.code(), std::string());
+    void theSpeechEngineIsMadeWhenTheDetailWindowFirstShows() {
+        WindowFixture fixture;
+        fixture.speechEngine.clear();  // the system's default, flite where installed
+        fixture.writeDictionaries({}, {"go,行く,,g`u"});
+        CLookupDlg dialog(fixture.environment());
+        CDetailDlg* detail = DetailWindow();
+        QVERIFY(detail != nullptr);
+        QCOMPARE(SpeechEngines(*detail), 0);
+        QVERIFY(OpenFirstRow(dialog, QStringLiteral("go")) == detail);
+        auto* speak = Control<QPushButton>(*detail, res::kIdSpeak);
+        // Made, or the button says why there is none.
+        QVERIFY(SpeechEngines(*detail) == 1 ||
+                (!speak->isEnabled() && !speak->toolTip().isEmpty()));
+        detail->close();
+        QVERIFY(OpenFirstRow(dialog, QStringLiteral("go")) == detail);
+        QVERIFY(SpeechEngines(*detail) <= 1);
     }
 };
 
 }  // namespace pelmio
 
-QTEST_MAIN(pelmio::DetailTest)
-#include "detail_test.moc"
+QTEST_MAIN(pelmio::DetailWindowTest)
+#include "detail_window_test.moc"
