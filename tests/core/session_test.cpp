@@ -271,6 +271,38 @@ TEST(LookupSession, WindowGeometryIsWrittenOnlyWhenChangedAndUnderTheLock) {
     EXPECT_EQ(next.options(), (LookupOptions{false, true}));
 }
 
+// Records the name of each file a write replaces, by the temporary file
+// it makes beside it.
+class CreationRecorder : public FileWriter {
+public:
+    std::FILE* CreateNew(const fs::path& path) override {
+        const std::string name = path.filename().string();
+        replaced.push_back(name.substr(0, name.find(".tmp-")));
+        return FileWriter::CreateNew(path);
+    }
+    Lines replaced;
+};
+
+TEST(LookupSession, EveryFileItWritesIsOnItsListOfFiles) {
+    TempFolder folder;
+    CreationRecorder recorder;
+    LookupSession session(folder.path(), recorder);
+    session.saveKeyword("take");
+    session.setRowLimit(30);
+    session.setOptions({true, false, false});
+    WindowGeometry geometry;
+    geometry.mainSize = {{400, 500}};
+    session.setWindowGeometry(geometry);
+    ASSERT_EQ(session.writeSettings().status, FileStatus::Ok);
+    ASSERT_EQ(session.writeOptions().status, FileStatus::Ok);
+    ASSERT_EQ(session.writeWindowGeometry().status, FileStatus::Ok);
+    ASSERT_EQ(recorder.replaced.size(), 4u);
+    const Lines names = SessionFileNames();
+    for (const std::string& name : recorder.replaced) {
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    }
+}
+
 TEST(LookupSession, StaleTemporaryFilesOfEveryFileItWritesAreRemoved) {
     SessionFixture fixture;
     const Lines names = SessionFileNames();
