@@ -48,8 +48,8 @@ struct SaveOutcome {
 // in a queue that is tried again shortly. A full disk or a failed write
 // keeps the keyword queued for the next save and is told once a run. At
 // the end the queue gets a short wait for the lock, and what still could
-// not be saved is named to the user. Settings are written at once; one
-// another program holds locked wait for the end of the run.
+// not be saved is named to the user. Settings are written at once; those
+// that another program's lock keeps out wait for the end of the run.
 class SavePolicy {
 public:
     static constexpr std::chrono::milliseconds kRetryInterval{250};
