@@ -12,7 +12,7 @@ CLookupApp::CLookupApp(std::filesystem::path folder,
     : m_folder(std::move(folder)), m_dictionaries(std::move(dictionaries)) {}
 CLookupApp::~CLookupApp() = default;
 
-bool CLookupApp::InitInstance() {
+void CLookupApp::InitInstance() {
     // Before the window, whose making may take a while: a signal then waits
     // for the event loop instead of killing the program.
     m_sessionEnd = std::make_unique<SessionEndWatcher>([this] {
@@ -32,7 +32,6 @@ bool CLookupApp::InitInstance() {
     if (m_endRequested) {
         QMetaObject::invokeMethod(m_window.get(), &CLookupDlg::reject, Qt::QueuedConnection);
     }
-    return true;
 }
 
 }  // namespace pelmio

@@ -21,9 +21,8 @@ public:
 
     // Makes and shows the main window, working in the folder, and has the
     // event loop quit when it is finished. A signal that ends the session
-    // closes the window as its close box does. Returns false when there is
-    // nothing to run.
-    bool InitInstance();
+    // closes the window as its close box does.
+    void InitInstance();
 
 private:
     std::filesystem::path m_folder;

@@ -131,8 +131,6 @@ int main(int argc, char* argv[]) {
         application.installEventFilter(new ExitAfterFirstPaint(&application));
     }
     pelmio::CLookupApp app(folder, dictionaries);
-    if (!app.InitInstance()) {
-        return 1;
-    }
+    app.InitInstance();
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include "res/dialog_templates.h"
 #include "ui/codec.h"
 #include "ui/lookup_environment.h"
 
@@ -26,38 +27,17 @@ QString UserFolderMessage(const UserFolderResult& result) {
         case UserFolderStatus::Ok:
             return {};
         case UserFolderStatus::NoFolder:
-            return QStringLiteral(
-                "利用者のデータフォルダーが決まりません。"
-                "環境変数 XDG_DATA_HOME も HOME も設定されていません。");
+            return QString::fromUtf8(res::kUserFolderUnknown);
         case UserFolderStatus::NotAFolder:
-            return QStringLiteral(
-                       "利用者のデータフォルダー\n%1\nの場所に、フォルダーでないもの"
-                       "（ファイルなど）があります。それには手を付けていません。"
-                       "移すか名前を変えてから、もう一度起動してください。")
-                .arg(folder);
+            return QString::fromUtf8(res::kUserFolderNotAFolder).arg(folder);
         case UserFolderStatus::DanglingLink:
-            return QStringLiteral(
-                       "利用者のデータフォルダー（またはその上のフォルダー）\n%1\nは、存在しない "
-                       "%2 "
-                       "を指すリンクです。"
-                       "それには手を付けていません。"
-                       "リンク先を作るかリンクを消してから、もう一度起動してください。")
-                .arg(folder, detail);
+            return QString::fromUtf8(res::kUserFolderDanglingLink).arg(folder, detail);
         case UserFolderStatus::NoAccess:
-            return QStringLiteral(
-                       "利用者のデータフォルダーへの途中のフォルダー\n%1\nに入れません（%2）。"
-                       "そのフォルダーの許可を確かめてください。")
-                .arg(folder, detail);
+            return QString::fromUtf8(res::kUserFolderNoAccess).arg(folder, detail);
         case UserFolderStatus::CannotCreate:
-            return QStringLiteral(
-                       "利用者のデータフォルダー\n%1\nを作れません（%2）。"
-                       "XDG_DATA_HOME に書き込めるか確かめてください。")
-                .arg(folder, detail);
+            return QString::fromUtf8(res::kUserFolderCannotCreate).arg(folder, detail);
         case UserFolderStatus::NotWritable:
-            return QStringLiteral(
-                       "利用者のデータフォルダー\n%1\nに書き込めません。"
-                       "書き込みの許可を確かめてください。")
-                .arg(folder);
+            return QString::fromUtf8(res::kUserFolderNotWritable).arg(folder);
     }
     return {};
 }

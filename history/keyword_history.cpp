@@ -141,22 +141,6 @@ std::string_view StoredKeyword(std::string_view keyword) {
     return cp932::CutAtCharBoundary(keyword, kMaxHistoryKeywordBytes);
 }
 
-std::vector<std::string> HistoryListAfterSave(std::string_view keyword, std::string_view oldBytes) {
-    std::vector<std::string> oldList = HistoryListFromBytes(oldBytes);
-    // A repeat of the newest line shows once.
-    if (!oldList.empty() && oldList.front() == keyword) {
-        return oldList;
-    }
-    std::vector<std::string> list{std::string(keyword)};
-    for (std::string& line : oldList) {
-        if (list.size() == kHistoryListSize) {
-            break;
-        }
-        list.push_back(std::move(line));
-    }
-    return list;
-}
-
 HistoryFile::HistoryFile(fs::path path, FileWriter& writer, std::uint64_t maxBytes)
     : m_path(std::move(path)), m_writer(&writer), m_maxBytes(maxBytes) {}
 
@@ -284,14 +268,6 @@ HistoryResult HistoryFile::load() const {
         return readList();  // made while we waited
     }
     return Written(ReplaceFileAtomically(m_path, "", *m_writer), {});
-}
-
-void HistoryFile::removeStaleTemporaryFiles() const {
-    const FolderLock lock(ResolveLinks(m_path).parent_path());
-    // Under the lock no save of any program is writing one of them.
-    if (lock.state() == LockState::Locked) {
-        RemoveStaleTemporaryFiles(m_path);
-    }
 }
 
 }  // namespace pelmio

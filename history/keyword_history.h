@@ -54,10 +54,6 @@ std::vector<std::string> HistoryListFromBytes(std::string_view fileBytes);
 // one keyword), cut to kMaxHistoryKeywordBytes at a character boundary.
 std::string_view StoredKeyword(std::string_view keyword);
 
-// The drop-down list for the file a save of keyword (non-empty) makes out
-// of oldBytes, worked out without building that file in memory.
-std::vector<std::string> HistoryListAfterSave(std::string_view keyword, std::string_view oldBytes);
-
 enum class HistoryStatus {
     Ok,
     CannotOpen,   // read-only, a folder in its place, or no access: nothing done
@@ -92,9 +88,6 @@ public:
     // Reads the drop-down list, only as far as it needs; creates an empty
     // file if there is none.
     HistoryResult load() const;
-    // Removes what saves killed part way left beside the file; does nothing
-    // while another program holds the folder's lock.
-    void removeStaleTemporaryFiles() const;
 
     const std::filesystem::path& path() const { return m_path; }
 

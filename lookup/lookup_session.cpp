@@ -1,6 +1,5 @@
 #include "lookup/lookup_session.h"
 
-#include "base/cp932.h"
 #include "base/folder_lock.h"
 #include "base/rewrite_journal.h"
 #include "dict/dictionary_loader.h"
@@ -76,6 +75,10 @@ SearchResult LookupSession::search(std::string_view keywordBytes) const {
 void LookupSession::setRowLimit(std::int32_t rowLimit) {
     m_rowLimitChanged = m_rowLimitChanged || rowLimit != m_rowLimit;
     m_rowLimit = rowLimit;
+}
+
+void LookupSession::setRowLimitText(std::string_view text) {
+    setRowLimit(ParseRowLimit(text));
 }
 
 void LookupSession::setOptions(const LookupOptions& options) {

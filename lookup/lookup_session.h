@@ -13,6 +13,7 @@
 #include "dict/entry_fields.h"
 #include "history/keyword_history.h"
 #include "lookup/dictionary.h"
+#include "search/keyword_search.h"
 #include "search/match_spans.h"
 #include "search/narrowing_search.h"
 #include "settings/options_file.h"
@@ -58,8 +59,10 @@ struct SearchResult {
 };
 
 // The name of every file a session writes in its folder: the history, the
-// settings and the options, and the dictionary files a first start copies
-// in. Whatever cleans up after the writes goes by this list.
+// settings and the options (the window geometry too), and the dictionary
+// files that earlier versions copied in at a first start, whose copies a
+// kill may have cut short. Whatever cleans up after the writes goes by this
+// list, and only by it.
 std::vector<std::string> SessionFileNames();
 
 // A lookup session in one folder: the dictionary, the row limit, the
@@ -67,6 +70,12 @@ std::vector<std::string> SessionFileNames();
 // the user's events into these calls and shows what they return.
 class LookupSession {
 public:
+    // The keyword box: the bytes a search reads, the bytes a history line
+    // keeps, and the lines the drop-down list shows.
+    static constexpr std::size_t kSearchedKeywordBytes = kMaxKeywordBytes;
+    static constexpr std::size_t kHistoryKeywordBytes = kMaxHistoryKeywordBytes;
+    static constexpr std::size_t kHistoryListLines = kHistoryListSize;
+
     explicit LookupSession(std::filesystem::path folder, FileWriter& writer = DefaultFileWriter());
 
     // Reads these dictionary files, in this order, instead of the folder's
@@ -86,6 +95,9 @@ public:
 
     std::int32_t rowLimit() const { return m_rowLimit; }
     void setRowLimit(std::int32_t rowLimit);
+    // The row limit the user typed: read as atol reads it, no number
+    // giving 0 (no limit).
+    void setRowLimitText(std::string_view text);
     const LookupOptions& options() const { return m_options; }
     void setOptions(const LookupOptions& options);
     // The windows' sizes and the detail window's place, from the options file.

@@ -10,9 +10,9 @@ using enum ControlKind;
 constexpr ControlTemplate kMainControls[] = {
     {kIdOk, PushButton, "閉じる", 98, 216, 50, 14, kTabStop | kFollowBottom | kFollowCentre},
     {kIdSettings, PushButton, "設定", 37, 216, 50, 14, kTabStop | kFollowBottom | kFollowCentre},
-    {kNoId, Label, "キーワード", 24, 7, 32, 8, kNone},
+    {kNoId, Label, kKeywordLabel, 24, 7, 32, 8, kNone},
     {kIdKeywordBox, ComboBox, "", 24, 17, 136, 144, kVScroll | kTabStop | kGrowWidth},
-    {kNoId, Label, "候補（ダブルクリックで詳細表示）", 7, 41, 96, 8, kNone},
+    {kNoId, Label, kResultListLabel, 7, 41, 96, 8, kNone},
     {kIdResultList, ListBox, "", 7, 52, 173, 153, kVScroll | kTabStop | kGrowWidth | kGrowHeight},
     {kIdReload, PushButton, "Button1", 107, 35, 50, 14, kHidden | kTabStop},
     {kIdResultCount, Label, "", 104, 41, 76, 8, kAlignRight | kFollowRight},

@@ -79,6 +79,11 @@ struct DialogTemplate {
     bool resizable = false;
 };
 
+// The dialogs' font, the first of these families installed, and its size.
+inline constexpr const char* kDialogFontFamilies[] = {
+    "ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "VL PGothic"};
+inline constexpr int kDialogFontPoints = 9;
+
 const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& DetailDialogTemplate();
 const DialogTemplate& SettingsDialogTemplate();
@@ -86,6 +91,14 @@ const DialogTemplate& AboutDialogTemplate();
 
 // The application's name: the main window's caption and every message box's.
 inline constexpr const char* kAppName = "Pelmio";
+
+// The main window's labels; screen readers name the controls after them.
+inline constexpr const char* kKeywordLabel = "キーワード";
+inline constexpr const char* kResultListLabel = "候補（ダブルクリックで詳細表示）";
+// What the result count is, for screen readers.
+inline constexpr const char* kResultCountDescription = "件数";
+// The main window's menu, which stands in for a system menu.
+inline constexpr const char* kCloseMenuItem = "閉じる(&C)";
 
 // Messages and menu texts (UTF-8).
 inline constexpr const char* kCannotReadDictionary = "辞書ファイルを読み込めません";
@@ -112,6 +125,28 @@ inline constexpr const char* kNoLock =
 inline constexpr const char* kForeignLink =
     "%1 は、ほかの利用者のリンクか、ほかの利用者のファイルを指すリンクです。"
     "安全のため、リンクをたどらず、書き込みませんでした";
+// Why the user's data folder cannot be used. %1: the folder, or the name on
+// its way at fault; %2: the system's reason, or where the link points.
+inline constexpr const char* kUserFolderUnknown =
+    "利用者のデータフォルダーが決まりません。"
+    "環境変数 XDG_DATA_HOME も HOME も設定されていません。";
+inline constexpr const char* kUserFolderNotAFolder =
+    "利用者のデータフォルダー\n%1\nの場所に、フォルダーでないもの"
+    "（ファイルなど）があります。それには手を付けていません。"
+    "移すか名前を変えてから、もう一度起動してください。";
+inline constexpr const char* kUserFolderDanglingLink =
+    "利用者のデータフォルダー（またはその上のフォルダー）\n%1\nは、存在しない %2 "
+    "を指すリンクです。それには手を付けていません。"
+    "リンク先を作るかリンクを消してから、もう一度起動してください。";
+inline constexpr const char* kUserFolderNoAccess =
+    "利用者のデータフォルダーへの途中のフォルダー\n%1\nに入れません（%2）。"
+    "そのフォルダーの許可を確かめてください。";
+inline constexpr const char* kUserFolderCannotCreate =
+    "利用者のデータフォルダー\n%1\nを作れません（%2）。"
+    "XDG_DATA_HOME に書き込めるか確かめてください。";
+inline constexpr const char* kUserFolderNotWritable =
+    "利用者のデータフォルダー\n%1\nに書き込めません。"
+    "書き込みの許可を確かめてください。";
 inline constexpr const char* kAboutMenuItem = "ﾊﾞｰｼﾞｮﾝ情報(Pelmio) (&A)...";  // string 101
 inline constexpr const char* kUnlimited = "無制限";
 inline constexpr const char* kNoMatch = "該当なし";

@@ -28,7 +28,6 @@ constexpr int kMaxPixels = 1'000'000;
 // the last LF (empty when the file ends with one). Nothing when the file
 // is missing, cannot be read or is over kMaxOptionsFileBytes.
 struct OptionLines {
-    FileStatus status = FileStatus::Ok;
     bool tooLarge = false;
     std::vector<std::string_view> lines;
     std::string bytes;
@@ -37,7 +36,6 @@ struct OptionLines {
 OptionLines ReadLines(const std::filesystem::path& path) {
     OptionLines file;
     ReadResult read = ReadFilePrefix(path, kMaxOptionsFileBytes + 1);
-    file.status = read.status;
     if (read.status != FileStatus::Ok) {
         return file;
     }

@@ -18,6 +18,10 @@ std::optional<std::string> ToCp932(const QString& text, std::size_t maxBytes) {
                                maxBytes);
 }
 
+std::string_view Cp932Prefix(std::string_view bytes, std::size_t maxBytes) {
+    return cp932::CutAtCharBoundary(bytes, maxBytes);
+}
+
 QString FromPath(const std::filesystem::path& path) {
 #ifdef _WIN32
     return QString::fromStdWString(path.wstring());

@@ -17,6 +17,10 @@ QString FromCp932(std::string_view bytes);
 // nullopt when that part holds a character code page 932 cannot represent.
 std::optional<std::string> ToCp932(const QString& text, std::size_t maxBytes);
 
+// The first bytes of code page 932 text, at most maxBytes, cut between
+// characters.
+std::string_view Cp932Prefix(std::string_view bytes, std::size_t maxBytes);
+
 // A file name as the system spells it, and back.
 QString FromPath(const std::filesystem::path& path);
 std::filesystem::path ToPath(const QString& text);

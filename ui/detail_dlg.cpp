@@ -9,7 +9,7 @@
 #include <QWindow>
 
 #include "desktop/window_placement.h"
-#include "dict/entry_fields.h"
+#include "lookup/lookup_session.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
 #include "ui/headword_speaker.h"

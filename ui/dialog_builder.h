@@ -20,8 +20,6 @@ class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
     QRect toPixels(int x, int y, int width, int height) const;
-    double baseWidth() const { return m_baseWidth; }
-    double baseHeight() const { return m_baseHeight; }
 
 private:
     double m_baseWidth;

@@ -1,14 +1,18 @@
 #include "ui/dialog_font.h"
 
+#include "res/dialog_templates.h"
+
 namespace pelmio {
 
 QFont DialogFont() {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
+    QStringList families;
+    for (const char* family : res::kDialogFontFamilies) {
+        families << QString::fromUtf8(family);
+    }
+    font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(9);
+    font.setPointSize(res::kDialogFontPoints);
     return font;
 }
 

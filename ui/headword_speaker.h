@@ -23,7 +23,6 @@ public:
     void setHeadword(const QString& headword) { m_headword = headword; }
     // Makes the engine, the first time only, and sets the button to match.
     void prepare();
-    bool available() const { return m_speech != nullptr; }
 
 private:
     void speak();

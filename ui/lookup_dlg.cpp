@@ -12,13 +12,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 
 #include "desktop/window_placement.h"
-#include "search/keyword_search.h"
-#include "settings/settings_file.h"
 #include "ui/about_dlg.h"
 #include "ui/codec.h"
 #include "ui/dialog_builder.h"
@@ -33,17 +30,6 @@
 
 namespace pelmio {
 
-namespace {
-
-// How often a save that found the folder locked is tried again.
-constexpr std::chrono::milliseconds kRetryInterval(250);
-// How long the end of the program waits for another program's lock.
-constexpr std::chrono::milliseconds kExitSaveWait(2000);
-// Keywords kept while they cannot be saved; the oldest go first.
-constexpr std::size_t kMaxPending = 1000;
-
-}  // namespace
-
 void ShowMessageBox(QWidget* owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(res::kAppName), text, QMessageBox::Ok,
                     owner);
@@ -51,9 +37,41 @@ void ShowMessageBox(QWidget* owner, const QString& text, const QString& detail) 
     box.exec();
 }
 
+namespace {
+
+QString NoticeText(const Notice& notice) {
+    switch (notice.kind) {
+        case SaveNotice::HistoryDiskFull:
+            return QString::fromUtf8(res::kHistoryDiskFull);
+        case SaveNotice::HistoryWriteFailed:
+            return QString::fromUtf8(res::kHistoryWriteFailed);
+        case SaveNotice::KeywordsNotSaved: {
+            QStringList lines{QString::fromUtf8(res::kHistoryNotSavedAtExit)};
+            for (const std::string& keyword : notice.keywords) {
+                lines << FromCp932(keyword);
+            }
+            return lines.join(QStringLiteral("\n"));
+        }
+        case SaveNotice::SettingsDiskFull:
+            return QString::fromUtf8(res::kSettingsDiskFull);
+        case SaveNotice::SettingsWriteFailed:
+            return QString::fromUtf8(res::kSettingsWriteFailed);
+        case SaveNotice::SettingsBusy:
+            return QString::fromUtf8(res::kSettingsBusy);
+        case SaveNotice::ForeignLink:
+            return QString::fromUtf8(res::kForeignLink).arg(QString::fromUtf8(notice.fileName));
+        case SaveNotice::NoLock:
+            return QString::fromUtf8(res::kNoLock);
+    }
+    return {};
+}
+
+}  // namespace
+
 CLookupDlg::CLookupDlg(LookupEnvironment environment)
     : m_environment(std::move(environment)),
       m_session(m_environment.folder, *m_environment.writer),
+      m_savePolicy(m_session),
       m_detail(m_environment.speechEngine) {
     if (!m_environment.dictionaries.empty()) {
         m_session.setDictionaryFiles(m_environment.dictionaries);
@@ -81,13 +99,11 @@ CLookupDlg::~CLookupDlg() {
     savePendingAtExit();
     // Only what this window changed and could not write yet: another
     // window in the folder may have written its own settings meanwhile.
-    // The window is gone, so a message has no owner.
-    reportSettingsWrite(m_session.writeSettings(kExitSaveWait), kSettingsFileName, nullptr);
-    reportSettingsWrite(m_session.writeOptions(kExitSaveWait), kOptionsFileName, nullptr);
     // Likewise the windows' sizes and place, so a folder the user never
-    // resized a window in gains no file.
+    // resized a window in gains no file. The window is gone, so a message
+    // has no owner.
     m_session.setWindowGeometry(currentGeometry());
-    reportSettingsWrite(m_session.writeWindowGeometry(kExitSaveWait), kOptionsFileName, nullptr);
+    tell(m_savePolicy.writeSettingsAtExit(), nullptr);
 }
 
 namespace {
@@ -172,17 +188,17 @@ void CLookupDlg::buildWindow() {
     m_resultCount = qobject_cast<QLabel*>(controls.at(res::kIdResultCount));
     // No name of its own: a screen reader then reads the count as its name,
     // and the label announces each new count as a change of name.
-    m_resultCount->setAccessibleDescription(QStringLiteral("件数"));
-    m_keywordBox->setMaxVisibleItems(static_cast<int>(kHistoryListSize));
+    m_resultCount->setAccessibleDescription(QString::fromUtf8(res::kResultCountDescription));
+    m_keywordBox->setMaxVisibleItems(static_cast<int>(LookupSession::kHistoryListLines));
     // Screen readers name the two controls after their labels.
-    m_keywordBox->setAccessibleName(QStringLiteral("キーワード"));
-    m_resultList->setAccessibleName(QStringLiteral("候補（ダブルクリックで詳細表示）"));
+    m_keywordBox->setAccessibleName(QString::fromUtf8(res::kKeywordLabel));
+    m_resultList->setAccessibleName(QString::fromUtf8(res::kResultListLabel));
     m_keywordBox->setFocus();
 
     // Linux gives programs no system menu: this window menu stands in for
     // it, ending with a separator and the About item.
     m_windowMenu = new QMenu(this);
-    m_closeAction = m_windowMenu->addAction(QStringLiteral("閉じる(&C)"));
+    m_closeAction = m_windowMenu->addAction(QString::fromUtf8(res::kCloseMenuItem));
     m_windowMenu->addSeparator();
     m_aboutAction = m_windowMenu->addAction(QString::fromUtf8(res::kAboutMenuItem));
     // F1 too: most window managers keep Alt+Space for their own menu.
@@ -217,9 +233,8 @@ void CLookupDlg::connectEvents() {
             &CLookupDlg::SelectHistoryKeyword);
     connect(m_reloadButton, &QPushButton::clicked, this, &CLookupDlg::ReloadDictionaries);
     connect(m_closeButton, &QPushButton::clicked, this, &CLookupDlg::accept);
-    m_retryTimer.setInterval(kRetryInterval);
-    connect(&m_retryTimer, &QTimer::timeout, this,
-            [this] { savePending(std::chrono::steady_clock::now()); });
+    m_retryTimer.setInterval(SavePolicy::kRetryInterval);
+    connect(&m_retryTimer, &QTimer::timeout, this, [this] { showSaved(m_savePolicy.retry()); });
 }
 
 void CLookupDlg::reportLoadProblems(const std::vector<DictionaryProblem>& problems,
@@ -237,7 +252,7 @@ void CLookupDlg::reportLoadProblems(const std::vector<DictionaryProblem>& proble
 void CLookupDlg::RunSearch() {
     m_hasSearched = true;
     const std::optional<std::string> keyword =
-        ToCp932(m_keywordBox->currentText(), kMaxKeywordBytes);
+        ToCp932(m_keywordBox->currentText(), LookupSession::kSearchedKeywordBytes);
     // Text that code page 932 cannot hold matches nothing in the files.
     SearchResult result =
         keyword ? m_session.search(*keyword) : SearchResult{m_session.dictionary(), {}, 0, {}};
@@ -312,91 +327,26 @@ void CLookupDlg::ShowEntryDetails() {
 
 void CLookupDlg::SaveKeywordToHistory() {
     // Text that code page 932 cannot hold is not stored.
-    std::string keyword =
-        ToCp932(m_keywordBox->currentText(), kMaxHistoryKeywordBytes).value_or(std::string());
-    // An empty keyword adds nothing; it only makes sure the file is there
-    // and refills the list, which saving what waits does as well.
-    if (!keyword.empty() || m_pending.empty()) {
-        if (m_pending.size() == kMaxPending) {
-            m_pending.pop_front();
-        }
-        m_pending.push_back(std::move(keyword));
-    }
-    savePending(std::chrono::steady_clock::now());
+    showSaved(m_savePolicy.saveKeyword(
+        ToCp932(m_keywordBox->currentText(), LookupSession::kHistoryKeywordBytes)
+            .value_or(std::string())));
 }
 
-void CLookupDlg::savePending(std::chrono::steady_clock::time_point deadline) {
-    // A message box below moves the focus, which saves again: that keyword
-    // waits for this run to end and the next save.
-    if (m_saving) {
-        return;
+void CLookupDlg::showSaved(const SaveOutcome& outcome) {
+    if (outcome.historyList) {
+        fillHistoryList(*outcome.historyList);
     }
-    m_saving = true;
-    const auto endOfRun = qScopeGuard([this] { m_saving = false; });
-    while (!m_pending.empty()) {
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::max(deadline - std::chrono::steady_clock::now(),
-                     std::chrono::steady_clock::duration::zero()));
-        const HistoryResult result = m_session.saveKeyword(m_pending.front(), wait);
-        switch (result.status) {
-            case HistoryStatus::Ok:
-                m_pending.pop_front();
-                fillHistoryList(result.list);
-                tellIfUnlocked();
-                break;
-            case HistoryStatus::CannotOpen:
-                // A read-only file or a folder in its place is left alone.
-                m_pending.pop_front();
-                break;
-            case HistoryStatus::ForeignLink:
-                m_pending.pop_front();
-                tellForeignLink(kHistoryFileName);
-                break;
-            case HistoryStatus::Busy:
-                // Another program is saving: try again shortly, without
-                // ever waiting for it here.
-                if (!m_closing) {
-                    m_retryTimer.start();
-                }
-                return;
-            case HistoryStatus::DiskFull:
-            case HistoryStatus::WriteError:
-                // The old file is whole; the keyword waits for the next save.
-                m_retryTimer.stop();
-                if (!m_toldSaveFailure) {
-                    m_toldSaveFailure = true;
-                    m_environment.showMessage(
-                        this,
-                        QString::fromUtf8(result.status == HistoryStatus::DiskFull
-                                              ? res::kHistoryDiskFull
-                                              : res::kHistoryWriteFailed),
-                        QString());
-                }
-                return;
-        }
+    if (outcome.retry) {
+        m_retryTimer.start();
+    } else {
+        m_retryTimer.stop();
     }
-    m_retryTimer.stop();
+    tell(outcome, this);
 }
 
 void CLookupDlg::savePendingAtExit() {
     m_retryTimer.stop();
-    if (m_pending.empty()) {
-        return;
-    }
-    savePending(std::chrono::steady_clock::now() + kExitSaveWait);
-    QStringList lost;
-    for (const std::string& keyword : m_pending) {
-        if (!keyword.empty()) {
-            lost << FromCp932(keyword);
-        }
-    }
-    m_pending.clear();
-    if (!lost.isEmpty()) {
-        m_environment.showMessage(this,
-                                  QString::fromUtf8(res::kHistoryNotSavedAtExit) +
-                                      QStringLiteral("\n") + lost.join(QStringLiteral("\n")),
-                                  QString());
-    }
+    showSaved(m_savePolicy.saveAtExit());
 }
 
 void CLookupDlg::LoadHistoryIntoCombo() {
@@ -435,56 +385,25 @@ void CLookupDlg::RunSettingsDialog() {
                                          : QString::number(rowLimit));
     dialog.setOptions(m_session.options());
     if (dialog.exec() == QDialog::Accepted) {
-        // Written at once, so a crash later in the run loses nothing; a
-        // lock held by another program leaves it for the end of the run.
-        m_session.setRowLimit(ParseRowLimit(dialog.rowLimitText().toStdString()));
-        reportSettingsWrite(m_session.writeSettings(), kSettingsFileName, this);
-        if (dialog.options() != m_session.options()) {
-            m_session.setOptions(dialog.options());
-            reportSettingsWrite(m_session.writeOptions(), kOptionsFileName, this);
-            if (m_hasSearched) {
-                RunSearch();
-            }
+        // Written at once, so a crash later in the run loses nothing.
+        m_session.setRowLimitText(dialog.rowLimitText().toStdString());
+        const bool optionsChanged = dialog.options() != m_session.options();
+        m_session.setOptions(dialog.options());
+        tell(m_savePolicy.writeSettings(), this);
+        if (optionsChanged && m_hasSearched) {
+            RunSearch();
         }
     }
 }
 
-void CLookupDlg::tellIfUnlocked() {
-    if (m_toldNoLock || !m_session.wroteWithoutLock()) {
-        return;
+void CLookupDlg::tell(const SaveOutcome& outcome, QWidget* owner) {
+    for (const Notice& notice : outcome.notices) {
+        m_environment.showMessage(
+            notice.kind == SaveNotice::NoLock || notice.kind == SaveNotice::ForeignLink
+                ? (isVisible() ? this : nullptr)
+                : owner,
+            NoticeText(notice), QString());
     }
-    m_toldNoLock = true;
-    m_environment.showMessage(isVisible() ? this : nullptr, QString::fromUtf8(res::kNoLock),
-                              QString());
-}
-
-void CLookupDlg::tellForeignLink(const char* fileName) {
-    if (m_toldForeignLink) {
-        return;
-    }
-    m_toldForeignLink = true;
-    m_environment.showMessage(isVisible() ? this : nullptr,
-                              QString::fromUtf8(res::kForeignLink).arg(QString::fromUtf8(fileName)),
-                              QString());
-}
-
-void CLookupDlg::reportSettingsWrite(const WriteResult& result, const char* fileName,
-                                     QWidget* owner) {
-    if (result.status == FileStatus::ForeignLink) {
-        tellForeignLink(fileName);
-        return;
-    }
-    tellIfUnlocked();
-    // The setting holds for this run either way; the user is told once.
-    if (result.status == FileStatus::Ok || m_toldSettingsFailure ||
-        (result.status == FileStatus::Busy && !m_closing)) {
-        return;
-    }
-    m_toldSettingsFailure = true;
-    const char* text = result.status == FileStatus::NoSpace ? res::kSettingsDiskFull
-                       : result.status == FileStatus::Busy  ? res::kSettingsBusy
-                                                            : res::kSettingsWriteFailed;
-    m_environment.showMessage(owner, QString::fromUtf8(text), QString());
 }
 
 void CLookupDlg::OnSysCommand(int command) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -9,6 +7,7 @@
 #include <QTimer>
 
 #include "lookup/lookup_session.h"
+#include "lookup/save_policy.h"
 #include "ui/detail_dlg.h"
 #include "ui/lookup_environment.h"
 #include "ui/result_list_model.h"
@@ -84,22 +83,18 @@ private:
     void openCurrentRow();
     void reportLoadProblems(const std::vector<DictionaryProblem>& problems, QWidget* owner);
     void fillHistoryList(const std::vector<std::string>& lines);
-    // Saves the waiting keywords, oldest first, waiting for the folder's
-    // lock until deadline at most.
-    void savePending(std::chrono::steady_clock::time_point deadline);
-    // At the end: waits a little for the lock, then tells the user what
-    // could not be saved.
+    // Shows the list a history save left, runs or stops the retry timer
+    // as asked, and tells the user what the save policy says to.
+    void showSaved(const SaveOutcome& outcome);
+    // At the end: what waits gets its last try.
     void savePendingAtExit();
-    // Tells the user, once a run, that a setting could not be written.
-    void reportSettingsWrite(const WriteResult& result, const char* fileName, QWidget* owner);
-    // Tells the user, once a run, that a file was not written because it
-    // is another user's link.
-    void tellForeignLink(const char* fileName);
-    // Tells the user, once a run, that a file was written with no lock.
-    void tellIfUnlocked();
+    // Shows the outcome's notices, owned by owner; those about a file's
+    // lock or link by the window only while it is shown.
+    void tell(const SaveOutcome& outcome, QWidget* owner);
 
     LookupEnvironment m_environment;
     LookupSession m_session;
+    SavePolicy m_savePolicy;
     CDetailDlg m_detail;
     ResultListModel m_resultModel;
     KeywordComboBox* m_keywordBox = nullptr;
@@ -111,15 +106,9 @@ private:
     QMenu* m_windowMenu = nullptr;
     QAction* m_closeAction = nullptr;
     QAction* m_aboutAction = nullptr;
-    bool m_hasSearched = false;         // the list stays empty until the first search
-    bool m_closing = false;             // no saving on focus loss while closing
-    std::deque<std::string> m_pending;  // keywords waiting to be saved
-    QTimer m_retryTimer;                // tries again while the lock is held
-    bool m_toldSaveFailure = false;     // a failed write is reported once a run
-    bool m_toldSettingsFailure = false;
-    bool m_toldForeignLink = false;
-    bool m_toldNoLock = false;
-    bool m_saving = false;  // savePending is running
+    bool m_hasSearched = false;  // the list stays empty until the first search
+    bool m_closing = false;      // no saving on focus loss while closing
+    QTimer m_retryTimer;         // tries again while the lock is held
 };
 
 }  // namespace pelmio

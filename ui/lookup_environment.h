@@ -5,7 +5,8 @@
 #include <vector>
 
 #include <QString>
-#include "base/file_access.h"
+
+#include "lookup/lookup_session.h"
 
 class QWidget;
 

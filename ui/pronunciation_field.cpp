@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-#include "base/cp932.h"
-#include "pron/phonetic_code.h"
+#include "lookup/pronunciation.h"
 
 namespace pelmio {
 
@@ -35,7 +34,7 @@ PronunciationField::PronunciationField(QWidget* parent)
 }
 
 void PronunciationField::setCode(std::string_view code) {
-    m_code = cp932::CutAtCharBoundary(code, kMaxCodeBytes);
+    m_code = KeptPronunciation(code);
     update();
 }
 

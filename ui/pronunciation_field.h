@@ -22,13 +22,9 @@ class PronunciationField : public QFrame {
     Q_OBJECT
 
 public:
-    // The longest code kept, in bytes.
-    static constexpr std::size_t kMaxCodeBytes = 999;
-
     explicit PronunciationField(QWidget* parent = nullptr);
 
-    // Keeps the code, cut to kMaxCodeBytes at a character boundary, and
-    // repaints.
+    // Keeps the code as KeptPronunciation cuts it, and repaints.
     void setCode(std::string_view code);
     const std::string& code() const { return m_code; }
 

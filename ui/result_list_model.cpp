@@ -1,6 +1,5 @@
 #include "ui/result_list_model.h"
 
-#include "base/cp932.h"
 #include "res/dialog_templates.h"
 #include "ui/codec.h"
 
@@ -78,7 +77,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         // A row shows a line's start only: decoding and laying out a line of
         // many megabytes would stall every repaint. The detail window has it all.
-        return FromCp932(cp932::CutAtCharBoundary(m_result.line(row), kMaxRowTextBytes));
+        return FromCp932(Cp932Prefix(m_result.line(row), kMaxRowTextBytes));
     }
     if (role == kEntryIndexRole) {
         return m_result.rows[row];

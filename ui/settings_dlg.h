@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "settings/options_file.h"
+#include "lookup/lookup_session.h"
 
 class QCheckBox;
 class QComboBox;

@@ -5,7 +5,6 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 #include <string>
@@ -45,20 +44,6 @@ TEST(HistoryList, EmptyLineEndsItAndAnUnfinishedLastLineIsNotListed) {
     EXPECT_EQ(HistoryListFromBytes("a\nb\r\nc\rd\r\n"), (List{"a\nb", "c\rd"}));
     // Spaces are kept as typed.
     EXPECT_EQ(HistoryListFromBytes(" take  off \r\n"), (List{" take  off "}));
-}
-
-TEST(HistoryList, AfterSaveIsTheListOfTheNewFile) {
-    const std::vector<std::string> olds = {
-        "",          "k\r\n",      "k\r\nk\r\nx\r\n",
-        "\r\nk\r\n", "x\r\nk\r\n", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n",
-        "k"};
-    for (const std::string& old : olds) {
-        for (const std::string keyword : {"k", "x", "9"}) {
-            EXPECT_EQ(HistoryListAfterSave(keyword, old),
-                      HistoryListFromBytes(keyword + "\r\n" + old))
-                << old << " + " << keyword;
-        }
-    }
 }
 
 TEST(HistoryFile, SavePutsTheKeywordInFrontAndKeepsEverything) {
@@ -379,25 +364,6 @@ TEST(HistoryFile, AHardLinkedHistoryKeepsItsLink) {
     EXPECT_EQ(HistoryFile(folder / "strlist.txt").save("new").status, HistoryStatus::Ok);
     EXPECT_EQ(ReadBytes(folder / "backup.txt"), "new\r\nold\r\n");
     EXPECT_EQ(fs::hard_link_count(folder / "strlist.txt"), 2u);
-}
-
-TEST(HistoryFile, StaleFilesAreRemovedOnlyUnderTheLock) {
-    TempFolder folder;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-    const std::string stale = "strlist.txt.tmp-" + std::to_string(child) + "-0-1";
-    WriteBytes(folder / stale, "left by a killed save");
-    const HistoryFile history(folder / "strlist.txt");
-    {
-        const FolderLock other(folder.path());
-        history.removeStaleTemporaryFiles();
-        EXPECT_TRUE(fs::exists(folder / stale));
-    }
-    history.removeStaleTemporaryFiles();
-    EXPECT_FALSE(fs::exists(folder / stale));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "base/folder_lock.h"
@@ -270,6 +271,38 @@ TEST(LookupSession, WindowGeometryIsWrittenOnlyWhenChangedAndUnderTheLock) {
     EXPECT_EQ(next.options(), (LookupOptions{false, true}));
 }
 
+// Records the name of each file a write replaces, by the temporary file
+// it makes beside it.
+class CreationRecorder : public FileWriter {
+public:
+    std::FILE* CreateNew(const fs::path& path) override {
+        const std::string name = path.filename().string();
+        replaced.push_back(name.substr(0, name.find(".tmp-")));
+        return FileWriter::CreateNew(path);
+    }
+    Lines replaced;
+};
+
+TEST(LookupSession, EveryFileItWritesIsOnItsListOfFiles) {
+    TempFolder folder;
+    CreationRecorder recorder;
+    LookupSession session(folder.path(), recorder);
+    session.saveKeyword("take");
+    session.setRowLimit(30);
+    session.setOptions({true, false, false});
+    WindowGeometry geometry;
+    geometry.mainSize = {{400, 500}};
+    session.setWindowGeometry(geometry);
+    ASSERT_EQ(session.writeSettings().status, FileStatus::Ok);
+    ASSERT_EQ(session.writeOptions().status, FileStatus::Ok);
+    ASSERT_EQ(session.writeWindowGeometry().status, FileStatus::Ok);
+    ASSERT_EQ(recorder.replaced.size(), 4u);
+    const Lines names = SessionFileNames();
+    for (const std::string& name : recorder.replaced) {
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    }
+}
+
 TEST(LookupSession, StaleTemporaryFilesOfEveryFileItWritesAreRemoved) {
     SessionFixture fixture;
     const Lines names = SessionFileNames();
@@ -290,12 +323,21 @@ TEST(LookupSession, StaleTemporaryFilesOfEveryFileItWritesAreRemoved) {
     }
     EXPECT_TRUE(fs::exists(running));
     // Not while another program holds the lock: it may be writing them.
-    WriteBytes(fixture.folder / "pelmio.inf.tmp-999999999-0-1", "stale");
+    // The file of a process that really ran and ended goes once it is free.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const fs::path killed = fixture.folder / ("strlist.txt.tmp-" + std::to_string(child) + "-0-1");
+    WriteBytes(killed, "left by a killed save");
     {
         const FolderLock held(fixture.folder.path());
         fixture.session.removeStaleTemporaryFiles();
-        EXPECT_TRUE(fs::exists(fixture.folder / "pelmio.inf.tmp-999999999-0-1"));
+        EXPECT_TRUE(fs::exists(killed));
     }
+    fixture.session.removeStaleTemporaryFiles();
+    EXPECT_FALSE(fs::exists(killed));
 }
 
 TEST(LookupSession, KeywordsGoInFrontOfTheHistory) {

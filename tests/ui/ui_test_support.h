@@ -3,6 +3,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -18,6 +22,7 @@
 #include "ui/dialog_builder.h"
 #include "ui/lookup_dlg.h"
 #include "ui/result_list_model.h"
+#include "ui/settings_dlg.h"
 
 namespace pelmio::testing {
 
@@ -129,6 +134,122 @@ inline QStringList Items(const QComboBox& box) {
         items << box.itemText(i);
     }
     return items;
+}
+
+inline std::string History(const WindowFixture& fixture) {
+    return ReadBytes(fixture.folder / "strlist.txt");
+}
+
+inline QString Count(CLookupDlg& dialog) {
+    return Control<QLabel>(dialog, res::kIdResultCount)->text();
+}
+
+inline QComboBox* KeywordBox(CLookupDlg& dialog) {
+    return Control<QComboBox>(dialog, res::kIdKeywordBox);
+}
+
+// The speech engines a detail window has made.
+inline int SpeechEngines(CDetailDlg& detail) {
+    int count = 0;
+    for (const QObject* child : detail.findChildren<QObject*>()) {
+        count += QByteArray(child->metaObject()->className()) == "QTextToSpeech" ? 1 : 0;
+    }
+    return count;
+}
+
+// Lists keyword and opens the first row as a double-click does.
+inline CDetailDlg* OpenFirstRow(CLookupDlg& dialog, const QString& keyword) {
+    KeywordBox(dialog)->lineEdit()->clear();
+    TypeText(KeywordBox(dialog), keyword);
+    auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    dialog.ShowEntryDetails();
+    return DetailWindow();
+}
+
+inline QAbstractItemView* List(CLookupDlg& dialog) {
+    return Control<QAbstractItemView>(dialog, res::kIdResultList);
+}
+
+inline std::vector<std::string> Words(const std::string& stem, int count) {
+    std::vector<std::string> words;
+    for (int i = 0; i < count; ++i) {
+        words.push_back(stem + std::to_string(1000 + i) + ",意味");
+    }
+    return words;
+}
+
+// A scratch folder, the main window's surroundings, and the message boxes
+// recorded instead of shown.
+struct Surroundings {
+    TempFolder folder;
+    QStringList messages;
+    FileWriter* writer = &DefaultFileWriter();
+
+    Surroundings() {
+        WriteBytes(folder / "settei_jyukugo.txt", "");
+        WriteBytes(folder / "settei_tango.txt", "");
+    }
+    LookupEnvironment environment() {
+        return {folder.path(),
+                [this](QWidget*, const QString& text, const QString&) { messages << text; },
+                writer,
+                QStringLiteral("none"),
+                {}};
+    }
+    std::string history() const { return ReadBytes(folder / "strlist.txt"); }
+};
+
+// Opens 設定 from the window, types text as the row limit and presses OK.
+inline void SetRowLimitThroughTheSettingsDialog(CLookupDlg& dialog, const QString& text) {
+    QTimer::singleShot(0, [text] {
+        auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
+        QVERIFY(settings != nullptr);
+        Control<QComboBox>(*settings, res::kIdKeywordBox)->setEditText(text);
+        settings->accept();
+    });
+    Control<QPushButton>(dialog, res::kIdSettings)->click();
+}
+
+// Types a keyword into the box, then moves the focus away, which saves it.
+inline void TypeAndLeave(CLookupDlg& dialog, const QString& text) {
+    auto* box = Control<QComboBox>(dialog, res::kIdKeywordBox);
+    box->setFocus();
+    box->lineEdit()->clear();
+    TypeText(box, text);
+    Control<QPushButton>(dialog, res::kIdSettings)->setFocus();
+}
+
+inline void OpenRow(CLookupDlg& dialog, int row) {
+    auto* list = Control<QAbstractItemView>(dialog, res::kIdResultList);
+    list->setCurrentIndex(list->model()->index(row, 0));
+    dialog.ShowEntryDetails();
+}
+
+// Sets the row limit as the user does, through the settings dialog.
+inline void SetRowLimit(CLookupDlg& dialog, const QString& text) {
+    WhenOpen<CSettingsDlg>([text](CSettingsDlg& settings) {
+        Control<QComboBox>(settings, res::kIdKeywordBox)->setEditText(text);
+        QTest::mouseClick(Control<QPushButton>(settings, res::kIdOk), Qt::LeftButton);
+    });
+    Control<QPushButton>(dialog, res::kIdSettings)->click();
+}
+
+// A stand-in for the main window, of its size.
+inline void ShowOwner(QDialog& owner, int x, int y) {
+    owner.resize(332, 385);
+    owner.move(x, y);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+}
+
+// Lists every line and opens the first, as a double-click does.
+inline CDetailDlg* OpenFirstLine(CLookupDlg& window) {
+    testing::TypeText(testing::Control<QComboBox>(window, res::kIdKeywordBox), QStringLiteral("g"));
+    auto* list = testing::Control<QAbstractItemView>(window, res::kIdResultList);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    window.ShowEntryDetails();
+    return testing::DetailWindow();
 }
 
 }  // namespace pelmio::testing
