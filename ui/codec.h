@@ -17,6 +17,12 @@ QString FromCp932(std::string_view bytes);
 // nullopt when that part holds a character code page 932 cannot represent.
 std::optional<std::string> ToCp932(const QString& text, std::size_t maxBytes);
 
+// Only as much of the text as a search reads when it is in the keyword
+// box: whole characters up to maxBytes of code page 932. A character code
+// page 932 cannot hold counts as a double-byte one; such text matches
+// nothing, so only its length matters.
+QString CutToCp932Bytes(const QString& text, std::size_t maxBytes);
+
 // A file name as the system spells it, and back.
 QString FromPath(const std::filesystem::path& path);
 std::filesystem::path ToPath(const QString& text);

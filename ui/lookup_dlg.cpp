@@ -271,6 +271,12 @@ void CLookupDlg::lookUp(const QString& keyword) {
     RunSearch();
 }
 
+void CLookupDlg::lookUpFromOutside(const QString& text) {
+    if (!text.isEmpty()) {
+        lookUp(CutToCp932Bytes(text, kMaxKeywordBytes));
+    }
+}
+
 void CLookupDlg::ReloadDictionaries() {
     reportLoadProblems(m_session.reload(), this);
     // Rows listed before name lines of the old table: list again, so no row
@@ -430,6 +436,7 @@ void CLookupDlg::RunSettingsDialog() {
             if (m_hasSearched) {
                 RunSearch();
             }
+            emit optionsChanged();
         }
     }
 }
