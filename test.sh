@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup/common.sh
 
-pelmio_ensure_packages clang-format
+pelmio_ensure_packages clang-format xclip
 export QT_QPA_PLATFORM=offscreen
 
 pelmio_check_format
