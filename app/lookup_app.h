@@ -36,12 +36,14 @@ private:
     std::vector<std::filesystem::path> m_dictionaries;
     QString m_serverName;
     QString m_lookupText;
-    std::unique_ptr<OutsideLookup> m_outsideLookup;
     // Outlives the window: a signal while it writes its files is still caught.
     std::unique_ptr<SessionEndWatcher> m_sessionEnd;
     // Lives until the event loop has ended, so the settings are written as
     // the window goes, after the loop.
     std::unique_ptr<CLookupDlg> m_window;
+    // Goes before the window: no lookup may reach a window being destroyed,
+    // whose last saves may still run the event loop for a message box.
+    std::unique_ptr<OutsideLookup> m_outsideLookup;
     bool m_endRequested = false;  // a signal came before the window was made
 };
 

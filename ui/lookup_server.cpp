@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QTimer>
