@@ -61,6 +61,17 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("Read and write the files in <DIR>, dictionaries included."),
         QStringLiteral("DIR"));
     parser.addOption(folder);
+    const QCommandLineOption lookup(
+        QStringLiteral("lookup"),
+        QStringLiteral("Look <TEXT> up: in the Pelmio already running for the same folder, whose "
+                       "window comes to the front, or else in a new one."),
+        QStringLiteral("TEXT"));
+    parser.addOption(lookup);
+    const QCommandLineOption lookupSelection(
+        QStringLiteral("lookup-selection"),
+        QStringLiteral("Look up the first line of the text selected in any program (the primary "
+                       "selection where there is one, else the clipboard), as --lookup does."));
+    parser.addOption(lookupSelection);
     AddQtOptions(parser);
 
     CommandLine result;
@@ -87,12 +98,20 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         return result;
     }
     result.useUserDataFolder = parser.isSet(userData);
+    const auto fail = [&result](const QString& message) {
+        Print(stderr, QStringLiteral("pelmio: %1\nTry 'pelmio --help'.\n").arg(message));
+        result.exitCode = 2;
+    };
+    result.lookupSelection = parser.isSet(lookupSelection);
+    if (parser.isSet(lookup)) {
+        result.lookupText = parser.value(lookup);
+        if (result.lookupSelection) {
+            fail(QStringLiteral("--lookup and --lookup-selection name two texts; give one."));
+            return result;
+        }
+    }
     if (parser.isSet(folder)) {
         result.folder = parser.value(folder);
-        const auto fail = [&result](const QString& message) {
-            Print(stderr, QStringLiteral("pelmio: %1\nTry 'pelmio --help'.\n").arg(message));
-            result.exitCode = 2;
-        };
         if (result.useUserDataFolder) {
             fail(QStringLiteral("--folder and --user-data name two folders; give one."));
         } else if (!QFileInfo(result.folder).isDir()) {

@@ -14,6 +14,11 @@ struct CommandLine {
     bool useUserDataFolder = false;
     // --folder DIR: work in that folder; empty when not given.
     QString folder;
+    // --lookup TEXT: the text to look up, in the program already running
+    // for the folder where there is one.
+    std::optional<QString> lookupText;
+    // --lookup-selection: the same with the text selected in any program.
+    bool lookupSelection = false;
 };
 
 // Reads the program's arguments with QCommandLineParser. Needs only a

@@ -4,12 +4,17 @@
 
 #include "app/session_end.h"
 #include "ui/lookup_dlg.h"
+#include "ui/outside_lookup.h"
 
 namespace pelmio {
 
 CLookupApp::CLookupApp(std::filesystem::path folder,
-                       std::vector<std::filesystem::path> dictionaries)
-    : m_folder(std::move(folder)), m_dictionaries(std::move(dictionaries)) {}
+                       std::vector<std::filesystem::path> dictionaries, QString serverName,
+                       QString lookupText)
+    : m_folder(std::move(folder)),
+      m_dictionaries(std::move(dictionaries)),
+      m_serverName(std::move(serverName)),
+      m_lookupText(std::move(lookupText)) {}
 CLookupApp::~CLookupApp() = default;
 
 void CLookupApp::InitInstance() {
@@ -21,6 +26,9 @@ void CLookupApp::InitInstance() {
             m_window->reject();  // what the close box does: no keyword saved, settings written
         }
     });
+    if (!m_serverName.isEmpty()) {
+        m_outsideLookup = std::make_unique<OutsideLookup>(m_serverName);
+    }
     LookupEnvironment environment;
     environment.folder = m_folder;
     environment.dictionaries = m_dictionaries;
@@ -28,6 +36,10 @@ void CLookupApp::InitInstance() {
     // The detail window may still be open: the program ends with the main
     // window all the same.
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QApplication::quit);
+    if (m_outsideLookup) {
+        m_outsideLookup->attach(*m_window);
+    }
+    m_window->lookUpFromOutside(m_lookupText);
     m_window->show();
     if (m_endRequested) {
         QMetaObject::invokeMethod(m_window.get(), &CLookupDlg::reject, Qt::QueuedConnection);

@@ -16,8 +16,12 @@
 #include "desktop/data_folders.h"
 #include "res/dialog_templates.h"
 #include "res/version.h"
+#include "search/keyword_search.h"
 #include "ui/codec.h"
+#include "ui/lookup_client.h"
+#include "ui/lookup_server.h"
 #include "ui/program_icon.h"
+#include "ui/selection_reader.h"
 
 namespace {
 
@@ -127,10 +131,22 @@ int main(int argc, char* argv[]) {
                          pelmio::FromPath(folder).toLocal8Bit().constData());
         }
     }
+    // A lookup goes to the program already running for the folder, if any.
+    const QString serverName = pelmio::LookupServerName(folder);
+    QString lookupText;
+    if (commandLine.lookupText || commandLine.lookupSelection) {
+        lookupText =
+            commandLine.lookupSelection
+                ? pelmio::SelectedLookupText(*QGuiApplication::clipboard())
+                : pelmio::CutToCp932Bytes(*commandLine.lookupText, pelmio::kMaxKeywordBytes);
+        if (pelmio::DeliverLookup(serverName, lookupText) == pelmio::Delivery::Delivered) {
+            return 0;
+        }
+    }
     if (std::getenv("PELMIO_EXIT_AFTER_FIRST_PAINT") != nullptr) {
         application.installEventFilter(new ExitAfterFirstPaint(&application));
     }
-    pelmio::CLookupApp app(folder, dictionaries);
+    pelmio::CLookupApp app(folder, dictionaries, serverName, lookupText);
     app.InitInstance();
     return QApplication::exec();
 }

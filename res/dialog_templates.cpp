@@ -32,13 +32,14 @@ constexpr const char* kRowLimitItems[] = {"10",  "50",  "100",  "300",
                                           "500", "800", "1000", kUnlimited};
 
 constexpr ControlTemplate kSettingsControls[] = {
-    {kIdOk, PushButton, "OK", 78, 80, 50, 14, kDefault | kTabStop},
-    {kIdCancel, PushButton, "ｷｬﾝｾﾙ", 130, 80, 50, 14, kTabStop},
+    {kIdOk, PushButton, "OK", 78, 94, 50, 14, kDefault | kTabStop},
+    {kIdCancel, PushButton, "ｷｬﾝｾﾙ", 130, 94, 50, 14, kTabStop},
     {kNoId, Label, "リストボックス最大表示行数", 7, 7, 82, 8, kNone},
     {kIdKeywordBox, ComboBox, "", 104, 7, 76, 51, kVScroll | kTabStop, kRowLimitItems},
     {kIdHeadwordFirst, CheckBox, "見出し語の一致を先頭に", 7, 27, 173, 10, kTabStop},
     {kIdIgnoreCase, CheckBox, "大文字と小文字を区別しない", 7, 41, 173, 10, kTabStop},
     {kIdSkipPronunciation, CheckBox, "発音記号を検索しない", 7, 55, 173, 10, kTabStop},
+    {kIdClipboardLookup, CheckBox, "クリップボードの英語を引く", 7, 69, 173, 10, kTabStop},
 };
 
 constexpr ControlTemplate kAboutControls[] = {
@@ -52,7 +53,7 @@ constexpr ControlTemplate kAboutControls[] = {
 
 constexpr DialogTemplate kMain{kMainDialog, kAppName, 187, 237, kMainControls, true};
 constexpr DialogTemplate kDetail{kDetailDialog, "詳細情報", 187, 143, kDetailControls, true};
-constexpr DialogTemplate kSettings{kSettingsDialog, "設定", 187, 101, kSettingsControls};
+constexpr DialogTemplate kSettings{kSettingsDialog, "設定", 187, 115, kSettingsControls};
 constexpr DialogTemplate kAbout{kAboutDialog, "ﾊﾞｰｼﾞｮﾝ情報 Pelmio", 227, 61, kAboutControls};
 
 }  // namespace

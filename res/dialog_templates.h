@@ -24,6 +24,7 @@ inline constexpr int kIdSpeak = 1012;
 inline constexpr int kIdHeadwordFirst = 1013;
 inline constexpr int kIdIgnoreCase = 1014;
 inline constexpr int kIdSkipPronunciation = 1015;
+inline constexpr int kIdClipboardLookup = 1016;
 
 // Dialog template ids.
 inline constexpr int kAboutDialog = 100;

@@ -16,11 +16,13 @@ namespace {
 constexpr std::string_view kHeadwordFirstKey = "headword-first";
 constexpr std::string_view kIgnoreCaseKey = "ignore-case";
 constexpr std::string_view kSkipPronunciationKey = "skip-pronunciation";
+constexpr std::string_view kClipboardLookupKey = "clipboard-lookup";
 constexpr std::string_view kMainSizeKey = "main-size";
 constexpr std::string_view kDetailSizeKey = "detail-size";
 constexpr std::string_view kDetailPositionKey = "detail-position";
-constexpr std::string_view kOwnKeys[] = {kHeadwordFirstKey, kIgnoreCaseKey, kSkipPronunciationKey,
-                                         kMainSizeKey,      kDetailSizeKey, kDetailPositionKey};
+constexpr std::string_view kOwnKeys[] = {kHeadwordFirstKey,   kIgnoreCaseKey, kSkipPronunciationKey,
+                                         kClipboardLookupKey, kMainSizeKey,   kDetailSizeKey,
+                                         kDetailPositionKey};
 // Larger than any screen; a larger value is not one this program wrote.
 constexpr int kMaxPixels = 1'000'000;
 
@@ -178,6 +180,8 @@ LookupOptions ReadLookupOptions(const std::filesystem::path& path) {
             options.ignoreCase = value == "1";
         } else if (key == kSkipPronunciationKey) {
             options.skipPronunciation = value == "1";
+        } else if (key == kClipboardLookupKey) {
+            options.lookUpClipboard = value == "1";
         }
     });
     return options;
@@ -188,7 +192,8 @@ WriteResult WriteLookupOptions(const std::filesystem::path& path, const LookupOp
     return ReplaceKeys(path,
                        {{kHeadwordFirstKey, options.headwordFirst ? "1" : "0"},
                         {kIgnoreCaseKey, options.ignoreCase ? "1" : "0"},
-                        {kSkipPronunciationKey, options.skipPronunciation ? "1" : "0"}},
+                        {kSkipPronunciationKey, options.skipPronunciation ? "1" : "0"},
+                        {kClipboardLookupKey, options.lookUpClipboard ? "1" : "0"}},
                        writer);
 }
 

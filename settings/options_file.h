@@ -23,6 +23,7 @@ struct LookupOptions {
     bool headwordFirst = false;      // rows whose headword is the keyword come first
     bool ignoreCase = false;         // ASCII letters match regardless of case
     bool skipPronunciation = false;  // the pronunciation code is not matched
+    bool lookUpClipboard = false;    // English copied in other programs is looked up
 
     bool operator==(const LookupOptions&) const = default;
 };

@@ -22,6 +22,27 @@ std::string_view Cp932Prefix(std::string_view bytes, std::size_t maxBytes) {
     return cp932::CutAtCharBoundary(bytes, maxBytes);
 }
 
+QString CutToCp932Bytes(const QString& text, std::size_t maxBytes) {
+    std::size_t bytes = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype length =
+            text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()
+                ? 2
+                : 1;
+        const std::optional<std::string> encoded =
+            cp932::Encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()) + end,
+                                              static_cast<std::size_t>(length)));
+        const std::size_t size = encoded ? encoded->size() : 2;
+        if (bytes + size > maxBytes) {
+            break;
+        }
+        bytes += size;
+        end += length;
+    }
+    return text.left(end);
+}
+
 QString FromPath(const std::filesystem::path& path) {
 #ifdef _WIN32
     return QString::fromStdWString(path.wstring());

@@ -291,6 +291,12 @@ void CLookupDlg::lookUp(const QString& keyword) {
     RunSearch();
 }
 
+void CLookupDlg::lookUpFromOutside(const QString& text) {
+    if (!text.isEmpty()) {
+        lookUp(CutToCp932Bytes(text, kMaxKeywordBytes));
+    }
+}
+
 void CLookupDlg::ReloadDictionaries() {
     reportLoadProblems(m_session.reload(), this);
     // Rows listed before name lines of the old table: list again, so no row
@@ -390,8 +396,11 @@ void CLookupDlg::RunSettingsDialog() {
         const bool optionsChanged = dialog.options() != m_session.options();
         m_session.setOptions(dialog.options());
         tell(m_savePolicy.writeSettings(), this);
-        if (optionsChanged && m_hasSearched) {
-            RunSearch();
+        if (optionsChanged) {
+            if (m_hasSearched) {
+                RunSearch();
+            }
+            emit this->optionsChanged();
         }
     }
 }

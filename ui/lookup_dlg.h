@@ -54,10 +54,18 @@ public:
     void RunSettingsDialog();
     // A window-menu command: kAboutCommand opens the About box.
     void OnSysCommand(int command);
+    // Text from another program or a later start: put in the box, cut as
+    // a search reads it, and searched as if typed. Empty text leaves the box.
+    void lookUpFromOutside(const QString& text);
+    const LookupOptions& lookupOptions() const { return m_session.options(); }
 
     // The OK path (Close button, Enter): saves the keyword, then closes.
     void accept() override;
     void done(int result) override;
+
+signals:
+    // The settings dialog changed the options.
+    void optionsChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -14,6 +14,7 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
     m_headwordFirstBox = qobject_cast<QCheckBox*>(controls.at(res::kIdHeadwordFirst));
     m_ignoreCaseBox = qobject_cast<QCheckBox*>(controls.at(res::kIdIgnoreCase));
     m_skipPronunciationBox = qobject_cast<QCheckBox*>(controls.at(res::kIdSkipPronunciation));
+    m_clipboardLookupBox = qobject_cast<QCheckBox*>(controls.at(res::kIdClipboardLookup));
     // What is typed is what is stored: completing 5 to 50 from the list
     // would store a limit the user never asked for.
     m_rowLimitBox->setCompleter(nullptr);
@@ -38,12 +39,13 @@ void CSettingsDlg::setOptions(const LookupOptions& options) {
     m_headwordFirstBox->setChecked(options.headwordFirst);
     m_ignoreCaseBox->setChecked(options.ignoreCase);
     m_skipPronunciationBox->setChecked(options.skipPronunciation);
+    m_clipboardLookupBox->setChecked(options.lookUpClipboard);
 }
 
 void CSettingsDlg::accept() {
     m_rowLimitText = m_rowLimitBox->currentText();
     m_options = {m_headwordFirstBox->isChecked(), m_ignoreCaseBox->isChecked(),
-                 m_skipPronunciationBox->isChecked()};
+                 m_skipPronunciationBox->isChecked(), m_clipboardLookupBox->isChecked()};
     QDialog::accept();
 }
 

@@ -33,6 +33,7 @@ private:
     QCheckBox* m_headwordFirstBox = nullptr;
     QCheckBox* m_ignoreCaseBox = nullptr;
     QCheckBox* m_skipPronunciationBox = nullptr;
+    QCheckBox* m_clipboardLookupBox = nullptr;
 };
 
 }  // namespace pelmio

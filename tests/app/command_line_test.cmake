@@ -48,6 +48,9 @@ expect_run(ARGS --help STATUS 0 STDOUT_LACKS "platform|stylesheet|widgetcount|he
 expect_run(ARGS -platform offscreen -reverse --version STATUS 0 STDOUT "Pelmio ${VERSION}\n")
 expect_run(ARGS --frobnicate STATUS 2 STDOUT "" STDERR_MATCHES "frobnicate.*--help")
 expect_run(ARGS --user-data --bogus=1 STATUS 2 STDOUT "" STDERR_MATCHES "bogus")
+expect_run(ARGS --help STATUS 0 STDOUT_MATCHES "--lookup <TEXT>.*--lookup-selection")
+expect_run(ARGS --lookup take --lookup-selection STATUS 2 STDOUT "" STDERR_MATCHES "two texts")
+expect_run(ARGS --lookup STATUS 2 STDOUT "" STDERR_MATCHES "lookup")
 expect_run(ARGS somefile.txt STATUS 2 STDOUT "" STDERR_MATCHES "somefile.txt")
 # --folder names one existing folder, and only one folder is named.
 expect_run(ARGS --help STATUS 0 STDOUT_MATCHES "--folder <DIR>")

@@ -15,12 +15,22 @@ if(NOT app_name OR NOT wm_class STREQUAL "StartupWMClass=${app_name}")
     message(SEND_ERROR "launcher has [${wm_class}], the windows' class is [${app_name}]")
 endif()
 
+# The launcher's action looks up the selection in the user's data folder,
+# where the launcher's own program runs.
+file(READ ${BINARY_DIR}/packaging/${APP_ID}.desktop launcher)
+if(NOT launcher MATCHES "\nActions=lookup-selection;\n" OR
+   NOT launcher MATCHES "\n\\[Desktop Action lookup-selection\\]\n(.*\n)?Name\\[ja\\]=選択した語を引く\n"
+   OR NOT launcher MATCHES "\nExec=pelmio --user-data --lookup-selection\n")
+    message(SEND_ERROR "the launcher lacks its action to look up the selection")
+endif()
+
 # The manual page covers what a user meets: the options and their file, the
 # keys, the buttons, the command line and the files.
 file(READ ${BINARY_DIR}/packaging/pelmio.1 manual)
 foreach(needed "\\-\\-user\\-data" "\\-\\-folder" "pelmio\\-options.txt" "Space" "読み上げ"
         "原形" "F1" "見出し語の一致を先頭に" "大文字と小文字を区別しない" "strlist.txt"
-        "pelmio.inf" "settei_jyukugo.txt" "settei_tango.txt")
+        "pelmio.inf" "settei_jyukugo.txt" "settei_tango.txt" "\\-\\-lookup\\-selection"
+        "クリップボードの英語を引く" "Super+")
     string(FIND "${manual}" "${needed}" at)
     if(at EQUAL -1)
         message(SEND_ERROR "the manual page never mentions ${needed}")

@@ -108,12 +108,19 @@ TEST(OptionsFile, RoundTripsAndKeepsKeysItDoesNotKnow) {
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, true}));
     ASSERT_EQ(WriteLookupOptions(path, {true, false}).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path),
-              "colour=blue\r\nignore-case=0\nheadword-first=1\nskip-pronunciation=0\n");
+              "colour=blue\r\nignore-case=0\nheadword-first=1\n"
+              "skip-pronunciation=0\nclipboard-lookup=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, false}));
     ASSERT_EQ(WriteLookupOptions(path, {false, false, true}).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path),
-              "colour=blue\r\nignore-case=0\nheadword-first=0\nskip-pronunciation=1\n");
+              "colour=blue\r\nignore-case=0\nheadword-first=0\n"
+              "skip-pronunciation=1\nclipboard-lookup=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false, true}));
+    ASSERT_EQ(WriteLookupOptions(path, {false, false, false, true}).status, FileStatus::Ok);
+    EXPECT_EQ(ReadBytes(path),
+              "colour=blue\r\nignore-case=0\nheadword-first=0\n"
+              "skip-pronunciation=0\nclipboard-lookup=1\n");
+    EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{false, false, false, true}));
     // The row limit's own file is not touched.
     EXPECT_FALSE(std::filesystem::exists(folder / "pelmio.inf"));
 }
@@ -129,15 +136,16 @@ TEST(OptionsFile, EveryLineNotUnderstoodIsKeptByteForByte) {
     ASSERT_EQ(WriteLookupOptions(path, {true, true}).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
                                    "\nignore-case=1\nheadword-first=1\nno line end\n"
-                                   "skip-pronunciation=0\n");
+                                   "skip-pronunciation=0\nclipboard-lookup=0\n");
     EXPECT_EQ(ReadLookupOptions(path), (LookupOptions{true, true}));
     // The window geometry's writer keeps them as well.
     WindowGeometry geometry;
     geometry.detailSize = {{380, 300}};
     ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
-    EXPECT_EQ(ReadBytes(path), "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
-                                   "\nignore-case=1\nheadword-first=1\nno line end\n"
-                                   "skip-pronunciation=0\ndetail-size=380x300\n");
+    EXPECT_EQ(ReadBytes(path),
+              "# note\nmy-key=keep me\n\nheadword-first=1\r\n=1\n" + binary +
+                  "\nignore-case=1\nheadword-first=1\nno line end\n"
+                  "skip-pronunciation=0\nclipboard-lookup=0\ndetail-size=380x300\n");
     EXPECT_EQ(ReadWindowGeometry(path), geometry);
 }
 
@@ -159,7 +167,8 @@ TEST(OptionsFile, AFileOverTheBoundIsNeitherReadNorRewritten) {
     const std::string fits = "# " + std::string(kMaxOptionsFileBytes - 80, 'x') + "\n";
     WriteBytes(path, fits);
     ASSERT_EQ(WriteLookupOptions(path, {false, true}).status, FileStatus::Ok);
-    const std::string options = "headword-first=0\nignore-case=1\nskip-pronunciation=0\n";
+    const std::string options =
+        "headword-first=0\nignore-case=1\nskip-pronunciation=0\nclipboard-lookup=0\n";
     EXPECT_EQ(ReadBytes(path), fits + options);
     ASSERT_EQ(WriteWindowGeometry(path, geometry).status, FileStatus::Ok);
     EXPECT_EQ(ReadBytes(path), fits + options + "main-size=400x520\n");
@@ -197,7 +206,7 @@ TEST(OptionsFile, KeepsTheWindowGeometryBesideTheOptions) {
     // Each line stays in its place; a value no longer there loses its line.
     EXPECT_EQ(ReadBytes(path),
               "colour=blue\nignore-case=0\nmain-size=400x520\ndetail-size=380x300\n"
-              "headword-first=1\nskip-pronunciation=0\n");
+              "headword-first=1\nskip-pronunciation=0\nclipboard-lookup=0\n");
 }
 
 TEST(OptionsFile, AWindowValueNotWellFormedIsLeftOut) {

@@ -11,11 +11,12 @@ PELMIO_APP_PACKAGES=(
 )
 # What the tests and benchmarks need besides: GoogleTest, Google Benchmark,
 # the checkers of the launcher and the AppStream metainfo, and a virtual
-# display with a window manager for the windows' placement.
+# display with a window manager for the windows' placement, and xclip to
+# select text there as another program would.
 PELMIO_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream
-    xvfb xauth x11-utils openbox
+    xvfb xauth x11-utils openbox xclip
 )
 
 pelmio_missing_packages() {
