@@ -7,7 +7,7 @@ namespace pelmio {
 Dictionary::Dictionary(EntryTable table) : m_table(std::move(table)) {
     const auto index = [this] {
         m_table.compact();
-        m_table.indexLetters();
+        m_letters = LetterIndex(m_table);
         m_order = ResultOrder(m_table);
     };
     try {

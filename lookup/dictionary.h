@@ -3,19 +3,20 @@
 #include <future>
 
 #include "dict/entry_table.h"
+#include "search/letter_index.h"
 #include "search/result_order.h"
 
 namespace pelmio {
 
-// The loaded dictionary lines and their display order, made together and
-// never changed after: a reload makes a new one, so the order always
-// belongs to the lines it sorts.
+// The loaded dictionary lines, their display order and their letter
+// index, made together and never changed after: a reload makes a new one,
+// so the order and the index always belong to the lines they describe.
 //
 // Sorting 100,000 lines and indexing their letters takes longer than
 // reading them, and nothing needs either before the first search: a
 // second thread does both, and gives back the table's spare room, while
-// the window opens. table() and order() wait
-// for it, so nothing ever sees a table whose index is half built.
+// the window opens. table(), order() and letters()
+// wait for it, so nothing ever sees a table whose index is half built.
 class Dictionary {
 public:
     Dictionary() = default;
@@ -32,6 +33,10 @@ public:
         waitUntilIndexed();
         return m_order;
     }
+    const LetterIndex& letters() const {
+        waitUntilIndexed();
+        return m_letters;
+    }
 
 private:
     // Rethrows what the second thread threw (only bad_alloc can be).
@@ -43,6 +48,7 @@ private:
 
     EntryTable m_table;
     ResultOrder m_order;
+    LetterIndex m_letters;
     // Last, so it is destroyed first: that waits for the second thread
     // before the members it works on go.
     std::shared_future<void> m_indexed;

@@ -203,12 +203,12 @@ void KeepMatchesBeforePronunciation(const EntryTable& table, const KeywordMatche
 
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
                       std::string_view keywordBytes, std::int32_t rowLimit,
-                      const SearchOptions& options) {
+                      const SearchOptions& options, const LetterIndex* letters) {
     const std::string_view text = SearchedText(keywordBytes);
     const KeywordMatcher matcher(KeywordTokens(text), options.ignoreCase);
     // Every match, so the count is whole.
     std::vector<std::uint32_t> lines;
-    matcher.findMatches(table, 0, lines);
+    matcher.findMatches(table, 0, lines, letters);
     if (options.skipPronunciation) {
         KeepMatchesBeforePronunciation(table, matcher, text, lines);
     }

@@ -57,10 +57,11 @@ void KeepMatchesBeforePronunciation(const EntryTable& table, const KeywordMatche
                                     std::string_view text, std::vector<std::uint32_t>& lines);
 
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
-// character boundary here.
+// character boundary here. letters, the table's letter index where it has
+// one, narrows the lines the rule looks at.
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
                       std::string_view keywordBytes, std::int32_t rowLimit,
-                      const SearchOptions& options = {});
+                      const SearchOptions& options = {}, const LetterIndex* letters = nullptr);
 
 // How a line's headword stands to the keyword text: 0 equal, 1 begins with
 // it, 2 neither. Spaces at both ends of the keyword are ignored; an empty

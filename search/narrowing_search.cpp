@@ -8,7 +8,7 @@ namespace pelmio {
 
 Matches NarrowingSearch::search(const EntryTable& table, const ResultOrder& order,
                                 std::string_view keywordBytes, std::int32_t rowLimit,
-                                const SearchOptions& options) {
+                                const SearchOptions& options, const LetterIndex* letters) {
     const std::string_view text = SearchedText(keywordBytes);
     const KeywordMatcher matcher(KeywordTokens(text), options.ignoreCase);
     std::vector<std::uint32_t> lines;
@@ -21,7 +21,7 @@ Matches NarrowingSearch::search(const EntryTable& table, const ResultOrder& orde
     if (narrows) {
         matcher.findMatchesIn(table, m_lines, 0, lines);
     } else {
-        matcher.findMatches(table, 0, lines);
+        matcher.findMatches(table, 0, lines, letters);
     }
     if (options.skipPronunciation) {
         KeepMatchesBeforePronunciation(table, matcher, text, lines);
