@@ -126,13 +126,13 @@ std::size_t KeywordMatcher::anchor() const {
 }
 
 bool KeywordMatcher::scansInOrder() const {
-    const std::size_t k = anchor();
-    return k == 0 || m_tokens[k].size() <= 2 || static_cast<unsigned char>(m_tokens[k][0]) >= 0x80;
+    const std::string& longest = m_tokens[anchor()];
+    return longest.size() <= 2 || static_cast<unsigned char>(longest[0]) >= 0x80;
 }
 
 void KeywordMatcher::findByScan(const EntryTable& table, std::size_t cap,
                                 std::vector<std::uint32_t>& out) const {
-    if (scansInOrder()) {
+    if (scansInOrder() || m_tokens.size() == 1) {
         ScanTokensInOrder(table.text(), m_tokens, m_ignoreCase, cap, out);
         return;
     }

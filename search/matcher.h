@@ -60,9 +60,11 @@ private:
     void findByLongestTokens(const EntryTable& table, std::int32_t rowLimit,
                              std::vector<std::uint32_t>& out, const LetterIndex* letters) const;
 
-    // The longest token, likely the rarest. Where it is a letter or two, or
-    // Japanese, whose lead bytes are everywhere, or the first token anyway,
-    // the scan takes every token at once and decides the lines itself.
+    // The longest token, likely the rarest. Where it is a letter or two,
+    // or Japanese, whose lead bytes are everywhere, the scan takes every
+    // token at once and decides the lines itself; else the scan for the
+    // longest alone proposes lines, and few candidates from the letter
+    // index beat it by less.
     std::size_t anchor() const;
     bool scansInOrder() const;
 
