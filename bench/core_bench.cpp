@@ -256,9 +256,13 @@ void RegisterSearch(const std::string& prefix, const Keyword& keyword,
         const EntryTable table = LoadTable(GeneratedFiles());
         const ResultOrder order(table);
         const LetterIndex letters(table);
+        const EntryTable withoutCodes = WithoutPronunciation(table);
+        const LetterIndex withoutCodesLetters(withoutCodes);
         std::size_t rows = 0;
         for (auto _ : state) {
-            rows = SearchEntries(table, order, bytes, 0, options, &letters).rows.size();
+            rows = SearchEntries(table, order, bytes, 0, options,
+                                 {&letters, &withoutCodes, &withoutCodesLetters})
+                       .rows.size();
         }
         state.counters["rows"] = static_cast<double>(rows);
     })->Unit(benchmark::kMicrosecond);

@@ -17,4 +17,16 @@ Dictionary::Dictionary(EntryTable table) : m_table(std::move(table)) {
     }
 }
 
+TableAids Dictionary::aids(bool withoutCodes) const {
+    waitUntilIndexed();
+    if (!withoutCodes) {
+        return {&m_letters};
+    }
+    std::call_once(m_withoutCodesMade, [this] {
+        m_withoutCodes = WithoutPronunciation(m_table);
+        m_withoutCodesLetters = LetterIndex(m_withoutCodes);
+    });
+    return {&m_letters, &m_withoutCodes, &m_withoutCodesLetters};
+}
+
 }  // namespace pelmio

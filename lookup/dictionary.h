@@ -1,8 +1,10 @@
 #pragma once
 
 #include <future>
+#include <mutex>
 
 #include "dict/entry_table.h"
+#include "search/keyword_search.h"
 #include "search/letter_index.h"
 #include "search/result_order.h"
 
@@ -33,10 +35,10 @@ public:
         waitUntilIndexed();
         return m_order;
     }
-    const LetterIndex& letters() const {
-        waitUntilIndexed();
-        return m_letters;
-    }
+    // What a search uses beside the table. With withoutCodes, also the
+    // lines without their pronunciation codes, made on the first search
+    // that leaves the codes out: most users never ask for it.
+    TableAids aids(bool withoutCodes) const;
 
 private:
     // Rethrows what the second thread threw (only bad_alloc can be).
@@ -49,6 +51,9 @@ private:
     EntryTable m_table;
     ResultOrder m_order;
     LetterIndex m_letters;
+    mutable std::once_flag m_withoutCodesMade;
+    mutable EntryTable m_withoutCodes;
+    mutable LetterIndex m_withoutCodesLetters;
     // Last, so it is destroyed first: that waits for the second thread
     // before the members it works on go.
     std::shared_future<void> m_indexed;

@@ -50,8 +50,9 @@ std::vector<DictionaryProblem> LookupSession::reload() {
 SearchResult LookupSession::search(std::string_view keywordBytes) const {
     const SearchOptions options{m_options.headwordFirst, m_options.ignoreCase,
                                 m_options.skipPronunciation};
-    Matches matches = m_search.search(m_dictionary->table(), m_dictionary->order(), keywordBytes,
-                                      m_rowLimit, options, &m_dictionary->letters());
+    Matches matches =
+        m_search.search(m_dictionary->table(), m_dictionary->order(), keywordBytes, m_rowLimit,
+                        options, m_dictionary->aids(options.skipPronunciation));
     return {m_dictionary,         std::move(matches.rows),
             matches.total,        KeywordTokens(SearchedText(keywordBytes)),
             m_options.ignoreCase, m_options.skipPronunciation};

@@ -155,7 +155,7 @@ TEST(LetterIndex, SearchWithTheIndexListsWhatTheScanLists) {
     for (const char* keyword : {"a", "e", "E", "zqx", "xyzzy", "a e", "ta off", "water", "k"}) {
         for (const bool ignoreCase : {false, true}) {
             const SearchOptions options{false, ignoreCase, false};
-            const Matches with = SearchEntries(table, order, keyword, 0, options, &letters);
+            const Matches with = SearchEntries(table, order, keyword, 0, options, {&letters});
             const Matches without = SearchEntries(table, order, keyword, 0, options);
             EXPECT_EQ(with.rows, without.rows) << keyword;
             EXPECT_EQ(with.total, without.total) << keyword;
