@@ -21,11 +21,15 @@ locked() {
 
 dir=$(mktemp -d)
 trap 'git -C "$root" worktree remove --force "$dir/src" >/dev/null 2>&1 || true; rm -rf "$dir"' EXIT
-git -C "$root" worktree add --detach "$dir/src" "$revision" >/dev/null
-locked cmake -S "$dir/src" -B "$dir/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPELMIO_BUILD_UI=OFF -DPELMIO_BUILD_TESTS=OFF >/dev/null
-locked cmake --build "$dir/build" -j2 --target pelmio_bench >/dev/null
-locked cmake --build "$build" -j2 --target pelmio_bench >/dev/null
+git -C "$root" worktree add -q --detach "$dir/src" "$revision"
+# Both builds' output goes to a log, shown when one fails.
+built() {
+    locked "$@" >"$dir/build.log" 2>&1 || { tail -n 40 "$dir/build.log" >&2; exit 1; }
+}
+built cmake -S "$dir/src" -B "$dir/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPELMIO_BUILD_TESTS=OFF
+built cmake --build "$dir/build" -j2 --target pelmio_bench
+built cmake --build "$build" -j2 --target pelmio_bench
 
 for round in $(seq "$rounds"); do
     for side in before after; do
