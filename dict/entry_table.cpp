@@ -9,11 +9,6 @@
 
 namespace pelmio {
 
-std::size_t EntryTable::lineAt(std::size_t offset) const {
-    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), offset);
-    return static_cast<std::size_t>(after - m_starts.begin()) - 1;
-}
-
 namespace {
 
 // The next position of one byte value, found with memchr and remembered

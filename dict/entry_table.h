@@ -32,9 +32,6 @@ public:
     std::size_t lineEnd(std::size_t i) const {
         return (i + 1 < m_starts.size() ? m_starts[i + 1] : m_text.size()) - 1;
     }
-    // Index of the line that holds byte offset, which must lie inside a line
-    // or on its NUL.
-    std::size_t lineAt(std::size_t offset) const;
 
     // Every line and its NUL, back to back.
     std::string_view text() const { return {m_text.data(), m_text.size()}; }
