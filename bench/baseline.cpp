@@ -6,6 +6,7 @@
 
 #include "base/cp932.h"
 #include "tests/support/reference_matcher.h"
+#include "tests/support/test_support.h"
 
 namespace pelmio::bench {
 
@@ -165,8 +166,8 @@ void WholeTableMemmemScan(const EntryTable& table, const std::vector<std::string
         if (hit == nullptr) {
             return;
         }
-        const std::size_t line =
-            table.lineAt(static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()));
+        const std::size_t line = testing::LineAt(
+            table, static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()));
         if (MemmemMatches(table.lineView(line), tokens)) {
             out.push_back(static_cast<std::uint32_t>(line));
         }

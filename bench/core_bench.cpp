@@ -14,6 +14,7 @@
 #include "dict/dictionary_loader.h"
 #include "lookup/lookup_session.h"
 #include "search/keyword_search.h"
+#include "search/letter_index.h"
 #include "search/matcher.h"
 #include "search/result_order.h"
 #include "tests/support/test_support.h"
@@ -50,8 +51,7 @@ void LoadPelmio(benchmark::State& state) {
     LoadDictionaryFile(table, data.phraseFile);
     LoadDictionaryFile(table, data.wordFile);
     table.compact();
-    table.indexLetters();
-    const std::size_t memory = table.memoryUsed();
+    const std::size_t memory = table.memoryUsed() + LetterIndex(table).memoryUsed();
     const std::size_t order = ResultOrder(table).memoryUsed();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.fileBytes));
     state.counters["memory/file"] =
@@ -66,7 +66,7 @@ void IndexLetters(benchmark::State& state) {
     LoadDictionaryFile(table, Data().phraseFile);
     LoadDictionaryFile(table, Data().wordFile);
     for (auto _ : state) {
-        table.indexLetters();
+        benchmark::DoNotOptimize(LetterIndex(table).memoryUsed());
     }
 }
 
@@ -126,13 +126,12 @@ std::optional<Files> BundledFiles() {
     return files;
 }
 
-// Loaded and indexed as the program has it.
+// Loaded as the program has it; its letter index is built beside it.
 EntryTable LoadTable(const Files& files) {
     EntryTable table;
     LoadDictionaryFile(table, files.phrase);
     LoadDictionaryFile(table, files.word);
     table.compact();
-    table.indexLetters();
     return table;
 }
 
@@ -172,6 +171,7 @@ void RegisterScan(const std::string& stem, const std::string& keyword, const Fil
     benchmark::RegisterBenchmark((stem + "/pelmio").c_str(), [tokens,
                                                               files](benchmark::State& state) {
         const EntryTable table = LoadTable(files);
+        const LetterIndex letters(table);
         const KeywordMatcher matcher(tokens);
         std::vector<std::uint32_t> rows;
         rows.reserve(100'000);
@@ -179,7 +179,7 @@ void RegisterScan(const std::string& stem, const std::string& keyword, const Fil
         for (auto _ : state) {
             rows.clear();
             const std::size_t before = AllocationCount();
-            matcher.findMatches(table, 0, rows);
+            matcher.findMatches(table, 0, rows, &letters);
             allocations = AllocationCount() - before;
             benchmark::DoNotOptimize(rows.data());
         }
@@ -236,12 +236,12 @@ void RegisterWorstCase() {
     benchmark::RegisterBenchmark("worst-a-tokens/pelmio", [tokens, file](benchmark::State& state) {
         EntryTable table;
         LoadDictionaryFile(table, file);
-        table.indexLetters();
+        const LetterIndex letters(table);
         const KeywordMatcher matcher(tokens);
         std::vector<std::uint32_t> rows;
         for (auto _ : state) {
             rows.clear();
-            matcher.findMatches(table, 0, rows);
+            matcher.findMatches(table, 0, rows, &letters);
         }
         state.counters["rows"] = static_cast<double>(rows.size());
     })->Unit(benchmark::kMillisecond);
@@ -255,9 +255,14 @@ void RegisterSearch(const std::string& prefix, const Keyword& keyword,
                                                                       benchmark::State& state) {
         const EntryTable table = LoadTable(GeneratedFiles());
         const ResultOrder order(table);
+        const LetterIndex letters(table);
+        const EntryTable withoutCodes = WithoutPronunciation(table);
+        const LetterIndex withoutCodesLetters(withoutCodes);
         std::size_t rows = 0;
         for (auto _ : state) {
-            rows = SearchEntries(table, order, bytes, 0, options).rows.size();
+            rows = SearchEntries(table, order, bytes, 0, options,
+                                 {&letters, &withoutCodes, &withoutCodesLetters})
+                       .rows.size();
         }
         state.counters["rows"] = static_cast<double>(rows);
     })->Unit(benchmark::kMicrosecond);

@@ -13,6 +13,7 @@
 #include "bench/bench_data.h"
 #include "dict/dictionary_loader.h"
 #include "search/keyword_search.h"
+#include "search/letter_index.h"
 #include "search/result_order.h"
 #include "search/suggestions.h"
 #include "tests/support/test_support.h"
@@ -76,7 +77,6 @@ EntryTable Loaded(const std::filesystem::path& phrases, const std::filesystem::p
     LoadDictionaryFile(table, phrases);
     LoadDictionaryFile(table, words);
     table.compact();
-    table.indexLetters();
     return table;
 }
 
@@ -117,10 +117,11 @@ void RegisterCase(const std::string& stem, const std::filesystem::path& phrases,
         const EntryTable table = Loaded(phrases, words);
         const ResultOrder order(table);
         const HeadwordIndex index(table);
+        const LetterIndex letters(table);
         std::size_t offered = 0;
         for (auto _ : state) {
             offered = SuggestKeywords(table, index, typed, false, [&](std::string_view text) {
-                          return SearchEntries(table, order, text, 1).total > 0;
+                          return SearchEntries(table, order, text, 1, {}, {&letters}).total > 0;
                       }).size();
         }
         state.counters["offered"] = static_cast<double>(offered);

@@ -7,7 +7,7 @@ namespace pelmio {
 Dictionary::Dictionary(EntryTable table) : m_table(std::move(table)) {
     const auto index = [this] {
         m_table.compact();
-        m_table.indexLetters();
+        m_letters = LetterIndex(m_table);
         m_order = ResultOrder(m_table);
     };
     try {
@@ -21,6 +21,18 @@ const HeadwordIndex& Dictionary::headwords() const {
     const EntryTable& lines = table();
     std::call_once(m_headwordsBuilt, [&] { m_headwords = HeadwordIndex(lines); });
     return m_headwords;
+}
+
+TableAids Dictionary::aids(bool withoutCodes) const {
+    waitUntilIndexed();
+    if (!withoutCodes) {
+        return {&m_letters};
+    }
+    std::call_once(m_withoutCodesMade, [this] {
+        m_withoutCodes = WithoutPronunciation(m_table);
+        m_withoutCodesLetters = LetterIndex(m_withoutCodes);
+    });
+    return {&m_letters, &m_withoutCodes, &m_withoutCodesLetters};
 }
 
 }  // namespace pelmio

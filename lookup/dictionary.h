@@ -5,19 +5,21 @@
 
 #include "dict/entry_table.h"
 #include "search/headword_index.h"
+#include "search/keyword_search.h"
+#include "search/letter_index.h"
 #include "search/result_order.h"
 
 namespace pelmio {
 
-// The loaded dictionary lines and their display order, made together and
-// never changed after: a reload makes a new one, so the order always
-// belongs to the lines it sorts.
+// The loaded dictionary lines, their display order and their letter
+// index, made together and never changed after: a reload makes a new one,
+// so the order and the index always belong to the lines they describe.
 //
 // Sorting 100,000 lines and indexing their letters takes longer than
 // reading them, and nothing needs either before the first search: a
 // second thread does both, and gives back the table's spare room, while
-// the window opens. table() and order() wait
-// for it, so nothing ever sees a table whose index is half built.
+// the window opens. table(), order() and letters()
+// wait for it, so nothing ever sees a table whose index is half built.
 class Dictionary {
 public:
     Dictionary() = default;
@@ -34,6 +36,10 @@ public:
         waitUntilIndexed();
         return m_order;
     }
+    // What a search uses beside the table. With withoutCodes, also the
+    // lines without their pronunciation codes, made on the first search
+    // that leaves the codes out: most users never ask for it.
+    TableAids aids(bool withoutCodes) const;
 
     // Built on the first call: only a search that lists nothing needs it.
     const HeadwordIndex& headwords() const;
@@ -50,6 +56,10 @@ private:
     ResultOrder m_order;
     mutable std::once_flag m_headwordsBuilt;
     mutable HeadwordIndex m_headwords;
+    LetterIndex m_letters;
+    mutable std::once_flag m_withoutCodesMade;
+    mutable EntryTable m_withoutCodes;
+    mutable LetterIndex m_withoutCodesLetters;
     // Last, so it is destroyed first: that waits for the second thread
     // before the members it works on go.
     std::shared_future<void> m_indexed;

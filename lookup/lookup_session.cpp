@@ -51,8 +51,9 @@ SearchResult LookupSession::search(std::string_view keywordBytes) const {
     const SearchOptions options{m_options.headwordFirst, m_options.ignoreCase,
                                 m_options.skipPronunciation};
     const EntryTable& table = m_dictionary->table();
+    const TableAids aids = m_dictionary->aids(options.skipPronunciation);
     Matches matches =
-        m_search.search(table, m_dictionary->order(), keywordBytes, m_rowLimit, options);
+        m_search.search(table, m_dictionary->order(), keywordBytes, m_rowLimit, options, aids);
     const std::string_view text = SearchedText(keywordBytes);
     SearchResult result;
     result.dictionary = m_dictionary;
@@ -63,11 +64,12 @@ SearchResult LookupSession::search(std::string_view keywordBytes) const {
     result.skipPronunciation = m_options.skipPronunciation;
     if (matches.total == 0 && !result.tokens.empty()) {
         // Never while a search has rows: it costs a scan of every headword.
-        result.suggestions = SuggestKeywords(
-            table, m_dictionary->headwords(), text, options.ignoreCase,
-            [&](std::string_view candidate) {
-                return SearchEntries(table, m_dictionary->order(), candidate, 1, options).total > 0;
-            });
+        result.suggestions = SuggestKeywords(table, m_dictionary->headwords(), text,
+                                             options.ignoreCase, [&](std::string_view candidate) {
+                                                 return SearchEntries(table, m_dictionary->order(),
+                                                                      candidate, 1, options, aids)
+                                                            .total > 0;
+                                             });
     }
     return result;
 }

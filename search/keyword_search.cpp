@@ -5,7 +5,6 @@
 
 #include "base/cp932.h"
 #include "dict/entry_fields.h"
-#include "search/match_spans.h"
 #include "search/matcher.h"
 
 namespace pelmio {
@@ -175,43 +174,41 @@ Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
     return matches;
 }
 
-void KeepMatchesBeforePronunciation(const EntryTable& table, const KeywordMatcher& matcher,
-                                    std::string_view text, std::vector<std::uint32_t>& lines) {
-    if (matcher.matchesLine({})) {
-        return;  // no keyword: every part of every line matches
+EntryTable WithoutPronunciation(const EntryTable& table) {
+    std::string lines;
+    lines.reserve(table.text().size());
+    for (std::size_t i = 0; i < static_cast<std::size_t>(table.count()); ++i) {
+        lines += BeforePronunciation(table.lineView(i));
+        lines += '\n';
     }
-    // Where the code, with the comma before it, lacks the last keyword's
-    // last byte (in either case), the line's match ended before it, and
-    // matches the same without it. Only the other lines are confirmed.
-    const std::string_view keyword = TrimSpaces(text);
-    const char lower = cp932::FoldAscii(keyword.back());
-    const char upper =
-        lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - ('a' - 'A')) : lower;
-    const auto kept = std::remove_if(lines.begin(), lines.end(), [&](std::uint32_t index) {
-        const std::string_view line = table.lineView(index);
-        const std::string_view before = BeforePronunciation(line);
-        const std::string_view code = line.substr(before.size());
-        if (code.find(lower) == std::string_view::npos &&
-            code.find(upper) == std::string_view::npos) {
-            return false;
-        }
-        // The same matcher on the shorter line: one rule for both.
-        return !matcher.matchesLine(before);
-    });
-    lines.erase(kept, lines.end());
+    EntryTable cut;
+    cut.appendFileContents(lines);
+    cut.compact();
+    return cut;
+}
+
+SearchedLines LinesToSearch(const EntryTable& table, const SearchOptions& options,
+                            const TableAids& aids, EntryTable& scratch) {
+    if (!options.skipPronunciation) {
+        return {&table, aids.letters};
+    }
+    if (aids.withoutCodes != nullptr) {
+        return {aids.withoutCodes, aids.withoutCodesLetters};
+    }
+    scratch = WithoutPronunciation(table);
+    return {&scratch, nullptr};
 }
 
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
                       std::string_view keywordBytes, std::int32_t rowLimit,
-                      const SearchOptions& options) {
+                      const SearchOptions& options, const TableAids& aids) {
     const std::string_view text = SearchedText(keywordBytes);
     const KeywordMatcher matcher(KeywordTokens(text), options.ignoreCase);
+    EntryTable scratch;
+    const SearchedLines searched = LinesToSearch(table, options, aids, scratch);
     // Every match, so the count is whole.
     std::vector<std::uint32_t> lines;
-    matcher.findMatches(table, 0, lines);
-    if (options.skipPronunciation) {
-        KeepMatchesBeforePronunciation(table, matcher, text, lines);
-    }
+    matcher.findMatches(*searched.table, 0, lines, searched.letters);
     return ArrangeMatches(table, order, lines, text, rowLimit, options);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dict/entry_table.h"
+#include "search/letter_index.h"
 #include "search/matcher.h"
 #include "search/result_order.h"
 
@@ -50,17 +51,36 @@ Matches ArrangeMatches(const EntryTable& table, const ResultOrder& order,
                        const std::vector<std::uint32_t>& lines, std::string_view text,
                        std::int32_t rowLimit, const SearchOptions& options = {});
 
-// Keeps those of lines (each matching its whole line) whose part before
-// the pronunciation code matches too, in their order. matcher is made from
-// text, the searched text.
-void KeepMatchesBeforePronunciation(const EntryTable& table, const KeywordMatcher& matcher,
-                                    std::string_view text, std::vector<std::uint32_t>& lines);
+// The table's lines, each cut before its pronunciation code, at the same
+// indices. A search that leaves the codes out runs over these, so that a
+// code is never in the matched text and no line needs a second look.
+EntryTable WithoutPronunciation(const EntryTable& table);
+
+// What a search may use beside the table, built by the table's owner:
+// the letter index, and the lines without their codes with their own
+// index, for the option that leaves the codes out. A search does without
+// a missing index, and builds missing lines for itself (slowly).
+struct TableAids {
+    const LetterIndex* letters = nullptr;
+    const EntryTable* withoutCodes = nullptr;
+    const LetterIndex* withoutCodesLetters = nullptr;
+};
+
+// The lines a search with these options runs over, with their letter
+// index: the table's own, or the lines without their codes, built into
+// scratch where the aids lack them.
+struct SearchedLines {
+    const EntryTable* table;
+    const LetterIndex* letters;
+};
+SearchedLines LinesToSearch(const EntryTable& table, const SearchOptions& options,
+                            const TableAids& aids, EntryTable& scratch);
 
 // keywordBytes is code page 932 text, cut to kMaxKeywordBytes at a
 // character boundary here.
 Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
                       std::string_view keywordBytes, std::int32_t rowLimit,
-                      const SearchOptions& options = {});
+                      const SearchOptions& options = {}, const TableAids& aids = {});
 
 // How a line's headword stands to the keyword text: 0 equal, 1 begins with
 // it, 2 neither. Spaces at both ends of the keyword are ignored; an empty

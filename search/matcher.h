@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "dict/entry_table.h"
+#include "search/letter_index.h"
+#include "search/match_spans.h"
 
 namespace pelmio {
 
@@ -19,12 +21,9 @@ std::vector<std::string> KeywordTokens(std::string_view keywordText);
 // negative limit still lets the first row in.
 std::size_t RowCap(std::int32_t rowLimit);
 
-// How a token is compared where case does not matter: not at all for a
-// token with no letter, byte by byte for one of ASCII bytes only, else
-// character by character.
-enum class TokenFold : std::uint8_t { None, Ascii, Chars };
-
-// Matches the tokens against a whole table at once.
+// The matching rule for one keyword text, applied to a whole table: a
+// filter proposes lines (the letter index, a scan for the rarest token),
+// and the rule decides each.
 class KeywordMatcher {
 public:
     // With ignoreCase, ASCII letters that begin a character match either
@@ -34,10 +33,11 @@ public:
     bool matchesLine(std::string_view line) const;
 
     // Appends the indices of the matching lines in table order to out,
-    // stopping once out holds RowCap(rowLimit) indices. Allocates nothing
+    // stopping once out holds RowCap(rowLimit) indices. letters, when it
+    // covers the table, may narrow the lines looked at. Allocates nothing
     // per line examined.
     void findMatches(const EntryTable& table, std::int32_t rowLimit,
-                     std::vector<std::uint32_t>& out) const;
+                     std::vector<std::uint32_t>& out, const LetterIndex* letters = nullptr) const;
 
     // The same, looking only at the candidate lines (table indices in
     // increasing order): a search narrowed to an earlier one's matches.
@@ -45,14 +45,33 @@ public:
                        std::int32_t rowLimit, std::vector<std::uint32_t>& out) const;
 
 private:
-    // Whether tokens 1 .. n - 1 follow in line from byte from on; known is
-    // a position at or before from that begins a character.
-    bool restMatches(std::string_view line, std::size_t from, std::size_t known) const;
+    // A search for one indexed byte, answered from the index alone; false
+    // when the index cannot answer it.
+    bool findIndexed(const LetterIndex& letters, std::size_t lines, std::size_t cap,
+                     std::vector<std::uint32_t>& out) const;
 
-    // For more tokens than the scans take: the longest few of them, in
+    // With few lines holding every letter of the tokens, the index's
+    // candidates, each decided; false when they are too many to pay.
+    bool findFromLetters(const EntryTable& table, const LetterIndex& letters, std::size_t cap,
+                         std::vector<std::uint32_t>& out) const;
+
+    // For more tokens than the scan takes: the longest few of them, in
     // their order, narrow the lines to those worth checking whole.
     void findByLongestTokens(const EntryTable& table, std::int32_t rowLimit,
-                             std::vector<std::uint32_t>& out) const;
+                             std::vector<std::uint32_t>& out, const LetterIndex* letters) const;
+
+    // The longest token, likely the rarest. Where it is a letter or two,
+    // or Japanese, whose lead bytes are everywhere, the scan takes every
+    // token at once and decides the lines itself; else the scan for the
+    // longest alone proposes lines, and few candidates from the letter
+    // index beat it by less.
+    std::size_t anchor() const;
+    bool scansInOrder() const;
+
+    // With a vector scan: the scan itself, or a scan for the longest token
+    // that proposes lines for the rule.
+    void findByScan(const EntryTable& table, std::size_t cap,
+                    std::vector<std::uint32_t>& out) const;
 
     std::vector<std::string> m_tokens;
     std::vector<TokenFold> m_folds;  // one for each token

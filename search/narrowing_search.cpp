@@ -8,9 +8,11 @@ namespace pelmio {
 
 Matches NarrowingSearch::search(const EntryTable& table, const ResultOrder& order,
                                 std::string_view keywordBytes, std::int32_t rowLimit,
-                                const SearchOptions& options) {
+                                const SearchOptions& options, const TableAids& aids) {
     const std::string_view text = SearchedText(keywordBytes);
     const KeywordMatcher matcher(KeywordTokens(text), options.ignoreCase);
+    EntryTable scratch;
+    const SearchedLines searched = LinesToSearch(table, options, aids, scratch);
     std::vector<std::uint32_t> lines;
     // Looking at the previous matches one by one only pays while they are
     // few; a scan of the whole table is faster than a line at a time.
@@ -19,12 +21,9 @@ Matches NarrowingSearch::search(const EntryTable& table, const ResultOrder& orde
                          text.starts_with(m_text) &&
                          m_lines.size() * 16 <= static_cast<std::size_t>(table.count());
     if (narrows) {
-        matcher.findMatchesIn(table, m_lines, 0, lines);
+        matcher.findMatchesIn(*searched.table, m_lines, 0, lines);
     } else {
-        matcher.findMatches(table, 0, lines);
-    }
-    if (options.skipPronunciation) {
-        KeepMatchesBeforePronunciation(table, matcher, text, lines);
+        matcher.findMatches(*searched.table, 0, lines, searched.letters);
     }
     Matches matches = ArrangeMatches(table, order, lines, text, rowLimit, options);
     m_ignoreCase = options.ignoreCase;

@@ -19,10 +19,12 @@ namespace pelmio {
 class NarrowingSearch {
 public:
     // The same as SearchEntries(table, order, keywordBytes, rowLimit,
-    // options); a change of options searches the whole table again. The
-    // table must be the one of the previous call, or forget() called since.
+    // options, aids); a change of options searches the whole table again.
+    // The table must be the one of the previous call, or forget() called
+    // since.
     Matches search(const EntryTable& table, const ResultOrder& order, std::string_view keywordBytes,
-                   std::int32_t rowLimit, const SearchOptions& options = {});
+                   std::int32_t rowLimit, const SearchOptions& options = {},
+                   const TableAids& aids = {});
 
     // Drops what the previous search found: the table changed.
     void forget();

@@ -7,7 +7,6 @@
 #include <type_traits>
 
 #include "base/cp932.h"
-#include "search/char_start.h"
 #include "search/match_spans.h"
 #include "search/x86_vectors.h"
 
@@ -46,11 +45,6 @@ struct TokenCarry {
     std::size_t known = 0;          // for BeginsChar
 };
 
-bool IsLetter(char byte) {
-    const char lower = cp932::FoldAscii(byte);
-    return lower >= 'a' && lower <= 'z';
-}
-
 __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool ignoreCase) {
     TokenPlan plan;
     plan.bytes = token;
@@ -62,8 +56,8 @@ __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool 
         lastChar += cp932::CharLength(token, lastChar);
     }
     const bool lastBegins = lastChar == token.size() - 1;
-    const bool foldFirst = ignoreCase && IsLetter(token.front());
-    const bool foldLast = ignoreCase && lastBegins && IsLetter(token.back());
+    const bool foldFirst = ignoreCase && IsAsciiLetter(token.front());
+    const bool foldLast = ignoreCase && lastBegins && IsAsciiLetter(token.back());
     plan.first = _mm256_set1_epi8(foldFirst ? cp932::FoldAscii(token.front()) : token.front());
     plan.last = _mm256_set1_epi8(foldLast ? cp932::FoldAscii(token.back()) : token.back());
     plan.firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
@@ -415,7 +409,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
     for (std::uint64_t bits = doubtful; bits != 0; bits &= bits - 1) {
         const auto bit = static_cast<unsigned>(std::countr_zero(bits));
         // A line end is no lead byte: the look back never crosses one.
-        if (!detail::BeginsChar(text.data(), base + bit, known)) {
+        if (!BeginsChar(text.data(), base + bit, known)) {
             hits &= ~(std::uint64_t{1} << bit);
         }
     }

@@ -151,7 +151,7 @@ TEST(EntryTable, LineAtFindsTheLineOfEveryByte) {
     ASSERT_EQ(text, std::string_view("ab\0\0cde\0", 8));
     const std::size_t expected[] = {0, 0, 0, 1, 2, 2, 2, 2};
     for (std::size_t offset = 0; offset < text.size(); ++offset) {
-        EXPECT_EQ(table.lineAt(offset), expected[offset]) << offset;
+        EXPECT_EQ(testing::LineAt(table, offset), expected[offset]) << offset;
     }
     EXPECT_EQ(table.lineEnd(0), 2u);
     EXPECT_EQ(table.lineEnd(1), 3u);

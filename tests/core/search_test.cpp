@@ -21,11 +21,9 @@ namespace {
 
 using testing::Sjis;
 
-// A table as the program searches it: its letters indexed.
 EntryTable TableOf(const std::vector<std::string>& lines) {
     EntryTable table;
     table.appendFileContents(testing::JoinCrLf(lines));
-    table.indexLetters();
     return table;
 }
 
@@ -691,53 +689,6 @@ TEST(KeywordMatcher, LeadByteRunsThatCrossA64ByteStep) {
                                 "a",
                             ignoreCase));
     }
-}
-
-TEST(KeywordMatcher, LettersIndexedOnlyWhereACharacterBegins) {
-    // ア is 83 41 and 表 is 95 5C: their second bytes are no letters.
-    const EntryTable table = TableOf({Sjis("ア表"), "A", Sjis("アA"), "", "\x83"});
-    const auto lines = [&table](char letter) {
-        std::vector<std::uint32_t> out;
-        KeywordMatcher({std::string(1, letter)}).findMatches(table, 0, out);
-        return out;
-    };
-    EXPECT_EQ(lines('A'), (std::vector<std::uint32_t>{1, 2}));
-    EXPECT_EQ(lines('\x5C'), (std::vector<std::uint32_t>{}));
-    EXPECT_EQ(lines('\x83'), (std::vector<std::uint32_t>{0, 2, 4}));
-    EXPECT_EQ(table.linesWithChar(' '), nullptr);
-    // Lines appended later are not in the index until it is built again,
-    // and the search never trusts an index that misses lines.
-    EntryTable twoFiles = TableOf(std::vector<std::string>(70, "x"));
-    twoFiles.appendFileContents("y\r\nxy\r\nyz\r\n");
-    EXPECT_EQ(twoFiles.linesWithChar('y'), nullptr);
-    for (int indexed = 0; indexed < 2; ++indexed) {
-        std::vector<std::uint32_t> out;
-        KeywordMatcher({"y"}).findMatches(twoFiles, 0, out);
-        EXPECT_EQ(out, (std::vector<std::uint32_t>{70, 71, 72}));
-        twoFiles.indexLetters();
-    }
-    EXPECT_NE(twoFiles.linesWithChar('y'), nullptr);
-    // A byte in too few lines to be worth a bitmap is left to the scan.
-    EXPECT_EQ(twoFiles.linesWithChar('z'), nullptr);
-    std::vector<std::uint32_t> out;
-    KeywordMatcher({"z"}).findMatches(twoFiles, 0, out);
-    EXPECT_EQ(out, (std::vector<std::uint32_t>{72}));
-}
-
-TEST(KeywordMatcher, BothCasesOfACommonLetterAreIndexed) {
-    // 'a' is in every line, 'A' in one, 'B' in none: a search that ignores
-    // case still finds the letters' lines in the index.
-    std::vector<std::string> lines(70, "ab");
-    lines[5] = "Aab";
-    const EntryTable table = TableOf(lines);
-    const std::uint64_t* upper = table.linesWithChar('A');
-    ASSERT_NE(upper, nullptr);
-    EXPECT_EQ(upper[0], std::uint64_t{1} << 5);
-    EXPECT_EQ(upper[1], 0u);
-    const std::uint64_t* none = table.linesWithChar('B');
-    ASSERT_NE(none, nullptr);
-    EXPECT_EQ(none[0] | none[1], 0u);
-    EXPECT_EQ(table.linesWithChar('C'), nullptr);
 }
 
 // The candidate lines the letter index leaves are each decided from masks

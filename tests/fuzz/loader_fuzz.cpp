@@ -7,6 +7,7 @@
 
 #include "dict/entry_table.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -67,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(line == expected[i]);
         FUZZ_CHECK(table.line(i)[line.size()] == '\0');
         FUZZ_CHECK(line.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos);
-        FUZZ_CHECK(table.lineAt(table.lineStart(i)) == i);
-        FUZZ_CHECK(table.lineAt(table.lineEnd(i)) == i);
+        FUZZ_CHECK(pelmio::testing::LineAt(table, table.lineStart(i)) == i);
+        FUZZ_CHECK(pelmio::testing::LineAt(table, table.lineEnd(i)) == i);
     }
     return 0;
 }

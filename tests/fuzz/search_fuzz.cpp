@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint32_t> fast;
     pelmio::KeywordMatcher(tokens, ignoreCase).findMatches(table, rowLimit, fast);
     FUZZ_CHECK(fast == expected);
-    table.indexLetters();
+    const pelmio::LetterIndex letters(table);
     fast.clear();
-    pelmio::KeywordMatcher(tokens, ignoreCase).findMatches(table, rowLimit, fast);
+    pelmio::KeywordMatcher(tokens, ignoreCase).findMatches(table, rowLimit, fast, &letters);
     FUZZ_CHECK(fast == expected);
 
     // The full search: the same rows, in the display order; with headwords

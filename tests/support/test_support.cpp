@@ -290,4 +290,14 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
     return joined;
 }
 
+std::size_t LineAt(const EntryTable& table, std::size_t offset) {
+    std::size_t below = 0;
+    std::size_t above = static_cast<std::size_t>(table.count());
+    while (above - below > 1) {
+        const std::size_t middle = below + (above - below) / 2;
+        (table.lineStart(middle) <= offset ? below : above) = middle;
+    }
+    return below;
+}
+
 }  // namespace pelmio::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/file_access.h"
+#include "dict/entry_table.h"
 
 namespace pelmio::testing {
 
@@ -102,5 +103,9 @@ std::vector<std::string> GenerateDictionaryLines(std::size_t count, std::uint32_
 
 // Lines joined with CR LF after each.
 std::string JoinCrLf(const std::vector<std::string>& lines);
+
+// The index of the line of table that holds byte offset of its text,
+// which must lie inside a line or on its NUL.
+std::size_t LineAt(const EntryTable& table, std::size_t offset);
 
 }  // namespace pelmio::testing
