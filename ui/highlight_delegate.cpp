@@ -153,7 +153,9 @@ bool HighlightDelegate::drawKeptText(QPainter* painter, const QTextLayout& layou
             delete image;  // nothing drawn to tell by: the next row
             return true;
         }
+        // Pixel for pixel: copies of the target keep its pixel ratio.
         QImage laid = under.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        laid.setDevicePixelRatio(1.0);
         QImage alone = *image;
         alone.setDevicePixelRatio(1.0);
         QPainter(&laid).drawImage(0, 0, alone);
