@@ -6,10 +6,17 @@
 # scan of the same lines (pelmio_bench, the table in cache). rg -F -c counts
 # matching lines of the bytes as given and knows nothing of Shift-JIS
 # character starts; Pelmio also checks that each hit begins a character.
-# Usage: bench/compare_rg.sh [build-dir]   (needs ripgrep: apt-get install ripgrep)
+# Usage: bench/compare_rg.sh [build-dir]   (installs Debian's ripgrep if it can)
 set -euo pipefail
-build=${1:-build}
-command -v rg >/dev/null || { echo "compare_rg: needs ripgrep (apt-get install ripgrep)" >&2; exit 1; }
+build=$(cd "${1:-build}" && pwd)
+if ! command -v rg >/dev/null; then
+    # shellcheck source=../tools/setup/common.sh
+    source "$(dirname "$0")/../tools/setup/common.sh"
+    if ! pelmio_install_packages ripgrep || ! command -v rg >/dev/null; then
+        echo "compare_rg: skipped: ripgrep is not installed and could not be (apt-get install ripgrep)" >&2
+        exit 0
+    fi
+fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 "$build/bench/pelmio_bench" --write-dictionary "$dir"

@@ -11,8 +11,11 @@
 # also renders glyphs the font cache has not seen yet, the second shows a
 # window that has been in use for a while.
 # Usage: bench/keystroke_callgrind.sh [build-dir]
-# Set QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 to measure with accessibility on,
-# and KEEP_DUMPS=folder to keep the dumps for callgrind_annotate.
+# Set QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 to measure with accessibility on:
+# the run then gets a session bus of its own, the accessibility bus and
+# registry, and a stand-in screen reader that asks for every object, window
+# and focus event, so that Qt has someone to send its events to. Set
+# KEEP_DUMPS=folder to keep the dumps for callgrind_annotate.
 set -euo pipefail
 
 # label:xdotool key, typed in this order.
@@ -47,10 +50,32 @@ wait_idle() {
     done
 }
 
+# Asks the accessibility registry for the events a screen reader listens
+# to, and holds the connection open until killed.
+screen_reader_stand_in() {
+    /usr/bin/python3 - <<'PY'
+import time
+import dbus
+bus = dbus.SessionBus()
+address = bus.get_object("org.a11y.Bus", "/org/a11y/bus").GetAddress(dbus_interface="org.a11y.Bus")
+registry = dbus.bus.BusConnection(address).get_object("org.a11y.atspi.Registry",
+                                                      "/org/a11y/atspi/registry")
+for event in ["object:", "window:", "focus:"]:
+    registry.RegisterEvent(event, dbus.Array([], signature="s"), "",
+                           dbus_interface="org.a11y.atspi.Registry")
+time.sleep(86400)
+PY
+}
+
 # Runs inside the X server: types the sequence, one dump per key, and
 # prints "label<TAB>instructions" per key.
 run_case() {
-    local folder=$1 out=$2 pid window entry key n=0
+    local folder=$1 out=$2 pid window entry key n=0 reader=
+    if [[ ${QT_LINUX_ACCESSIBILITY_ALWAYS_ON:-} == 1 ]]; then
+        screen_reader_stand_in 2>/dev/null &
+        reader=$!
+        sleep 2
+    fi
     (cd "$folder" && exec env HOME="$dir/home" XDG_DATA_HOME="$dir/home" \
         valgrind --tool=callgrind --callgrind-out-file="$out/cg.out" \
         "$build/pelmio" >"$out/log" 2>&1) &
@@ -71,6 +96,9 @@ run_case() {
     done
     xdotool key Escape
     wait "$pid" || true
+    if [[ -n $reader ]]; then
+        kill "$reader" 2>/dev/null || true
+    fi
     # Dumps are numbered from 1 in the order they were asked for.
     local keys
     keys=$(wc -l <<<"$SEQUENCE")
@@ -85,7 +113,7 @@ run_case() {
 # functions on.
 if [[ ${1:-} == --inside ]]; then
     build=$2 dir=$3
-    run_case "$4" "$5"
+    run_case "$4" "$5" >"$6"
     exit
 fi
 
@@ -97,10 +125,20 @@ mkdir "$dir/full" "$dir/empty" "$dir/home"
 : >"$dir/empty/settei_jyukugo.txt"
 : >"$dir/empty/settei_tango.txt"
 
+session=()
+if [[ ${QT_LINUX_ACCESSIBILITY_ALWAYS_ON:-} == 1 ]]; then
+    command -v dbus-run-session >/dev/null && [[ -x /usr/libexec/at-spi-bus-launcher ]] || {
+        echo "keystroke_callgrind: accessibility needs dbus-run-session and at-spi2-core" >&2
+        exit 1
+    }
+    session=(dbus-run-session --)
+fi
 for case in full empty; do
     mkdir -p "$dir/out-$case"
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
-        "$0" --inside "$build" "$dir" "$dir/$case" "$dir/out-$case" >"$dir/result-$case"
+    # The result goes to a file: the registry writes to the session's output.
+    "${session[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" \
+        "$0" --inside "$build" "$dir" "$dir/$case" "$dir/out-$case" "$dir/result-$case" \
+        >/dev/null 2> >(grep -v -e 'dbus-daemon' -e 'SpiRegistry' >&2)
 done
 
 if [[ -n ${KEEP_DUMPS:-} ]]; then

@@ -1,6 +1,11 @@
 #include "ui/highlight_delegate.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
 #include <QApplication>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include "ui/result_list_model.h"
@@ -37,15 +42,136 @@ QString Elide(const QString& text, const QFont& font, qreal narrowest, int width
     return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
-// Neither the highlight nor the selection is part of the key: they are
-// drawn over the shaped text, so a row keeps its shaping while the
-// keyword changes.
-QString CacheKey(const QString& text, const QFont& font, int width, qreal pixelRatio) {
-    return font.key() + QLatin1Char('\n') + QString::number(width) + QLatin1Char(' ') +
-           QString::number(pixelRatio) + QLatin1Char('\n') + text;
+// Where rect lands in the device's pixels, when the painter only scales
+// by the device's pixel ratio and rect's corners fall on whole pixels, so
+// an image of it is copied pixel for pixel.
+std::optional<QRect> DeviceRect(const QPainter& painter, const QRect& rect, qreal ratio) {
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxScale || transform.m11() != ratio ||
+        transform.m22() != ratio) {
+        return std::nullopt;
+    }
+    const QRectF mapped = transform.mapRect(QRectF(rect));
+    const QRect whole = mapped.toRect();
+    if (QRectF(whole) != mapped) {
+        return std::nullopt;
+    }
+    return whole;
+}
+
+// The text alone on a transparent image of size device pixels, drawn as it
+// would be at offset within the row's text rectangle.
+QImage DrawText(const QTextLayout& layout, QSize size, qreal ratio, const QPointF& offset,
+                const QColor& pen) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setPen(pen);
+    layout.draw(&painter, offset);
+    return image;
+}
+
+// Whether two images of one size differ by more than rounding in any
+// channel of any pixel.
+bool AlmostEqual(const QImage& a, const QImage& b) {
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* left = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* right = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = left[x];
+            const QRgb q = right[x];
+            if (std::abs(qRed(p) - qRed(q)) > 2 || std::abs(qGreen(p) - qGreen(q)) > 2 ||
+                std::abs(qBlue(p) - qBlue(q)) > 2) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The image the painter's strokes end up in, where it paints into one.
+QImage* TargetImage(QPainter& painter) {
+    QPaintDevice* device = painter.paintEngine()->paintDevice();
+    return device != nullptr && device->devType() == QInternal::Image ? static_cast<QImage*>(device)
+                                                                      : nullptr;
 }
 
 }  // namespace
+
+// Neither the highlight nor the selection is part of the key: they are
+// drawn under the shaped text, so a row keeps its shaping while the
+// keyword changes.
+QString HighlightDelegate::layoutKey(const QString& text, const QFont& font, int width,
+                                     qreal pixelRatio) const {
+    // A font's key is slow to build; rows almost always share one font.
+    if (m_lastFontKey.isEmpty() || font != m_lastFont) {
+        m_lastFont = font;
+        m_lastFontKey = font.key();
+        m_keptTextCheck = Check::NotYet;
+    }
+    return m_lastFontKey + QLatin1Char('\n') + QString::number(width) + QLatin1Char(' ') +
+           QString::number(qRound(pixelRatio * 1000)) + QLatin1Char('\n') + text;
+}
+
+bool HighlightDelegate::drawKeptText(QPainter* painter, const QTextLayout& layout,
+                                     const QString& key, const QRect& textRect,
+                                     const QPointF& origin, const QColor& pen) const {
+    if (m_keptTextCheck == Check::Differs ||
+        painter->compositionMode() != QPainter::CompositionMode_SourceOver) {
+        return false;
+    }
+    const qreal ratio = painter->device()->devicePixelRatioF();
+    const std::optional<QRect> deviceRect = DeviceRect(*painter, textRect, ratio);
+    if (!deviceRect || deviceRect->isEmpty()) {
+        return false;
+    }
+    const QString imageKey = key + QLatin1Char('\n') + QString::number(pen.rgba(), 16);
+    if (const QImage* kept = m_drawnText.object(imageKey)) {
+        painter->drawImage(textRect.topLeft(), *kept);
+        return true;
+    }
+    const QPointF offset = origin - QPointF(textRect.topLeft());
+    auto* image = new QImage(DrawText(layout, deviceRect->size(), ratio, offset, pen));
+    ++m_rowsDrawn;
+    if (m_keptTextCheck == Check::NotYet) {
+        // Once a font: the text drawn directly against the image laid over
+        // the same pixels, where the row lies wholly in what is painted.
+        QImage* target = TargetImage(*painter);
+        const QRegion painted = painter->paintEngine()->systemClip();
+        if (target == nullptr || !target->rect().contains(*deviceRect) ||
+            (!painted.isEmpty() && painted.intersected(*deviceRect) != QRegion(*deviceRect))) {
+            delete image;
+            return false;
+        }
+        const QImage under = target->copy(*deviceRect);
+        painter->setPen(pen);
+        layout.draw(painter, origin);
+        const QImage direct =
+            target->copy(*deviceRect).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (direct == under.convertToFormat(QImage::Format_ARGB32_Premultiplied)) {
+            delete image;  // nothing drawn to tell by: the next row
+            return true;
+        }
+        // Pixel for pixel: copies of the target keep its pixel ratio.
+        QImage laid = under.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        laid.setDevicePixelRatio(1.0);
+        QImage alone = *image;
+        alone.setDevicePixelRatio(1.0);
+        QPainter(&laid).drawImage(0, 0, alone);
+        m_keptTextCheck = AlmostEqual(laid, direct) ? Check::Same : Check::Differs;
+        if (m_keptTextCheck == Check::Same) {
+            m_drawnText.insert(imageKey, image,
+                               std::max<qsizetype>(image->sizeInBytes() / 1024, 1));
+        } else {
+            delete image;
+        }
+        return true;
+    }
+    m_drawnText.insert(imageKey, image, std::max<qsizetype>(image->sizeInBytes() / 1024, 1));
+    painter->drawImage(textRect.topLeft(), *image);
+    return true;
+}
 
 QString HighlightDelegate::elide(const QString& text, const QFont& font, int width) {
     return Elide(text, font, NarrowestCharacter(font), width);
@@ -63,7 +189,7 @@ void HighlightDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
     const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget);
     const QString key =
-        CacheKey(text, item.font, textRect.width(), painter->device()->devicePixelRatioF());
+        layoutKey(text, item.font, textRect.width(), painter->device()->devicePixelRatioF());
     QTextLayout* layout = m_layouts.object(key);
     if (layout == nullptr) {
         if (item.font.key() != m_narrowestFont) {
@@ -103,8 +229,11 @@ void HighlightDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                 mark);
         }
     }
-    painter->setPen(item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    layout->draw(painter, origin);
+    const QColor pen = item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    if (!drawKeptText(painter, *layout, key, textRect, origin, pen)) {
+        painter->setPen(pen);
+        layout->draw(painter, origin);
+    }
     painter->restore();
 }
 
