@@ -64,12 +64,11 @@ SearchResult LookupSession::search(std::string_view keywordBytes) const {
     result.skipPronunciation = m_options.skipPronunciation;
     if (matches.total == 0 && !result.tokens.empty()) {
         // Never while a search has rows: it costs a scan of every headword.
-        result.suggestions = SuggestKeywords(table, m_dictionary->headwords(), text,
-                                             options.ignoreCase, [&](std::string_view candidate) {
-                                                 return SearchEntries(table, m_dictionary->order(),
-                                                                      candidate, 1, options, aids)
-                                                            .total > 0;
-                                             });
+        result.suggestions =
+            SuggestKeywords(table, m_dictionary->headwords(), text, options.ignoreCase,
+                            [&](std::string_view candidate) {
+                                return ListsAnyLine(table, candidate, options, aids);
+                            });
     }
     return result;
 }

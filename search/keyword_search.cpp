@@ -212,4 +212,14 @@ Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
     return ArrangeMatches(table, order, lines, text, rowLimit, options);
 }
 
+bool ListsAnyLine(const EntryTable& table, std::string_view keywordBytes,
+                  const SearchOptions& options, const TableAids& aids) {
+    const KeywordMatcher matcher(KeywordTokens(SearchedText(keywordBytes)), options.ignoreCase);
+    EntryTable scratch;
+    const SearchedLines searched = LinesToSearch(table, options, aids, scratch);
+    std::vector<std::uint32_t> first;
+    matcher.findMatches(*searched.table, 1, first, searched.letters);
+    return !first.empty();
+}
+
 }  // namespace pelmio

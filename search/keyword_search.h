@@ -82,6 +82,11 @@ Matches SearchEntries(const EntryTable& table, const ResultOrder& order,
                       std::string_view keywordBytes, std::int32_t rowLimit,
                       const SearchOptions& options = {}, const TableAids& aids = {});
 
+// Whether SearchEntries would list any line: the first match ends the
+// look, and nothing is ordered.
+bool ListsAnyLine(const EntryTable& table, std::string_view keywordBytes,
+                  const SearchOptions& options = {}, const TableAids& aids = {});
+
 // How a line's headword stands to the keyword text: 0 equal, 1 begins with
 // it, 2 neither. Spaces at both ends of the keyword are ignored; an empty
 // keyword ranks every line 2.
