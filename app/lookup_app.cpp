@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/session_end.h"
+#include "lookup/dictionary_load.h"
 #include "ui/lookup_dlg.h"
 #include "ui/outside_lookup.h"
 
@@ -18,6 +19,8 @@ CLookupApp::CLookupApp(std::filesystem::path folder,
 CLookupApp::~CLookupApp() = default;
 
 void CLookupApp::InitInstance() {
+    // Read while the window is made, which takes longer.
+    auto load = std::make_shared<DictionaryLoad>(DictionaryFiles(m_folder, m_dictionaries));
     // Before the window, whose making may take a while: a signal then waits
     // for the event loop instead of killing the program.
     m_sessionEnd = std::make_unique<SessionEndWatcher>([this] {
@@ -32,6 +35,7 @@ void CLookupApp::InitInstance() {
     LookupEnvironment environment;
     environment.folder = m_folder;
     environment.dictionaries = m_dictionaries;
+    environment.firstLoad = std::move(load);
     m_window = std::make_unique<CLookupDlg>(std::move(environment));
     // The detail window may still be open: the program ends with the main
     // window all the same.

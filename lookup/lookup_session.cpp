@@ -21,30 +21,15 @@ LookupSession::LookupSession(std::filesystem::path folder, FileWriter& writer)
       m_history(m_folder / kHistoryFileName, writer) {}
 
 std::vector<DictionaryProblem> LookupSession::reload() {
-    std::vector<DictionaryProblem> problems;
-    EntryTable table;
-    bool truncated = false;
-    std::vector<std::filesystem::path> files = m_dictionaryFiles;
-    if (files.empty()) {
-        files = {m_folder / kPhraseFileName, m_folder / kWordFileName};
-    }
-    for (const std::filesystem::path& file : files) {
-        const LoadResult result = LoadDictionaryFile(table, file);
-        if (result.status == LoadStatus::CannotOpen) {
-            // In full, as the user is told which file it is.
-            std::error_code error;
-            const std::filesystem::path path = std::filesystem::absolute(file, error);
-            problems.push_back({LoadProblem::CannotRead, file.filename().string(),
-                                (error ? file : path).lexically_normal()});
-        }
-        truncated = truncated || result.status == LoadStatus::Truncated;
-    }
-    if (truncated) {
-        problems.push_back({LoadProblem::TooManyLines, {}, {}});
-    }
-    m_dictionary = std::make_shared<const Dictionary>(std::move(table));
+    DictionaryLoad none;
+    return reload(none);
+}
+
+std::vector<DictionaryProblem> LookupSession::reload(DictionaryLoad& load) {
+    LoadedDictionary loaded = load.started() ? load.wait() : LoadDictionaries(dictionaryFiles());
+    m_dictionary = std::move(loaded.dictionary);
     m_search.forget();
-    return problems;
+    return std::move(loaded.problems);
 }
 
 SearchResult LookupSession::search(std::string_view keywordBytes) const {

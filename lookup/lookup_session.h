@@ -13,24 +13,13 @@
 #include "dict/entry_fields.h"
 #include "history/keyword_history.h"
 #include "lookup/dictionary.h"
+#include "lookup/dictionary_load.h"
 #include "search/keyword_search.h"
 #include "search/match_spans.h"
 #include "search/narrowing_search.h"
 #include "settings/options_file.h"
 
 namespace pelmio {
-
-// Why a dictionary load was not complete; the window tells the user.
-enum class LoadProblem {
-    CannotRead,    // one file could not be read; its lines are missing
-    TooManyLines,  // the files held more lines than the table; the rest are missing
-};
-
-struct DictionaryProblem {
-    LoadProblem problem;
-    std::string fileName;        // empty for TooManyLines
-    std::filesystem::path path;  // the file read; empty for TooManyLines
-};
 
 // What one search found. It keeps the dictionary its rows index, so a row
 // opens the line it shows even after a reload.
@@ -86,6 +75,13 @@ public:
     // Loads the phrase file, then the word file, into a new dictionary that
     // replaces the old one. Returns what went wrong, in the order found.
     std::vector<DictionaryProblem> reload();
+    // The same with the files read by load, when it was started (for the
+    // same files); otherwise reads them now.
+    std::vector<DictionaryProblem> reload(DictionaryLoad& load);
+    // The files reload() reads, in order.
+    std::vector<std::filesystem::path> dictionaryFiles() const {
+        return DictionaryFiles(m_folder, m_dictionaryFiles);
+    }
     std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
 
     // Every line holding the keyword text's tokens in order (code page 932

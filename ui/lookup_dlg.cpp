@@ -76,12 +76,14 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
     if (!m_environment.dictionaries.empty()) {
         m_session.setDictionaryFiles(m_environment.dictionaries);
     }
-    // Before the window exists, so a message box about a missing file has
-    // no owner.
-    reportLoadProblems(m_session.reload(), nullptr);
     m_session.readSettings();
     buildWindow();
     restoreGeometry();
+    // Before the window shows, so a message box about a missing file has
+    // no owner. A load started before the window was made is read by now.
+    DictionaryLoad none;
+    reportLoadProblems(m_session.reload(m_environment.firstLoad ? *m_environment.firstLoad : none),
+                       nullptr);
     connectEvents();
     // Saves killed part way may have left files beside ours.
     m_session.removeStaleTemporaryFiles();

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <QString>
@@ -33,6 +34,8 @@ struct LookupEnvironment {
     QString speechEngine;
     // The dictionary files to read, in load order; empty for the folder's.
     std::vector<std::filesystem::path> dictionaries;
+    // Those files, already being read; none for the window to read them.
+    std::shared_ptr<DictionaryLoad> firstLoad;
 };
 
 }  // namespace pelmio

@@ -77,6 +77,24 @@ TEST(LookupSession, ReloadReportsEachFileItCannotRead) {
     EXPECT_EQ(Shown(fixture.session.search("")), (Lines{"go", "take"}));
 }
 
+TEST(LookupSession, ALoadStartedAheadGivesWhatReadingThenGivesAndIsTakenOnce) {
+    SessionFixture fixture;
+    WriteBytes(fixture.folder / "settei_tango.txt", "take\r\ngo\r\n");
+    DictionaryLoad load(fixture.session.dictionaryFiles());
+    ASSERT_TRUE(load.started());
+    std::vector<DictionaryProblem> problems = fixture.session.reload(load);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].problem, LoadProblem::CannotRead);
+    EXPECT_EQ(problems[0].path, fs::absolute(fixture.folder / "settei_jyukugo.txt"));
+    EXPECT_EQ(Shown(fixture.session.search("")), (Lines{"go", "take"}));
+
+    // Taken: the next reload reads the files as they are now.
+    EXPECT_FALSE(load.started());
+    WriteBytes(fixture.folder / "settei_jyukugo.txt", "go out\r\n");
+    EXPECT_TRUE(fixture.session.reload(load).empty());
+    EXPECT_EQ(Shown(fixture.session.search("go")), (Lines{"go", "go out"}));
+}
+
 TEST(LookupSession, TooManyLinesAreReportedOnce) {
     SessionFixture fixture;
     const Lines lines(80'000, "line");

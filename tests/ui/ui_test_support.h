@@ -48,6 +48,7 @@ struct WindowFixture {
                 },
                 writer,
                 speechEngine,
+                {},
                 {}};
     }
     // Lines in UTF-8, written as code page 932.
@@ -195,6 +196,7 @@ struct Surroundings {
                 [this](QWidget*, const QString& text, const QString&) { messages << text; },
                 writer,
                 QStringLiteral("none"),
+                {},
                 {}};
     }
     std::string history() const { return ReadBytes(folder / "strlist.txt"); }
