@@ -20,6 +20,11 @@ ResultListView::ResultListView(QWidget* parent) : QTableView(parent) {
     fitRowHeight();
 }
 
+void ResultListView::reset() {
+    QTableView::reset();
+    executeDelayedItemsLayout();
+}
+
 QModelIndex ResultListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     // In a table Home and End stay in the row; in a list they leave it.
     if (action == MoveHome || action == MoveEnd) {

@@ -16,6 +16,10 @@ class ResultListView : public QTableView {
 public:
     explicit ResultListView(QWidget* parent = nullptr);
 
+    // Lays the rows out at once: on Qt's zero timer the layout came after
+    // the reset's own paint, and every visible row was painted twice.
+    void reset() override;
+
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void changeEvent(QEvent* event) override;

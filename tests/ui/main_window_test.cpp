@@ -66,6 +66,16 @@ QStringList Shown(CLookupDlg& dialog) {
 }
 
 // A window over receive and relieve, with "recieve" typed: two suggestions.
+// Counts the paint events a widget gets.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
 struct Missed {
     WindowFixture fixture;
     std::unique_ptr<CLookupDlg> dialog;
@@ -662,6 +672,30 @@ private slots:
         list->scrollToBottom();
         list->viewport()->repaint();
         QVERIFY(delegate->rowsShaped() > shaped);
+    }
+
+    void aKeystrokePaintsTheListOnce() {
+        WindowFixture fixture;
+        std::vector<std::string> words = Words("water", 40);
+        const std::vector<std::string> more = Words("wax", 40);
+        words.insert(words.end(), more.begin(), more.end());
+        fixture.writeDictionaries({}, words);
+        CLookupDlg dialog(fixture.environment());
+        QVERIFY(ShowActive(dialog));
+        QWidget* viewport = List(dialog)->viewport();
+        const auto settle = [] {
+            for (int round = 0; round < 5; ++round) {
+                QCoreApplication::processEvents();
+            }
+        };
+        TypeText(KeywordBox(dialog), QStringLiteral("wa"));
+        settle();
+        // Other rows, and fewer: the list is reset and laid out again.
+        PaintCounter paints(viewport);
+        TypeText(KeywordBox(dialog), QStringLiteral("t"));
+        settle();
+        QCOMPARE(List(dialog)->model()->rowCount(), 40);
+        QCOMPARE(paints.count, 1);
     }
 
     void aHugeLineShowsItsStartInTheListAndOpensWhole() {
