@@ -9,18 +9,13 @@ Dictionary::Dictionary(EntryTable table) : m_table(std::move(table)) {
         m_table.compact();
         m_letters = LetterIndex(m_table);
         m_order = ResultOrder(m_table);
+        m_headwords = HeadwordIndex(m_table);
     };
     try {
         m_indexed = std::async(std::launch::async, index).share();
     } catch (const std::system_error&) {
         index();  // no thread to be had: do it now
     }
-}
-
-const HeadwordIndex& Dictionary::headwords() const {
-    const EntryTable& lines = table();
-    std::call_once(m_headwordsBuilt, [&] { m_headwords = HeadwordIndex(lines); });
-    return m_headwords;
 }
 
 TableAids Dictionary::aids(bool withoutCodes) const {

@@ -11,15 +11,16 @@
 
 namespace pelmio {
 
-// The loaded dictionary lines, their display order and their letter
-// index, made together and never changed after: a reload makes a new one,
-// so the order and the index always belong to the lines they describe.
+// The loaded dictionary lines, their display order, their letter index
+// and their headword index, made together and never changed after: a
+// reload makes a new one, so the order and the indexes always belong to
+// the lines they describe.
 //
-// Sorting 100,000 lines and indexing their letters takes longer than
-// reading them, and nothing needs either before the first search: a
-// second thread does both, and gives back the table's spare room, while
-// the window opens. table(), order() and letters()
-// wait for it, so nothing ever sees a table whose index is half built.
+// Sorting 100,000 lines and indexing them takes longer than reading them,
+// and nothing needs any of it before the first search: a second thread
+// does it all, and gives back the table's spare room, while the window
+// opens. Every accessor waits for it, so nothing ever sees a table whose
+// index is half built.
 class Dictionary {
 public:
     Dictionary() = default;
@@ -41,8 +42,12 @@ public:
     // that leaves the codes out: most users never ask for it.
     TableAids aids(bool withoutCodes) const;
 
-    // Built on the first call: only a search that lists nothing needs it.
-    const HeadwordIndex& headwords() const;
+    // Built with the letter index, so the first search that lists nothing
+    // does not pay for it.
+    const HeadwordIndex& headwords() const {
+        waitUntilIndexed();
+        return m_headwords;
+    }
 
 private:
     // Rethrows what the second thread threw (only bad_alloc can be).
@@ -54,8 +59,7 @@ private:
 
     EntryTable m_table;
     ResultOrder m_order;
-    mutable std::once_flag m_headwordsBuilt;
-    mutable HeadwordIndex m_headwords;
+    HeadwordIndex m_headwords;
     LetterIndex m_letters;
     mutable std::once_flag m_withoutCodesMade;
     mutable EntryTable m_withoutCodes;

@@ -4,14 +4,17 @@
 
 namespace pelmio {
 
-std::uint32_t LetterMask(std::string_view text) {
-    std::uint32_t mask = 0;
+std::uint64_t LetterMask(std::string_view text) {
+    std::uint64_t once = 0;
+    std::uint64_t twice = 0;
     for (const char byte : text) {
         const unsigned char folded = cp932::FoldAscii(static_cast<unsigned char>(byte));
-        const unsigned bit = folded >= 'a' && folded <= 'z' ? folded - 'a' : 26 + folded % 6;
-        mask |= std::uint32_t{1} << bit;
+        const unsigned group = folded >= 'a' && folded <= 'z' ? folded - 'a' : 26 + folded % 6;
+        const std::uint64_t bit = std::uint64_t{1} << group;
+        twice |= once & bit;
+        once |= bit;
     }
-    return mask;
+    return once | twice << 32;
 }
 
 HeadwordIndex::HeadwordIndex(const EntryTable& table) {
@@ -47,7 +50,8 @@ HeadwordIndex::HeadwordIndex(const EntryTable& table) {
 }
 
 std::size_t HeadwordIndex::memoryUsed() const {
-    return (m_lines.capacity() + m_masks.capacity()) * sizeof(std::uint32_t) + sizeof(*this);
+    return m_lines.capacity() * sizeof(std::uint32_t) + m_masks.capacity() * sizeof(std::uint64_t) +
+           sizeof(*this);
 }
 
 }  // namespace pelmio

@@ -28,7 +28,7 @@ public:
                                           m_starts[length + 1] - m_starts[length]);
     }
     // LetterMask of each of those headwords, in the same order.
-    std::span<const std::uint32_t> masksOfLength(std::size_t length) const {
+    std::span<const std::uint64_t> masksOfLength(std::size_t length) const {
         return std::span(m_masks).subspan(m_starts[length],
                                           m_starts[length + 1] - m_starts[length]);
     }
@@ -36,15 +36,17 @@ public:
 
 private:
     std::vector<std::uint32_t> m_lines;
-    std::vector<std::uint32_t> m_masks;
+    std::vector<std::uint64_t> m_masks;
     // Where each length's lines begin in m_lines; the last is the end.
     std::array<std::uint32_t, kLongest + 2> m_starts{};
 };
 
-// A bit for each letter text holds (either case), and for other bytes a
-// bit of six by their value. An edit adds or removes at most one byte and
-// a substitution does both, so texts d edits apart differ in at most 2d
-// bits.
-std::uint32_t LetterMask(std::string_view text);
+// Two marks for each letter (either case), and for other bytes for each
+// of six groups by their value: in the low half, a bit where text holds it
+// once or more; in the high half, where it holds it twice or more. An edit
+// changes one count by one (an added or removed byte) or two (a
+// substitution; a swap none), and a count changed by one crosses at most
+// one mark, so texts d edits apart differ in at most 2d bits.
+std::uint64_t LetterMask(std::string_view text);
 
 }  // namespace pelmio

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -43,14 +42,18 @@ std::size_t CountDifference(std::string_view a, std::string_view b) {
     return difference;
 }
 
-// For each byte (letters folded), the positions in text that hold it:
-// bit i for text[i]. Text of 64 bytes at most.
+// For each byte, the positions in text that hold it, either case of a
+// letter alike: bit i for text[i]. Text of 64 bytes at most.
 using Positions = std::array<std::uint64_t, 256>;
 
 Positions BytePositions(std::string_view text) {
     Positions positions{};
     for (std::size_t i = 0; i < text.size(); ++i) {
         positions[cp932::FoldAscii(static_cast<unsigned char>(text[i]))] |= std::uint64_t{1} << i;
+    }
+    // Upper case looks up its lower case's positions: no fold per byte.
+    for (unsigned char letter = 'A'; letter <= 'Z'; ++letter) {
+        positions[letter] = positions[cp932::FoldAscii(letter)];
     }
     return positions;
 }
@@ -67,7 +70,7 @@ std::size_t BitDistance(const Positions& positions, std::size_t length, std::str
     std::uint64_t previous = 0;
     std::size_t distance = length;
     for (const char byte : other) {
-        const std::uint64_t equal = positions[cp932::FoldAscii(static_cast<unsigned char>(byte))];
+        const std::uint64_t equal = positions[static_cast<unsigned char>(byte)];
         const std::uint64_t swapped = (((~diagonal) & equal) << 1) & previous;
         diagonal = (((equal & up) + up) ^ up) | equal | down | swapped;
         const std::uint64_t rightUp = down | ~(diagonal | up);
@@ -238,21 +241,35 @@ std::size_t SpellingDistance(std::string_view a, std::string_view b, std::size_t
     return std::min(last[m], limit + 1);
 }
 
+namespace {
+
+// Whether x has more than n bits set. Without the popcount instruction,
+// which a portable build cannot assume, std::popcount is a library call;
+// most headwords are told apart after n clearings or fewer.
+bool MoreBitsThan(std::uint64_t x, std::size_t n) {
+    for (; n > 0 && x != 0; --n) {
+        x &= x - 1;
+    }
+    return x != 0;
+}
+
+}  // namespace
+
 std::vector<std::uint32_t> NearHeadwords(const EntryTable& table, const HeadwordIndex& index,
                                          std::string_view text, std::size_t count) {
     if (text.empty() || text.size() > kMaxSpelledBytes || !AllAscii(text) || count == 0) {
         return {};
     }
     const std::size_t limit = text.size() <= 4 ? 1 : 2;
-    const std::uint32_t textMask = LetterMask(text);
+    const std::uint64_t textMask = LetterMask(text);
     const Positions positions = BytePositions(text);
     std::vector<Candidate> best;
     const std::size_t shortest = std::max<std::size_t>(text.size(), limit + 1) - limit;
     for (std::size_t length = shortest; length <= text.size() + limit; ++length) {
         const std::span<const std::uint32_t> lines = index.linesOfLength(length);
-        const std::span<const std::uint32_t> masks = index.masksOfLength(length);
+        const std::span<const std::uint64_t> masks = index.masksOfLength(length);
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (static_cast<std::size_t>(std::popcount(masks[i] ^ textMask)) > 2 * limit) {
+            if (MoreBitsThan(masks[i] ^ textMask, 2 * limit)) {
                 continue;
             }
             const std::string_view headword(table.line(lines[i]), length);
@@ -300,9 +317,9 @@ std::string BaseFormPhrase(const EntryTable& table, const HeadwordIndex& index,
         if (token.size() > HeadwordIndex::kLongest || !AllAscii(token)) {
             continue;
         }
-        const std::uint32_t mask = LetterMask(token);
+        const std::uint64_t mask = LetterMask(token);
         const std::span<const std::uint32_t> lines = index.linesOfLength(token.size());
-        const std::span<const std::uint32_t> masks = index.masksOfLength(token.size());
+        const std::span<const std::uint64_t> masks = index.masksOfLength(token.size());
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::string_view headword(table.line(lines[i]), token.size());
             if (masks[i] != mask || !SameToken(headword, token, ignoreCase)) {

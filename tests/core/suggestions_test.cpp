@@ -198,5 +198,44 @@ TEST(SuggestionsTest, SpellingDistanceAgreesWithTheWholeTable) {
     }
 }
 
+// The letter masks only skip headwords too far apart: on random tables of
+// few letters (many repeats), every headword within the allowed edits of
+// the text is found, as the whole table measures it, each once.
+TEST(SuggestionsTest, NearHeadwordsMissesNoHeadwordWithinReach) {
+    std::mt19937 random(20261210);
+    const std::string letters = "abcAB-";
+    const auto text = [&](std::size_t shortest, std::size_t longest) {
+        std::string made(shortest + random() % (longest - shortest + 1), ' ');
+        for (char& byte : made) {
+            byte = letters[random() % letters.size()];
+        }
+        return made;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::string contents;
+        std::vector<std::string> headwords;
+        for (int line = 0; line < 40; ++line) {
+            headwords.push_back(text(1, 9));
+            contents += headwords.back() + ",,,\n";
+        }
+        EntryTable table;
+        table.appendFileContents(contents);
+        const HeadwordIndex index(table);
+        const std::string typed = text(1, 8);
+        const std::size_t limit = typed.size() <= 4 ? 1 : 2;
+        std::vector<std::uint32_t> expected;  // the first line of each headword
+        for (std::uint32_t line = 0; line < headwords.size(); ++line) {
+            const auto before = headwords.begin() + line;
+            if (TableDistance(typed, headwords[line]) <= limit &&
+                std::find(headwords.begin(), before, headwords[line]) == before) {
+                expected.push_back(line);
+            }
+        }
+        std::vector<std::uint32_t> found = NearHeadwords(table, index, typed, headwords.size());
+        std::sort(found.begin(), found.end());
+        ASSERT_EQ(found, expected) << typed;
+    }
+}
+
 }  // namespace
 }  // namespace pelmio
