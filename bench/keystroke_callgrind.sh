@@ -7,9 +7,10 @@
 # side by side show what the dictionary's size costs. Instruction counts
 # repeat within about 1 %, where times on a shared machine do not.
 # A dump also holds the cursor blinks that fell in it (one or two). The
-# sequence is typed twice, in millions of instructions: the first round
-# also renders glyphs the font cache has not seen yet, the second shows a
-# window that has been in use for a while.
+# sequence, which ends with a text that lists nothing (so the window looks
+# for near spellings), is typed twice from an empty box, in millions of
+# instructions: the first round also renders glyphs the font cache has not
+# seen yet, the second shows a window that has been in use for a while.
 # Usage: bench/keystroke_callgrind.sh [build-dir]
 # Set QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 to measure with accessibility on:
 # the run then gets a session bus of its own, the accessibility bus and
@@ -32,6 +33,8 @@ wa:a
 wat:t
 wate:e
 water:r
+"waterz" (no match):z
+water:BackSpace
 Left arrow:Left'
 
 # The program's CPU ticks, user and system.
@@ -85,6 +88,9 @@ run_case() {
     xdotool windowfocus --sync "$window"
     wait_idle "$pid"
     for _ in cold warm; do
+        # Both rounds type the same texts: the box starts empty, untimed.
+        xdotool key ctrl+a BackSpace
+        wait_idle "$pid"
         while IFS= read -r entry; do
             key=${entry##*:}
             callgrind_control -z "$pid" >/dev/null 2>&1

@@ -24,7 +24,8 @@ pid, rounds = int(sys.argv[1]), int(sys.argv[2])
 SEQUENCE = [("a", "a"), ("Backspace to empty", "BackSpace"), ("a from empty", "a"),
             ('"a "', "space"), ('"a e"', "e"), ('"a "', "BackSpace"), ('"a"', "BackSpace"),
             ('"" (empty)', "BackSpace"), ("w", "w"), ("wa", "a"), ("wat", "t"),
-            ("wate", "e"), ("water", "r"), ("Left arrow", "Left")]
+            ("wate", "e"), ("water", "r"), ('"waterz" (no match)', "z"), ("water", "BackSpace"),
+            ("Left arrow", "Left")]
 
 def cpu_ns():
     total = 0
@@ -54,6 +55,8 @@ idle_rate = (cpu_ns() - start_cpu) / (time.monotonic() - start)
 
 results = {i: [] for i in range(len(SEQUENCE))}
 for round_ in range(rounds + 1):
+    # Every round types the same texts: the box starts empty, untimed.
+    subprocess.run(["xdotool", "key", "ctrl+a", "BackSpace"], check=True)
     for i, (_, key) in enumerate(SEQUENCE):
         settle()
         cpu0, t0 = cpu_ns(), time.monotonic()
