@@ -18,13 +18,6 @@ namespace {
 constexpr std::size_t kMaxTokens = 4;
 constexpr std::size_t kMaxTokenBytes = 64;
 
-// How a hit of a token is known to begin a character.
-enum class StartCheck {
-    None,      // its first byte can never be a second byte
-    AfterRun,  // an ASCII byte: a second byte only just after an odd run of lead bytes
-    LookBack,  // a byte of 0x80 or more: look back from each hit that follows another
-};
-
 // One token, ready for the scan.
 struct TokenPlan {
     std::string_view bytes;
@@ -33,8 +26,8 @@ struct TokenPlan {
     __m256i last{};
     __m256i firstFold{};  // 0x20 where that byte is folded, else 0
     __m256i lastFold{};
-    StartCheck startCheck = StartCheck::None;
-    bool verify = false;  // bytes between the first and last are compared per hit
+    bool mayBeSecond = false;  // its first byte may be a second byte
+    bool verify = false;       // bytes between the first and last are compared per hit
 };
 
 // What the scan carries for one token from one 64 bytes to the next.
@@ -42,7 +35,6 @@ struct TokenCarry {
     std::uint64_t prevStarts = 0;   // the hits of the step before
     std::uint64_t prevMarkers = 0;  // where those hits ended
     bool borrow = false;            // the run to a line end goes on into this step
-    std::size_t known = 0;          // for BeginsChar
 };
 
 __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool ignoreCase) {
@@ -62,11 +54,7 @@ __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool 
     plan.last = _mm256_set1_epi8(foldLast ? cp932::FoldAscii(token.back()) : token.back());
     plan.firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
     plan.lastFold = _mm256_set1_epi8(foldLast ? 0x20 : 0);
-    // A byte below 0x80 ends a character, so a hit after one begins one.
-    const auto head = static_cast<unsigned char>(token.front());
-    plan.startCheck = !cp932::IsTrailByte(head) ? StartCheck::None
-                      : head < 0x80             ? StartCheck::AfterRun
-                                                : StartCheck::LookBack;
+    plan.mayBeSecond = cp932::IsTrailByte(static_cast<unsigned char>(token.front()));
     plan.verify = token.size() > 2;
     return plan;
 }
@@ -291,7 +279,8 @@ public:
         : m_block(block), m_base(base), m_text(text) {}
 
     // Bytes that follow a lead byte: only there may a hit be the second
-    // byte of a character. Any other byte ends one.
+    // byte of a character. Any other byte ends one, so a hit after it
+    // begins one.
     __attribute__((target("avx2"), always_inline)) std::uint64_t afterLead() {
         if (!m_haveAfterLead) {
             const bool carried =
@@ -368,8 +357,6 @@ inline bool InnerBytesMatch(const char* at, std::string_view token) {
     return true;
 }
 
-// The hits at base + bit of one token whose bytes all match and that
-// begin a character.
 // The hits at base + bit of one token whose bytes all match.
 inline std::uint64_t VerifyHits(std::uint64_t hits, std::size_t base, std::string_view text,
                                 const TokenPlan& plan, bool ignoreCase) {
@@ -386,14 +373,15 @@ inline std::uint64_t VerifyHits(std::uint64_t hits, std::size_t base, std::strin
     return hits;
 }
 
+// The same, and that begin a character.
 __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
     std::uint64_t hits, Chunk& chunk, std::size_t base, std::string_view text,
-    const TokenPlan& plan, std::size_t& known, bool ignoreCase) {
+    const TokenPlan& plan, bool ignoreCase) {
     if (hits == 0) {
         return 0;
     }
     hits = VerifyHits(hits, base, text, plan, ignoreCase);
-    if (plan.startCheck == StartCheck::None || hits == 0) {
+    if (!plan.mayBeSecond || hits == 0) {
         return hits;
     }
     const std::uint64_t doubtful = hits & chunk.afterLead();
@@ -401,19 +389,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
         return hits;
     }
     chunk.markDoubtful();
-    // One look back from an ASCII byte is cheaper than the mask; more are
-    // not, nor one from a lead byte, whose run goes on before it.
-    if (plan.startCheck == StartCheck::LookBack || (doubtful & (doubtful - 1)) != 0) {
-        return hits & ~chunk.secondBytes();
-    }
-    for (std::uint64_t bits = doubtful; bits != 0; bits &= bits - 1) {
-        const auto bit = static_cast<unsigned>(std::countr_zero(bits));
-        // A line end is no lead byte: the look back never crosses one.
-        if (!BeginsChar(text.data(), base + bit, known)) {
-            hits &= ~(std::uint64_t{1} << bit);
-        }
-    }
-    return hits;
+    return hits & ~chunk.secondBytes();
 }
 
 // Bit i: byte i of the 64 at block is a NUL.
@@ -490,7 +466,7 @@ __attribute__((target("avx2,popcnt"))) void ScanDense(
     std::array<std::uint64_t, Count> startMasks{};
     for (std::size_t k = 0; k < Count; ++k) {
         longest = std::max(longest, plans[k].lastOffset + 1);
-        startMasks[k] = plans[k].startCheck == StartCheck::None ? 0 : ~std::uint64_t{0};
+        startMasks[k] = plans[k].mayBeSecond ? ~std::uint64_t{0} : 0;
     }
     CharStarts charStarts;
     TokenCarry lineCarry;
@@ -595,7 +571,7 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
             continue;
         }
         Chunk chunk(block, base, text);
-        hits = CheckHits(hits, chunk, base, text, plans[0], carries[0].known, ignoreCase);
+        hits = CheckHits(hits, chunk, base, text, plans[0], ignoreCase);
         if (hits == 0 && !open) {
             doubtfulSteps += chunk.doubtful() ? 1 : 0;
             continue;
@@ -607,7 +583,7 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
             const std::uint64_t markers = HitEnds(hits, plans[k].lastOffset, carries[k]);
             hits = CheckHits(
                 Hits<Fold>(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]), chunk,
-                base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
+                base, text, plans[k + 1], ignoreCase);
         }
 
         doubtfulSteps += chunk.doubtful() ? 1 : 0;
@@ -687,9 +663,8 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline InOrder<Words> Take
     Mask from = ~Mask{0};  // where the next token may start
     for (std::size_t k = 0; k < Count; ++k) {
         const std::size_t size = plans[k].lastOffset + 1;
-        const bool checked = plans[k].startCheck != StartCheck::None;
         const Mask wanted = (size <= length ? (Mask{2} << (length - size)) - 1 : Mask{0}) & from &
-                            ~(checked ? notStart : Mask{0});
+                            ~(plans[k].mayBeSecond ? notStart : Mask{0});
         Mask hits = VerifyHits(Hits<Fold>(line, plans[k]) & static_cast<std::uint64_t>(wanted),
                                start, text, plans[k], ignoreCase);
         if constexpr (Words > 1) {
@@ -699,7 +674,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline InOrder<Words> Take
                     << 64;
         }
         found.taken = hits & (0 - hits);
-        found.doubtful |= checked ? found.taken & (lead << 1) : 0;
+        found.doubtful |= plans[k].mayBeSecond ? found.taken & (lead << 1) : 0;
         // A token of 64 bytes takes nothing in a shorter line.
         from = ~((size < 64 * Words ? found.taken << size : 0) - 1);
     }
