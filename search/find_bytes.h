@@ -5,12 +5,11 @@
 
 namespace pelmio {
 
-// First occurrence of needle in [begin, end), or nullptr. Exact bytes. Fast:
-// vector compares of two of the needle's bytes pick candidates (for short
-// needles the first and last; for long ones two where the needle stops
-// repeating itself, which text pasted from a repeating run never has), and
-// a long needle whose candidates pile up goes on with a search whose worst
-// case is linear.
+// First occurrence of needle in [begin, end), or nullptr. Exact bytes. A
+// short needle is found by its first byte; a long one by vector compares of
+// two of its bytes where it stops repeating itself, which text pasted from
+// a repeating run never has, going on with a search whose worst case is
+// linear where its candidates pile up.
 const char* FindBytes(const char* begin, const char* end, std::string_view needle);
 
 }  // namespace pelmio

@@ -12,18 +12,6 @@
 namespace pelmio {
 namespace {
 
-// Whether the ASCII bytes at `at` are token's, letters in either case.
-// Where the first begins a character, each of them does, so folding them
-// all is folding where a character begins.
-bool AsciiFoldedEqual(const char* at, std::string_view token) {
-    for (std::size_t k = 0; k < token.size(); ++k) {
-        if (at[k] != token[k] && !(at[k] == OtherCase(token[k]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The first byte at or after from in line, up to last, that or-ed with
 // fold is head; npos if none.
 std::size_t FindFoldedByte(std::string_view line, std::size_t from, std::size_t last,
@@ -53,7 +41,7 @@ std::size_t FindFoldedByte(std::string_view line, std::size_t from, std::size_t 
 // from in line that begins a character: a search for its first byte in
 // either case, then a closer look.
 std::size_t FindFolded(std::string_view line, std::size_t from, std::string_view token,
-                       std::size_t& known, TokenFold fold) {
+                       std::size_t& known) {
     const auto head = static_cast<unsigned char>(cp932::FoldAscii(token.front()));
     const unsigned char headFold = IsAsciiLetter(token.front()) ? 0x20 : 0;
     const std::size_t last = line.size() - token.size();
@@ -62,9 +50,7 @@ std::size_t FindFolded(std::string_view line, std::size_t from, std::string_view
         if (from == std::string_view::npos) {
             break;
         }
-        const bool same = fold == TokenFold::Ascii ? AsciiFoldedEqual(line.data() + from, token)
-                                                   : TokenAt(line, from, token, true);
-        if (same && BeginsChar(line.data(), from, known)) {
+        if (TokenAt(line, from, token, true) && BeginsChar(line.data(), from, known)) {
             return from;
         }
     }
@@ -79,7 +65,7 @@ std::size_t FindAtCharStart(std::string_view line, std::size_t from, std::string
         return std::string_view::npos;
     }
     if (fold != TokenFold::None) {
-        return FindFolded(line, from, token, known, fold);
+        return FindFolded(line, from, token, known);
     }
     const char* const end = line.data() + line.size();
     while (from + token.size() <= line.size()) {
@@ -121,13 +107,8 @@ bool TokenAt(std::string_view line, std::size_t pos, std::string_view token, boo
 }
 
 TokenFold FoldOf(std::string_view token, bool ignoreCase) {
-    if (!ignoreCase || std::none_of(token.begin(), token.end(), IsAsciiLetter)) {
-        return TokenFold::None;
-    }
-    const bool ascii = std::all_of(token.begin(), token.end(), [](char byte) {
-        return static_cast<unsigned char>(byte) < 0x80;
-    });
-    return ascii ? TokenFold::Ascii : TokenFold::Chars;
+    return ignoreCase && std::any_of(token.begin(), token.end(), IsAsciiLetter) ? TokenFold::Chars
+                                                                                : TokenFold::None;
 }
 
 bool MatchLine(std::string_view line, const std::vector<std::string>& tokens,

@@ -63,10 +63,9 @@ inline bool BeginsChar(const char* text, std::size_t pos, std::size_t& known) {
 // case; the second byte of a double-byte character is never folded.
 bool TokenAt(std::string_view line, std::size_t pos, std::string_view token, bool ignoreCase);
 
-// How a token is compared where case does not matter: not at all for a
-// token with no letter, byte by byte for one of ASCII bytes only, else
-// character by character.
-enum class TokenFold : std::uint8_t { None, Ascii, Chars };
+// How a token is compared where case does not matter: byte by byte for a
+// token with no letter, else character by character.
+enum class TokenFold : std::uint8_t { None, Chars };
 
 TokenFold FoldOf(std::string_view token, bool ignoreCase);
 

@@ -18,13 +18,6 @@ namespace {
 constexpr std::size_t kMaxTokens = 4;
 constexpr std::size_t kMaxTokenBytes = 64;
 
-// How a hit of a token is known to begin a character.
-enum class StartCheck {
-    None,      // its first byte can never be a second byte
-    AfterRun,  // an ASCII byte: a second byte only just after an odd run of lead bytes
-    LookBack,  // a byte of 0x80 or more: look back from each hit that follows another
-};
-
 // One token, ready for the scan.
 struct TokenPlan {
     std::string_view bytes;
@@ -33,8 +26,8 @@ struct TokenPlan {
     __m256i last{};
     __m256i firstFold{};  // 0x20 where that byte is folded, else 0
     __m256i lastFold{};
-    StartCheck startCheck = StartCheck::None;
-    bool verify = false;  // bytes between the first and last are compared per hit
+    bool mayBeSecond = false;  // its first byte may be a second byte
+    bool verify = false;       // bytes between the first and last are compared per hit
 };
 
 // What the scan carries for one token from one 64 bytes to the next.
@@ -42,7 +35,6 @@ struct TokenCarry {
     std::uint64_t prevStarts = 0;   // the hits of the step before
     std::uint64_t prevMarkers = 0;  // where those hits ended
     bool borrow = false;            // the run to a line end goes on into this step
-    std::size_t known = 0;          // for BeginsChar
 };
 
 __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool ignoreCase) {
@@ -62,11 +54,7 @@ __attribute__((target("avx2"))) TokenPlan MakePlan(std::string_view token, bool 
     plan.last = _mm256_set1_epi8(foldLast ? cp932::FoldAscii(token.back()) : token.back());
     plan.firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
     plan.lastFold = _mm256_set1_epi8(foldLast ? 0x20 : 0);
-    // A byte below 0x80 ends a character, so a hit after one begins one.
-    const auto head = static_cast<unsigned char>(token.front());
-    plan.startCheck = !cp932::IsTrailByte(head) ? StartCheck::None
-                      : head < 0x80             ? StartCheck::AfterRun
-                                                : StartCheck::LookBack;
+    plan.mayBeSecond = cp932::IsTrailByte(static_cast<unsigned char>(token.front()));
     plan.verify = token.size() > 2;
     return plan;
 }
@@ -291,7 +279,8 @@ public:
         : m_block(block), m_base(base), m_text(text) {}
 
     // Bytes that follow a lead byte: only there may a hit be the second
-    // byte of a character. Any other byte ends one.
+    // byte of a character. Any other byte ends one, so a hit after it
+    // begins one.
     __attribute__((target("avx2"), always_inline)) std::uint64_t afterLead() {
         if (!m_haveAfterLead) {
             const bool carried =
@@ -368,8 +357,6 @@ inline bool InnerBytesMatch(const char* at, std::string_view token) {
     return true;
 }
 
-// The hits at base + bit of one token whose bytes all match and that
-// begin a character.
 // The hits at base + bit of one token whose bytes all match.
 inline std::uint64_t VerifyHits(std::uint64_t hits, std::size_t base, std::string_view text,
                                 const TokenPlan& plan, bool ignoreCase) {
@@ -386,14 +373,15 @@ inline std::uint64_t VerifyHits(std::uint64_t hits, std::size_t base, std::strin
     return hits;
 }
 
+// The same, and that begin a character.
 __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t CheckHits(
     std::uint64_t hits, Chunk& chunk, std::size_t base, std::string_view text,
-    const TokenPlan& plan, std::size_t& known, bool ignoreCase) {
+    const TokenPlan& plan, bool ignoreCase) {
     if (hits == 0) {
         return 0;
     }
     hits = VerifyHits(hits, base, text, plan, ignoreCase);
-    if (plan.startCheck == StartCheck::None || hits == 0) {
+    if (!plan.mayBeSecond || hits == 0) {
         return hits;
     }
     const std::uint64_t doubtful = hits & chunk.afterLead();
@@ -401,19 +389,7 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::uint64_t Check
         return hits;
     }
     chunk.markDoubtful();
-    // One look back from an ASCII byte is cheaper than the mask; more are
-    // not, nor one from a lead byte, whose run goes on before it.
-    if (plan.startCheck == StartCheck::LookBack || (doubtful & (doubtful - 1)) != 0) {
-        return hits & ~chunk.secondBytes();
-    }
-    for (std::uint64_t bits = doubtful; bits != 0; bits &= bits - 1) {
-        const auto bit = static_cast<unsigned>(std::countr_zero(bits));
-        // A line end is no lead byte: the look back never crosses one.
-        if (!BeginsChar(text.data(), base + bit, known)) {
-            hits &= ~(std::uint64_t{1} << bit);
-        }
-    }
-    return hits;
+    return hits & ~chunk.secondBytes();
 }
 
 // Bit i: byte i of the 64 at block is a NUL.
@@ -490,7 +466,7 @@ __attribute__((target("avx2,popcnt"))) void ScanDense(
     std::array<std::uint64_t, Count> startMasks{};
     for (std::size_t k = 0; k < Count; ++k) {
         longest = std::max(longest, plans[k].lastOffset + 1);
-        startMasks[k] = plans[k].startCheck == StartCheck::None ? 0 : ~std::uint64_t{0};
+        startMasks[k] = plans[k].mayBeSecond ? ~std::uint64_t{0} : 0;
     }
     CharStarts charStarts;
     TokenCarry lineCarry;
@@ -595,7 +571,7 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
             continue;
         }
         Chunk chunk(block, base, text);
-        hits = CheckHits(hits, chunk, base, text, plans[0], carries[0].known, ignoreCase);
+        hits = CheckHits(hits, chunk, base, text, plans[0], ignoreCase);
         if (hits == 0 && !open) {
             doubtfulSteps += chunk.doubtful() ? 1 : 0;
             continue;
@@ -607,7 +583,7 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
             const std::uint64_t markers = HitEnds(hits, plans[k].lastOffset, carries[k]);
             hits = CheckHits(
                 Hits<Fold>(block, plans[k + 1]) & ToLineEnd(markers, lineEnds, carries[k]), chunk,
-                base, text, plans[k + 1], carries[k + 1].known, ignoreCase);
+                base, text, plans[k + 1], ignoreCase);
         }
 
         doubtfulSteps += chunk.doubtful() ? 1 : 0;
@@ -641,144 +617,93 @@ __attribute__((target("avx2,popcnt"))) void ScanAvx2(std::string_view text,
 }
 
 // Lines of up to 127 bytes are decided from the masks of at most two
-// steps; the rest go to the caller's own test. The reach of those masks past a line's start: two
-// steps, and a token's last byte after the second.
+// steps; the rest go to the caller's own test. The reach of those masks
+// past a line's start: two steps, and a token's last byte after the second.
 constexpr std::size_t kMaskedLineReach = 128 + kMaxTokenBytes;
 
-// The first set bit of the words at or after from, or 64 * Words.
+// The masks of a line of Words steps as one number, bit i for byte i.
+__extension__ typedef unsigned __int128 Bits128;
 template <std::size_t Words>
-inline std::size_t FirstAtOrAfter(const std::uint64_t (&bits)[Words], std::size_t from) {
-    for (std::size_t word = from / 64; word < Words; ++word) {
-        const std::uint64_t rest =
-            word == from / 64 ? bits[word] >> (from % 64) << (from % 64) : bits[word];
-        if (rest != 0) {
-            return word * 64 + static_cast<std::size_t>(std::countr_zero(rest));
-        }
-    }
-    return 64 * Words;
-}
+using LineMask = std::conditional_t<Words == 1, std::uint64_t, Bits128>;
 
-// The bytes of a line (of Words steps from its start, which begins a
-// character) that are second bytes, as CharStarts finds them.
+// The second bytes of a line whose lead bytes are lead, as CharStarts
+// finds them: the line's start begins a character.
 template <std::size_t Words>
-__attribute__((target("avx2"), always_inline)) inline void LineSecondBytes(
-    const char* line, std::uint64_t (&second)[Words]) {
-    const std::uint64_t lead = LeadMask(line);
-    const LeadRuns runs = FindLeadRuns(lead, RunBefore{});
-    second[0] = runs.afterOddRun | runs.inRun;
+inline LineMask<Words> LineSecondBytes(LineMask<Words> lead) {
+    const LeadRuns runs = FindLeadRuns(static_cast<std::uint64_t>(lead), RunBefore{});
+    LineMask<Words> second = runs.afterOddRun | runs.inRun;
     if constexpr (Words > 1) {
-        const bool carried = (lead >> 63) != 0;
-        const LeadRuns next =
-            FindLeadRuns(LeadMask(line + 64), {carried, carried && (runs.inRun >> 63) == 0});
-        second[1] = next.afterOddRun | next.inRun;
+        const bool carried = (static_cast<std::uint64_t>(lead) >> 63) != 0;
+        const LeadRuns next = FindLeadRuns(static_cast<std::uint64_t>(lead >> 64),
+                                           {carried, carried && (runs.inRun >> 63) == 0});
+        second |= LineMask<Words>{next.afterOddRun | next.inRun} << 64;
     }
+    return second;
 }
 
-// How the earliest hits of the tokens in order stand in a line.
-enum class InOrder { Missing, Found, FoundAfterLead };
+// Each token's earliest hit that ends in the line (length bytes at
+// line, text from start), after the end of the one before, as bit masks:
+// the last token's, and those taken that follow a lead byte and so may be
+// second bytes. Hits at notStart are dropped for the tokens whose first
+// byte may be a second byte.
+template <std::size_t Words>
+struct InOrder {
+    LineMask<Words> taken = 0;
+    LineMask<Words> doubtful = 0;
+};
 
-// Walks the line along the tokens' hits, taking each token's earliest hit
-// after the end of the one before: that decides the line when every hit
-// counts. FoundAfterLead when a hit taken follows a lead byte
-// (afterLead) and so may be a second byte.
-template <std::size_t Words, std::size_t Count>
-__attribute__((always_inline)) inline InOrder FindInOrder(const std::uint64_t (&hits)[Count][Words],
-                                                          const std::uint64_t (&afterLead)[Words],
-                                                          const char* line, std::size_t lineOffset,
-                                                          std::string_view text, std::size_t length,
-                                                          const std::array<TokenPlan, Count>& plans,
-                                                          bool ignoreCase) {
-    std::size_t from = 0;
-    bool afterLeadTaken = false;
+template <std::size_t Words, std::size_t Count, bool Fold>
+__attribute__((target("avx2,popcnt"), always_inline)) inline InOrder<Words> TakeInOrder(
+    std::string_view text, std::size_t start, std::size_t length,
+    const std::array<TokenPlan, Count>& plans, bool ignoreCase, LineMask<Words> lead,
+    LineMask<Words> notStart) {
+    using Mask = LineMask<Words>;
+    const char* const line = text.data() + start;
+    InOrder<Words> found;
+    Mask from = ~Mask{0};  // where the next token may start
     for (std::size_t k = 0; k < Count; ++k) {
-        const TokenPlan& plan = plans[k];
-        const std::size_t size = plan.lastOffset + 1;
-        for (;;) {
-            // 64 * Words when there is none, past every line end.
-            const std::size_t pos = FirstAtOrAfter<Words>(hits[k], from);
-            if (pos + size > length) {
-                return InOrder::Missing;
-            }
-            if (!plan.verify || (ignoreCase ? TokenAt(text, lineOffset + pos, plan.bytes, true)
-                                            : InnerBytesMatch(line + pos, plan.bytes))) {
-                afterLeadTaken = afterLeadTaken || (plan.startCheck != StartCheck::None &&
-                                                    ((afterLead[pos / 64] >> (pos % 64)) & 1) != 0);
-                from = pos + size;
-                break;
-            }
-            from = pos + 1;
+        const std::size_t size = plans[k].lastOffset + 1;
+        const Mask wanted = (size <= length ? (Mask{2} << (length - size)) - 1 : Mask{0}) & from &
+                            ~(plans[k].mayBeSecond ? notStart : Mask{0});
+        Mask hits = VerifyHits(Hits<Fold>(line, plans[k]) & static_cast<std::uint64_t>(wanted),
+                               start, text, plans[k], ignoreCase);
+        if constexpr (Words > 1) {
+            hits |= Mask{VerifyHits(
+                        Hits<Fold>(line + 64, plans[k]) & static_cast<std::uint64_t>(wanted >> 64),
+                        start + 64, text, plans[k], ignoreCase)}
+                    << 64;
         }
+        found.taken = hits & (0 - hits);
+        found.doubtful |= plans[k].mayBeSecond ? found.taken & (lead << 1) : 0;
+        // A token of 64 bytes takes nothing in a shorter line.
+        from = ~((size < 64 * Words ? found.taken << size : 0) - 1);
     }
-    return afterLeadTaken ? InOrder::FoundAfterLead : InOrder::Found;
+    return found;
 }
 
 // Whether the line at start, length bytes long (under 64 * Words), holds
 // the tokens in order, each where a character begins and after the end of
-// the one before. text holds kMaskedLineReach bytes from start.
+// the one before, with no branch while no hit taken follows a lead byte.
+// text holds kMaskedLineReach bytes from start.
 template <std::size_t Words, std::size_t Count, bool Fold>
 __attribute__((target("avx2,popcnt"), always_inline)) inline bool MaskedLineHolds(
     std::string_view text, std::size_t start, std::size_t length,
     const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
     const char* const line = text.data() + start;
-    std::uint64_t hits[Count][Words];
-    std::uint64_t afterLead[Words];
-    for (std::size_t word = 0; word < Words; ++word) {
-        for (std::size_t k = 0; k < Count; ++k) {
-            hits[k][word] = Hits<Fold>(line + 64 * word, plans[k]);
-        }
-        afterLead[word] = LeadMask(line + 64 * word);
-    }
+    LineMask<Words> lead = LeadMask(line);
     if constexpr (Words > 1) {
-        afterLead[1] = (afterLead[1] << 1) | (afterLead[0] >> 63);
+        lead |= LineMask<Words>{LeadMask(line + 64)} << 64;
     }
-    afterLead[0] <<= 1;
-    const InOrder found =
-        FindInOrder<Words, Count>(hits, afterLead, line, start, text, length, plans, ignoreCase);
-    if (found != InOrder::FoundAfterLead) {
-        return found == InOrder::Found;
+    const auto found =
+        TakeInOrder<Words, Count, Fold>(text, start, length, plans, ignoreCase, lead, 0);
+    if (found.doubtful == 0) {
+        return found.taken != 0;
     }
     // A hit taken may be a second byte: drop the hits that are, as the
-    // line's runs of lead bytes say, and walk again.
-    std::uint64_t second[Words];
-    LineSecondBytes<Words>(line, second);
-    for (std::size_t k = 0; k < Count; ++k) {
-        for (std::size_t word = 0; word < Words; ++word) {
-            hits[k][word] &=
-                plans[k].startCheck != StartCheck::None ? ~second[word] : ~std::uint64_t{0};
-        }
-    }
-    const std::uint64_t none[Words] = {};
-    return FindInOrder<Words, Count>(hits, none, line, start, text, length, plans, ignoreCase) ==
-           InOrder::Found;
-}
-
-// MaskedLineHolds for a line under 64 bytes, with no branch while no hit
-// taken follows a lead byte: each token takes its earliest hit
-// that ends in the line, after the end of the one before, as bit masks.
-template <std::size_t Count, bool Fold>
-__attribute__((target("avx2,popcnt"), always_inline)) inline bool ShortLineHolds(
-    std::string_view text, std::size_t start, std::size_t length,
-    const std::array<TokenPlan, Count>& plans, bool ignoreCase) {
-    const char* const line = text.data() + start;
-    const std::uint64_t afterLead = LeadMask(line) << 1;
-    std::uint64_t from = ~std::uint64_t{0};  // where the next token may start
-    std::uint64_t taken = 0;
-    std::uint64_t doubtful = 0;
-    for (std::size_t k = 0; k < Count; ++k) {
-        const std::size_t size = plans[k].lastOffset + 1;
-        const std::uint64_t ends =
-            size <= length ? (std::uint64_t{2} << (length - size)) - 1 : std::uint64_t{0};
-        const std::uint64_t hits =
-            VerifyHits(Hits<Fold>(line, plans[k]) & ends & from, start, text, plans[k], ignoreCase);
-        taken = hits & (0 - hits);
-        doubtful |= plans[k].startCheck == StartCheck::None ? 0 : taken & afterLead;
-        // A token of 64 bytes takes nothing in a shorter line.
-        from = ~((size < 64 ? taken << size : 0) - 1);
-    }
-    if (doubtful != 0) {
-        return MaskedLineHolds<1, Count, Fold>(text, start, length, plans, ignoreCase);
-    }
-    return taken != 0;
+    // line's runs of lead bytes say, and take again.
+    return TakeInOrder<Words, Count, Fold>(text, start, length, plans, ignoreCase, lead,
+                                           LineSecondBytes<Words>(lead))
+               .taken != 0;
 }
 
 template <std::size_t Count, bool Fold>
@@ -798,14 +723,11 @@ __attribute__((target("avx2,popcnt"))) void CheckLinesFor(
             const std::size_t line = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
             const std::size_t start = table.lineStart(line);
             const std::size_t length = table.lineEnd(line) - start;
-            bool found = false;
-            if (text.size() - start < kMaskedLineReach || length >= 128) {
-                found = holds(line);
-            } else if (length < 64) {
-                found = ShortLineHolds<Count, Fold>(text, start, length, plans, ignoreCase);
-            } else {
-                found = MaskedLineHolds<2, Count, Fold>(text, start, length, plans, ignoreCase);
-            }
+            const bool found =
+                text.size() - start < kMaskedLineReach || length >= 128 ? holds(line)
+                : length < 64
+                    ? MaskedLineHolds<1, Count, Fold>(text, start, length, plans, ignoreCase)
+                    : MaskedLineHolds<2, Count, Fold>(text, start, length, plans, ignoreCase);
             buffer.put(line, found);
             if (buffer.room() == 0) {
                 buffer.flushInto(out);
