@@ -132,7 +132,7 @@ void RegisterCase(const std::string& stem, const std::filesystem::path& phrases,
 void RegisterSuggestionBenchmarks() {
     using namespace pelmio;
     using namespace pelmio::bench;
-    // Built once per dictionary, on its first search that lists nothing.
+    // Built once per dictionary, on the second thread with the letter index.
     benchmark::RegisterBenchmark("suggest/index-build", [](benchmark::State& state) {
         const EntryTable table = Loaded(Data().phraseFile, Data().wordFile);
         std::size_t memory = 0;
