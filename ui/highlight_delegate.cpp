@@ -131,19 +131,22 @@ bool HighlightDelegate::drawKeptText(QPainter* painter, const QTextLayout& layou
         painter->drawImage(textRect.topLeft(), *kept);
         return true;
     }
+    // Once a font: the text drawn directly against the image laid over the
+    // same pixels, where the row lies wholly in what is painted; until then
+    // a row that cannot be checked is drawn directly, and no image is made.
+    QImage* target = nullptr;
+    if (m_keptTextCheck == Check::NotYet) {
+        target = TargetImage(*painter);
+        const QRegion painted = painter->paintEngine()->systemClip();
+        if (target == nullptr || !target->rect().contains(*deviceRect) ||
+            (!painted.isEmpty() && painted.intersected(*deviceRect) != QRegion(*deviceRect))) {
+            return false;
+        }
+    }
     const QPointF offset = origin - QPointF(textRect.topLeft());
     auto* image = new QImage(DrawText(layout, deviceRect->size(), ratio, offset, pen));
     ++m_rowsDrawn;
     if (m_keptTextCheck == Check::NotYet) {
-        // Once a font: the text drawn directly against the image laid over
-        // the same pixels, where the row lies wholly in what is painted.
-        QImage* target = TargetImage(*painter);
-        const QRegion painted = painter->paintEngine()->systemClip();
-        if (target == nullptr || !target->rect().contains(*deviceRect) ||
-            (!painted.isEmpty() && painted.intersected(*deviceRect) != QRegion(*deviceRect))) {
-            delete image;
-            return false;
-        }
         const QImage under = target->copy(*deviceRect);
         painter->setPen(pen);
         layout.draw(painter, origin);
