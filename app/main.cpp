@@ -14,9 +14,9 @@
 #include "app/lookup_app.h"
 #include "app/user_data_folder.h"
 #include "desktop/data_folders.h"
+#include "lookup/lookup_session.h"
 #include "res/dialog_templates.h"
 #include "res/version.h"
-#include "search/keyword_search.h"
 #include "ui/codec.h"
 #include "ui/lookup_client.h"
 #include "ui/lookup_server.h"
@@ -135,10 +135,13 @@ int main(int argc, char* argv[]) {
     const QString serverName = pelmio::LookupServerName(folder);
     QString lookupText;
     if (commandLine.lookupText || commandLine.lookupSelection) {
-        lookupText =
-            commandLine.lookupSelection
-                ? pelmio::SelectedLookupText(*QGuiApplication::clipboard())
-                : pelmio::CutToCp932Bytes(*commandLine.lookupText, pelmio::kMaxKeywordBytes);
+        // Cut as the search reads it, a selection too: the running program
+        // refuses a request past its bound, and this one would then open a
+        // window of its own.
+        lookupText = pelmio::CutToCp932Bytes(
+            commandLine.lookupSelection ? pelmio::SelectedLookupText(*QGuiApplication::clipboard())
+                                        : *commandLine.lookupText,
+            pelmio::LookupSession::kSearchedKeywordBytes);
         if (pelmio::DeliverLookup(serverName, lookupText) == pelmio::Delivery::Delivered) {
             return 0;
         }

@@ -295,7 +295,7 @@ void CLookupDlg::lookUp(const QString& keyword) {
 
 void CLookupDlg::lookUpFromOutside(const QString& text) {
     if (!text.isEmpty()) {
-        lookUp(CutToCp932Bytes(text, kMaxKeywordBytes));
+        lookUp(CutToCp932Bytes(text, LookupSession::kSearchedKeywordBytes));
     }
 }
 

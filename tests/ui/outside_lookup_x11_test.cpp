@@ -86,6 +86,13 @@ void OutsideLookupX11Test::selectionIsLookedUpAndTheWindowComesForward() {
     QCOMPARE(empty.exitCode, 0);
     QCOMPARE(running.keyword(), QStringLiteral("take"));
     QVERIFY(QTest::qWaitForWindowActive(running.window.get()));
+    // A selection longer than a request may be is cut as the search reads
+    // it, not refused: the running window still takes it.
+    QVERIFY(SetElsewhere(QClipboard::Selection, QString(5000, QLatin1Char('a'))));
+    const ProgramRun cut = RunProgram(arguments);
+    QVERIFY(cut.finished);
+    QCOMPARE(cut.exitCode, 0);
+    QCOMPARE(running.keyword(), QString(999, QLatin1Char('a')));
 }
 
 void OutsideLookupX11Test::englishCopiedElsewhereIsLookedUpWhileTheOptionIsOn() {
