@@ -395,13 +395,18 @@ void CLookupDlg::RunSettingsDialog() {
     if (dialog.exec() == QDialog::Accepted) {
         // Written at once, so a crash later in the run loses nothing.
         m_session.setRowLimitText(dialog.rowLimitText().toStdString());
-        const bool optionsChanged = dialog.options() != m_session.options();
-        m_session.setOptions(dialog.options());
+        const LookupOptions before = m_session.options();
+        const LookupOptions after = dialog.options();
+        m_session.setOptions(after);
         tell(m_savePolicy.writeSettings(), this);
-        if (optionsChanged) {
-            if (m_hasSearched) {
-                RunSearch();
-            }
+        // The clipboard option lists nothing: the list keeps its place.
+        const bool searchChanged = before.headwordFirst != after.headwordFirst ||
+                                   before.ignoreCase != after.ignoreCase ||
+                                   before.skipPronunciation != after.skipPronunciation;
+        if (searchChanged && m_hasSearched) {
+            RunSearch();
+        }
+        if (before != after) {
             emit this->optionsChanged();
         }
     }

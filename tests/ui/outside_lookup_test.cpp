@@ -232,7 +232,10 @@ void OutsideLookupTest::clipboardOptionOnAndOff() {
     clipboard->setText(QStringLiteral("int main() { return 0; }"));
     QCOMPARE(running.keyword(), QStringLiteral("give up"));
 
+    // The option lists nothing: the list is not made again.
+    const QSignalSpy resets(List(*running.window)->model(), &QAbstractItemModel::modelReset);
     setOption(false);
+    QCOMPARE(resets.count(), 0);
     QCOMPARE(ReadLookupOptions(running.fixture.folder / kOptionsFileName).lookUpClipboard, false);
     clipboard->setText(QStringLiteral("take"));
     QCOMPARE(running.keyword(), QStringLiteral("give up"));
