@@ -40,10 +40,11 @@ void CLookupApp::InitInstance() {
     // The detail window may still be open: the program ends with the main
     // window all the same.
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QApplication::quit);
+    m_window->lookUpFromOutside(m_lookupText);
+    // After its own text: a lookup that came meanwhile was asked later.
     if (m_outsideLookup) {
         m_outsideLookup->attach(*m_window);
     }
-    m_window->lookUpFromOutside(m_lookupText);
     m_window->show();
     if (m_endRequested) {
         QMetaObject::invokeMethod(m_window.get(), &CLookupDlg::reject, Qt::QueuedConnection);

@@ -18,8 +18,8 @@ class OutsideLookup : public QObject {
 
 public:
     // Listens under the server name at once, so a start that comes while
-    // the window is still being made finds this program; the requests wait
-    // until attach().
+    // the window is still being made finds this program; the last request
+    // waits until attach().
     explicit OutsideLookup(const QString& serverName, QObject* parent = nullptr);
 
     bool isListening() const { return m_server.isListening(); }
@@ -28,6 +28,8 @@ public:
 
 private:
     LookupServer m_server;
+    CLookupDlg* m_window = nullptr;
+    QString m_waiting;  // the last request that came before a window
     ClipboardWatcher m_clipboard;
 };
 

@@ -39,6 +39,7 @@ private slots:
     void serverBoundsWhatItReadsAndKeepsServing();
     void anotherUsersProgramIsNeverReached();
     void clipboardOptionOnAndOff();
+    void aLookupBeforeTheWindowWaitsForIt();
 };
 
 namespace {
@@ -247,6 +248,23 @@ void OutsideLookupTest::clipboardOptionOnAndOff() {
     QVERIFY(running.start());
     clipboard->setText(QStringLiteral("taken"));
     QCOMPARE(running.keyword(), QStringLiteral("taken"));
+}
+
+void OutsideLookupTest::aLookupBeforeTheWindowWaitsForIt() {
+    // Listening, with the window not made yet (or showing a message as it
+    // is made): the start is answered, and the window looks the text up.
+    RunningWindow running;
+    running.outside = std::make_unique<OutsideLookup>(running.serverName());
+    QVERIFY(running.outside->isListening());
+    const ProgramRun second = RunProgram(running.lookupArguments(QStringLiteral("give")));
+    QVERIFY(second.finished);
+    QCOMPARE(second.exitCode, 0);
+    const ProgramRun third = RunProgram(running.lookupArguments(QStringLiteral("take")));
+    QVERIFY(third.finished);
+    running.window = std::make_unique<CLookupDlg>(running.fixture.environment());
+    running.outside->attach(*running.window);
+    QCOMPARE(running.keyword(), QStringLiteral("take"));  // the last one asked
+    QCOMPARE(Rows(*running.window).size(), 2);
 }
 
 }  // namespace pelmio
