@@ -16,7 +16,6 @@ public:
     explicit ClipboardWatcher(QClipboard& clipboard, QObject* parent = nullptr);
 
     void setEnabled(bool enabled) { m_enabled = enabled; }
-    bool isEnabled() const { return m_enabled; }
 
 signals:
     void englishCopied(const QString& text);

@@ -81,9 +81,10 @@ CLookupDlg::CLookupDlg(LookupEnvironment environment)
     restoreGeometry();
     // Before the window shows, so a message box about a missing file has
     // no owner. A load started before the window was made is read by now.
-    DictionaryLoad none;
-    reportLoadProblems(m_session.reload(m_environment.firstLoad ? *m_environment.firstLoad : none),
-                       nullptr);
+    reportLoadProblems(
+        m_environment.firstLoad ? m_session.reload(*m_environment.firstLoad) : m_session.reload(),
+        nullptr);
+    m_environment.firstLoad.reset();  // taken: its dictionary is the session's now
     connectEvents();
     // Saves killed part way may have left files beside ours.
     m_session.removeStaleTemporaryFiles();

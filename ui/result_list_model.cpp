@@ -44,9 +44,6 @@ QVariant ResultListModel::suggestionData(int row, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
         return row == 0 ? QString::fromUtf8(res::kSuggestionHeading) : suggestion(row);
     }
-    if (role == kSuggestionRole && row > 0) {
-        return suggestion(row);
-    }
     return {};
 }
 

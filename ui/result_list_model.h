@@ -24,8 +24,6 @@ class ResultListModel : public QAbstractListModel {
 public:
     // The role under which a row answers its entry's table index.
     static constexpr int kEntryIndexRole = Qt::UserRole;
-    // The role under which a suggestion row answers its keyword text.
-    static constexpr int kSuggestionRole = Qt::UserRole + 1;
     // A row shows at most this many first bytes of its line.
     static constexpr std::size_t kMaxRowTextBytes = 4096;
 
